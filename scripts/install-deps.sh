@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the Debian packages PlimoBall needs to build, test and run.
+# Safe to run again: only missing packages are installed.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  g++ cmake ninja-build pkg-config
+  # window, 2D/3D drawing, fonts, sound
+  libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libsdl2-mixer-dev
+  libepoxy-dev libgl1-mesa-dev libgl1-mesa-dri libfontconfig-dev
+  fonts-vlgothic fonts-dejavu-core
+  # replay archives, ranking client and server
+  libzip-dev zlib1g-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
+  # asset generation (pictures, music)
+  libcairo2-dev libpango1.0-dev lame libmp3lame-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all ${#PACKAGES[@]} packages are already installed."
+  exit 0
+fi
+
+echo "install-deps: installing ${#missing[@]} Debian packages: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  SUDO=()
+elif command -v sudo >/dev/null 2>&1; then
+  SUDO=(sudo)
+else
+  echo "install-deps: need root or sudo to install: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+echo "install-deps: done."

@@ -1,0 +1,14 @@
+// A scene: the title, a menu or the stage. The frame loop drives the
+// current one through these three operations every frame.
+#pragma once
+
+class CScene {
+ public:
+  virtual ~CScene() = default;
+  // Per-frame progression that needs no decision (counters, animations).
+  virtual void fAnimate() = 0;
+  // Input and decisions; the place where a scene changes to another.
+  virtual void fUpdate() = 0;
+  // Draws to the back screen; not called in frames the timer skips.
+  virtual void fDraw() = 0;
+};

@@ -1,0 +1,46 @@
+// Base fixture for tests that use the game library: installs a fresh
+// headless backend and runs the test inside its own empty working directory,
+// so tests never see each other's files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "gamelib/FileSystem.h"
+#include "gamelib/headless/HeadlessBackend.h"
+
+class HeadlessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto backend = std::make_unique<CHeadlessBackend>();
+    mBackend = backend.get();
+    mPreviousBackend = fInstallBackend(std::move(backend));
+    mOldDirectory = fCurrentDirectory();
+    mDirectory = fMakeTemporaryDirectory("plimo-test-");
+    fChangeDirectory(mDirectory);
+  }
+
+  void TearDown() override {
+    fChangeDirectory(mOldDirectory);
+    fRemoveTree(mDirectory);
+    fInstallBackend(std::move(mPreviousBackend));
+  }
+
+  // Creates the game's data folders under the test's working directory.
+  static void fMakeDataFolders() {
+    for (const char* mode : {"plimo", "yoiko", "wanpaku"}) {
+      fCreateDirectories(std::string("dat/replay_") + mode);
+      fCreateDirectories(std::string("dat/downloaded_replay_") + mode);
+    }
+  }
+
+  CHeadlessBackend& backend() { return *mBackend; }
+
+ private:
+  CHeadlessBackend* mBackend = nullptr;
+  std::unique_ptr<CGameLibBackend> mPreviousBackend;
+  std::string mOldDirectory;
+  std::string mDirectory;
+};

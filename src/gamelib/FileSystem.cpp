@@ -157,3 +157,16 @@ void CBinaryFile::fClose() {
     mFile = nullptr;
   }
 }
+
+std::string fExecutableDirectory() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return fCurrentDirectory();
+  return exe.parent_path().string();
+}
+
+std::string fAbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(path, ec);
+  return ec ? path : absolute.string();
+}

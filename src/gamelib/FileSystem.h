@@ -61,3 +61,8 @@ class CBinaryFile {
   std::FILE* mFile = nullptr;
   std::string mPath;
 };
+
+// The directory that holds the running executable.
+std::string fExecutableDirectory();
+// The path made absolute against the current working directory.
+std::string fAbsolutePath(const std::string& path);

@@ -73,10 +73,14 @@ int CRandom::fGetRand(int min, int max) {
   PLIMO_ASSERT(min <= max, "fGetRand: min is greater than max");
   if (min == max) return min;
   ++mCount;
-  const auto raw = static_cast<std::int32_t>(fGenerate());
-  // |INT32_MIN| is 2^31, which still fits the unsigned magnitude.
-  const std::uint32_t magnitude =
-      raw < 0 ? static_cast<std::uint32_t>(0u - static_cast<std::uint32_t>(raw)) : static_cast<std::uint32_t>(raw);
+  return fReduceToRange(fGenerate(), min, max);
+}
+
+// The magnitude of the output read as signed, modulo the span; |INT32_MIN| is
+// 2^31, which still fits the unsigned magnitude.
+int CRandom::fReduceToRange(std::uint32_t raw, int min, int max) {
+  const auto value = static_cast<std::int32_t>(raw);
+  const std::uint32_t magnitude = value < 0 ? 0u - raw : raw;
   const auto span = static_cast<std::uint64_t>(static_cast<std::int64_t>(max) - min + 1);
   return static_cast<int>(min + static_cast<std::int64_t>(magnitude % span));
 }

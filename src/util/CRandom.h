@@ -21,6 +21,9 @@ class CRandom {
   // A value from min to max inclusive; min == max takes no draw.
   virtual int fGetRand(int min, int max);
 
+  // How one raw output becomes a value from min to max.
+  static int fReduceToRange(std::uint32_t raw, int min, int max);
+
  private:
   void fSeedGenerator(std::uint32_t seed);
   std::uint32_t fGenerate();

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds PlimoBall and runs every test: the unit tests, the same tests built
+# with AddressSanitizer + UndefinedBehaviorSanitizer, and the window tests
+# (the real game, offscreen and under Xvfb). Ends with ctest's summary.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+JOBS="${JOBS:-$(nproc)}"
+export CTEST_OUTPUT_ON_FAILURE=1
+
+echo "== Sanitizer build (ASan + UBSan): unit tests"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLIMO_SANITIZE=ON -DPLIMO_WITH_SDL=OFF \
+  -DPLIMO_BENCH=OFF >/dev/null
+ninja -C build-asan -j "$JOBS" plimo_tests
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+ctest --test-dir build-asan -L unit -j "$JOBS" --timeout 300
+unset ASAN_OPTIONS UBSAN_OPTIONS
+
+echo "== Release build: unit tests and window tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIMO_TESTS=ON -DPLIMO_BENCH=ON >/dev/null
+ninja -C build -j "$JOBS"
+ctest --test-dir build -j "$JOBS" --timeout 300

@@ -1,0 +1,79 @@
+#include "app/CommandLine.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+constexpr const char* kModeNames[] = {"plimo", "yoiko", "wanpaku"};
+
+bool fParseCount(const std::string& text, long long& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long parsed = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || parsed < 0) return false;
+  value = parsed;
+  return true;
+}
+
+SCommandLine fError(const std::string& message) {
+  SCommandLine line;
+  line.action = SCommandLine::EAction::Error;
+  line.error = message;
+  return line;
+}
+
+}  // namespace
+
+std::string fUsageText() {
+  return "Usage: plimoball [options]\n"
+         "       plimoball verify-replay ARCHIVE\n"
+         "\n"
+         "Start it from the folder that holds its dat/ folder.\n"
+         "\n"
+         "Options:\n"
+         "  --play MODE        start a game of MODE (plimo, yoiko or wanpaku) at once\n"
+         "  --frames N         end after N frames\n"
+         "  --screenshot FILE  write the last drawn frame to FILE (PNG) at the end\n"
+         "  --help             show this text\n"
+         "\n"
+         "verify-replay plays a replay archive without a window and prints its\n"
+         "result as one line of JSON.\n";
+}
+
+SCommandLine fParseCommandLine(const std::vector<std::string>& args) {
+  SCommandLine line;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--help" || arg == "-h") {
+      line.action = SCommandLine::EAction::Help;
+      return line;
+    }
+    if (arg == "verify-replay" && i == 0) {
+      if (args.size() != 2) return fError("verify-replay takes exactly one archive");
+      line.action = SCommandLine::EAction::VerifyReplay;
+      line.replayArchive = args[1];
+      return line;
+    }
+    if (arg == "--frames") {
+      if (!hasValue || !fParseCount(args[i + 1], line.frames)) return fError("--frames needs a number of frames");
+      ++i;
+    } else if (arg == "--screenshot") {
+      if (!hasValue || args[i + 1].empty()) return fError("--screenshot needs a file name");
+      line.screenshotPath = args[++i];
+    } else if (arg == "--play") {
+      if (!hasValue) return fError("--play needs a mode: plimo, yoiko or wanpaku");
+      const std::string& mode = args[++i];
+      line.playMode = -1;
+      for (int m = 0; m < 3; ++m) {
+        if (mode == kModeNames[m]) line.playMode = m;
+      }
+      if (line.playMode < 0) return fError("unknown mode '" + mode + "': use plimo, yoiko or wanpaku");
+    } else {
+      return fError("unknown option '" + arg + "'");
+    }
+  }
+  return line;
+}

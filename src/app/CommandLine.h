@@ -1,0 +1,18 @@
+// The program's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct SCommandLine {
+  enum class EAction { Play, Help, VerifyReplay, Error };
+  EAction action = EAction::Play;
+  long long frames = -1;
+  std::string screenshotPath;
+  int playMode = -1;  // -1: start on the title
+  std::string replayArchive;
+  std::string error;
+};
+
+SCommandLine fParseCommandLine(const std::vector<std::string>& args);
+std::string fUsageText();

@@ -1,0 +1,153 @@
+#include "app/GameMain.h"
+
+#include <cstdio>
+
+#include "app/CProfiler.h"
+#include "app/GameLog.h"
+#include "app/Globals.h"
+#include "app/SceneFactory.h"
+#include "gamelib/FileSystem.h"
+#include "gamelib/GameLib.h"
+#include "gfx/CImageManager.h"
+#include "gfx/CSoundManager.h"
+#include "input/CKeyManager.h"
+#include "persist/Records.h"
+#include "util/Assert.h"
+#include "util/CFpsTimer.h"
+#include "util/CRandom.h"
+
+namespace {
+
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+constexpr int kColourBits = 32;
+constexpr int kRefreshRate = 60;
+constexpr int kIconId = 100;
+constexpr const char* kWindowTitle = "PlimoBall";
+
+SConfig gConfig;
+SLaunchOptions gOptions;
+
+void fDeleteIfExists(const char* path) {
+  if (fFileExists(path)) fDeleteFile(path);
+}
+
+// Leftovers of old installations.
+void fDeleteDummies() {
+  fDeleteIfExists("dat/replay/dummy");
+  fDeleteIfExists("downloaded_replay/dummy");
+}
+
+void fCreateFonts() {
+  gFontSmall = CreateFontToHandle("Arial Black", 12, 0, DX_FONTTYPE_NORMAL, -1, -1, 0, -1);
+  gFontLarge = CreateFontToHandle("Arial Black", 36, 0, DX_FONTTYPE_ANTIALIASING, 0, -1, 0, -1);
+  gFontMenu = CreateFontToHandle(nullptr, 24, 0, DX_FONTTYPE_ANTIALIASING, -1, -1, 0, -1);
+  gFontTitle = CreateFontToHandle(nullptr, 28, 9, DX_FONTTYPE_ANTIALIASING_EDGE, -1, -1, 0, -1);
+}
+
+}  // namespace
+
+const SConfig& fCurrentConfig() { return gConfig; }
+
+void fInitGame() {
+  gQuitRequested = false;
+  fCreateFonts();
+  gFpsTimer = std::make_unique<CFpsTimer>(false, true);
+  gImageManager = std::make_unique<CImageManager>();
+  gSoundManager = std::make_unique<CSoundManager>(gConfig.bSound);
+  gRandom = std::make_unique<CRandom>();
+  gKeyManager = std::make_unique<CKeyManager>();
+  gProfiler = std::make_unique<CProfiler>();
+  fLoadHighScore();
+  gCurrentScene = fMakeTitleMenuScene();
+  if (gOptions.firstScene) gCurrentScene = gOptions.firstScene();
+  fDeleteDummies();
+}
+
+void fRunFrame() {
+  gKeyManager->fUpdateKeyState();
+  gCurrentScene->fUpdate();
+  gCurrentScene->fAnimate();
+  if (!gFpsTimer->fIsSkipFrame()) {
+    ClsDrawScreen();
+    gCurrentScene->fDraw();
+  }
+  ScreenFlip();
+  gFpsTimer->fWait();
+  // Scenes replaced during this frame are no longer on the stack.
+  gCurrentScene.fReleaseRetired();
+}
+
+void fMainLoop() {
+  long long frames = 0;
+  while (ProcessMessage() == 0) {
+    fRunFrame();
+    ++frames;
+    if (gQuitRequested) break;
+    if (gOptions.frameLimit >= 0 && frames >= gOptions.frameLimit) break;
+  }
+  if (!gOptions.screenshotPath.empty() &&
+      SaveDrawScreenToPNG(0, 0, kScreenWidth, kScreenHeight, gOptions.screenshotPath.c_str()) != 0) {
+    std::fprintf(stderr, "PlimoBall: could not write the screenshot %s\n", gOptions.screenshotPath.c_str());
+  }
+}
+
+void fCleanupGame() {
+  fDeleteIfExists("dat/replay/replay.dat");
+  fDeleteIfExists("dat/replay/replay_key.dat");
+  if (gProfiler) std::printf("%s\n", gProfiler->fGetReport().c_str());
+  std::fflush(stdout);
+}
+
+void fRunGame() {
+  try {
+    SetDrawScreen(DX_SCREEN_BACK);
+    fInitGame();
+    fMainLoop();
+  } catch (const std::exception& error) {
+    fWriteLog(0, std::string("exception:") + error.what());
+  }
+  fCleanupGame();
+}
+
+void fReleaseGlobals() {
+  gCurrentScene.fClear();
+  gKeyManager.reset();
+  gRandom.reset();
+  gSoundManager.reset();
+  gImageManager.reset();
+  gFpsTimer.reset();
+  gProfiler.reset();
+}
+
+int fGameMain(const SLaunchOptions& options) {
+  gOptions = options;
+  fDeleteDummies();
+  fLoadOptionInfo();
+  gConfig = fReadConfig();
+  fRegisterHighScoreInfo();
+  gRandom = std::make_unique<CRandom>();
+
+  SetOutApplicationLogValidFlag(0);
+  SetWindowIconID(kIconId);
+  SetMainWindowText(kWindowTitle);
+  SetGraphMode(kScreenWidth, kScreenHeight, kColourBits, kRefreshRate);
+  if (gConfig.bWindowMode) ChangeWindowMode(1);
+  SetUseFPUPreserveFlag(1);
+  SetWaitVSyncFlag(0);
+  // The backend has told the player why (no display, no GL).
+  if (DxLib_Init() == -1) return 1;
+  SetTransColor(255, 0, 255);
+  SetDrawMode(DX_DRAWMODE_BILINEAR);
+
+  int status = 0;
+  try {
+    fRunGame();
+  } catch (const CFatalError& error) {
+    std::fprintf(stderr, "PlimoBall: fatal error: %s\n", error.fMessage().c_str());
+    status = 3;
+  }
+  fReleaseGlobals();
+  DxLib_End();
+  return status;
+}

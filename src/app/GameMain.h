@@ -1,0 +1,34 @@
+// The program's spine: start-up, game initialisation, the frame loop, the
+// exception log and the orderly shutdown.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/CScene.h"
+#include "app/Config.h"
+
+struct SLaunchOptions {
+  // End the loop after this many frames (negative: run until closed).
+  long long frameLimit = -1;
+  // Write the last drawn frame here as PNG when the loop ends.
+  std::string screenshotPath;
+  // A scene to start on instead of the title (a direct game, a test scene).
+  std::function<std::unique_ptr<CScene>()> firstScene;
+};
+
+// The whole run on the installed backend: returns the process exit status.
+int fGameMain(const SLaunchOptions& options);
+
+// The pieces, for tests.
+void fInitGame();
+void fMainLoop();
+// One frame: input snapshot, update, animate, draw unless skipped, flip, wait.
+void fRunFrame();
+void fCleanupGame();
+void fRunGame();
+// Drops every process-wide object (between runs in one process, and at exit).
+void fReleaseGlobals();
+
+const SConfig& fCurrentConfig();

@@ -1,0 +1,46 @@
+// The process entry of the game.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/GameMain.h"
+#include "gamelib/FileSystem.h"
+#include "gamelib/GameLibBackend.h"
+#include "gamelib/sdl/SdlBackend.h"
+
+namespace {
+
+// The game's paths are relative to its folder; a player who starts it from
+// elsewhere still gets its data.
+void fEnterGameFolder() {
+  if (fDirectoryExists("dat")) return;
+  const std::string home = fExecutableDirectory();
+  if (fDirectoryExists(home + "/dat")) fChangeDirectory(home);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const SCommandLine line = fParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (line.action) {
+    case SCommandLine::EAction::Help:
+      std::fputs(fUsageText().c_str(), stdout);
+      return 0;
+    case SCommandLine::EAction::Error:
+      std::fprintf(stderr, "plimoball: %s\n\n%s", line.error.c_str(), fUsageText().c_str());
+      return 2;
+    case SCommandLine::EAction::VerifyReplay:
+      std::fprintf(stderr, "plimoball: verify-replay is not available in this build yet\n");
+      return 2;
+    case SCommandLine::EAction::Play:
+      break;
+  }
+
+  SLaunchOptions options;
+  options.frameLimit = line.frames;
+  if (!line.screenshotPath.empty()) options.screenshotPath = fAbsolutePath(line.screenshotPath);
+  fEnterGameFolder();
+  fInstallBackend(fMakeSdlBackend());
+  return fGameMain(options);
+}

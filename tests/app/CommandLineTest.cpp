@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+
+namespace {
+
+using EAction = SCommandLine::EAction;
+
+TEST(CommandLineTest, OptionsCombine) {
+  const auto line = fParseCommandLine({"--frames", "30", "--screenshot", "shot.png", "--play", "yoiko"});
+  EXPECT_EQ(line.action, EAction::Play);
+  EXPECT_EQ(line.frames, 30);
+  EXPECT_EQ(line.screenshotPath, "shot.png");
+  EXPECT_EQ(line.playMode, 1);
+  EXPECT_EQ(fParseCommandLine({}).playMode, -1);
+  EXPECT_EQ(fParseCommandLine({}).frames, -1);
+}
+
+TEST(CommandLineTest, BadInputIsAnErrorWithAReason) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--frames"},
+                                                                {"--frames", "-3"},
+                                                                {"--frames", "12x"},
+                                                                {"--play", "tetris"},
+                                                                {"--screenshot"},
+                                                                {"--fullscreen"},
+                                                                {"verify-replay"},
+                                                                {"verify-replay", "a", "b"}}) {
+    const auto line = fParseCommandLine(args);
+    EXPECT_EQ(line.action, EAction::Error) << args[0];
+    EXPECT_FALSE(line.error.empty());
+  }
+}
+
+TEST(CommandLineTest, HelpAndReplayCheck) {
+  EXPECT_EQ(fParseCommandLine({"--frames", "3", "--help"}).action, EAction::Help);
+  const auto line = fParseCommandLine({"verify-replay", "dat/replay_plimo/replay"});
+  EXPECT_EQ(line.action, EAction::VerifyReplay);
+  EXPECT_EQ(line.replayArchive, "dat/replay_plimo/replay");
+}
+
+}  // namespace

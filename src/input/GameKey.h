@@ -33,6 +33,9 @@ enum class EGameKey : int {
 };
 constexpr int kGameKeyCount = 28;
 
+// The key's table index, 0..27; any other value is a programming error.
+int fKeyIndex(EGameKey key);
+
 enum class EDirection4 : int { Left = 0, Up = 1, Right = 2, Down = 3 };
 
 // The nine stick positions laid out like a numeric keypad, digit minus one.

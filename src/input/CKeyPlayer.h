@@ -1,0 +1,70 @@
+// The replay input source: answers every key question from a recorded key
+// log, one frame per fUpdateKeyState, so the unchanged game code replays the
+// recorded game. Escape, F1 and F2 stay live so a replay can be left, sped up
+// or slowed down.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "input/CKeyManager.h"
+#include "input/CKeyManagerBase.h"
+
+class CBinaryFile;
+
+class CKeyPlayer : public CKeyManagerBase {
+ public:
+  // The key log's bytes in memory, for playing an archive without files.
+  struct SKeyLogBytes {
+    std::string bytes;
+  };
+
+  // Opens the key log file; throws CGameError when it cannot be opened.
+  explicit CKeyPlayer(const std::string& keyLogPath);
+  explicit CKeyPlayer(SKeyLogBytes keyLog);
+  ~CKeyPlayer() override;
+  CKeyPlayer(const CKeyPlayer&) = delete;
+  CKeyPlayer& operator=(const CKeyPlayer&) = delete;
+
+  // While playing: the next recorded frame, then the live keys. Otherwise nothing.
+  void fUpdateKeyState() override;
+  EDirectionTenkey fGetDirection() override;
+  int fIsDownNow(EGameKey key) override;
+  int fIsTriggered(EGameKey key) override;
+  bool fIsPressed(EGameKey key) override;
+  bool fIsPush(EGameKey key, bool once) override;
+  // A recorded log has no pad: asking is a programming error.
+  int fGetPressedJoypadButton() override;
+  void fSetupPadButtonFromSetting() override;
+
+  virtual int fIsLiveDown(EGameKey key);
+  // The latch rule on the recorded snapshot, for every key.
+  virtual int fIsRecordedTrigger(EGameKey key);
+  virtual bool fIsLiveDownExact(EGameKey key);
+  virtual bool fIsLivePush(EGameKey key, bool once);
+  virtual void fStart();
+  virtual void fStop();
+  // Stops and closes the key log.
+  virtual void fEnd();
+
+  bool fIsPlaying() const { return mPlaying; }
+  // True once every whole frame of the log has been played.
+  bool fIsLogFinished() const;
+
+ private:
+  void fReadFrame();
+  // Reads up to size bytes at the log's position; returns how many.
+  std::size_t fReadLog(unsigned char* buffer, std::size_t size);
+
+  std::array<bool, kGameKeyCount> mLatch{};
+  bool mPlaying = false;
+  std::unique_ptr<CBinaryFile> mLogFile;  // a log on disk, or
+  std::string mLogBytes;                  // the log in memory
+  bool mLogOpen = false;
+  std::uint64_t mLogSize = 0;
+  std::uint64_t mLogPosition = 0;
+  std::array<bool, kGameKeyCount> mRecorded{};
+  CKeyManager mLive;
+};

@@ -10,12 +10,11 @@ namespace {
 constexpr std::int32_t kNoPadButton = static_cast<std::int32_t>(0x80000000u);
 
 constexpr std::array<std::int32_t, kGameKeyCount> kKeyboardCodes = {
-    KEY_INPUT_J,     KEY_INPUT_I,     KEY_INPUT_L,     KEY_INPUT_K,      // Left Up Right Down
-    KEY_INPUT_LEFT,  KEY_INPUT_UP,    KEY_INPUT_RIGHT, KEY_INPUT_DOWN,   // the cursor keys
-    KEY_INPUT_Z,     KEY_INPUT_X,     KEY_INPUT_C,     KEY_INPUT_A,     KEY_INPUT_S,   KEY_INPUT_D,
-    KEY_INPUT_SPACE, KEY_INPUT_F1,    KEY_INPUT_F2,    KEY_INPUT_F3,    KEY_INPUT_F4,  KEY_INPUT_F5,
-    KEY_INPUT_F6,    KEY_INPUT_F7,    KEY_INPUT_F8,    KEY_INPUT_F9,    KEY_INPUT_F10, KEY_INPUT_F11,
-    KEY_INPUT_F12,   KEY_INPUT_ESCAPE};
+    KEY_INPUT_J,    KEY_INPUT_I,  KEY_INPUT_L,     KEY_INPUT_K,     // Left Up Right Down
+    KEY_INPUT_LEFT, KEY_INPUT_UP, KEY_INPUT_RIGHT, KEY_INPUT_DOWN,  // the cursor keys
+    KEY_INPUT_Z,    KEY_INPUT_X,  KEY_INPUT_C,     KEY_INPUT_A,    KEY_INPUT_S,   KEY_INPUT_D,     KEY_INPUT_SPACE,
+    KEY_INPUT_F1,   KEY_INPUT_F2, KEY_INPUT_F3,    KEY_INPUT_F4,   KEY_INPUT_F5,  KEY_INPUT_F6,    KEY_INPUT_F7,
+    KEY_INPUT_F8,   KEY_INPUT_F9, KEY_INPUT_F10,   KEY_INPUT_F11,  KEY_INPUT_F12, KEY_INPUT_ESCAPE};
 
 constexpr std::array<std::int32_t, kGameKeyCount> kDefaultPadMasks = {
     0x2,          0x8,          0x4,          0x1,          0x2,          0x8,          0x4,

@@ -53,7 +53,8 @@ void CKeyPlayer::fReadFrame() {
     return;
   }
   std::array<unsigned char, kKeyLogFrameBytes> frame{};
-  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kKeyLogFrameBytes, mLogSize - mLogPosition));
+  const std::size_t wanted =
+      static_cast<std::size_t>(std::min<std::uint64_t>(kKeyLogFrameBytes, mLogSize - mLogPosition));
   const std::size_t got = fReadLog(frame.data(), wanted);
   // A file that came up short of its own size has ended too.
   mLogPosition = got == wanted ? mLogPosition + got : mLogSize;

@@ -11,8 +11,7 @@ int fKeyIndex(EGameKey key) {
 }
 
 EDirection4 fRotateDirection(EDirection4 dir, EDirection4 turn, int times) {
-  PLIMO_ASSERT(turn == EDirection4::Left || turn == EDirection4::Right,
-               "fRotateDirection turns only Left or Right");
+  PLIMO_ASSERT(turn == EDirection4::Left || turn == EDirection4::Right, "fRotateDirection turns only Left or Right");
   const int from = static_cast<int>(dir);
   PLIMO_ASSERT(from >= 0 && from < 4, "EDirection4 out of range");
   if (times <= 0) return dir;

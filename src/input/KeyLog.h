@@ -22,7 +22,6 @@ inline void fPutInt32LE(std::int32_t value, unsigned char* out) {
 
 inline std::int32_t fGetInt32LE(const unsigned char* in) {
   const std::uint32_t bits = static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
-                             (static_cast<std::uint32_t>(in[2]) << 16) |
-                             (static_cast<std::uint32_t>(in[3]) << 24);
+                             (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
   return static_cast<std::int32_t>(bits);
 }

@@ -16,10 +16,10 @@
 namespace {
 
 constexpr std::array<int, 28> kCodes = {
-    KEY_INPUT_J,  KEY_INPUT_I,  KEY_INPUT_L,  KEY_INPUT_K,  KEY_INPUT_LEFT, KEY_INPUT_UP,    KEY_INPUT_RIGHT,
-    KEY_INPUT_DOWN, KEY_INPUT_Z, KEY_INPUT_X, KEY_INPUT_C,  KEY_INPUT_A,    KEY_INPUT_S,     KEY_INPUT_D,
-    KEY_INPUT_SPACE, KEY_INPUT_F1, KEY_INPUT_F2, KEY_INPUT_F3, KEY_INPUT_F4, KEY_INPUT_F5,  KEY_INPUT_F6,
-    KEY_INPUT_F7, KEY_INPUT_F8, KEY_INPUT_F9, KEY_INPUT_F10, KEY_INPUT_F11, KEY_INPUT_F12, KEY_INPUT_ESCAPE};
+    KEY_INPUT_J,     KEY_INPUT_I,  KEY_INPUT_L,  KEY_INPUT_K,   KEY_INPUT_LEFT, KEY_INPUT_UP,  KEY_INPUT_RIGHT,
+    KEY_INPUT_DOWN,  KEY_INPUT_Z,  KEY_INPUT_X,  KEY_INPUT_C,   KEY_INPUT_A,    KEY_INPUT_S,   KEY_INPUT_D,
+    KEY_INPUT_SPACE, KEY_INPUT_F1, KEY_INPUT_F2, KEY_INPUT_F3,  KEY_INPUT_F4,   KEY_INPUT_F5,  KEY_INPUT_F6,
+    KEY_INPUT_F7,    KEY_INPUT_F8, KEY_INPUT_F9, KEY_INPUT_F10, KEY_INPUT_F11,  KEY_INPUT_F12, KEY_INPUT_ESCAPE};
 
 using SFrame = std::array<bool, 28>;
 
@@ -194,7 +194,8 @@ TEST_F(KeyPlayerTest, TheLogsEndGivesNoKeys) {
 }
 
 TEST_F(KeyPlayerTest, PartialLastFrameIsReadAsFarAsItGoes) {
-  const std::string whole = fLogOf({fFrameWith({EGameKey::Up}), fFrameWith({EGameKey::Left, EGameKey::KeyZ, EGameKey::KeyC})});
+  const std::string whole =
+      fLogOf({fFrameWith({EGameKey::Up}), fFrameWith({EGameKey::Left, EGameKey::KeyZ, EGameKey::KeyC})});
   // 112 + 40 bytes: the second frame keeps its first ten values (Left..KeyX);
   // KeyC, the eleventh, is cut off.
   fWriteWholeFile("cut.dat", whole.substr(0, 112 + 40));

@@ -31,8 +31,8 @@ class KeyRecordTest : public HeadlessTest {
       std::vector<std::int32_t> frame;
       for (std::size_t k = 0; k < 28; ++k) {
         const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at + k * 4);
-        frame.push_back(static_cast<std::int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) |
-                                                  (static_cast<std::uint32_t>(p[3]) << 24)));
+        frame.push_back(
+            static_cast<std::int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24)));
       }
       frames.push_back(frame);
     }

@@ -57,7 +57,7 @@ TEST_F(KeyRepeatTest, KeysRepeatIndependently) {
     if (repeat.fIsRepeat(mKeys, EGameKey::Right)) right.push_back(frame);
   }
   EXPECT_EQ(left, (std::vector<int>{22, 31, 40}));
-  EXPECT_EQ(right, (std::vector<int>{31, 40}));  // held from frame 10
+  EXPECT_EQ(right, (std::vector<int>{31, 40}));           // held from frame 10
   EXPECT_FALSE(repeat.fIsRepeat(mKeys, EGameKey::KeyZ));  // never added
 }
 

@@ -1,0 +1,27 @@
+// The shared table of loaded models, by name ("plimo_red", "plimo_red_h",
+// "waku", ...). Every model a stage places is a duplicate of one of these.
+#pragma once
+
+#include <map>
+#include <string>
+
+class CModelTable {
+ public:
+  // Loads every stage model from "dat/<name>.mqo", first freeing any earlier
+  // load (the game library may have been restarted since).
+  void fLoadAll();
+  void fReleaseAll();
+  // The loaded handle; a name that was not loaded is a programming error.
+  int fGet(const std::string& name) const;
+  // A fresh copy of a loaded model.
+  int fDuplicate(const std::string& name) const;
+  bool fIsLoaded() const { return !mModels.empty(); }
+
+ private:
+  std::map<std::string, int> mModels;
+};
+
+CModelTable& fSharedModelTable();
+
+// "plimo_" + colour name, with "_h" for the highlighted look.
+std::string fBallModelName(int colour, bool highlighted);

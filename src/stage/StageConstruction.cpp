@@ -1,0 +1,116 @@
+// Building a stage: mode constants, grid, camera, models and the first deal;
+// and the field queries the rules share.
+#include <numbers>
+#include <utility>
+
+#include "app/Globals.h"
+#include "gfx/CSoundManager.h"
+#include "stage/CPlimoStage.h"
+#include "stage/ModelTable.h"
+#include "stage/StageModes.h"
+#include "util/Assert.h"
+
+namespace {
+
+constexpr double kFieldOfViewDegrees = 36.0;
+constexpr int kCellUnits = 32;
+
+}  // namespace
+
+CPlimoStage::CPlimoStage(int mode_, SReplayInfo info) {
+  if (gSoundManager) gSoundManager->fStopAll();
+  fSetMode(mode_);
+  replayInfo = std::move(info);
+  originA = W * (-kCellUnits) / 4;
+  originB = D * (-kCellUnits) / 4;
+  grid = CStageGrid(W, D, H);
+  SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
+  fSetCamera(fDirectionToDegree(cameraDir) - 16.0);
+  fSharedModelTable().fLoadAll();
+  fBuildScenery();
+  fSetupReplay(*this);
+  for (SAppairInfo& entry : queue) entry = fDeal();
+}
+
+void CPlimoStage::fSetMode(int mode_) {
+  const SModeInfo& info = fModeInfo(mode_);
+  PLIMO_ASSERT(info.maxColour <= kColourOzyama, "a mode deals a colour that does not exist");
+  mode = mode_;
+  groupSize = info.groupSize;
+  maxColour = info.maxColour;
+  W = info.width;
+  D = info.depth;
+  H = info.height;
+  ballLimit = info.ballLimit;
+  if (gSoundManager) gSoundManager->fPlayBgm(info.music);
+}
+
+const char* CPlimoStage::fColourName(int colour) { return ::fColourName(colour); }
+
+bool CPlimoStage::fIsBlocked(int a, int b, int h) const {
+  return !grid.fIsInside(a, b, h) || grid.fAt(a, b, h) != nullptr;
+}
+
+int CPlimoStage::fLandingLayer(int a, int b, int h) const {
+  int layer = h;
+  while (!fIsBlocked(a, b, layer - 1)) --layer;
+  return layer;
+}
+
+CPlimoBall& CPlimoStage::fAddBall(std::unique_ptr<CPlimoBall> ball) {
+  balls.push_back(std::move(ball));
+  return *balls.back();
+}
+
+void CPlimoStage::fEnterState(EState next, int timer) {
+  state = next;
+  stateTimer = timer;
+}
+
+void CPlimoStage::fPlaySound(ESoundEffect effect) {
+  if (gSoundManager) gSoundManager->fPlayEffect(effect, false);
+}
+
+void CPlimoStage::fBuildScenery() {
+  const CModelTable& table = fSharedModelTable();
+  auto place = [&](const char* name, double x, double y, double z) -> CModel& {
+    const VECTOR at = VGet(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+    scenery.emplace_back(table.fDuplicate(name), at, VECTOR{});
+    return scenery.back();
+  };
+  for (int a = 0; a < W; ++a) {
+    for (int b = 0; b < D; ++b) place("shibafu", originA + kCellUnits * a, originB + kCellUnits * b, -16.0);
+  }
+  // The brick model lies flat like the turf; each wall segment is stood up
+  // so that its face looks into the box.
+  const float quarter = static_cast<float>(std::numbers::pi / 2.0);
+  const float half = static_cast<float>(std::numbers::pi);
+  auto brick = [&](double x, double y, double z, VECTOR rotation) {
+    CModel& wall = place("renga", x, y, z);
+    if (wall.fHandle() != -1) MV1SetRotationXYZ(wall.fHandle(), rotation);
+  };
+  const double nearB = originB - 16.0;
+  const double farB = originB + kCellUnits * (D - 1) + 16.0;
+  const double nearA = originA - 16.0;
+  const double farA = originA + kCellUnits * (W - 1) + 16.0;
+  for (int h = 0; h <= H - 3; ++h) {
+    const double z = kCellUnits * h;
+    for (int a = 0; a < W; ++a) {
+      const double x = originA + kCellUnits * a;
+      brick(x, nearB, z, VGet(-quarter, 0.0f, 0.0f));
+      brick(x, farB, z, VGet(quarter, 0.0f, half));
+    }
+    for (int b = 0; b < D; ++b) {
+      const double y = originB + kCellUnits * b;
+      brick(nearA, y, z, VGet(0.0f, quarter, 0.0f));
+      brick(farA, y, z, VGet(0.0f, -quarter, half));
+    }
+  }
+}
+
+void CPlimoStage::fReleaseModels() {
+  for (CModel& part : scenery) part.fDelete();
+  for (auto& ball : balls) ball->fReleaseModels();
+  if (ghost) ghost->fDelete();
+  fSharedModelTable().fReleaseAll();
+}

@@ -1,0 +1,163 @@
+#include "stage/StageReplay.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+#include "app/Globals.h"
+#include "app/SceneFactory.h"
+#include "gamelib/FileSystem.h"
+#include "gamelib/GameLib.h"
+#include "input/CKeyManager.h"
+#include "input/CKeyPlayer.h"
+#include "persist/CArchiver.h"
+#include "persist/Records.h"
+#include "persist/Serializer.h"
+#include "stage/CPlimoStage.h"
+#include "stage/StageModes.h"
+#include "util/Assert.h"
+#include "util/CRandom.h"
+
+namespace {
+
+constexpr int kNewGameSeedRange = 1000;  // a new game's seed is the clock's milliseconds
+
+// The live key manager of a normal game; null when another source stands in.
+CKeyManager* fRecorder() { return dynamic_cast<CKeyManager*>(gKeyManager.get()); }
+CKeyPlayer* fPlayer() { return dynamic_cast<CKeyPlayer*>(gKeyManager.get()); }
+
+void fEndRecording() {
+  if (CKeyManager* keys = fRecorder()) keys->fEndRecord();
+}
+
+void fEndPlayback() {
+  if (CKeyPlayer* player = fPlayer()) player->fEnd();
+  gKeyManager = std::make_unique<CKeyManager>();
+}
+
+// The seed archive: the seed as one signed 32-bit integer.
+void fWriteSeed(const std::string& path, std::int32_t seed) {
+  fDeleteFile(path);
+  Serializer archive(path, EFileMode::Out);
+  std::printf("Seed = %d\n", seed);
+  archive.describe(seed);
+}
+
+std::int32_t fReadSeed(const std::string& path) {
+  Serializer archive(path, EFileMode::In);
+  std::int32_t seed = 0;
+  archive.describe(seed);
+  // A cut file would replay some other game without a word.
+  if (archive.fEndedEarly()) throw CGameError("replay seed is missing: " + path);
+  std::printf("Seed = %d\n", seed);
+  return seed;
+}
+
+CHighScoreInfo& fHighScoreEntry(int mode) {
+  fModeInfo(mode);  // range check
+  const auto index = static_cast<std::size_t>(mode);
+  while (gHighScores.size() <= index) gHighScores.push_back(std::make_shared<CHighScoreInfo>());
+  if (!gHighScores[index]) gHighScores[index] = std::make_shared<CHighScoreInfo>();
+  return *gHighScores[index];
+}
+
+void fLeaveForTitle(CPlimoStage& stage) {
+  stage.fReleaseModels();
+  gCurrentScene = fMakeTitleMenuScene();
+}
+
+}  // namespace
+
+SReplayInfo SReplayInfo::fNormal(int mode) {
+  return SReplayInfo{EMode::Normal, fReplayFilePath(mode, "replay"), false};
+}
+
+SReplayInfo SReplayInfo::fReplay(int mode) {
+  return SReplayInfo{EMode::Replay, fReplayFilePath(mode, "replay"), false};
+}
+
+SReplayInfo SReplayInfo::fDebugReplay(int mode) {
+  return SReplayInfo{EMode::Replay, fReplayFilePath(mode, "debug_replay"), true};
+}
+
+std::string fReplayFilePath(int mode, const std::string& file) {
+  return std::string("dat/replay_") + fModeName(mode) + "/" + file;
+}
+
+int fModeHighScore(int mode) {
+  fModeInfo(mode);  // range check
+  const auto index = static_cast<std::size_t>(mode);
+  if (index >= gHighScores.size() || !gHighScores[index]) return 0;
+  return gHighScores[index]->score;
+}
+
+void fSetupReplay(CPlimoStage& stage) {
+  const int mode = stage.mode;
+  if (stage.replayInfo.mode == SReplayInfo::EMode::Normal) {
+    gRandom = std::make_unique<CRandom>(static_cast<std::int32_t>(fGetUtcMilliseconds() % kNewGameSeedRange));
+    if (CKeyManager* keys = fRecorder()) {
+      keys->fStartRecord(fReplayFilePath(mode, "replay_key.tmp"), false, false, 0);
+      keys->fResumeRecord();
+    }
+    return;
+  }
+  CArchiver::fExtract(stage.replayInfo.path);
+  const std::string prefix = stage.replayInfo.isDebug ? "debug_" : "";
+  auto player = std::make_unique<CKeyPlayer>(fReplayFilePath(mode, prefix + "replay_key.dat"));
+  CKeyPlayer& playing = *player;
+  gKeyManager = std::move(player);
+  const std::int32_t seed = fReadSeed(fReplayFilePath(mode, prefix + "replay.dat"));
+  gRandom = std::make_unique<CRandom>(seed);
+  playing.fStart();
+}
+
+void fFinishReplay(CPlimoStage& stage) {
+  if (stage.replayInfo.mode == SReplayInfo::EMode::Replay) {
+    fEndPlayback();
+    fLeaveForTitle(stage);
+    return;
+  }
+  const int mode = stage.mode;
+  const std::string temporary = fReplayFilePath(mode, "replay_key.tmp");
+  fEndRecording();
+  CHighScoreInfo& best = fHighScoreEntry(mode);
+  if (stage.score >= best.score) {
+    const std::string seed = fReplayFilePath(mode, "replay.dat");
+    const std::string keyLog = fReplayFilePath(mode, "replay_key.dat");
+    fWriteSeed(seed, gRandom->fGetSeed());
+    best.score = stage.score;
+    best.maxRensa = stage.maxRensa;
+    best.isRegistered = false;
+    fSaveHighScore();
+    fDeleteFile(keyLog);
+    if (fFileExists(temporary)) fRenameFile(temporary, keyLog);
+    CArchiver::fArchive({keyLog, seed}, fReplayFilePath(mode, "replay"), true);
+  } else {
+    fDeleteFile(temporary);
+  }
+  stage.fReleaseModels();
+  gCurrentScene = std::make_unique<CPlimoStage>(mode, stage.replayInfo);
+}
+
+void fSaveDebugReplay(CPlimoStage& stage) {
+  const int mode = stage.mode;
+  fEndRecording();
+  const std::string seed = fReplayFilePath(mode, "debug_replay.dat");
+  const std::string keyLog = fReplayFilePath(mode, "debug_replay_key.dat");
+  const std::string temporary = fReplayFilePath(mode, "replay_key.tmp");
+  fWriteSeed(seed, gRandom->fGetSeed());
+  fDeleteFile(keyLog);
+  if (fFileExists(temporary)) fRenameFile(temporary, keyLog);
+  CArchiver::fArchive({keyLog, seed}, fReplayFilePath(mode, "debug_replay"), true);
+  fLeaveForTitle(stage);
+}
+
+void fLeaveReplay(CPlimoStage& stage) {
+  if (stage.replayInfo.mode == SReplayInfo::EMode::Replay) {
+    fEndPlayback();
+  } else {
+    // The temporary key log keeps the frames so far until the next game.
+    fEndRecording();
+  }
+  fLeaveForTitle(stage);
+}

@@ -1,0 +1,37 @@
+// How a stage runs (a normal, recorded game or the playback of a replay) and
+// the hand-overs to the key recorder, key player and high-score records.
+#pragma once
+
+#include <string>
+
+struct SReplayInfo {
+  enum class EMode : int { Normal = 0, Replay = 1 };
+
+  EMode mode = EMode::Normal;
+  std::string path;      // the replay archive; read only in Replay mode
+  bool isDebug = false;  // Replay mode: play the "debug_" files
+
+  // The values the title menu passes for a mode's game and replay.
+  static SReplayInfo fNormal(int mode);
+  static SReplayInfo fReplay(int mode);
+  static SReplayInfo fDebugReplay(int mode);
+};
+
+class CPlimoStage;
+
+// "dat/replay_<mode name>/" + file.
+std::string fReplayFilePath(int mode, const std::string& file);
+
+// At the end of construction, before the first deal: seeds gRandom and starts
+// recording, or installs the key player with the recorded seed.
+void fSetupReplay(CPlimoStage& stage);
+// The player confirmed the end of a finished game: store a new best with its
+// replay, then play again (or, after a replay, go back to the title menu).
+void fFinishReplay(CPlimoStage& stage);
+// F12 in a normal game: packs the game so far as the mode's debug replay and
+// leaves for the title menu.
+void fSaveDebugReplay(CPlimoStage& stage);
+// Escape: ends the recording or the playback and leaves for the title menu.
+void fLeaveReplay(CPlimoStage& stage);
+// The mode's stored best score.
+int fModeHighScore(int mode);

@@ -1,0 +1,186 @@
+#include "stage/StageTestKit.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "app/Globals.h"
+#include "gfx/CImageManager.h"
+#include "gfx/CSoundManager.h"
+#include "input/CKeyManager.h"
+#include "persist/Records.h"
+#include "util/CRandom.h"
+
+namespace {
+constexpr const char* kLetters = "RGBYPLO";
+constexpr std::int64_t kUtcBase = 1'700'000'000'000;  // a whole second: the seed is the offset
+}  // namespace
+
+void StageTest::SetUp() {
+  HeadlessTest::SetUp();
+  fMakeDataFolders();
+  gSoundManager = std::make_unique<CSoundManager>(false);
+  gImageManager.reset();
+  gKeyManager = std::make_unique<CScriptedKeys>();
+  gHighScores.clear();
+}
+
+void StageTest::TearDown() {
+  gCurrentScene.fClear();
+  gKeyManager.reset();
+  gSoundManager.reset();
+  gRandom.reset();
+  gHighScores.clear();
+  HeadlessTest::TearDown();
+}
+
+CPlimoStage& StageTest::fStartStage(int mode, int seed) {
+  backend().fSetUtcBase(kUtcBase + seed - backend().fNow());
+  gCurrentScene = std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode));
+  gCurrentScene.fReleaseRetired();
+  return stage();
+}
+
+CPlimoStage& StageTest::fStartPlaying(int mode, int seed) {
+  fStartStage(mode, seed);
+  fStep(121);
+  EXPECT_EQ(stage().state, EStage::Playing);
+  EXPECT_EQ(stage().piece, nullptr);
+  return stage();
+}
+
+CPlimoStage& StageTest::stage() {
+  auto* current = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
+  if (current == nullptr) {
+    ADD_FAILURE() << "the current scene is not a stage";
+    std::abort();
+  }
+  return *current;
+}
+
+CScriptedKeys& StageTest::keys() {
+  auto* scripted = dynamic_cast<CScriptedKeys*>(gKeyManager.get());
+  if (scripted == nullptr) {
+    ADD_FAILURE() << "the key source is not the scripted one";
+    std::abort();
+  }
+  return *scripted;
+}
+
+void StageTest::fUseLiveKeys() { gKeyManager = std::make_unique<CKeyManager>(); }
+
+void StageTest::fSetKey(EGameKey key, bool down) {
+  if (auto* scripted = dynamic_cast<CScriptedKeys*>(gKeyManager.get())) {
+    scripted->fSetDown(key, down);
+    return;
+  }
+  int code = -1;
+  switch (key) {
+    case EGameKey::Left: code = KEY_INPUT_J; break;
+    case EGameKey::Up: code = KEY_INPUT_I; break;
+    case EGameKey::Right: code = KEY_INPUT_L; break;
+    case EGameKey::Down: code = KEY_INPUT_K; break;
+    case EGameKey::KeyZ: code = KEY_INPUT_Z; break;
+    case EGameKey::KeyX: code = KEY_INPUT_X; break;
+    case EGameKey::KeyC: code = KEY_INPUT_C; break;
+    case EGameKey::KeySpace: code = KEY_INPUT_SPACE; break;
+    case EGameKey::KeyF1: code = KEY_INPUT_F1; break;
+    case EGameKey::KeyF2: code = KEY_INPUT_F2; break;
+    case EGameKey::KeyF12: code = KEY_INPUT_F12; break;
+    case EGameKey::KeyEsc: code = KEY_INPUT_ESCAPE; break;
+    default: ADD_FAILURE() << "no keyboard key for this game key in the tests"; return;
+  }
+  backend().fSetKey(code, down);
+}
+
+void StageTest::fStep(int frames) {
+  for (int i = 0; i < frames; ++i) {
+    gKeyManager->fUpdateKeyState();
+    gCurrentScene->fUpdate();
+    gCurrentScene->fAnimate();
+    gCurrentScene->fDraw();
+    gCurrentScene.fReleaseRetired();
+  }
+}
+
+void StageTest::fTap(EGameKey key) {
+  fSetKey(key, true);
+  fStep();
+  fSetKey(key, false);
+  fStep();
+}
+
+int StageTest::fColourOf(char letter) {
+  const char* found = std::char_traits<char>::find(kLetters, 7, letter);
+  EXPECT_NE(found, nullptr) << "no colour is written " << letter;
+  return found == nullptr ? 0 : static_cast<int>(found - kLetters);
+}
+
+char StageTest::fLetterOf(int colour) { return kLetters[colour]; }
+
+CPlimoBall& StageTest::fPlaceBall(int a, int b, int h, int colour, EBall state) {
+  CPlimoStage& s = stage();
+  CPlimoBall& ball = s.fAddBall(std::make_unique<CPlimoBall>(s, 0, a, b, h, colour, false));
+  ball.state = state;
+  ball.fEnterGrid();
+  ball.fUpdateModelPosition();
+  std::stable_sort(s.balls.begin(), s.balls.end(), [](const auto& x, const auto& y) { return x->h < y->h; });
+  return ball;
+}
+
+void StageTest::fSetField(const std::vector<std::string>& layers) {
+  CPlimoStage& s = stage();
+  for (int h = 0; h < static_cast<int>(layers.size()); ++h) {
+    const std::string& layer = layers[static_cast<std::size_t>(h)];
+    int a = 0;
+    int b = 0;
+    for (char c : layer) {
+      if (c == '|') {
+        ++b;
+        a = 0;
+        continue;
+      }
+      if (c != '.') fPlaceBall(a, b, h, fColourOf(c));
+      ++a;
+    }
+    EXPECT_EQ(b, s.D - 1) << "layer " << h << " has the wrong number of rows";
+  }
+}
+
+std::vector<std::string> StageTest::fField() {
+  CPlimoStage& s = stage();
+  std::vector<std::string> layers;
+  for (int h = 0; h < s.H; ++h) {
+    std::string layer;
+    for (int b = 0; b < s.D; ++b) {
+      if (b > 0) layer += '|';
+      for (int a = 0; a < s.W; ++a) {
+        const CPlimoBall* ball = s.grid.fAt(a, b, h);
+        layer += ball == nullptr ? '.' : fLetterOf(ball->colour);
+      }
+    }
+    layers.push_back(layer);
+  }
+  while (!layers.empty() && layers.back().find_first_not_of(".|") == std::string::npos) layers.pop_back();
+  return layers;
+}
+
+void StageTest::fExpectGridConsistent() {
+  CPlimoStage& s = stage();
+  std::vector<const CPlimoBall*> seen;
+  for (int a = 0; a < s.W; ++a) {
+    for (int b = 0; b < s.D; ++b) {
+      for (int h = 0; h < s.H; ++h) {
+        const CPlimoBall* ball = s.grid.fAt(a, b, h);
+        if (ball == nullptr) continue;
+        EXPECT_TRUE(ball->alive) << "cell " << a << "," << b << "," << h << " names a removed ball";
+        EXPECT_EQ(ball->a * 100 + ball->b * 10 + ball->h, a * 100 + b * 10 + h) << "a ball is not where its cell says";
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), ball), 0) << "one ball in two cells";
+        seen.push_back(ball);
+        const bool listed = std::any_of(s.balls.begin(), s.balls.end(), [&](const auto& owned) { return owned.get() == ball; });
+        EXPECT_TRUE(listed) << "a cell names a ball the stage does not own";
+      }
+    }
+  }
+}
+
+void StageTest::fSetNextColour(int colour) { stage().queue[0].colour = colour; }

@@ -64,10 +64,15 @@ void fInitGame() {
   fDeleteDummies();
 }
 
-void fRunFrame() {
+void fRunFrameLogic() {
   gKeyManager->fUpdateKeyState();
   gCurrentScene->fUpdate();
+  // Read again: a scene installed by fUpdate gets its first fAnimate now.
   gCurrentScene->fAnimate();
+}
+
+void fRunFrame() {
+  fRunFrameLogic();
   if (!gFpsTimer->fIsSkipFrame()) {
     ClsDrawScreen();
     gCurrentScene->fDraw();

@@ -26,6 +26,8 @@ void fInitGame();
 void fMainLoop();
 // One frame: input snapshot, update, animate, draw unless skipped, flip, wait.
 void fRunFrame();
+// The part of a frame that decides the game: input snapshot, update, animate.
+void fRunFrameLogic();
 void fCleanupGame();
 void fRunGame();
 // Drops every process-wide object (between runs in one process, and at exit).

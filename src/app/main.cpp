@@ -5,9 +5,11 @@
 
 #include "app/CommandLine.h"
 #include "app/GameMain.h"
+#include "app/ReplayCheck.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/sdl/SdlBackend.h"
+#include "stage/CPlimoStage.h"
 
 namespace {
 
@@ -31,8 +33,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "plimoball: %s\n\n%s", line.error.c_str(), fUsageText().c_str());
       return 2;
     case SCommandLine::EAction::VerifyReplay:
-      std::fprintf(stderr, "plimoball: verify-replay is not available in this build yet\n");
-      return 2;
+      return fVerifyReplayMain(line.replayArchive);
     case SCommandLine::EAction::Play:
       break;
   }
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
   SLaunchOptions options;
   options.frameLimit = line.frames;
   if (!line.screenshotPath.empty()) options.screenshotPath = fAbsolutePath(line.screenshotPath);
+  if (line.playMode >= 0) {
+    const int mode = line.playMode;
+    options.firstScene = [mode] { return std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode)); };
+  }
   fEnterGameFolder();
   fInstallBackend(fMakeSdlBackend());
   return fGameMain(options);

@@ -78,6 +78,12 @@ void CSoundManager::fPlay(const std::string& name, bool loop) {
 void CSoundManager::fStopAll() {
   if (!mEnabled) return;
   for (const auto& [name, handle] : mSounds.fResources()) StopSoundMem(handle);
+  // Music reloaded after fStopBgm has a handle of its own outside the map.
+  const auto& loaded = mSounds.fResources();
+  for (std::size_t i = 0; i < kBgmCount; ++i) {
+    const auto it = loaded.find(mBgmFiles[i]);
+    if (mBgmHandles[i] > 0 && (it == loaded.end() || it->second != mBgmHandles[i])) StopSoundMem(mBgmHandles[i]);
+  }
 }
 
 void CSoundManager::fSetupTables() {

@@ -117,6 +117,10 @@ int CKeyManager::fGetPadButton(EGameKey key) { return mPadMasks[fKeyIndex(key)];
 
 void CKeyManager::fStartRecord(const std::string& path, bool append, bool stopWhenIdle, int idleLimit) {
   mRecorder.fStart(path, append, stopWhenIdle, idleLimit);
+  // A replay's key player starts with every latch set; the recorded game must
+  // start from the same latches, or a key held from the menu into the game
+  // would fire in the game and not in its replay.
+  mLatch.fill(true);
 }
 
 void CKeyManager::fResumeRecord() { mRecorder.fResume(); }

@@ -1,0 +1,100 @@
+// The 2D renderer: every drawing call lands in an off-screen framebuffer of
+// the game's screen size (the back screen), batched into one vertex buffer;
+// fPresent scales the back screen into the window with black bars. The back
+// screen keeps its picture after a present, so it can still be saved.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gamelib/sdl/CGlTexture.h"
+#include "gamelib/sdl/QuadGeometry.h"
+
+class CGlRenderer {
+ public:
+  CGlRenderer() = default;
+  CGlRenderer(const CGlRenderer&) = delete;
+  CGlRenderer& operator=(const CGlRenderer&) = delete;
+
+  // Needs a current GL 3.3 context. False (with a reason) when GL lacks
+  // something the game needs.
+  bool fInit(int width, int height, std::string& error);
+  // Releases the GL objects; the context must still be current.
+  void fShutdown();
+  bool fIsReady() const { return mProgram != 0; }
+  int fWidth() const { return mWidth; }
+  int fHeight() const { return mHeight; }
+
+  // ---- drawing state, applied to everything drawn afterwards ----
+  void fSetBlendMode(int mode, int param);
+  void fSetBright(int red, int green, int blue);
+  void fSetDrawArea(int x1, int y1, int x2, int y2);
+  void fSetBilinear(bool bilinear) { mBilinear = bilinear; }
+
+  // ---- drawing into the back screen ----
+  void fClear();
+  // uv: the texture rectangle (0..1) shown at the quad's top left (u0, v0)
+  // and bottom right (u1, v1) corners. useAlpha false draws the picture opaque.
+  void fDrawQuad(const CGlTexture& texture, const SQuad& quad, float u0, float v0, float u1, float v1, bool useAlpha);
+  // A filled rectangle [x1, x2) x [y1, y2) in colour 0xRRGGBB.
+  void fFillRect(int x1, int y1, int x2, int y2, unsigned int colour);
+  // Draws what is batched. Anything that reads the back screen or deletes a
+  // texture calls this first.
+  void fFlush();
+
+  // ---- the window and read-back ----
+  // Draws the back screen into the window's framebuffer (windowWidth x
+  // windowHeight drawable pixels), letterboxed. The caller swaps.
+  void fPresent(int windowWidth, int windowHeight);
+  // The rectangle as tightly packed RGBA rows, top row first. False when the
+  // rectangle is empty or leaves the screen.
+  bool fReadPixels(int x, int y, int width, int height, std::vector<std::uint8_t>& pixels);
+  // Copies the back screen's (x1, y1)-(x2, y2) into target at (targetX, targetY).
+  bool fCopyToTexture(int x1, int y1, int x2, int y2, const CGlTexture& target, int targetX, int targetY);
+
+ private:
+  struct SVertex {
+    float x, y;
+    float u, v;
+    float r, g, b, a;
+    float useAlpha;
+  };
+  struct SBatchState {
+    GLuint texture = 0;
+    bool additive = false;
+    bool bilinear = false;
+    int area[4] = {0, 0, 0, 0};
+    bool operator==(const SBatchState&) const = default;
+  };
+
+  void fBeginQuad(GLuint texture);
+  void fPushQuad(const SQuad& quad, float u0, float v0, float u1, float v1, const float colour[4], bool useAlpha);
+  void fUpload();
+  void fVertexColour(unsigned int colour, float out[4]) const;
+
+  int mWidth = 0;
+  int mHeight = 0;
+  GLuint mProgram = 0;
+  GLint mScreenUniform = -1;
+  GLuint mVao = 0;
+  GLuint mVbo = 0;
+  std::size_t mVboCapacity = 0;  // in vertices
+  GLuint mSamplers[2] = {0, 0};  // nearest, bilinear
+  GLuint mFramebuffer = 0;
+  GLuint mDepthBuffer = 0;
+  GLuint mCopyFramebuffer = 0;
+  CGlTexture mBackScreen;
+  CGlTexture mWhite;
+
+  std::vector<SVertex> mVertices;
+  SBatchState mBatch;
+
+  int mBlendMode = 0;
+  int mBlendParam = 255;
+  int mBright[3] = {255, 255, 255};
+  int mArea[4] = {0, 0, 0, 0};
+  bool mBilinear = false;
+};

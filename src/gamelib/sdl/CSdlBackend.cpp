@@ -1,0 +1,314 @@
+#include "gamelib/sdl/CSdlBackend.h"
+
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "gamelib/sdl/SdlBackend.h"
+
+namespace {
+
+bool fIsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
+// SDL quietly falls back to a driver without a screen when no display can
+// be reached; only a caller who asked for one of those gets it.
+bool fIsScreenlessDriver(const char* driver) {
+  return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+}  // namespace
+
+std::unique_ptr<CGameLibBackend> fMakeSdlBackend() { return std::make_unique<CSdlBackend>(); }
+
+CSdlBackend::CSdlBackend() = default;
+
+CSdlBackend::~CSdlBackend() { DxLib_End(); }
+
+// ---- set-up and frame ----
+
+int CSdlBackend::SetOutApplicationLogValidFlag(int) { return 0; }
+int CSdlBackend::SetWindowIconID(int) { return 0; }  // the window keeps the desktop's default icon
+int CSdlBackend::SetMainWindowText(const char* text) {
+  mWindow.fSetTitle(text);
+  return 0;
+}
+int CSdlBackend::SetGraphMode(int width, int height, int, int) {
+  if (mInitialised || width <= 0 || height <= 0) return -1;
+  mScreenWidth = width;
+  mScreenHeight = height;
+  mWindow.fSetSize(width, height);
+  return 0;
+}
+int CSdlBackend::ChangeWindowMode(int windowed) {
+  mWindow.fSetWindowed(windowed != 0);
+  return 0;
+}
+int CSdlBackend::SetUseFPUPreserveFlag(int) { return 0; }
+int CSdlBackend::SetWaitVSyncFlag(int flag) {
+  mWindow.fSetVSync(flag != 0);
+  return 0;
+}
+
+bool CSdlBackend::fStartSdl() {
+  const bool driverAsked = fIsSet("SDL_VIDEODRIVER");
+  if (!driverAsked && !fIsSet("DISPLAY") && !fIsSet("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr,
+                 "PlimoBall: no display found (DISPLAY is not set). Run it on a desktop, or set "
+                 "SDL_VIDEODRIVER=offscreen to run without one.\n");
+    return false;
+  }
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    std::fprintf(stderr, "PlimoBall: cannot start SDL: %s\n", SDL_GetError());
+    return false;
+  }
+  if (!driverAsked && fIsScreenlessDriver(SDL_GetCurrentVideoDriver())) {
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "PlimoBall: cannot open the display \"%s\". Run it on a desktop, or set "
+                 "SDL_VIDEODRIVER=offscreen to run without one.\n",
+                 display == nullptr ? "" : display);
+    SDL_Quit();
+    return false;
+  }
+  // Pads are a bonus: the game plays on without them.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    std::fprintf(stderr, "PlimoBall: gamepads unavailable: %s\n", SDL_GetError());
+  }
+  return true;
+}
+
+int CSdlBackend::DxLib_Init() {
+  if (mInitialised) return 0;
+  if (!fStartSdl()) return -1;
+  std::string error;
+  IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+  if (!mWindow.fOpen(error) || !mRenderer.fInit(mScreenWidth, mScreenHeight, error) || !mFonts.fInit(error)) {
+    std::fprintf(stderr, "PlimoBall: %s\n", error.c_str());
+    mInitialised = true;  // so DxLib_End undoes the part that was done
+    DxLib_End();
+    return -1;
+  }
+  mInitialised = true;
+  mClosed = false;
+  ScreenFlip();  // a black window rather than garbage until the first frame
+  return 0;
+}
+
+int CSdlBackend::DxLib_End() {
+  if (!mInitialised) return 0;
+  mFonts.fShutdown();
+  mImages.fClear();
+  mRenderer.fShutdown();
+  mWindow.fClose();
+  mInput.fCloseAll();
+  IMG_Quit();
+  SDL_Quit();
+  mInitialised = false;
+  return 0;
+}
+
+int CSdlBackend::ProcessMessage() {
+  if (!mInitialised) return -1;
+  mInput.fBeginPump();
+  SDL_Event event;
+  while (SDL_PollEvent(&event) != 0) {
+    if (event.type == SDL_QUIT) {
+      mClosed = true;
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
+               event.window.windowID == mWindow.fId()) {
+      mClosed = true;
+    } else {
+      mInput.fHandleEvent(event);
+    }
+  }
+  return mClosed ? -1 : 0;
+}
+
+int CSdlBackend::SetDrawScreen(int screen) {
+  // The back screen is the only one there is.
+  return screen == DX_SCREEN_BACK ? 0 : -1;
+}
+int CSdlBackend::ClsDrawScreen() {
+  mRenderer.fClear();
+  return 0;
+}
+int CSdlBackend::ClearDrawScreen() { return ClsDrawScreen(); }
+int CSdlBackend::ScreenFlip() {
+  if (!mInitialised) return -1;
+  int width = 0, height = 0;
+  mWindow.fDrawableSize(width, height);
+  mRenderer.fPresent(width, height);
+  mWindow.fSwap();
+  mFonts.fEndFrame();
+  return 0;
+}
+int CSdlBackend::SetTransColor(int r, int g, int b) {
+  mImages.fSetTransColour(r, g, b);
+  return 0;
+}
+int CSdlBackend::SetDrawMode(int mode) {
+  mRenderer.fSetBilinear(mode == DX_DRAWMODE_BILINEAR);
+  return 0;
+}
+int CSdlBackend::SaveDrawScreenToPNG(int x1, int y1, int x2, int y2, const char* path) {
+  if (!mInitialised || path == nullptr) return -1;
+  std::vector<std::uint8_t> pixels;
+  const int width = x2 - x1;
+  const int height = y2 - y1;
+  if (!mRenderer.fReadPixels(x1, y1, width, height, pixels)) return -1;
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_RGBA32);
+  if (surface == nullptr) return -1;
+  const int result = IMG_SavePNG(surface, path);
+  SDL_FreeSurface(surface);
+  return result == 0 ? 0 : -1;
+}
+
+// ---- 2D drawing ----
+
+unsigned int CSdlBackend::GetColor(int r, int g, int b) {
+  return (static_cast<unsigned int>(r & 0xFF) << 16) | (static_cast<unsigned int>(g & 0xFF) << 8) |
+         static_cast<unsigned int>(b & 0xFF);
+}
+int CSdlBackend::LoadGraph(const char* path, int) { return mInitialised ? mImages.fLoad(path) : -1; }
+// Masks come with the stage's presentation work; none is loaded yet.
+int CSdlBackend::LoadMask(const char*) { return -1; }
+int CSdlBackend::GetGraphSize(int graph, int* width, int* height) { return mImages.fSize(graph, width, height); }
+int CSdlBackend::DeleteGraph(int graph, int) { return mImages.fDelete(graph); }
+int CSdlBackend::MakeGraph(int width, int height, int) { return mInitialised ? mImages.fMake(width, height) : -1; }
+int CSdlBackend::GetDrawScreenGraph(int x1, int y1, int x2, int y2, int graph, int) {
+  return mImages.fCopyFromScreen(x1, y1, x2, y2, graph);
+}
+int CSdlBackend::DerivationGraph(int srcX, int srcY, int width, int height, int srcGraph) {
+  return mImages.fDerive(srcX, srcY, width, height, srcGraph);
+}
+int CSdlBackend::DrawGraph(int x, int y, int graph, int trans) { return mImages.fDraw(x, y, graph, trans != 0, false); }
+int CSdlBackend::DrawTurnGraph(int x, int y, int graph, int trans) {
+  return mImages.fDraw(x, y, graph, trans != 0, true);
+}
+int CSdlBackend::DrawExtendGraph(int x1, int y1, int x2, int y2, int graph, int trans) {
+  return mImages.fDrawExtend(x1, y1, x2, y2, graph, trans != 0);
+}
+int CSdlBackend::DrawRotaGraph(int x, int y, double rate, double angle, int graph, int trans, int turn) {
+  return mImages.fDrawRota(x, y, rate, angle, graph, trans != 0, turn != 0);
+}
+int CSdlBackend::DrawBox(int x1, int y1, int x2, int y2, unsigned int colour, int fill) {
+  const int left = std::min(x1, x2), right = std::max(x1, x2);
+  const int top = std::min(y1, y2), bottom = std::max(y1, y2);
+  if (fill != 0 || right - left <= 2 || bottom - top <= 2) {
+    mRenderer.fFillRect(left, top, right, bottom, colour);
+    return 0;
+  }
+  // Four strips that do not overlap, so a translucent outline is even.
+  mRenderer.fFillRect(left, top, right, top + 1, colour);
+  mRenderer.fFillRect(left, bottom - 1, right, bottom, colour);
+  mRenderer.fFillRect(left, top + 1, left + 1, bottom - 1, colour);
+  mRenderer.fFillRect(right - 1, top + 1, right, bottom - 1, colour);
+  return 0;
+}
+int CSdlBackend::SetDrawBlendMode(int mode, int param) {
+  mRenderer.fSetBlendMode(mode, param);
+  return 0;
+}
+int CSdlBackend::SetDrawBright(int r, int g, int b) {
+  mRenderer.fSetBright(r, g, b);
+  return 0;
+}
+int CSdlBackend::SetDrawArea(int x1, int y1, int x2, int y2) {
+  mRenderer.fSetDrawArea(x1, y1, x2, y2);
+  return 0;
+}
+
+// ---- text ----
+
+int CSdlBackend::CreateFontToHandle(const char* faceName, int size, int thick, int fontType, int, int, int, int) {
+  return mFonts.fCreate(faceName, size, thick, fontType);
+}
+int CSdlBackend::DeleteFontToHandle(int font) { return mFonts.fDelete(font); }
+int CSdlBackend::DrawStringToHandle(int x, int y, const char* text, unsigned int colour, int font,
+                                    unsigned int edgeColour, int) {
+  // Vertical writing is never asked for; text always runs across.
+  return mFonts.fDraw(x, y, text, colour, font, edgeColour);
+}
+int CSdlBackend::DrawString(int x, int y, const char* text, unsigned int colour, unsigned int edgeColour) {
+  return mFonts.fDrawDefault(x, y, text, colour, edgeColour);
+}
+int CSdlBackend::GetDrawStringWidthToHandle(const char* text, int length, int font, int) {
+  return mFonts.fTextWidth(text, length, font);
+}
+int CSdlBackend::GetFontStateToHandle(char* faceName, int* size, int* thick, int font) {
+  return mFonts.fState(faceName, size, thick, font);
+}
+int CSdlBackend::SetFontSize(int size) { return mFonts.fSetDefaultSize(size); }
+int CSdlBackend::SetFontThickness(int thick) { return mFonts.fSetDefaultThickness(thick); }
+
+// ---- text input: comes with the name-entry work ----
+
+int CSdlBackend::MakeKeyInput(int, int, int, int) { return -1; }
+int CSdlBackend::SetActiveKeyInput(int) { return -1; }
+int CSdlBackend::CheckKeyInput(int) { return -1; }
+int CSdlBackend::GetKeyInputString(char*, int) { return -1; }
+int CSdlBackend::DrawKeyInputString(int, int, int) { return 0; }
+int CSdlBackend::DrawKeyInputModeString(int, int) { return 0; }
+int CSdlBackend::DeleteKeyInput(int) { return -1; }
+
+// ---- 3D: comes with the stage's model renderer ----
+
+int CSdlBackend::MV1LoadModel(const char*) { return -1; }
+int CSdlBackend::MV1DuplicateModel(int) { return -1; }
+int CSdlBackend::MV1DeleteModel(int) { return -1; }
+int CSdlBackend::MV1SetPosition(int, VECTOR) { return -1; }
+int CSdlBackend::MV1SetRotationXYZ(int, VECTOR) { return -1; }
+int CSdlBackend::MV1SetOpacityRate(int, float) { return -1; }
+int CSdlBackend::MV1SetDifColorScale(int, COLOR_F) { return -1; }
+int CSdlBackend::MV1DrawModel(int) { return -1; }
+int CSdlBackend::SetupCamera_Perspective(float) { return 0; }
+int CSdlBackend::SetCameraPositionAndTargetAndUpVec(VECTOR, VECTOR, VECTOR) { return 0; }
+int CSdlBackend::SetCameraScreenCenter(float, float) { return 0; }
+int CSdlBackend::ChangeLightTypeDir(VECTOR) { return 0; }
+
+// ---- sound: comes with the sound work; the game runs silent meanwhile ----
+
+int CSdlBackend::SetCreateSoundDataType(int) { return 0; }
+int CSdlBackend::LoadSoundMem(const char*, int, int) { return -1; }
+int CSdlBackend::PlaySoundMem(int, int, int) { return -1; }
+int CSdlBackend::StopSoundMem(int) { return -1; }
+int CSdlBackend::CheckSoundMem(int) { return 0; }
+int CSdlBackend::ChangeVolumeSoundMem(int, int) { return -1; }
+int CSdlBackend::SetFrequencySoundMem(int, int) { return -1; }
+int CSdlBackend::DeleteSoundMem(int, int) { return -1; }
+
+// ---- input and time ----
+
+int CSdlBackend::CheckHitKey(int keyCode) { return mInitialised ? mInput.fCheckHitKey(keyCode) : 0; }
+int CSdlBackend::GetJoypadInputState(int inputType) {
+  return mInitialised && inputType == DX_INPUT_PAD1 ? mInput.fPadWord() : 0;
+}
+int CSdlBackend::GetMouseInput() { return mInitialised ? mInput.fMouseButtons() : 0; }
+int CSdlBackend::GetMousePoint(int* x, int* y) {
+  if (!mInitialised) {
+    if (x != nullptr) *x = 0;
+    if (y != nullptr) *y = 0;
+    return -1;
+  }
+  mInput.fMousePoint(mWindow.fHandle(), mScreenWidth, mScreenHeight, x, y);
+  return 0;
+}
+int CSdlBackend::GetMouseWheelRotVol(int clearFlag) { return mInput.fWheel(clearFlag != 0); }
+int CSdlBackend::GetNowCount(int) { return static_cast<int>(SDL_GetTicks()); }
+int CSdlBackend::Sleep(int milliseconds) {
+  if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
+  return 0;
+}
+std::int64_t CSdlBackend::fGetUtcMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}

@@ -1,0 +1,122 @@
+// The game library on SDL2 and OpenGL 3.3: the window, the back screen and
+// 2D drawing, fonts, keyboard, pads and mouse, and the clock. Models, sound
+// and text input come later; until then those calls do nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "gamelib/GameLibBackend.h"
+#include "gamelib/sdl/CGlRenderer.h"
+#include "gamelib/sdl/CSdlFonts.h"
+#include "gamelib/sdl/CSdlImages.h"
+#include "gamelib/sdl/CSdlInput.h"
+#include "gamelib/sdl/CSdlWindow.h"
+
+class CSdlBackend : public CGameLibBackend {
+ public:
+  CSdlBackend();
+  ~CSdlBackend() override;
+  CSdlBackend(const CSdlBackend&) = delete;
+  CSdlBackend& operator=(const CSdlBackend&) = delete;
+
+  // ---- the game library ----
+  int SetOutApplicationLogValidFlag(int flag) override;
+  int SetWindowIconID(int id) override;
+  int SetMainWindowText(const char* text) override;
+  int SetGraphMode(int width, int height, int colourBits, int refreshRate) override;
+  int ChangeWindowMode(int windowed) override;
+  int SetUseFPUPreserveFlag(int flag) override;
+  int SetWaitVSyncFlag(int flag) override;
+  int DxLib_Init() override;
+  int DxLib_End() override;
+  int ProcessMessage() override;
+  int SetDrawScreen(int screen) override;
+  int ClsDrawScreen() override;
+  int ClearDrawScreen() override;
+  int ScreenFlip() override;
+  int SetTransColor(int r, int g, int b) override;
+  int SetDrawMode(int mode) override;
+  int SaveDrawScreenToPNG(int x1, int y1, int x2, int y2, const char* path) override;
+  unsigned int GetColor(int r, int g, int b) override;
+  int LoadGraph(const char* path, int notUse3DFlag) override;
+  int LoadMask(const char* path) override;
+  int GetGraphSize(int graph, int* width, int* height) override;
+  int DeleteGraph(int graph, int logOutFlag) override;
+  int MakeGraph(int width, int height, int notUse3DFlag) override;
+  int GetDrawScreenGraph(int x1, int y1, int x2, int y2, int graph, int useClientFlag) override;
+  int DerivationGraph(int srcX, int srcY, int width, int height, int srcGraph) override;
+  int DrawGraph(int x, int y, int graph, int trans) override;
+  int DrawTurnGraph(int x, int y, int graph, int trans) override;
+  int DrawExtendGraph(int x1, int y1, int x2, int y2, int graph, int trans) override;
+  int DrawRotaGraph(int x, int y, double rate, double angle, int graph, int trans, int turn) override;
+  int DrawBox(int x1, int y1, int x2, int y2, unsigned int colour, int fill) override;
+  int SetDrawBlendMode(int mode, int param) override;
+  int SetDrawBright(int r, int g, int b) override;
+  int SetDrawArea(int x1, int y1, int x2, int y2) override;
+  int CreateFontToHandle(const char* faceName, int size, int thick, int fontType, int charSet,
+                         int edgeSize, int italic, int handle) override;
+  int DeleteFontToHandle(int font) override;
+  int DrawStringToHandle(int x, int y, const char* text, unsigned int colour, int font,
+                         unsigned int edgeColour, int verticalFlag) override;
+  int DrawString(int x, int y, const char* text, unsigned int colour, unsigned int edgeColour) override;
+  int GetDrawStringWidthToHandle(const char* text, int length, int font, int verticalFlag) override;
+  int GetFontStateToHandle(char* faceName, int* size, int* thick, int font) override;
+  int SetFontSize(int size) override;
+  int SetFontThickness(int thick) override;
+  int MakeKeyInput(int maxLength, int cancelValidFlag, int singleCharOnlyFlag, int numCharOnlyFlag) override;
+  int SetActiveKeyInput(int input) override;
+  int CheckKeyInput(int input) override;
+  int GetKeyInputString(char* buffer, int input) override;
+  int DrawKeyInputString(int x, int y, int input) override;
+  int DrawKeyInputModeString(int x, int y) override;
+  int DeleteKeyInput(int input) override;
+  int MV1LoadModel(const char* path) override;
+  int MV1DuplicateModel(int model) override;
+  int MV1DeleteModel(int model) override;
+  int MV1SetPosition(int model, VECTOR position) override;
+  int MV1SetRotationXYZ(int model, VECTOR rotation) override;
+  int MV1SetOpacityRate(int model, float rate) override;
+  int MV1SetDifColorScale(int model, COLOR_F scale) override;
+  int MV1DrawModel(int model) override;
+  int SetupCamera_Perspective(float fov) override;
+  int SetCameraPositionAndTargetAndUpVec(VECTOR position, VECTOR target, VECTOR up) override;
+  int SetCameraScreenCenter(float x, float y) override;
+  int ChangeLightTypeDir(VECTOR direction) override;
+  int SetCreateSoundDataType(int type) override;
+  int LoadSoundMem(const char* path, int bufferNum, int unionHandle) override;
+  int PlaySoundMem(int sound, int playType, int topPositionFlag) override;
+  int StopSoundMem(int sound) override;
+  int CheckSoundMem(int sound) override;
+  int ChangeVolumeSoundMem(int volume, int sound) override;
+  int SetFrequencySoundMem(int frequency, int sound) override;
+  int DeleteSoundMem(int sound, int logOutFlag) override;
+  int CheckHitKey(int keyCode) override;
+  int GetJoypadInputState(int inputType) override;
+  int GetMouseInput() override;
+  int GetMousePoint(int* x, int* y) override;
+  int GetMouseWheelRotVol(int clearFlag) override;
+  int GetNowCount(int useRDTSCFlag) override;
+  int Sleep(int milliseconds) override;
+  std::int64_t fGetUtcMilliseconds() override;
+
+  // For tests and tools: the open window, the number of live pictures and
+  // cached strings.
+  SDL_Window* fWindow() const { return mWindow.fHandle(); }
+  int fGraphCount() const { return mImages.fCount(); }
+  std::size_t fCachedTextCount() const { return mFonts.fCachedTextCount(); }
+
+ private:
+  bool fStartSdl();
+
+  bool mInitialised = false;
+  bool mClosed = false;
+  int mScreenWidth = 640;
+  int mScreenHeight = 480;
+  int mNextHandle = 1;
+  CSdlWindow mWindow;
+  CGlRenderer mRenderer;
+  CSdlImages mImages{mRenderer, mNextHandle};
+  CSdlFonts mFonts{mRenderer, mNextHandle};
+  CSdlInput mInput;
+};

@@ -1,0 +1,65 @@
+#include "gamelib/sdl/CSdlWindow.h"
+
+void CSdlWindow::fSetTitle(const char* title) {
+  mTitle = title == nullptr ? "" : title;
+  if (mWindow != nullptr) SDL_SetWindowTitle(mWindow, mTitle.c_str());
+}
+
+void CSdlWindow::fSetSize(int width, int height) {
+  if (width > 0) mWidth = width;
+  if (height > 0) mHeight = height;
+}
+
+void CSdlWindow::fSetVSync(bool on) {
+  mVSync = on;
+  // Fails without vsync support (Xvfb); the game paces itself anyway.
+  if (mContext != nullptr) SDL_GL_SetSwapInterval(on ? 1 : 0);
+}
+
+bool CSdlWindow::fOpen(std::string& error) {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  // Depth lives in the back screen's framebuffer, not the window's.
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+  if (!mWindowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  mWindow = SDL_CreateWindow(mTitle.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, mWidth, mHeight, flags);
+  if (mWindow == nullptr) {
+    error = std::string("cannot open the window: ") + SDL_GetError();
+    return false;
+  }
+  mContext = SDL_GL_CreateContext(mWindow);
+  if (mContext == nullptr) {
+    error = std::string("cannot create an OpenGL 3.3 context: ") + SDL_GetError();
+    fClose();
+    return false;
+  }
+  SDL_GL_MakeCurrent(mWindow, mContext);
+  fSetVSync(mVSync);
+  return true;
+}
+
+void CSdlWindow::fClose() {
+  if (mContext != nullptr) {
+    SDL_GL_DeleteContext(mContext);
+    mContext = nullptr;
+  }
+  if (mWindow != nullptr) {
+    SDL_DestroyWindow(mWindow);
+    mWindow = nullptr;
+  }
+}
+
+void CSdlWindow::fSwap() {
+  if (mWindow != nullptr) SDL_GL_SwapWindow(mWindow);
+}
+
+void CSdlWindow::fDrawableSize(int& width, int& height) const {
+  width = mWidth;
+  height = mHeight;
+  if (mWindow != nullptr) SDL_GL_GetDrawableSize(mWindow, &width, &height);
+}

@@ -1,0 +1,40 @@
+// The game's one window and its OpenGL 3.3 core context.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <SDL.h>
+
+#include <string>
+
+class CSdlWindow {
+ public:
+  CSdlWindow() = default;
+  ~CSdlWindow() { fClose(); }
+  CSdlWindow(const CSdlWindow&) = delete;
+  CSdlWindow& operator=(const CSdlWindow&) = delete;
+
+  void fSetTitle(const char* title);
+  void fSetSize(int width, int height);
+  void fSetWindowed(bool windowed) { mWindowed = windowed; }
+  void fSetVSync(bool on);
+
+  // SDL's video must be up. False with a reason when no window or context.
+  bool fOpen(std::string& error);
+  void fClose();
+  bool fIsOpen() const { return mWindow != nullptr; }
+
+  void fSwap();
+  void fDrawableSize(int& width, int& height) const;
+  SDL_Window* fHandle() const { return mWindow; }
+  Uint32 fId() const { return mWindow == nullptr ? 0 : SDL_GetWindowID(mWindow); }
+
+ private:
+  SDL_Window* mWindow = nullptr;
+  SDL_GLContext mContext = nullptr;
+  std::string mTitle;
+  int mWidth = 640;
+  int mHeight = 480;
+  bool mWindowed = false;
+  bool mVSync = true;
+};

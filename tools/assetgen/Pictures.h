@@ -1,0 +1,17 @@
+// The game's pictures, drawn with Cairo and Pango. Each function writes its
+// files under "image/" (or "mask/") of the data folder, with the exact names
+// the game asks for.
+#pragma once
+
+#include "AssetWriter.h"
+
+// "ui_parts/plimoball_<colour>.png" (44 x 44) and "mask/circle.png".
+void fMakeBallPictures(CAssetWriter& out);
+// The stage's head-up display: side panel, hold and next frames and labels,
+// READY / GO, GAME OVER / STAGE CLEAR, NEW RECORD.
+void fMakeHudPictures(CAssetWriter& out);
+// Title-menu buttons (normal, focused, greyed), the scrolling menu
+// background, the dialog frame sources and the small arrows.
+void fMakeMenuPictures(CAssetWriter& out);
+// The full-screen pictures: "title.png" and the stage background "bg.png".
+void fMakeScenePictures(CAssetWriter& out);

@@ -1,0 +1,4 @@
+#include "Pictures.h"
+#include "Sounds.h"
+void fMakeSoundEffects(CAssetWriter&) {}
+void fMakeMusic(CAssetWriter&) {}

@@ -227,20 +227,23 @@ TEST_F(PieceTest, TheEndOfTheDealCannotBeHeld) {
 }
 
 TEST_F(PieceTest, OpeningIgnoresInput) {
-  CPlimoStage& s = fStartStage(0);
+  CPlimoStage& s = fStartStage(0);  // its first frame
   const auto queue = s.queue;
-  for (int frame = 0; frame < 30; ++frame) {
-    fTap(EGameKey::KeySpace);
-    fTap(EGameKey::KeyZ);
+  // Keys go down and up through frames 2 to 121.
+  for (int frame = 2; frame <= 121; ++frame) {
+    fSetKey(EGameKey::KeySpace, frame % 2 == 0);
+    fSetKey(EGameKey::KeyZ, frame % 2 == 1);
+    fStep();
+    if (frame == 120) {
+      EXPECT_EQ(s.state, EStage::Ready);
+      EXPECT_EQ(s.stateTimer, 120);
+    }
   }
-  EXPECT_EQ(s.state, EStage::Ready);
-  EXPECT_EQ(s.stateTimer, 120);
+  EXPECT_EQ(s.state, EStage::Playing);
+  EXPECT_EQ(s.stateTimer, 0);
   EXPECT_TRUE(s.hold.empty());
   EXPECT_FALSE(s.turning);
   EXPECT_EQ(s.queue[0].serial, queue[0].serial);
-  fStep();
-  EXPECT_EQ(s.state, EStage::Playing);
-  EXPECT_EQ(s.stateTimer, 0);
 }
 
 TEST_F(PieceTest, AFallingBallNeverStepsOntoABall) {

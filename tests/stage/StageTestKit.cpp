@@ -8,6 +8,7 @@
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"
 #include "persist/Records.h"
+#include "util/CFpsTimer.h"
 #include "util/CRandom.h"
 
 namespace {
@@ -21,6 +22,7 @@ void StageTest::SetUp() {
   gSoundManager = std::make_unique<CSoundManager>(false);
   gImageManager.reset();
   gKeyManager = std::make_unique<CScriptedKeys>();
+  gFpsTimer = std::make_unique<CFpsTimer>(false, false);
   gHighScores.clear();
 }
 
@@ -29,6 +31,7 @@ void StageTest::TearDown() {
   gKeyManager.reset();
   gSoundManager.reset();
   gRandom.reset();
+  gFpsTimer.reset();
   gHighScores.clear();
   HeadlessTest::TearDown();
 }
@@ -36,13 +39,16 @@ void StageTest::TearDown() {
 CPlimoStage& StageTest::fStartStage(int mode, int seed) {
   backend().fSetUtcBase(kUtcBase + seed - backend().fNow());
   gCurrentScene = std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode));
+  // As when a menu builds it: its first fAnimate and fDraw come in that frame.
+  gCurrentScene->fAnimate();
+  gCurrentScene->fDraw();
   gCurrentScene.fReleaseRetired();
   return stage();
 }
 
 CPlimoStage& StageTest::fStartPlaying(int mode, int seed) {
   fStartStage(mode, seed);
-  fStep(121);
+  fStep(120);
   EXPECT_EQ(stage().state, EStage::Playing);
   EXPECT_EQ(stage().piece, nullptr);
   return stage();

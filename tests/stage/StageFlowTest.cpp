@@ -1,0 +1,268 @@
+// The stage's states from the opening to the end screens, the camera, and a
+// whole game played twice.
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <tuple>
+
+#include "app/Globals.h"
+#include "stage/StageModes.h"
+#include "stage/StageTestKit.h"
+#include "util/CFpsTimer.h"
+
+namespace {
+
+constexpr int kRed = 0;
+constexpr int kGreen = 1;
+
+class FlowTest : public StageTest {
+ protected:
+  // Column (1, 1) filled from the floor up to layer `top`, alternating so
+  // that nothing clears.
+  void fFillSpawnColumn(int top) {
+    for (int h = 0; h <= top; ++h) fPlaceBall(1, 1, h, h % 2 == 0 ? kRed : kGreen);
+  }
+};
+
+TEST_F(FlowTest, OpeningLasts120FramesThenPlayStarts) {
+  CPlimoStage& s = fStartStage(0);
+  EXPECT_EQ(s.stateTimer, 1);
+  EXPECT_EQ(s.frameCount, 1);
+  fStep(119);
+  EXPECT_EQ(s.state, EStage::Ready);
+  fStep();
+  EXPECT_EQ(s.state, EStage::Playing);
+  EXPECT_EQ(s.frameCount, 120);  // the change of state skips the camera step
+  EXPECT_EQ(s.piece, nullptr);
+  fStep();
+  EXPECT_NE(s.piece, nullptr);
+  EXPECT_EQ(s.stateTimer, 1);
+}
+
+TEST_F(FlowTest, AFullSpawnColumnTopsOutAndDarkensFor135FramesInModeZero) {
+  CPlimoStage& s = fStartPlaying(0);
+  fFillSpawnColumn(s.H - 2);
+  backend().fSetLogging(true);
+  fStep();
+  EXPECT_EQ(s.state, EStage::ToppingOut);
+  EXPECT_EQ(s.stateTimer, 0);
+  EXPECT_EQ(s.piece, nullptr);
+  fStep(135);
+  EXPECT_EQ(s.state, EStage::ToppingOut);
+  // Each of the eight balls darkened once, both of its looks.
+  EXPECT_EQ(backend().fLogOf({"MV1SetDifColorScale"}).size(), 16u);
+  fStep();
+  EXPECT_EQ(s.state, EStage::GameOver);
+  EXPECT_EQ(s.stateTimer, 0);
+  // Play keys do nothing on the end screen.
+  fTap(EGameKey::KeySpace);
+  EXPECT_EQ(&stage(), &s);
+  EXPECT_EQ(s.stateTimer, 2);
+}
+
+TEST_F(FlowTest, APieceLockingInTheTopOutCellEndsTheGameBeforeAnyClear) {
+  CPlimoStage& s = fStartPlaying(0);
+  fFillSpawnColumn(s.H - 3);
+  fSetNextColour(s.grid.fAt(1, 1, s.H - 3)->colour);  // would clear with the ball below
+  fStep();
+  ASSERT_NE(s.piece, nullptr);
+  CPlimoBall& piece = *s.piece;
+  EXPECT_EQ(piece.state, EBall::Landed);
+  fStep(31);
+  EXPECT_EQ(piece.state, EBall::Locked);
+  EXPECT_EQ(s.state, EStage::ToppingOut);
+  EXPECT_EQ(s.stateTimer, 0);
+  for (const auto& ball : s.balls) EXPECT_NE(ball->state, EBall::Vanishing);
+}
+
+TEST_F(FlowTest, StageClearWaitsForTheHeldBallAndTheLastChain) {
+  CPlimoStage& s = fStartPlaying(0);
+  for (auto& entry : s.queue) entry.isEnd = true;
+  s.dealt = s.ballLimit;
+  s.hold.assign(1, CPlimoStage::SAppairInfo(kRed, 99, true));
+  fSetField({"..|R."});
+  fStep();
+  ASSERT_NE(s.piece, nullptr);
+  EXPECT_EQ(s.piece->serial, 99);
+  EXPECT_TRUE(s.hold.empty());
+  fStep();
+  fTap(EGameKey::KeyX);  // onto the floor beside the red
+  ASSERT_TRUE(fStepUntil([&] { return s.state != EStage::Playing; }, 100));
+  EXPECT_EQ(s.state, EStage::Finishing);
+  EXPECT_EQ(s.chainPhase, EStateForRensa::Clearing);
+  ASSERT_TRUE(fStepUntil([&] { return s.state != EStage::Finishing; }, 200));
+  EXPECT_EQ(s.state, EStage::StageClear);
+  EXPECT_EQ(s.cleared, 2);
+  EXPECT_EQ(s.score, 200);
+  EXPECT_EQ(fField(), std::vector<std::string>{});
+}
+
+TEST_F(FlowTest, EscapeLeavesForTheTitleAndFreesEveryModel) {
+  fStartPlaying(0);
+  fStep(5);
+  EXPECT_GT(backend().fLiveModelCount(), 0);
+  fTap(EGameKey::KeyEsc);
+  EXPECT_EQ(dynamic_cast<CPlimoStage*>(gCurrentScene.fGet()), nullptr);
+  EXPECT_EQ(backend().fLiveModelCount(), 0);
+}
+
+TEST_F(FlowTest, CameraTurnsTenDegreesAFrameAndIgnoresKeysWhileTurning) {
+  CPlimoStage& s = fStartPlaying(0);
+  fStep(2);
+  ASSERT_NE(s.piece, nullptr);
+  s.piece->speed = 0;
+  backend().fSetLogging(true);
+  fSetKey(EGameKey::KeyZ, true);
+  fStep();
+  fSetKey(EGameKey::KeyZ, false);
+  EXPECT_TRUE(s.turning);
+  EXPECT_EQ(s.turnTarget, EDirection4::Up);
+  std::vector<double> angles;
+  auto angleNow = [&] { return std::atan2(s.cameraPos.x, s.cameraPos.y) * 180.0 / 3.14159265358979; };
+  angles.push_back(angleNow());
+  for (int frame = 0; frame < 9; ++frame) {
+    if (frame == 3) fSetKey(EGameKey::KeyC, true);  // ignored: a turn is running
+    if (frame == 4) fSetKey(EGameKey::KeyC, false);
+    fStep();
+    angles.push_back(angleNow());
+  }
+  EXPECT_FALSE(s.turning);
+  EXPECT_EQ(s.cameraDir, EDirection4::Up);
+  for (std::size_t i = 0; i < angles.size(); ++i) EXPECT_NEAR(angles[i], 74.0 - 10.0 * i, 1e-3) << i;
+  EXPECT_NEAR(angles.back(), -16.0, 1e-3);  // the rest angle of Up
+  fStep(3);
+  EXPECT_NEAR(angleNow(), -16.0, 1e-3);
+  EXPECT_EQ(backend().fLogOf({"SetCameraScreenCenter"}).front(), "SetCameraScreenCenter(200, 380)");
+}
+
+TEST_F(FlowTest, ReplayOnlyKeysAndDebugKeysFollowTheKindOfGame) {
+  CPlimoStage& s = fStartPlaying(0);
+  // In a normal game F1 and F2 leave the frame timer alone.
+  fTap(EGameKey::KeyF1);
+  fTap(EGameKey::KeyF2);
+  EXPECT_FALSE(gFpsTimer->noWait);
+  EXPECT_FALSE(gFpsTimer->slowMotion);
+  // Marked as a replay, they toggle it, and F12 saves nothing.
+  s.replayInfo.mode = SReplayInfo::EMode::Replay;
+  fStep();  // first asked while up, as the latch wants
+  fTap(EGameKey::KeyF1);
+  fTap(EGameKey::KeyF2);
+  EXPECT_TRUE(gFpsTimer->noWait);
+  EXPECT_TRUE(gFpsTimer->slowMotion);
+  fTap(EGameKey::KeyF12);
+  EXPECT_EQ(&stage(), &s);
+  EXPECT_FALSE(fFileExists("dat/replay_plimo/debug_replay"));
+}
+
+// A simple player: for each piece it picks a column where the piece touches
+// its colour (else the lowest one), steers there relative to the camera and
+// drops; now and then it turns the camera or holds. It reads only the stage
+// and answers only with keys, so it plays the same game from the same seed.
+class CBot {
+ public:
+  // The key to hold in this frame, or none.
+  std::optional<EGameKey> fDecide(const CPlimoStage& s, long long frame) {
+    if (frame % 2 == 1 || s.piece == nullptr) return std::nullopt;
+    const CPlimoBall& piece = *s.piece;
+    if (piece.serial != mSerial || piece.fromHold != mFromHold) {
+      mSerial = piece.serial;
+      mFromHold = piece.fromHold;
+      mSince = frame;
+      ++mPieces;
+      fChooseTarget(s, piece);
+      if (mPieces % 11 == 0 && !piece.fromHold) return EGameKey::KeySpace;
+      if (mPieces % 7 == 0) return mPieces % 2 == 0 ? EGameKey::KeyZ : EGameKey::KeyC;
+    }
+    if (s.turning) return std::nullopt;
+    if ((piece.a == mTargetA && piece.b == mTargetB) || frame - mSince > 60) return EGameKey::KeyX;
+    constexpr EGameKey kKeys[] = {EGameKey::Left, EGameKey::Up, EGameKey::Right, EGameKey::Down};
+    for (int i = 0; i < 4; ++i) {
+      const EDirection4 way = fRotateDirection(static_cast<EDirection4>(i), EDirection4::Left,
+                                               static_cast<int>(s.cameraDir));
+      const int da = way == EDirection4::Left ? -1 : way == EDirection4::Right ? 1 : 0;
+      const int db = way == EDirection4::Up ? -1 : way == EDirection4::Down ? 1 : 0;
+      if (std::abs(mTargetA - piece.a - da) + std::abs(mTargetB - piece.b - db) <
+          std::abs(mTargetA - piece.a) + std::abs(mTargetB - piece.b)) {
+        return kKeys[i];
+      }
+    }
+    return EGameKey::KeyX;
+  }
+
+ private:
+  void fChooseTarget(const CPlimoStage& s, const CPlimoBall& piece) {
+    int best = 1 << 30;
+    for (int a = 0; a < s.W; ++a) {
+      for (int b = 0; b < s.D; ++b) {
+        const int layer = s.fLandingLayer(a, b, s.H - 2);
+        int cost = 100 + layer;
+        for (auto [da, db, dh] : {std::tuple{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}}) {
+          if (!s.fIsInside(a + da, b + db, layer + dh)) continue;
+          const CPlimoBall* next = s.grid.fAt(a + da, b + db, layer + dh);
+          if (next != nullptr && next != &piece && next->colour == piece.colour) cost = layer;
+        }
+        if (cost < best) {
+          best = cost;
+          mTargetA = a;
+          mTargetB = b;
+        }
+      }
+    }
+  }
+
+  int mSerial = -2;
+  bool mFromHold = false;
+  long long mSince = 0;
+  int mPieces = 0;
+  int mTargetA = 1;
+  int mTargetB = 1;
+};
+
+struct SOutcome {
+  CPlimoStage::EState state;
+  int score, maxRensa, cleared, dealt, level;
+  long long frames;
+  bool operator==(const SOutcome&) const = default;
+};
+
+class WholeGameTest : public StageTest {
+ protected:
+  SOutcome fPlay(int mode, int seed) {
+    fStartStage(mode, seed);
+    CBot bot;
+    long long frame = 0;
+    for (; frame < 200000; ++frame) {
+      const CPlimoStage& s = stage();
+      if (s.state == EStage::GameOver || s.state == EStage::StageClear) break;
+      keys().fReleaseAll();
+      if (auto key = bot.fDecide(s, frame)) keys().fSetDown(*key, true);
+      fStep();
+      fExpectGridConsistentQuietly();
+    }
+    const CPlimoStage& s = stage();
+    SOutcome outcome{s.state, s.score, s.maxRensa, s.cleared, s.dealt, s.level, frame};
+    gCurrentScene.fClear();
+    return outcome;
+  }
+  // The grid check on every frame of a long game, stopping at the first fault.
+  void fExpectGridConsistentQuietly() {
+    if (mGridFault) return;
+    const int failures = ::testing::UnitTest::GetInstance()->failed_test_count();
+    fExpectGridConsistent();
+    mGridFault = ::testing::Test::HasFailure() || failures != ::testing::UnitTest::GetInstance()->failed_test_count();
+  }
+  bool mGridFault = false;
+};
+
+TEST_F(WholeGameTest, TheSameSeedAndKeysPlayTheSameGame) {
+  for (int mode = 0; mode < 3; ++mode) {
+    const SOutcome first = fPlay(mode, 321);
+    const SOutcome second = fPlay(mode, 321);
+    EXPECT_TRUE(first == second) << "mode " << mode;
+    EXPECT_TRUE(first.state == EStage::GameOver || first.state == EStage::StageClear);
+    EXPECT_GT(first.cleared, 0);
+    EXPECT_GT(first.score, 0);
+  }
+}
+
+}  // namespace

@@ -105,20 +105,21 @@ void fRecord(const CPlimoStage& stage, SReplayCheckResult& result) {
 
 }  // namespace
 
-SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes) {
-  const auto members = CArchiver::fReadMembersFromBytes(archiveBytes, "the replay archive");
-  const int mode = fModeOfMembers(members);
-
-  SReplayCheckResult result;
-  result.mode = fModeName(mode);
+struct CReplayRun::SPrivate {
   CStdoutSilencer quiet;
   CPrivateRun run;
+};
+
+CReplayRun::CReplayRun(const std::string& archiveBytes) {
+  const auto members = CArchiver::fReadMembersFromBytes(archiveBytes, "the replay archive");
+  const int mode = fModeOfMembers(members);
+  mResult.mode = fModeName(mode);
+  mPrivate = std::make_unique<SPrivate>();
   fCreateDirectories(std::string("dat/replay_") + fModeName(mode));
   const SReplayInfo info = SReplayInfo::fReplay(mode);
   fWriteWholeFile(info.path, archiveBytes);
 
   // The services a stage reads; no window, sound, pictures or fonts.
-  gHighScores.clear();
   for (int i = 0; i < kHighScoreEntryCount; ++i) gHighScores.push_back(std::make_shared<CHighScoreInfo>());
   gFpsTimer = std::make_unique<CFpsTimer>(false, false);
   gFpsTimer->fSetNoWait(true);
@@ -128,25 +129,34 @@ SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes) {
   // The frame in which the title menu's replay button builds the stage: the
   // stage's first fAnimate comes in that frame, its first key frame in the next.
   gCurrentScene = std::make_unique<CPlimoStage>(mode, info);
-  auto* stage = static_cast<CPlimoStage*>(gCurrentScene.fGet());
-  result.seed = gRandom->fGetSeed();
+  mStage = static_cast<CPlimoStage*>(gCurrentScene.fGet());
+  mResult.seed = gRandom->fGetSeed();
   gCurrentScene->fAnimate();
   gCurrentScene.fReleaseRetired();
+}
 
+CReplayRun::~CReplayRun() = default;
+
+const SReplayCheckResult& CReplayRun::fRun() {
   for (;;) {
     auto* player = dynamic_cast<CKeyPlayer*>(gKeyManager.get());
     if (player == nullptr || player->fIsLogFinished()) break;
     fRunFrameLogic();
-    ++result.frames;
-    if (gCurrentScene.fGet() != stage) {
+    ++mResult.frames;
+    if (gCurrentScene.fGet() != mStage) {
       // The stage was left; it stays alive until its frame is over.
-      result.confirmed = true;
+      mResult.confirmed = true;
       break;
     }
     gCurrentScene.fReleaseRetired();
   }
-  fRecord(*stage, result);
-  return result;
+  fRecord(*mStage, mResult);
+  return mResult;
+}
+
+SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes) {
+  CReplayRun run(archiveBytes);
+  return run.fRun();
 }
 
 SReplayCheckResult fCheckReplay(const std::string& archivePath) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 struct SReplayCheckResult {
@@ -16,6 +17,26 @@ struct SReplayCheckResult {
   int dealt = 0;
   int level = 0;
   bool confirmed = false;  // the finished game was confirmed and left
+};
+
+class CPlimoStage;
+
+// One check, in two steps so the simulation can be timed on its own: the
+// constructor unpacks the archive privately and builds the stage; fRun plays
+// the key log to its end. Throws CGameError for a damaged or foreign archive.
+class CReplayRun {
+ public:
+  explicit CReplayRun(const std::string& archiveBytes);
+  ~CReplayRun();
+  CReplayRun(const CReplayRun&) = delete;
+  CReplayRun& operator=(const CReplayRun&) = delete;
+  const SReplayCheckResult& fRun();
+
+ private:
+  struct SPrivate;
+  std::unique_ptr<SPrivate> mPrivate;
+  CPlimoStage* mStage = nullptr;
+  SReplayCheckResult mResult;
 };
 
 // Runs the archive's game through the game's own frame loop on the headless

@@ -77,6 +77,10 @@ void CKeyManager::fUpdateKeyState() {
   mRecorder.fRecordFrame(mSnapshot);
 }
 
+void CKeyManager::fUpdateKeysOnly(std::initializer_list<EGameKey> keys) {
+  for (EGameKey key : keys) mSnapshot[fKeyIndex(key)] = fIsDownNow(key);
+}
+
 bool CKeyManager::fIsPressed(EGameKey key) { return mSnapshot[fKeyIndex(key)] == 1; }
 
 bool CKeyManager::fIsPush(EGameKey key, bool once) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <initializer_list>
 #include <cstdint>
 #include <string>
 
@@ -15,6 +16,9 @@ class CKeyManager : public CKeyManagerBase {
   CKeyManager();
 
   void fUpdateKeyState() override;
+  // Snapshots only these keys and records nothing: for a key player, whose
+  // live manager is asked about a few keys only.
+  void fUpdateKeysOnly(std::initializer_list<EGameKey> keys);
   EDirectionTenkey fGetDirection() override;
   int fIsDownNow(EGameKey key) override;
   int fIsTriggered(EGameKey key) override;

@@ -64,7 +64,8 @@ void CKeyPlayer::fReadFrame() {
 void CKeyPlayer::fUpdateKeyState() {
   if (!mPlaying) return;
   fReadFrame();
-  mLive.fUpdateKeyState();
+  // Only Escape, F1 and F2 are ever read from the live snapshot.
+  mLive.fUpdateKeysOnly({EGameKey::KeyEsc, EGameKey::KeyF1, EGameKey::KeyF2});
 }
 
 EDirectionTenkey CKeyPlayer::fGetDirection() {

@@ -1,0 +1,41 @@
+// How fast a recorded game is simulated headless, through the game's own
+// frame loop: the stage alone, and the whole replay check (unpacking the
+// archive included).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <string>
+
+#include "app/ReplayCheck.h"
+#include "gamelib/FileSystem.h"
+
+namespace {
+
+const std::string kFixtures = PLIMO_FIXTURE_DIR;
+
+void fBenchStage(benchmark::State& state, const std::string& name) {
+  const std::string archive = fReadWholeFile(kFixtures + "/" + name + ".zip");
+  long long frames = 0;
+  for (auto _ : state) {
+    CReplayRun run(archive);
+    const auto start = std::chrono::steady_clock::now();
+    frames += run.fRun().frames;
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  state.counters["frames_per_second"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+}
+
+void fBenchCheck(benchmark::State& state, const std::string& name) {
+  const std::string archive = fReadWholeFile(kFixtures + "/" + name + ".zip");
+  long long frames = 0;
+  for (auto _ : state) frames += fCheckReplayBytes(archive).frames;
+  state.counters["frames"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kAvgIterations);
+}
+
+BENCHMARK_CAPTURE(fBenchStage, plimo_seed123, std::string("plimo_seed123"))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fBenchStage, yoiko_seed456, std::string("yoiko_seed456"))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fBenchStage, wanpaku_seed789, std::string("wanpaku_seed789"))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fBenchCheck, plimo_seed123, std::string("plimo_seed123"))->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fBenchCheck, wanpaku_seed789, std::string("wanpaku_seed789"))->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace

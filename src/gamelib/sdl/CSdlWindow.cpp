@@ -26,8 +26,23 @@ bool CSdlWindow::fOpen(std::string& error) {
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-  if (!mWindowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  mWindow = SDL_CreateWindow(mTitle.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, mWidth, mHeight, flags);
+  int x = SDL_WINDOWPOS_CENTERED;
+  int y = SDL_WINDOWPOS_CENTERED;
+  int width = mWidth;
+  int height = mHeight;
+  SDL_DisplayMode desktop;
+  if (!mWindowed && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    // Made at the desktop's size: without a window manager to honour the
+    // full-screen request, the window would keep its small size while SDL
+    // reports the large one.
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    x = y = 0;
+    width = desktop.w;
+    height = desktop.h;
+  } else if (!mWindowed) {
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  }
+  mWindow = SDL_CreateWindow(mTitle.c_str(), x, y, width, height, flags);
   if (mWindow == nullptr) {
     error = std::string("cannot open the window: ") + SDL_GetError();
     return false;

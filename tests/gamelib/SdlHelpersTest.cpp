@@ -14,6 +14,7 @@
 #include "gamelib/sdl/PadWord.h"
 #include "gamelib/sdl/PixelOps.h"
 #include "gamelib/sdl/QuadGeometry.h"
+#include "gamelib/sdl/Utf8.h"
 
 namespace {
 
@@ -193,6 +194,32 @@ TEST(SdlPixels, HalfCoveredTextLetsTheEdgeShowThrough) {
   const std::uint8_t* corner = &out[0];
   EXPECT_EQ(corner[3], 128);
   EXPECT_EQ(corner[0], 0);
+}
+
+// ---- UTF-8 prefixes ----
+
+TEST(SdlUtf8, APrefixNeverEndsInsideACharacter) {
+  const char* text = "A\xE3\x83\xA9Z";  // "A", one three-byte kana, "Z"
+  EXPECT_EQ(fWholeCharacters(text, 0), 0u);
+  EXPECT_EQ(fWholeCharacters(text, 1), 1u);
+  EXPECT_EQ(fWholeCharacters(text, 2), 1u);  // lead byte only
+  EXPECT_EQ(fWholeCharacters(text, 3), 1u);  // lead and one continuation
+  EXPECT_EQ(fWholeCharacters(text, 4), 4u);  // the whole kana
+  EXPECT_EQ(fWholeCharacters(text, 5), 5u);
+
+  const char* emoji = "\xF0\x9F\x98\x80!";
+  EXPECT_EQ(fWholeCharacters(emoji, 3), 0u);
+  EXPECT_EQ(fWholeCharacters(emoji, 4), 4u);
+  const char* accent = "\xC3\xA9";
+  EXPECT_EQ(fWholeCharacters(accent, 1), 0u);
+  EXPECT_EQ(fWholeCharacters(accent, 2), 2u);
+}
+
+TEST(SdlUtf8, BrokenTextIsLeftAsItIs) {
+  // Stray continuation bytes have no lead to cut back to.
+  EXPECT_EQ(fWholeCharacters("\x80\x80", 2), 2u);
+  // A continuation after plain ASCII is not a character to complete.
+  EXPECT_EQ(fWholeCharacters("a\x80", 2), 2u);
 }
 
 // ---- frame cache ----

@@ -9,6 +9,7 @@
 #include "gamelib/GameLib.h"
 #include "gamelib/sdl/FontMatch.h"
 #include "gamelib/sdl/PixelOps.h"
+#include "gamelib/sdl/Utf8.h"
 
 namespace {
 
@@ -37,18 +38,6 @@ void fFitLineHeight(TTF_Font* font, int size) {
 
 void fAppendBytes(std::string& key, unsigned int value) {
   for (int shift = 0; shift < 32; shift += 8) key.push_back(static_cast<char>((value >> shift) & 0xFF));
-}
-
-// The length of the longest prefix of at most length bytes that does not
-// end inside a multi-byte character.
-std::size_t fWholeCharacters(const char* text, std::size_t length) {
-  std::size_t end = length;
-  std::size_t start = end;
-  while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) --start;
-  if (start == 0) return end;
-  const auto lead = static_cast<unsigned char>(text[start - 1]);
-  const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  return end - (start - 1) < need ? start - 1 : end;
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 // The stage's states from the opening to the end screens, the camera, and a
 // whole game played twice.
 #include <cmath>
-#include <cstdlib>
-#include <optional>
-#include <tuple>
 
 #include "app/Globals.h"
 #include "stage/StageModes.h"
@@ -154,70 +151,6 @@ TEST_F(FlowTest, ReplayOnlyKeysAndDebugKeysFollowTheKindOfGame) {
   EXPECT_FALSE(fFileExists("dat/replay_plimo/debug_replay"));
 }
 
-// A simple player: for each piece it picks a column where the piece touches
-// its colour (else the lowest one), steers there relative to the camera and
-// drops; now and then it turns the camera or holds. It reads only the stage
-// and answers only with keys, so it plays the same game from the same seed.
-class CBot {
- public:
-  // The key to hold in this frame, or none.
-  std::optional<EGameKey> fDecide(const CPlimoStage& s, long long frame) {
-    if (frame % 2 == 1 || s.piece == nullptr) return std::nullopt;
-    const CPlimoBall& piece = *s.piece;
-    if (piece.serial != mSerial || piece.fromHold != mFromHold) {
-      mSerial = piece.serial;
-      mFromHold = piece.fromHold;
-      mSince = frame;
-      ++mPieces;
-      fChooseTarget(s, piece);
-      if (mPieces % 11 == 0 && !piece.fromHold) return EGameKey::KeySpace;
-      if (mPieces % 7 == 0) return mPieces % 2 == 0 ? EGameKey::KeyZ : EGameKey::KeyC;
-    }
-    if (s.turning) return std::nullopt;
-    if ((piece.a == mTargetA && piece.b == mTargetB) || frame - mSince > 60) return EGameKey::KeyX;
-    constexpr EGameKey kKeys[] = {EGameKey::Left, EGameKey::Up, EGameKey::Right, EGameKey::Down};
-    for (int i = 0; i < 4; ++i) {
-      const EDirection4 way = fRotateDirection(static_cast<EDirection4>(i), EDirection4::Left,
-                                               static_cast<int>(s.cameraDir));
-      const int da = way == EDirection4::Left ? -1 : way == EDirection4::Right ? 1 : 0;
-      const int db = way == EDirection4::Up ? -1 : way == EDirection4::Down ? 1 : 0;
-      if (std::abs(mTargetA - piece.a - da) + std::abs(mTargetB - piece.b - db) <
-          std::abs(mTargetA - piece.a) + std::abs(mTargetB - piece.b)) {
-        return kKeys[i];
-      }
-    }
-    return EGameKey::KeyX;
-  }
-
- private:
-  void fChooseTarget(const CPlimoStage& s, const CPlimoBall& piece) {
-    int best = 1 << 30;
-    for (int a = 0; a < s.W; ++a) {
-      for (int b = 0; b < s.D; ++b) {
-        const int layer = s.fLandingLayer(a, b, s.H - 2);
-        int cost = 100 + layer;
-        for (auto [da, db, dh] : {std::tuple{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}}) {
-          if (!s.fIsInside(a + da, b + db, layer + dh)) continue;
-          const CPlimoBall* next = s.grid.fAt(a + da, b + db, layer + dh);
-          if (next != nullptr && next != &piece && next->colour == piece.colour) cost = layer;
-        }
-        if (cost < best) {
-          best = cost;
-          mTargetA = a;
-          mTargetB = b;
-        }
-      }
-    }
-  }
-
-  int mSerial = -2;
-  bool mFromHold = false;
-  long long mSince = 0;
-  int mPieces = 0;
-  int mTargetA = 1;
-  int mTargetB = 1;
-};
-
 struct SOutcome {
   CPlimoStage::EState state;
   int score, maxRensa, cleared, dealt, level;
@@ -229,16 +162,7 @@ class WholeGameTest : public StageTest {
  protected:
   SOutcome fPlay(int mode, int seed) {
     fStartStage(mode, seed);
-    CBot bot;
-    long long frame = 0;
-    for (; frame < 200000; ++frame) {
-      const CPlimoStage& s = stage();
-      if (s.state == EStage::GameOver || s.state == EStage::StageClear) break;
-      keys().fReleaseAll();
-      if (auto key = bot.fDecide(s, frame)) keys().fSetDown(*key, true);
-      fStep();
-      fExpectGridConsistentQuietly();
-    }
+    const long long frame = fPlayToEnd(200000, [&] { fExpectGridConsistentQuietly(); });
     const CPlimoStage& s = stage();
     SOutcome outcome{s.state, s.score, s.maxRensa, s.cleared, s.dealt, s.level, frame};
     gCurrentScene.fClear();

@@ -8,6 +8,7 @@
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"
 #include "persist/Records.h"
+#include "stage/StageBot.h"
 #include "util/CFpsTimer.h"
 #include "util/CRandom.h"
 
@@ -113,6 +114,21 @@ void StageTest::fTap(EGameKey key) {
   fStep();
   fSetKey(key, false);
   fStep();
+}
+
+long long StageTest::fPlayToEnd(long long limit, const std::function<void()>& eachFrame) {
+  CBot bot;
+  long long frame = 0;
+  for (; frame < limit; ++frame) {
+    const CPlimoStage& s = stage();
+    if (s.state == EStage::GameOver || s.state == EStage::StageClear) break;
+    for (EGameKey key : kBotKeys) fSetKey(key, false);
+    if (auto key = bot.fDecide(s, frame)) fSetKey(*key, true);
+    fStep();
+    if (eachFrame) eachFrame();
+  }
+  for (EGameKey key : kBotKeys) fSetKey(key, false);
+  return frame;
 }
 
 int StageTest::fColourOf(char letter) {

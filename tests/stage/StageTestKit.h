@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,10 @@ class StageTest : public HeadlessTest {
     }
     return done();
   }
+
+  // Plays the current stage with the test bot until its game is over (or
+  // the limit); calls `eachFrame` after every frame. Returns the frames played.
+  long long fPlayToEnd(long long limit = 200000, const std::function<void()>& eachFrame = {});
 
   // Lays balls from text: one string per layer from the floor up, rows of
   // b joined with '|', one letter per a: R G B Y P L O for the colours,

@@ -1,0 +1,255 @@
+// How the stage looks and sounds: pictures, texts, ball looks and the sound
+// of each event.
+#include <algorithm>
+#include <memory>
+
+#include "app/Globals.h"
+#include "gamelib/FileSystem.h"
+#include "gfx/CImageManager.h"
+#include "gfx/CSoundManager.h"
+#include "persist/Records.h"
+#include "stage/StageModes.h"
+#include "stage/StageTestKit.h"
+#include "util/CFpsTimer.h"
+
+namespace {
+
+constexpr int kRed = 0;
+constexpr int kGreen = 1;
+
+std::string fPngHeader(int width, int height) {
+  std::string bytes = "\x89PNG\r\n\x1a\n";
+  bytes += std::string("\0\0\0\x0dIHDR", 8);
+  for (int value : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xFF);
+  }
+  return bytes + std::string(5, '\0');
+}
+
+class PresentationTest : public StageTest {
+ protected:
+  void SetUp() override {
+    StageTest::SetUp();
+    fCreateDirectories("dat/image/ui_parts");
+    for (const char* name : {"bg.png", "ui_parts/menu.png", "ui_parts/hold_waku.png", "ui_parts/hold.png",
+                             "ui_parts/next_waku.png", "ui_parts/next.png", "ui_parts/gameover.png",
+                             "ui_parts/stageclear.png", "ui_parts/save_highscore.png", "ui_parts/ready.png",
+                             "ui_parts/go.png"}) {
+      fWriteWholeFile(std::string("dat/image/") + name, fPngHeader(8, 8));
+    }
+    for (int colour = 0; colour < kColourCount; ++colour) {
+      fWriteWholeFile(std::string("dat/image/ui_parts/plimoball_") + fColourName(colour) + ".png", fPngHeader(8, 8));
+    }
+    gImageManager = std::make_unique<CImageManager>();
+    fCreateDirectories("dat/sound");
+    for (const char* name :
+         {"se017-0006.wav", "get_50.wav", "bom10.wav", "tm2_laser001.wav", "crash25.wav", "power32.wav",
+          "mecha20.wav", "ok1a.mp3", "ok1b.mp3", "cursor00_a.wav", "shoot16_b.wav", "quiz1.wav", "hit76_d.wav",
+          "power31.wav", "tm2_quiz000good.wav", "PutA@22.wav", "pochi01@11.wav", "tm2_quiz004.wav",
+          "power04.wav", "pi14.wav", "bgml031.mp3", "bgml001.mp3", "tamco03.mp3"}) {
+      fWriteWholeFile(std::string("dat/sound/") + name, "sound");
+    }
+    gSoundManager = std::make_unique<CSoundManager>(true);
+    ASSERT_TRUE(gSoundManager->fIsEnabled());
+    gHighScores.assign(3, nullptr);
+    for (auto& entry : gHighScores) entry = std::make_shared<CHighScoreInfo>();
+  }
+  void TearDown() override {
+    gImageManager.reset();
+    StageTest::TearDown();
+  }
+
+  // The log of one fDraw.
+  std::vector<std::string> fDrawLog(const std::vector<std::string>& names) {
+    backend().fClearLog();
+    backend().fSetLogging(true);
+    stage().fDraw();
+    backend().fSetLogging(false);
+    return backend().fLogOf(names);
+  }
+  static std::string fGraph(int x, int y, const std::string& name, int transparent) {
+    return "DrawGraph(" + std::to_string(x) + ", " + std::to_string(y) + ", " +
+           std::to_string(gImageManager->fGetImage(name)) + ", " + std::to_string(transparent) + ")";
+  }
+  static bool fContains(const std::vector<std::string>& log, const std::string& entry) {
+    return std::find(log.begin(), log.end(), entry) != log.end();
+  }
+  static bool fHasText(const std::vector<std::string>& log, const std::string& text) {
+    return std::any_of(log.begin(), log.end(), [&](const std::string& line) {
+      return line.find("\"" + text + "\"") != std::string::npos;
+    });
+  }
+  // How often the effect was started since the log was cleared.
+  int fPlays(ESoundEffect effect) {
+    const std::string call = "PlaySoundMem(" + std::to_string(gSoundManager->fEffectHandle(effect)) + ", ";
+    const auto log = backend().fLogOf({"PlaySoundMem"});
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+      return line.rfind(call, 0) == 0;
+    }));
+  }
+};
+
+TEST(ThousandsSeparators, GroupDigitsInThrees) {
+  EXPECT_EQ(fWithThousandsSeparators(0), "0");
+  EXPECT_EQ(fWithThousandsSeparators(999), "999");
+  EXPECT_EQ(fWithThousandsSeparators(1000), "1,000");
+  EXPECT_EQ(fWithThousandsSeparators(12000), "12,000");
+  EXPECT_EQ(fWithThousandsSeparators(1234567), "1,234,567");
+  EXPECT_EQ(fWithThousandsSeparators(-1234), "-1,234");
+  EXPECT_EQ(fWithThousandsSeparators(-2147483647 - 1), "-2,147,483,648");
+}
+
+TEST_F(PresentationTest, PanelShowsHoldAndThreeOfTheQueue) {
+  CPlimoStage& s = fStartPlaying(0);
+  s.hold.assign(1, CPlimoStage::SAppairInfo(kColourOzyama, 9, true));
+  s.queue[0].colour = kGreen;
+  s.queue[1].colour = kRed;
+  s.queue[2].isEnd = true;
+  const auto pictures = fDrawLog({"DrawGraph", "DrawRotaGraph"});
+  const std::vector<std::string> expected = {
+      fGraph(0, 0, "bg.png", 0),
+      fGraph(374, 0, "ui_parts/menu.png", 0),
+      fGraph(32, 10, "ui_parts/hold_waku.png", 1),
+      fGraph(8, 10, "ui_parts/hold.png", 1),
+      fGraph(140, 10, "ui_parts/next_waku.png", 1),
+      fGraph(250, 70, "ui_parts/next.png", 1),
+      fGraph(50, 18, "ui_parts/plimoball_ozyama.png", 1),
+      fGraph(160, 18, "ui_parts/plimoball_green.png", 1),
+      "DrawRotaGraph(258, 40, 0.8, 0, " + std::to_string(gImageManager->fGetImage("ui_parts/plimoball_red.png")) +
+          ", 1, 0)",
+  };
+  EXPECT_EQ(pictures, expected);
+  EXPECT_TRUE(backend().fIsStateNeutral());
+}
+
+TEST_F(PresentationTest, TextsShowScoreWithSeparatorsAndTheChainBlinks) {
+  CPlimoStage& s = fStartPlaying(0);
+  gHighScores[0]->score = 1234567;
+  s.score = 12345;
+  s.level = 2;
+  s.maxRensa = 4;
+  auto texts = fDrawLog({"DrawStringToHandle"});
+  EXPECT_TRUE(fHasText(texts, "LV:3"));
+  EXPECT_TRUE(fHasText(texts, "12,345"));
+  EXPECT_TRUE(fHasText(texts, "1,234,567"));
+  EXPECT_TRUE(fHasText(texts, "MAX RENSA:"));
+  EXPECT_TRUE(fHasText(texts, "(4/200)"));
+  EXPECT_FALSE(fHasText(texts, "No wait"));
+
+  s.rensa = 2;
+  s.frameCount = 60 * 5 + 29;
+  texts = fDrawLog({"DrawStringToHandle"});
+  EXPECT_TRUE(fHasText(texts, "RENSA:"));
+  EXPECT_TRUE(fHasText(texts, "2"));
+  EXPECT_FALSE(fHasText(texts, "MAX RENSA:"));
+  s.frameCount = 60 * 5 + 30;
+  texts = fDrawLog({"DrawStringToHandle"});
+  EXPECT_FALSE(fHasText(texts, "RENSA:"));
+  EXPECT_FALSE(fHasText(texts, "MAX RENSA:"));
+
+  gFpsTimer->noWait = true;
+  gFpsTimer->slowMotion = true;
+  texts = fDrawLog({"DrawStringToHandle"});
+  EXPECT_TRUE(fHasText(texts, "No wait"));
+  EXPECT_TRUE(fHasText(texts, "Slow mode"));
+}
+
+TEST_F(PresentationTest, ReadyAndGoPicturesPlayTheirSoundsWhenDrawn) {
+  CPlimoStage& s = fStartStage(0);
+  auto at = [&](int timer) {
+    s.stateTimer = timer;
+    return fDrawLog({"DrawGraph", "PlaySoundMem"});
+  };
+  const std::string ready = fGraph(100, 240, "ui_parts/ready.png", 1);
+  const std::string go = fGraph(140, 240, "ui_parts/go.png", 1);
+  EXPECT_FALSE(fContains(at(9), ready));
+  EXPECT_TRUE(fContains(at(10), ready));
+  EXPECT_EQ(fPlays(ESoundEffect::Ok1a), 1);
+  EXPECT_TRUE(fContains(at(79), ready));
+  EXPECT_EQ(fPlays(ESoundEffect::Ok1a), 0);
+  const auto gap = at(85);
+  EXPECT_FALSE(fContains(gap, ready));
+  EXPECT_FALSE(fContains(gap, go));
+  EXPECT_TRUE(fContains(at(90), go));
+  EXPECT_EQ(fPlays(ESoundEffect::Ok1b), 1);
+}
+
+TEST_F(PresentationTest, EndScreensShowTheNewRecordOnlyAboveTheBest) {
+  CPlimoStage& s = fStartPlaying(0);
+  gHighScores[0]->score = 500;
+  s.state = EStage::GameOver;
+  s.score = 500;
+  s.frameCount = 10;
+  const std::string record = fGraph(400, 380, "ui_parts/save_highscore.png", 1);
+  auto pictures = fDrawLog({"DrawGraph"});
+  EXPECT_TRUE(fContains(pictures, fGraph(50, 280, "ui_parts/gameover.png", 1)));
+  EXPECT_FALSE(fContains(pictures, record));
+  s.score = 501;
+  EXPECT_TRUE(fContains(fDrawLog({"DrawGraph"}), record));
+  s.frameCount = 40;
+  EXPECT_FALSE(fContains(fDrawLog({"DrawGraph"}), record));
+  s.state = EStage::StageClear;
+  EXPECT_TRUE(fContains(fDrawLog({"DrawGraph"}), fGraph(50, 280, "ui_parts/stageclear.png", 1)));
+}
+
+TEST_F(PresentationTest, ReachingTheEndAboveTheBestPlaysTheRecordSound) {
+  CPlimoStage& s = fStartPlaying(0);
+  for (int h = 0; h <= s.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
+  s.score = 1;
+  backend().fSetLogging(true);
+  ASSERT_TRUE(fStepUntil([&] { return s.state == EStage::GameOver; }, 300));
+  EXPECT_EQ(fPlays(ESoundEffect::Quiz004), 1);
+}
+
+TEST_F(PresentationTest, BallsBlinkWhileVanishingAndShowTheirHighlight) {
+  fStartPlaying(0);
+  CPlimoBall& ball = fPlaceBall(0, 0, 0, kRed);
+  const int normal = ball.model.fHandle();
+  const int lit = ball.highlightModel.fHandle();
+  auto drawn = [&] {
+    backend().fClearLog();
+    backend().fSetLogging(true);
+    ball.fDraw();
+    backend().fSetLogging(false);
+    return backend().fLogOf({"MV1DrawModel"});
+  };
+  EXPECT_EQ(drawn(), std::vector<std::string>{"MV1DrawModel(" + std::to_string(normal) + ")"});
+  ball.fSetHighlight(true);
+  EXPECT_EQ(drawn(), std::vector<std::string>{"MV1DrawModel(" + std::to_string(lit) + ")"});
+  ball.state = EBall::Vanishing;
+  int shown = 0;
+  for (ball.vanishCount = 80; ball.vanishCount > 70; --ball.vanishCount) shown += drawn().size();
+  EXPECT_EQ(shown, 5);
+  ball.vanishCount = 15;
+  EXPECT_TRUE(drawn().empty());
+}
+
+TEST_F(PresentationTest, EventsPlayTheirSounds) {
+  CPlimoStage& s = fStartPlaying(0);
+  fSetNextColour(kRed);
+  fSetField({"..|.R"});
+  backend().fSetLogging(true);
+  fStep(2);
+  ASSERT_NE(s.piece, nullptr);
+  fTap(EGameKey::KeyZ);
+  EXPECT_EQ(fPlays(ESoundEffect::Pi14), 1);
+  fTap(EGameKey::KeyX);  // lands on the red and clears with it
+  EXPECT_EQ(fPlays(ESoundEffect::PutA22), 1);
+  EXPECT_EQ(fPlays(ESoundEffect::Power04), 2);
+  ASSERT_TRUE(fStepUntil([&] { return s.piece != nullptr; }, 100));
+  fStep();
+  fTap(EGameKey::KeySpace);
+  EXPECT_EQ(fPlays(ESoundEffect::Pochi01), 1);
+}
+
+TEST_F(PresentationTest, ConstructionStopsEverySoundAndStartsTheMusic) {
+  backend().fSetLogging(true);
+  fStartStage(1);
+  const auto log = backend().fLogOf({"StopSoundMem", "PlaySoundMem"});
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front().rfind("StopSoundMem(", 0), 0u);
+  EXPECT_EQ(log.back(), "PlaySoundMem(" + std::to_string(gSoundManager->fBgmHandle(EBgm::Tamco03)) + ", " +
+                            std::to_string(DX_PLAYTYPE_LOOP) + ", 1)");
+}
+
+}  // namespace

@@ -126,16 +126,4 @@ TEST_F(CreateWindowTest, WithoutAHighlightTheMenuGetsTheBlueBox) {
   EXPECT_EQ(highlight->margin, 2);
 }
 
-TEST_F(CreateWindowTest, TheStandardHighlightIsThePaleBox) {
-  CMainWindow window;
-  fAddTextLabelAt(window, "x", SPointD(1, 2), 0, 0, font, "n", "t", 99.0);
-  const auto& highlight = static_cast<const CTextLabel*>(window.fGetWidget("x"))->fGetFocusBg();
-  EXPECT_EQ(highlight->fillColour, GetColor(240, 240, 255));
-  EXPECT_EQ(highlight->frameColour, GetColor(160, 160, 180));
-  EXPECT_EQ(highlight->fillAlpha, 150);
-  EXPECT_EQ(highlight->frameAlpha, 50);
-  EXPECT_EQ(highlight->margin, 5);
-  EXPECT_EQ(highlight->fGetWidth(), 0);
-}
-
 }  // namespace

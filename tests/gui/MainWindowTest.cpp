@@ -4,7 +4,6 @@
 #include "gui/CButton.h"
 #include "gui/CMainWindow.h"
 #include "gui/CTextLabel.h"
-#include "gui/CWindowBase.h"
 #include "gui/Window.h"
 #include "gui/GuiFixture.h"
 
@@ -166,35 +165,6 @@ TEST_F(MainWindowTest, TheNullWindowDrawsAndUpdatesNothing) {
   window.fDraw();  // no background, yet no error: nothing is drawn
   EXPECT_TRUE(backend().fLog().empty());
   EXPECT_EQ(window.fGetWidget("x")->fGetPosition().x, 0.0);
-}
-
-TEST_F(MainWindowTest, StoredValuesComeBackUnchanged) {
-  CMainWindow window;
-  EXPECT_EQ(window.fGetUserValue(), 0u);
-  EXPECT_TRUE(window.fGetSpareFlag());
-  window.fSetUserValue(0x1234'5678'9ABC'DEF0ull);
-  window.fSetSpareInt(-7);
-  window.fSetSpareFlag(false);
-  EXPECT_EQ(window.fGetUserValue(), 0x1234'5678'9ABC'DEF0ull);
-  EXPECT_EQ(window.fGetSpareInt(), -7);
-  EXPECT_FALSE(window.fGetSpareFlag());
-}
-
-class CTestDialog : public CWindowBase {
- public:
-  void fUpdate() override {}
-  void fInput(CKeyManagerBase&) override {}
-  void fDraw() override {}
-};
-
-TEST_F(MainWindowTest, ADialogStartsActiveWithANullWindow) {
-  CTestDialog dialog;
-  EXPECT_TRUE(dialog.fIsActive());
-  EXPECT_TRUE(dialog.fGetWindow().fIsNull());
-  dialog.fSetWindowPosition(SPointD(3, 4));
-  EXPECT_EQ(dialog.fGetWindow().fGetPosition().y, 4.0);
-  dialog.fSetActive(false);
-  EXPECT_FALSE(dialog.fIsActive());
 }
 
 }  // namespace

@@ -1,0 +1,63 @@
+// The ranking name entry: a one-line, single-byte text field of the game
+// library (Enter finishes, Escape cancels), then a yes/no confirmation.
+// "いいえ" starts the typing again.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "gui/CMainWindow.h"
+#include "menu/CYesNoWindow.h"
+
+class CKeyManagerBase;
+
+class CNameEntryWindowEx {
+ public:
+  // tag is handed back through onConfirm (the title menu passes the mode).
+  CNameEntryWindowEx(int maxLengthBytes, int fontHandle, int tagValue);
+  // Releases a key input that is still open.
+  virtual ~CNameEntryWindowEx();
+  CNameEntryWindowEx(const CNameEntryWindowEx&) = delete;
+  CNameEntryWindowEx& operator=(const CNameEntryWindowEx&) = delete;
+
+  virtual void fUpdate();
+  // The owner may drop the window from inside onCancel or onConfirm.
+  virtual void fInput(CKeyManagerBase& keys);
+  virtual void fDraw();
+  // The cleaned name: blanks removed, "?" turned into "-". Empty until the
+  // typing is finished.
+  virtual std::string fGetName() const { return name; }
+
+  CMainWindow& fGetWindow() const { return *window; }
+  bool fIsAsking() const { return yesNoWindow != nullptr; }
+  CYesNoWindow* fGetYesNoWindow() const { return yesNoWindow.get(); }
+  const std::string& fGetShownName() const { return shownName; }
+
+  std::function<void(int)> onConfirm;
+  std::function<void()> onCancel;
+
+ private:
+  void fStartInput();
+  void fFinishInput();
+  void fCloseInput();
+  void fCancel();
+
+  std::unique_ptr<CMainWindow> window;
+  // Shared so that it outlives its own callbacks, which drop it.
+  std::shared_ptr<CYesNoWindow> yesNoWindow;
+  // -1 while no text field is open.
+  int keyInputHandle = -1;
+  std::string name;
+  int font;
+  int fontSize = 0;
+  int maxLength;
+  int tag;
+  std::string shownName;
+  // The game library could not open a text field: leave as if cancelled.
+  bool inputFailed = false;
+};
+
+// The name as sent to the ranking: the text up to its first NUL byte, every
+// "?" replaced by "-", every blank removed.
+std::string fCleanRankingName(const std::string& typed);

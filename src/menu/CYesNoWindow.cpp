@@ -1,0 +1,56 @@
+#include "menu/CYesNoWindow.h"
+
+#include "gamelib/GameLib.h"
+#include "gui/Window.h"
+#include "input/CKeyManagerBase.h"
+#include "menu/DialogFrame.h"
+
+namespace {
+// Runs a copy, so the callback may destroy the window that holds it.
+void fRun(const std::function<void()>& callback) {
+  if (!callback) return;
+  const auto copy = callback;
+  copy();
+}
+}  // namespace
+
+CYesNoWindow::CYesNoWindow(int fontHandle, SPointD at)
+    : window(std::make_unique<CMainWindow>()), position(at), font(fontHandle) {
+  int s = 0;
+  GetFontStateToHandle(nullptr, &s, nullptr, font);
+  const int width = 10 * s;
+  window->fSetupBackground(fDialogLayers(width, 2 * s + 40), 0, 0);
+
+  const unsigned int white = GetColor(255, 255, 255);
+  const unsigned int black = GetColor(0, 0, 0);
+  fAddTextLabelAt(*window, "title", SPointD(10, 15), white, black, font, "", "送信しますか？", 255.0,
+                  fMakeSolidFocusBg(width - 20));
+  window->fSetFocus("title", true);
+  // Boxes two and three full-width characters wide.
+  fAddTextLabelAt(*window, "yes", SPointD(20, s + 30), white, black, font, "", "はい", 255.0,
+                  fMakeSolidFocusBg(2 * s));
+  fAddTextLabelAt(*window, "no", SPointD(100, s + 30), white, black, font, "", "いいえ", 255.0,
+                  fMakeSolidFocusBg(3 * s));
+  window->fSetWidgetLink("yes", CWidget::kLinkRight, "no");
+  window->fSetWidgetLink("no", CWidget::kLinkLeft, "yes");
+  window->fSetPosition(position);
+  // The title keeps its focus flag: it stays drawn black on white.
+  window->fSetFocus("yes", true);
+}
+
+void CYesNoWindow::fInput(CKeyManagerBase& keys) {
+  if (keys.fIsPush(EGameKey::Right, true)) {
+    window->fMoveFocus(CWidget::kLinkRight);
+  } else if (keys.fIsPush(EGameKey::Left, true)) {
+    window->fMoveFocus(CWidget::kLinkLeft);
+  } else if (keys.fIsPush(EGameKey::KeyZ, true)) {
+    const std::string focus = window->fGetFocus();
+    if (focus == "yes") {
+      fRun(onYes);
+    } else if (focus == "no") {
+      fRun(onNo);
+    }
+  } else if (keys.fIsPush(EGameKey::KeyX, true) || keys.fIsPush(EGameKey::KeyEsc, true)) {
+    fRun(onNo);
+  }
+}

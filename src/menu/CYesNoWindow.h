@@ -1,0 +1,34 @@
+// The confirmation after the name entry: "送信しますか？" with "はい" and
+// "いいえ". Left and right choose, Z decides, X and Escape mean "いいえ".
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "gui/CMainWindow.h"
+
+class CKeyManagerBase;
+
+class CYesNoWindow {
+ public:
+  CYesNoWindow(int fontHandle, SPointD at);
+  virtual ~CYesNoWindow() = default;
+  CYesNoWindow(const CYesNoWindow&) = delete;
+  CYesNoWindow& operator=(const CYesNoWindow&) = delete;
+
+  // Acts on the first key that fires. The owner may drop the window from
+  // inside onYes or onNo.
+  virtual void fInput(CKeyManagerBase& keys);
+  virtual void fUpdate() {}
+  virtual void fDraw() { window->fDraw(); }
+
+  CMainWindow& fGetWindow() const { return *window; }
+
+  std::function<void()> onYes;
+  std::function<void()> onNo;
+
+ private:
+  std::unique_ptr<CMainWindow> window;
+  SPointD position;
+  int font;
+};

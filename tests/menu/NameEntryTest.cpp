@@ -1,0 +1,274 @@
+// The ranking name entry and its yes/no confirmation.
+#include <gtest/gtest.h>
+
+#include "gui/CTextLabel.h"
+#include "menu/CNameEntryWindowEx.h"
+#include "menu/CYesNoWindow.h"
+#include "gui/GuiFixture.h"
+
+namespace {
+
+class NameEntryTest : public GuiFixture {
+ protected:
+  // One frame as the title menu runs it; the window may be dropped.
+  void fFrame(std::unique_ptr<CNameEntryWindowEx>& entry) {
+    gKeyManager->fUpdateKeyState();
+    if (entry) entry->fInput(*gKeyManager);
+    if (entry) entry->fUpdate();
+    if (entry) entry->fDraw();
+  }
+
+  // Presses and releases a key over two frames.
+  void fTap(std::unique_ptr<CNameEntryWindowEx>& entry, int keyCode) {
+    fHold(keyCode);
+    fFrame(entry);
+    fRelease(keyCode);
+    fFrame(entry);
+  }
+
+  std::unique_ptr<CNameEntryWindowEx> fOpen(int tag = 1) {
+    auto entry = std::make_unique<CNameEntryWindowEx>(8, font, tag);
+    entry->onConfirm = [this](int value) { confirmed.push_back(value); };
+    entry->onCancel = [this] { ++cancelled; };
+    return entry;
+  }
+
+  // Types the text and presses Enter in the library's text field, then
+  // lets a frame pass with no key down.
+  void fTypeName(std::unique_ptr<CNameEntryWindowEx>& entry, const std::string& text) {
+    backend().fTypeText(text);
+    backend().fFinishTyping();
+    fFrame(entry);
+    fFrame(entry);
+  }
+
+  std::vector<int> confirmed;
+  int cancelled = 0;
+};
+
+TEST_F(NameEntryTest, OpeningSetsUpTheDefaultFontAndASingleByteTextField) {
+  backend().fSetLogging(true);
+  auto entry = fOpen();
+  const auto log = backend().fLogOf({"SetFontSize", "SetFontThickness", "MakeKeyInput", "SetActiveKeyInput",
+                                     "MakeGraph"});
+  ASSERT_EQ(log.size(), 6u);
+  EXPECT_EQ(log[0], "SetFontSize(16)");
+  EXPECT_EQ(log[1], "SetFontThickness(0)");
+  // Eight half-width characters plus 40 wide, two font sizes plus 40 high.
+  EXPECT_EQ(log[2], "MakeGraph(104, 72, 0)");
+  EXPECT_EQ(log[4], "MakeKeyInput(8, 1, 1, 0)");
+  EXPECT_EQ(log[5].substr(0, 18), "SetActiveKeyInput(");
+
+  const CMainWindow& window = entry->fGetWindow();
+  EXPECT_EQ(window.fGetPosition().x, 200.0);
+  EXPECT_EQ(window.fGetPosition().y, 150.0);
+  const auto* title = dynamic_cast<const CTextLabel*>(window.fGetWidget("title"));
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->fGetText(), "名前入力");
+  EXPECT_TRUE(title->fIsFocused());
+  EXPECT_EQ(title->fGetFocusBg()->fGetWidth(), 84);
+  EXPECT_FALSE(title->fGetFocusBg()->frame);
+  EXPECT_EQ(entry->fGetName(), "");
+}
+
+TEST_F(NameEntryTest, TheFinishedNameLosesBlanksAndQuestionMarksBecomeDashes) {
+  auto entry = fOpen();
+  fFrame(entry);
+  EXPECT_FALSE(entry->fIsAsking());
+  backend().fSetLogging(true);
+  fTypeName(entry, "a b?c");
+  EXPECT_TRUE(entry->fIsAsking());
+  EXPECT_EQ(entry->fGetName(), "ab-c");
+  EXPECT_EQ(entry->fGetShownName(), "ab-c");
+  EXPECT_EQ(backend().fLogOf({"DeleteKeyInput"}).size(), 1u);
+  EXPECT_EQ(entry->fGetYesNoWindow()->fGetWindow().fGetPosition().y, 240.0);
+
+  EXPECT_EQ(fCleanRankingName("a b?c"), "ab-c");
+  EXPECT_EQ(fCleanRankingName("   "), "");
+  EXPECT_EQ(fCleanRankingName("??"), "--");
+  EXPECT_EQ(fCleanRankingName(std::string("ab\0cd", 5)), "ab");
+}
+
+TEST_F(NameEntryTest, OnlyEightSingleByteCharactersCanBeTyped) {
+  auto entry = fOpen();
+  fTypeName(entry, "日本abcdefghij");
+  EXPECT_EQ(entry->fGetName(), "abcdefgh");
+}
+
+TEST_F(NameEntryTest, YesConfirmsWithTheTagAndTheNameStaysReadable) {
+  auto entry = fOpen(2);
+  fFrame(entry);
+  fTypeName(entry, "bob");
+  fTap(entry, KEY_INPUT_Z);
+  EXPECT_EQ(confirmed, std::vector<int>{2});
+  EXPECT_FALSE(entry->fIsAsking());
+  EXPECT_EQ(entry->fGetName(), "bob");
+
+  // Confirmed: the owner takes over; further frames do nothing.
+  backend().fSetLogging(true);
+  fTap(entry, KEY_INPUT_Z);
+  fTap(entry, KEY_INPUT_ESCAPE);
+  EXPECT_EQ(confirmed, std::vector<int>{2});
+  EXPECT_EQ(cancelled, 0);
+  EXPECT_TRUE(backend().fLogOf({"MakeKeyInput", "DeleteKeyInput"}).empty());
+}
+
+TEST_F(NameEntryTest, NoStartsTheTypingAgain) {
+  auto entry = fOpen();
+  fFrame(entry);
+  fTypeName(entry, "first");
+  fTap(entry, KEY_INPUT_RIGHT);
+  backend().fSetLogging(true);
+  fTap(entry, KEY_INPUT_Z);
+  EXPECT_FALSE(entry->fIsAsking());
+  EXPECT_EQ(entry->fGetShownName(), "");
+  EXPECT_EQ(backend().fLogOf({"MakeKeyInput"}), (std::vector<std::string>{"MakeKeyInput(8, 1, 1, 0)"}));
+  EXPECT_TRUE(confirmed.empty());
+
+  fTypeName(entry, "second");
+  EXPECT_EQ(entry->fGetName(), "second");
+  fTap(entry, KEY_INPUT_X);  // X answers no as well
+  fTypeName(entry, "third");
+  fTap(entry, KEY_INPUT_ESCAPE);  // and so does Escape
+  EXPECT_FALSE(entry->fIsAsking());
+  EXPECT_TRUE(confirmed.empty());
+  EXPECT_EQ(cancelled, 0);
+}
+
+TEST_F(NameEntryTest, EscapeInTheTextFieldCancelsAndTheOwnerMayDropTheWindow) {
+  auto entry = fOpen();
+  entry->onCancel = [&] {
+    ++cancelled;
+    entry.reset();
+  };
+  fFrame(entry);
+  backend().fSetLogging(true);
+  backend().fTypeText("abc");
+  backend().fCancelTyping();
+  fFrame(entry);
+  EXPECT_EQ(cancelled, 1);
+  EXPECT_EQ(entry, nullptr);
+  // The text field is released exactly once.
+  EXPECT_EQ(backend().fLogOf({"DeleteKeyInput"}).size(), 1u);
+}
+
+TEST_F(NameEntryTest, ClosingTheWindowWhileTypingReleasesTheTextField) {
+  auto entry = fOpen();
+  backend().fSetLogging(true);
+  entry.reset();
+  EXPECT_EQ(backend().fLogOf({"DeleteKeyInput"}).size(), 1u);
+}
+
+TEST_F(NameEntryTest, TheFieldShowsTheTypingThenTheCleanedName) {
+  auto entry = fOpen();
+  backend().fSetLogging(true);
+  entry->fDraw();
+  const std::string grey = std::to_string(GetColor(60, 60, 60));
+  auto draws = backend().fLogOf({"DrawKeyInputModeString", "DrawBox", "DrawKeyInputString", "DrawString"});
+  ASSERT_EQ(draws.size(), 4u);
+  // The title, black on a white box, then the field.
+  EXPECT_EQ(draws[0], "DrawBox(210, 165, 294, 181, " + std::to_string(fWhite()) + ", 1)");
+  EXPECT_EQ(draws[1], "DrawKeyInputModeString(640, 480)");
+  // The window's corner plus (10, 50); eight half-width characters plus 4 wide.
+  EXPECT_EQ(draws[2], "DrawBox(210, 200, 278, 228, " + grey + ", 1)");
+  EXPECT_EQ(draws[3].substr(0, 29), "DrawKeyInputString(212, 202, ");
+
+  fTypeName(entry, "a b");
+  backend().fClearLog();
+  entry->fDraw();
+  draws = backend().fLogOf({"DrawKeyInputModeString", "DrawBox", "DrawKeyInputString", "DrawString"});
+  // The cleaned name instead of the field, then the confirmation's title
+  // and "はい" boxes.
+  ASSERT_EQ(draws.size(), 6u);
+  EXPECT_EQ(draws[3], "DrawString(212, 202, \"ab\", " + std::to_string(fWhite()) + ", 0)");
+  EXPECT_EQ(draws[5].substr(0, 21), "DrawBox(220, 286, 252");
+  EXPECT_TRUE(backend().fIsStateNeutral());
+}
+
+// A library whose text field cannot be opened.
+class CNoTextInputBackend : public CHeadlessBackend {
+ public:
+  int MakeKeyInput(int, int, int, int) override { return -1; }
+};
+
+TEST_F(NameEntryTest, WithoutATextFieldTheEntryCancelsInsteadOfWaitingForever) {
+  auto previous = fInstallBackend(std::make_unique<CNoTextInputBackend>());
+  gImageManager = std::make_unique<CImageManager>();
+  gFontMenu = font = CreateFontToHandle(nullptr, kFontSize, 0);
+  gKeyManager = std::make_unique<CKeyManager>();
+  {
+    auto entry = fOpen();
+    fFrame(entry);
+    EXPECT_EQ(cancelled, 1);
+  }
+  fInstallBackend(std::move(previous));
+}
+
+class YesNoTest : public GuiFixture {
+ protected:
+  void fTap(CYesNoWindow& window, int keyCode) {
+    fHold(keyCode);
+    gKeyManager->fUpdateKeyState();
+    window.fInput(*gKeyManager);
+    fRelease(keyCode);
+    gKeyManager->fUpdateKeyState();
+    window.fInput(*gKeyManager);
+  }
+};
+
+TEST_F(YesNoTest, TheQuestionSitsAboveTwoAnswersWithBoxesSizedToThem) {
+  backend().fSetLogging(true);
+  CYesNoWindow window(font, SPointD(200, 240));
+  EXPECT_EQ(backend().fLogOf({"MakeGraph"})[0], "MakeGraph(160, 72, 0)");
+  const CMainWindow& w = window.fGetWindow();
+  EXPECT_EQ(w.fGetFocus(), "yes");
+  EXPECT_TRUE(w.fGetWidget("title")->fIsFocused());
+  EXPECT_FALSE(w.fGetWidget("no")->fIsFocused());
+  EXPECT_EQ(w.fGetWidget("yes")->fGetPosition().y, 46.0);
+  EXPECT_EQ(w.fGetWidget("no")->fGetPosition().x, 100.0);
+  const auto text = [&](const char* name) { return static_cast<const CTextLabel*>(w.fGetWidget(name))->fGetText(); };
+  EXPECT_EQ(text("title"), "送信しますか？");
+  EXPECT_EQ(text("yes"), "はい");
+  EXPECT_EQ(text("no"), "いいえ");
+  EXPECT_EQ(w.fGetWidget("yes")->fGetLink(CWidget::kLinkUp), "");
+  EXPECT_EQ(w.fGetWidget("no")->fGetLink(CWidget::kLinkRight), "");
+
+  // "はい" at (220, 286): a white box two full-width characters wide.
+  backend().fClearLog();
+  window.fDraw();
+  const auto boxes = backend().fLogOf({"DrawBox"});
+  ASSERT_EQ(boxes.size(), 2u);  // the title's and the answer's
+  EXPECT_EQ(boxes[1], "DrawBox(220, 286, 252, 302, " + std::to_string(fWhite()) + ", 1)");
+}
+
+TEST_F(YesNoTest, LeftAndRightChooseWithoutWrappingAndZDecides) {
+  CYesNoWindow window(font, SPointD(200, 240));
+  int yes = 0, no = 0;
+  window.onYes = [&] { ++yes; };
+  window.onNo = [&] { ++no; };
+  fTap(window, KEY_INPUT_LEFT);
+  EXPECT_EQ(window.fGetWindow().fGetFocus(), "yes");
+  fTap(window, KEY_INPUT_RIGHT);
+  fTap(window, KEY_INPUT_RIGHT);
+  EXPECT_EQ(window.fGetWindow().fGetFocus(), "no");
+  EXPECT_TRUE(window.fGetWindow().fGetWidget("title")->fIsFocused());
+  fTap(window, KEY_INPUT_Z);
+  EXPECT_EQ(no, 1);
+  fTap(window, KEY_INPUT_LEFT);
+  fTap(window, KEY_INPUT_Z);
+  EXPECT_EQ(yes, 1);
+  fTap(window, KEY_INPUT_X);
+  fTap(window, KEY_INPUT_ESCAPE);
+  EXPECT_EQ(no, 3);
+  EXPECT_EQ(yes, 1);
+
+  // Only the first key that fires counts: right with Z moves, Z waits.
+  fHold(KEY_INPUT_RIGHT);
+  fHold(KEY_INPUT_Z);
+  gKeyManager->fUpdateKeyState();
+  window.fInput(*gKeyManager);
+  EXPECT_EQ(window.fGetWindow().fGetFocus(), "no");
+  EXPECT_EQ(yes + no, 4);
+}
+
+}  // namespace

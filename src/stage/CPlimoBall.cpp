@@ -15,7 +15,7 @@ constexpr int kLooseBallSpeed = 128;  // a resting ball whose support went
 CPlimoBall::CPlimoBall(CPlimoStage& stage, int serial_, int a_, int b_, int h_, int colour_, bool fromHold_)
     : serial(serial_), mStage(stage), a(a_), b(b_), h(h_), colour(colour_), fromHold(fromHold_),
       speed(stage.fallSpeed) {
-  const CModelTable& table = fSharedModelTable();
+  const CModelTable& table = stage.mModelTable;
   const VECTOR at = fWorldPosition();
   model = CModel(table.fDuplicate(fBallModelName(colour, false)), at, VECTOR{});
   highlightModel = CModel(table.fDuplicate(fBallModelName(colour, true)), at, VECTOR{});

@@ -15,6 +15,7 @@
 #include "stage/CModel.h"
 #include "stage/CPlimoBall.h"
 #include "stage/CStageGrid.h"
+#include "stage/ModelTable.h"
 #include "stage/StageReplay.h"
 
 // The stage's chain phase.
@@ -143,6 +144,8 @@ class CPlimoStage : public CScene {
   int rensa = 0;
   int maxRensa = 0;
   SReplayInfo replayInfo;
+  // The loaded models every placed model is duplicated from.
+  CModelTable mModelTable;
 
  private:
   void fShiftQueue();

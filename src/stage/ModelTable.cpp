@@ -38,11 +38,6 @@ int CModelTable::fGet(const std::string& name) const {
 
 int CModelTable::fDuplicate(const std::string& name) const { return MV1DuplicateModel(fGet(name)); }
 
-CModelTable& fSharedModelTable() {
-  static CModelTable table;
-  return table;
-}
-
 std::string fBallModelName(int colour, bool highlighted) {
   std::string name = std::string("plimo_") + fColourName(colour);
   if (highlighted) name += "_h";

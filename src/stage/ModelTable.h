@@ -1,5 +1,7 @@
-// The shared table of loaded models, by name ("plimo_red", "plimo_red_h",
-// "waku", ...). Every model a stage places is a duplicate of one of these.
+// The table of loaded models, by name ("plimo_red", "plimo_red_h", "waku",
+// ...). Every model a stage places is a duplicate of one of these. Each stage
+// loads its own at construction, so two stages (or two game libraries, as
+// when a replay is checked inside a running game) never share handles.
 #pragma once
 
 #include <map>
@@ -7,8 +9,7 @@
 
 class CModelTable {
  public:
-  // Loads every stage model from "dat/<name>.mqo", first freeing any earlier
-  // load (the game library may have been restarted since).
+  // Loads every stage model from "dat/<name>.mqo", first freeing any earlier load.
   void fLoadAll();
   void fReleaseAll();
   // The loaded handle; a name that was not loaded is a programming error.
@@ -20,8 +21,6 @@ class CModelTable {
  private:
   std::map<std::string, int> mModels;
 };
-
-CModelTable& fSharedModelTable();
 
 // "plimo_" + colour name, with "_h" for the highlighted look.
 std::string fBallModelName(int colour, bool highlighted);

@@ -50,7 +50,7 @@ void CPlimoStage::fAnimateCamera() {
 
 void CPlimoStage::fCreateGhost() {
   if (ghost) ghost->fDelete();
-  const int handle = fSharedModelTable().fDuplicate(fBallModelName(piece->colour, false));
+  const int handle = mModelTable.fDuplicate(fBallModelName(piece->colour, false));
   ghost = std::make_unique<CModel>(handle, piece->fWorldPosition(), VECTOR{});
   if (handle != -1) MV1SetOpacityRate(handle, kGhostOpacity);
 }

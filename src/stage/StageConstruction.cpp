@@ -26,7 +26,7 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info) {
   grid = CStageGrid(W, D, H);
   SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
   fSetCamera(fDirectionToDegree(cameraDir) - 16.0);
-  fSharedModelTable().fLoadAll();
+  mModelTable.fLoadAll();
   fBuildScenery();
   fSetupReplay(*this);
   for (SAppairInfo& entry : queue) entry = fDeal();
@@ -72,10 +72,9 @@ void CPlimoStage::fPlaySound(ESoundEffect effect) {
 }
 
 void CPlimoStage::fBuildScenery() {
-  const CModelTable& table = fSharedModelTable();
   auto place = [&](const char* name, double x, double y, double z) -> CModel& {
     const VECTOR at = VGet(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-    scenery.emplace_back(table.fDuplicate(name), at, VECTOR{});
+    scenery.emplace_back(mModelTable.fDuplicate(name), at, VECTOR{});
     return scenery.back();
   };
   for (int a = 0; a < W; ++a) {
@@ -112,5 +111,5 @@ void CPlimoStage::fReleaseModels() {
   for (CModel& part : scenery) part.fDelete();
   for (auto& ball : balls) ball->fReleaseModels();
   if (ghost) ghost->fDelete();
-  fSharedModelTable().fReleaseAll();
+  mModelTable.fReleaseAll();
 }

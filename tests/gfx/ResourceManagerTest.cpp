@@ -72,7 +72,7 @@ TEST_F(ResourceManagerTest, SoundTablesGetTheirHandlesAndVolumes) {
   backend().fSetLogging(true);
   CSoundManager sounds(true);
   const auto volumes = backend().fLogOf({"ChangeVolumeSoundMem"});
-  ASSERT_EQ(volumes.size(), 9u);  // 8 effects and one piece of music set their volume
+  ASSERT_EQ(volumes.size(), 10u);  // nine effects and one piece of music set their volume
   EXPECT_EQ(volumes.front(), "ChangeVolumeSoundMem(100, " + std::to_string(sounds.fEffectHandle(ESoundEffect::Se017)) + ")");
   EXPECT_EQ(volumes.back(), "ChangeVolumeSoundMem(20, " + std::to_string(sounds.fBgmHandle(EBgm::Bgml031)) + ")");
   EXPECT_EQ(backend().fLogOf({"SetCreateSoundDataType"}), std::vector<std::string>{"SetCreateSoundDataType(2)"});

@@ -30,9 +30,9 @@ uint32_t fHash(uint32_t a, uint32_t b) {
 
 SMqoDocument fBallModel(const SColour& colour, bool garbage, bool highlighted) {
   SMqoDocument document;
-  const SColour body = highlighted ? fMix(colour, palette::kWhite, 0.3) : colour;
+  const SColour body = highlighted ? fMix(colour, palette::kWhite, 0.2) : colour;
   document.materials.push_back(
-      fMaterial("body", body, 0.8, 0.55, highlighted ? 0.55 : 0.05, highlighted ? 0.8 : 0.6, highlighted ? 20 : 40));
+      fMaterial("body", body, 0.8, 0.55, highlighted ? 0.35 : 0.05, highlighted ? 0.8 : 0.6, highlighted ? 20 : 40));
   document.materials.push_back(fMaterial("mark", fShade(colour, 0.5), 0.8, 0.5, 0.0, 0.2, 10));
   document.materials.push_back(fMaterial("glow", fHex(0xFFFFF0), 0.8, 0.8, 0.9, 0.9, 10));
   constexpr int kBody = 0, kMark = 1, kGlow = 2;
@@ -93,23 +93,38 @@ SMqoDocument fBrickModel() {
   document.materials.push_back(fMaterial("brick_b", fHex(0xB54A36), 0.85, 0.55, 0.0, 0.1, 8));
   document.materials.push_back(fMaterial("brick_c", fHex(0xD66A48), 0.85, 0.55, 0.0, 0.1, 8));
   constexpr int kMortar = 0;
+  constexpr double kBorder = 3.5;  // half of the beam between two cells
+  constexpr double kGap = 0.4;     // mortar joint, on each side of a brick
 
   SMqoObject object;
   object.name = "renga";
-  fAddBox(object, {-16, -1.6, -16}, {16, 1.6, 16}, [](SVec3) { return kMortar; });
-  // Four courses of 8 units; every other course offset by half a brick.
-  constexpr double kGap = 0.5;
-  for (int course = 0; course < 4; ++course) {
-    const double z0 = -16.0 + 8.0 * course;
-    const double offset = course % 2 == 0 ? 0.0 : -8.0;
-    for (int index = 0; index < 3; ++index) {
-      const double x0 = std::max(-16.0, -16.0 + offset + 16.0 * index);
-      const double x1 = std::min(16.0, -16.0 + offset + 16.0 * (index + 1));
-      if (x1 - x0 < 1.0) continue;
-      const int material = 1 + static_cast<int>(fHash(course, index) % 3);
-      fAddBox(object, {x0 + kGap, -2.0, z0 + kGap}, {x1 - kGap, 2.0, z0 + 8.0 - kGap},
-              [&](SVec3) { return material; });
-    }
+  // The segment is a brick frame round an open window: the walls stand on
+  // every side of the box, including the side facing the camera, and a solid
+  // slab there hides every ball inside. Side by side the frames make brick
+  // beams between the cells, and each cell shows through its own window.
+  auto mortar = [&](double x0, double z0, double x1, double z1) {
+    fAddBox(object, {x0, -1.6, z0}, {x1, 1.6, z1}, [](SVec3) { return kMortar; });
+  };
+  auto brick = [&](double x0, double z0, double x1, double z1, uint32_t seed) {
+    const int material = 1 + static_cast<int>(fHash(seed, static_cast<uint32_t>(x0 + 100)) % 3);
+    fAddBox(object, {x0 + kGap, -2.0, z0 + kGap}, {x1 - kGap, 2.0, z1 - kGap}, [&](SVec3) { return material; });
+  };
+  const double inner = 16.0 - kBorder;
+  mortar(-16, -16, 16, -inner);
+  mortar(-16, inner, 16, 16);
+  mortar(-16, -inner, -inner, inner);
+  mortar(inner, -inner, 16, inner);
+  // Bottom and top beams: whole bricks below, offset by half above.
+  brick(-16, -16, 0, -inner, 1);
+  brick(0, -16, 16, -inner, 1);
+  brick(-16, inner, -8, 16, 2);
+  brick(-8, inner, 8, 16, 2);
+  brick(8, inner, 16, 16, 2);
+  // Side pillars: three bricks each, on end.
+  for (int i = 0; i < 3; ++i) {
+    const double z0 = -inner + i * (2.0 * inner / 3.0), z1 = z0 + 2.0 * inner / 3.0;
+    brick(-16, z0, -inner, z1, 3 + i);
+    brick(inner, z0, 16, z1, 6 + i);
   }
   document.objects.push_back(std::move(object));
   return document;

@@ -13,10 +13,12 @@
 //                           layer 0, whose balls are centred at z = 0.
 //   renga.mqo               a brick wall segment standing in the model's x-z
 //                           plane: 32 wide (x -16 .. 16), 32 high (z -16 .. 16),
-//                           4 thick (y -2 .. 2), bricks on both faces, courses
-//                           running along x. It faces +-y as it is, so the
-//                           walls on the y sides of the box need no rotation
-//                           and those on the x sides a quarter turn about z.
+//                           4 thick (y -2 .. 2), the same from both faces. It
+//                           is a brick frame round an open window, so the balls
+//                           stay visible through the wall nearest the camera.
+//                           It faces +-y as it is: the walls on the y sides of
+//                           the box need no rotation, those on the x sides a
+//                           quarter turn about z.
 //   waku.mqo                the twelve edges of a 32-cube centred on the origin.
 #pragma once
 

@@ -1,4 +1,0 @@
-#include "Pictures.h"
-#include "Sounds.h"
-void fMakeSoundEffects(CAssetWriter&) {}
-void fMakeMusic(CAssetWriter&) {}

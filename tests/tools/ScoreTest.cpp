@@ -110,3 +110,19 @@ TEST(AssetSynth, EnvelopeRisesHoldsAndReleasesToSilence) {
   // Released during the attack: falls from where it was, no jump up.
   EXPECT_LE(envelope.fAt(0.0051, 0.005), envelope.fAt(0.005, 0.005));
 }
+
+TEST(AssetSynth, OscillatorsStartAtZeroAndStayInRange) {
+  // A note must not begin with a jump or drift off centre (heard as a thump).
+  for (EWave wave : {EWave::Sine, EWave::Triangle}) {
+    COscillator osc(wave);
+    EXPECT_NEAR(osc.fNext(110.0), 0.0, 1e-9);
+    double sum = 0.0;
+    const int samples = kSampleRate / 110 * 20;  // whole cycles, near enough
+    for (int i = 1; i < samples; ++i) {
+      const float x = osc.fNext(110.0);
+      EXPECT_LE(std::fabs(x), 1.0f);
+      sum += x;
+    }
+    EXPECT_NEAR(sum / samples, 0.0, 0.01);
+  }
+}

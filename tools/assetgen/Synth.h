@@ -25,8 +25,8 @@ class CNoise {
 
 enum class EWave { Sine, Triangle, Square, Saw, Pulse25 };
 
-// A band-limited oscillator (polyBLEP edges, so high notes do not alias into
-// harsh buzz). Phase is in cycles, 0..1.
+// An oscillator with band-limited edges (polyBLEP, so high notes do not alias
+// into harsh buzz). Phase is in cycles, 0..1.
 class COscillator {
  public:
   explicit COscillator(EWave wave, double phase = 0.0) : mWave(wave), mPhase(phase) {}
@@ -35,7 +35,6 @@ class COscillator {
  private:
   EWave mWave;
   double mPhase;
-  double mTriangle = 0.0;  // leaky integrator state for the triangle
 };
 
 // Resonant two-pole filter (the usual "cookbook" biquad). Coefficients can be

@@ -74,13 +74,7 @@ void fMakePanel(CAssetWriter& out) {
     fDrawBall(cr, 48 + 34.0 * index, 410 + (index % 2 == 0 ? -3 : 3), 11, ball.colour, false);
     ++index;
   }
-  STextStyle logo;
-  logo.pixels = 24;
-  logo.fillTop = kWhite;
-  logo.fillBottom = fHex(0xBFD4FF);
-  logo.outline = kInk;
-  logo.outlineWidth = 4;
-  fDrawText(canvas, "PlimoBall", logo, 133, 458, EAlign::Centre);
+  fDrawLogo(canvas, 133, 456, 30);
   out.fWrite("image/ui_parts/menu.png", canvas.fToPng());
 }
 
@@ -122,7 +116,7 @@ STextStyle fTabText(double pixels) {
   STextStyle style;
   style.pixels = pixels;
   style.outline = kInk;
-  style.outlineWidth = 3;
+  style.outlineWidth = 2.2;
   return style;
 }
 
@@ -137,7 +131,7 @@ void fMakeQueuePictures(CAssetWriter& out) {
   {
     CCanvas canvas(25, 60);
     fDrawTab(canvas, 0.75, 2, 24, 56, true, false);
-    const STextStyle style = fTabText(11.5);
+    const STextStyle style = fTabText(12.5);
     const char* letters[] = {"H", "O", "L", "D"};
     for (int i = 0; i < 4; ++i) fDrawText(canvas, letters[i], style, 12.5, 11 + 12.7 * i, EAlign::Centre);
     out.fWrite("image/ui_parts/hold.png", canvas.fToPng());

@@ -267,21 +267,24 @@ void fMakeWindowFrames(CAssetWriter& out) {
   }
 }
 
+// A triangle pointing along `angle` (0: right), filling the canvas: `length`
+// along that direction, `breadth` across it.
 void fArrow(CAssetWriter& out, const std::string& name, int w, int h, double angle) {
   CCanvas canvas(w, h);
   cairo_t* cr = canvas.fCr();
   cairo_translate(cr, w / 2.0, h / 2.0);
   cairo_rotate(cr, angle);
-  const double s = std::min(w, h) / 2.0 - 1.5;
-  cairo_move_to(cr, -0.55 * s, -0.8 * s);
-  cairo_line_to(cr, 0.8 * s, 0);
-  cairo_line_to(cr, -0.55 * s, 0.8 * s);
+  const bool upright = std::fabs(std::sin(angle)) > 0.5;
+  const double length = (upright ? h : w) / 2.0 - 1.8, breadth = (upright ? w : h) / 2.0 - 1.8;
+  cairo_move_to(cr, -0.8 * length, -breadth);
+  cairo_line_to(cr, length, 0);
+  cairo_line_to(cr, -0.8 * length, breadth);
   cairo_close_path(cr);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   fSetColour(cr, kInk);
-  cairo_set_line_width(cr, 2.5);
+  cairo_set_line_width(cr, 2.2);
   cairo_stroke_preserve(cr);
-  cairo_pattern_t* fill = cairo_pattern_create_linear(-s, -s, s, s);
+  cairo_pattern_t* fill = cairo_pattern_create_linear(-length, -breadth, length, breadth);
   cairo_pattern_add_color_stop_rgb(fill, 0, 1.0, 0.94, 0.55);
   cairo_pattern_add_color_stop_rgb(fill, 1, 1.0, 0.6, 0.2);
   cairo_set_source(cr, fill);

@@ -282,3 +282,72 @@ void fDrawBall(cairo_t* cr, double cx, double cy, double radius, SColour base, b
   cairo_stroke(cr);
   cairo_restore(cr);
 }
+
+// "PlimoBall" in bouncing letters of the ball colours. All letters share
+// each layer (shadow, white edge, dark edge, fill) so no letter's edge cuts
+// into its neighbour.
+void fDrawLogo(CCanvas& canvas, double cx, double cy, double pixels) {
+  const std::string word = "PlimoBall";
+  const int colours[] = {0, 3, 1, 5, 2, 4, 0, 3, 1};
+  STextStyle style;
+  style.pixels = pixels;
+  const double outline = pixels * 0.11, outer = pixels * 0.24;
+  std::vector<double> advance;
+  double total = 0;
+  for (char letter : word) {
+    const double w = fMeasureText(std::string(1, letter), style).width + pixels * 0.055;
+    advance.push_back(w);
+    total += w;
+  }
+  // Appends letter i (or all when i < 0) to the path of `cr`.
+  auto letters = [&](cairo_t* cr, int only) {
+    double x = cx - total / 2.0;
+    for (size_t i = 0; i < word.size(); ++i) {
+      const double lx = x + advance[i] / 2.0;
+      const double ly = cy + pixels * 0.087 * std::sin(i * 1.3);
+      x += advance[i];
+      if (only >= 0 && static_cast<size_t>(only) != i) continue;
+      cairo_save(cr);
+      cairo_translate(cr, lx, ly);
+      cairo_rotate(cr, 0.07 * std::sin(i * 2.1 + 0.5));
+      fTextPath(cr, std::string(1, word[i]), style, 0, 0, EAlign::Centre);
+      cairo_restore(cr);
+    }
+  };
+  cairo_t* cr = canvas.fCr();
+  cairo_save(cr);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  fDrawShadow(
+      canvas,
+      [&](cairo_t* t) {
+        letters(t, -1);
+        cairo_set_line_width(t, outer);
+        cairo_set_line_join(t, CAIRO_LINE_JOIN_ROUND);
+        cairo_stroke_preserve(t);
+      },
+      pixels * 0.033, pixels * 0.076, pixels * 0.087, fWithAlpha(fHex(0x16305A), 0.5));
+  letters(cr, -1);
+  fSetColour(cr, palette::kWhite);
+  cairo_set_line_width(cr, outer);
+  cairo_stroke(cr);
+  letters(cr, -1);
+  fSetColour(cr, palette::kInk);
+  cairo_set_line_width(cr, outline);
+  cairo_stroke(cr);
+  for (size_t i = 0; i < word.size(); ++i) {
+    const SColour c = kBallColours[colours[i]].colour;
+    letters(cr, static_cast<int>(i));
+    fFillVertical(cr, cy - pixels * 0.43, cy + pixels * 0.43, fMix(c, palette::kWhite, 0.5), fShade(c, 0.9));
+    cairo_new_path(cr);
+  }
+  // A glossy streak across the upper half of every letter.
+  cairo_save(cr);
+  letters(cr, -1);
+  cairo_clip(cr);
+  cairo_rectangle(cr, 0, cy - pixels * 0.54, canvas.fWidth(), pixels * 0.41);
+  fFillVertical(cr, cy - pixels * 0.54, cy - pixels * 0.13, fWithAlpha(palette::kWhite, 0.55), fWithAlpha(palette::kWhite, 0.0));
+  cairo_new_path(cr);
+  cairo_restore(cr);
+  cairo_restore(cr);
+}
+

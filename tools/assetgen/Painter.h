@@ -74,6 +74,10 @@ void fTextPath(cairo_t* cr, const std::string& text, const STextStyle& style, do
 void fDrawText(CCanvas& canvas, const std::string& text, const STextStyle& style, double x, double cy,
                EAlign align);
 
+// The game's name in bouncing letters of the ball colours, centred on
+// (cx, cy), letters `pixels` high.
+void fDrawLogo(CCanvas& canvas, double cx, double cy, double pixels);
+
 // The shaded ball of the pictures: glossy sphere lit from the upper left.
 // Garbage balls get a bevelled cross.
 void fDrawBall(cairo_t* cr, double cx, double cy, double radius, SColour base, bool garbage);

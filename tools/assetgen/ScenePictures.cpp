@@ -192,74 +192,6 @@ void fTitleBox(CCanvas& canvas, const SIso& iso) {
   }
 }
 
-// "PlimoBall" in bouncing letters of the ball colours. All letters share
-// each layer (shadow, white edge, dark edge, fill) so no letter's edge cuts
-// into its neighbour.
-void fTitleLogo(CCanvas& canvas) {
-  const std::string word = "PlimoBall";
-  const int colours[] = {0, 3, 1, 5, 2, 4, 0, 3, 1};
-  STextStyle style;
-  style.pixels = 92;
-  const double outline = 10, outer = 22;
-  std::vector<double> advance;
-  double total = 0;
-  for (char letter : word) {
-    const double w = fMeasureText(std::string(1, letter), style).width + 5;
-    advance.push_back(w);
-    total += w;
-  }
-  // Appends letter i (or all when i < 0) to the path of `cr`.
-  auto letters = [&](cairo_t* cr, int only) {
-    double x = kScreenWidth / 2.0 - total / 2.0;
-    for (size_t i = 0; i < word.size(); ++i) {
-      const double cx = x + advance[i] / 2.0;
-      const double cy = 110 + 8 * std::sin(i * 1.3);
-      x += advance[i];
-      if (only >= 0 && static_cast<size_t>(only) != i) continue;
-      cairo_save(cr);
-      cairo_translate(cr, cx, cy);
-      cairo_rotate(cr, 0.07 * std::sin(i * 2.1 + 0.5));
-      fTextPath(cr, std::string(1, word[i]), style, 0, 0, EAlign::Centre);
-      cairo_restore(cr);
-    }
-  };
-  cairo_t* cr = canvas.fCr();
-  cairo_save(cr);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  fDrawShadow(
-      canvas,
-      [&](cairo_t* t) {
-        letters(t, -1);
-        cairo_set_line_width(t, outer);
-        cairo_set_line_join(t, CAIRO_LINE_JOIN_ROUND);
-        cairo_stroke_preserve(t);
-      },
-      3, 7, 8, fWithAlpha(fHex(0x16305A), 0.5));
-  letters(cr, -1);
-  fSetColour(cr, kWhite);
-  cairo_set_line_width(cr, outer);
-  cairo_stroke(cr);
-  letters(cr, -1);
-  fSetColour(cr, kInk);
-  cairo_set_line_width(cr, outline);
-  cairo_stroke(cr);
-  for (size_t i = 0; i < word.size(); ++i) {
-    const SColour c = kBallColours[colours[i]].colour;
-    letters(cr, static_cast<int>(i));
-    fFillVertical(cr, 70, 150, fMix(c, kWhite, 0.5), fShade(c, 0.9));
-    cairo_new_path(cr);
-  }
-  // A glossy streak across the upper half of every letter.
-  cairo_save(cr);
-  letters(cr, -1);
-  cairo_clip(cr);
-  cairo_rectangle(cr, 0, 60, kScreenWidth, 38);
-  fFillVertical(cr, 60, 98, fWithAlpha(kWhite, 0.55), fWithAlpha(kWhite, 0.0));
-  cairo_new_path(cr);
-  cairo_restore(cr);
-  cairo_restore(cr);
-}
-
 void fTitle(CAssetWriter& out) {
   CCanvas canvas(kScreenWidth, kScreenHeight);
   cairo_t* cr = canvas.fCr();
@@ -281,7 +213,7 @@ void fTitle(CAssetWriter& out) {
     fDrawBall(cr, b[0], b[1], b[2], kBallColours[static_cast<int>(b[3])].colour, false);
   }
 
-  fTitleLogo(canvas);
+  fDrawLogo(canvas, kScreenWidth / 2.0, 110, 92);
   // Subtitle ribbon.
   {
     auto ribbon = [](cairo_t* t) { fRoundedRect(t, 188, 176, 264, 30, 15); };

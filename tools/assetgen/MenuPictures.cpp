@@ -15,7 +15,7 @@ constexpr int kButtonHeight = 44;
 
 enum class EIcon { Play, Replay, Upload, Crown, Gear, Mode };
 
-struct SButtonSpec {
+struct SButtonInfo {
   const char* name;   // "title_play" ...
   const char* label;  // what the player reads
   EIcon icon;
@@ -97,7 +97,7 @@ SColour fGreyed(SColour c) {
   return fMix({grey, grey, grey, 1.0}, fHex(0xB9BEC8), 0.5);
 }
 
-void fDrawButton(CAssetWriter& out, const SButtonSpec& spec, ELook look, const std::string& fileName) {
+void fDrawButton(CAssetWriter& out, const SButtonInfo& button, ELook look, const std::string& fileName) {
   CCanvas canvas(kButtonWidth, kButtonHeight);
   cairo_t* cr = canvas.fCr();
   const bool focused = look == ELook::Focused || look == ELook::DisabledFocused;
@@ -135,9 +135,9 @@ void fDrawButton(CAssetWriter& out, const SButtonSpec& spec, ELook look, const s
 
   // Icon ball on the left.
   const double iconX = x + h / 2.0 + 1, iconY = y + h / 2.0, iconR = focused ? 14.5 : 13.5;
-  const SColour iconColour = disabled ? fGreyed(spec.colour) : spec.colour;
+  const SColour iconColour = disabled ? fGreyed(button.colour) : button.colour;
   fDrawBall(cr, iconX, iconY, iconR, iconColour, false);
-  fDrawIcon(cr, spec.icon, iconX, iconY, iconR);
+  fDrawIcon(cr, button.icon, iconX, iconY, iconR);
 
   // Label.
   STextStyle text;
@@ -151,7 +151,7 @@ void fDrawButton(CAssetWriter& out, const SButtonSpec& spec, ELook look, const s
   } else {
     text.fillTop = text.fillBottom = kInk;
   }
-  fDrawText(canvas, spec.label, text, iconX + iconR + 10, y + h / 2.0, EAlign::Left);
+  fDrawText(canvas, button.label, text, iconX + iconR + 10, y + h / 2.0, EAlign::Left);
 
   // Mode buttons: a little cluster of the balls that clear together.
   static const double kCluster[5][4][2] = {{},
@@ -159,10 +159,10 @@ void fDrawButton(CAssetWriter& out, const SButtonSpec& spec, ELook look, const s
                                            {{-5.5, 0}, {5.5, 0}},
                                            {{0, -4.8}, {-5.5, 4.8}, {5.5, 4.8}},
                                            {{-5.5, -5.3}, {5.5, -5.3}, {-5.5, 5.3}, {5.5, 5.3}}};
-  for (int i = 0; i < spec.groupSize; ++i) {
-    const double bx = x + w - 46 + kCluster[spec.groupSize][i][0];
-    const double by = y + h / 2.0 + kCluster[spec.groupSize][i][1];
-    fDrawBall(cr, bx, by, 5.6, disabled ? fGreyed(spec.colour) : spec.colour, false);
+  for (int i = 0; i < button.groupSize; ++i) {
+    const double bx = x + w - 46 + kCluster[button.groupSize][i][0];
+    const double by = y + h / 2.0 + kCluster[button.groupSize][i][1];
+    fDrawBall(cr, bx, by, 5.6, disabled ? fGreyed(button.colour) : button.colour, false);
   }
   // The focused button points the way on.
   if (focused) {
@@ -182,7 +182,7 @@ void fDrawButton(CAssetWriter& out, const SButtonSpec& spec, ELook look, const s
 }
 
 void fMakeButtons(CAssetWriter& out) {
-  const SButtonSpec buttons[] = {
+  const SButtonInfo buttons[] = {
       {"title_play", "ゲームスタート", EIcon::Play, kBallColours[0].colour, 0},
       {"title_showreplay", "リプレイを見る", EIcon::Replay, kBallColours[2].colour, 0},
       {"title_registranking", "ランキング登録", EIcon::Upload, kBallColours[1].colour, 0},
@@ -192,14 +192,14 @@ void fMakeButtons(CAssetWriter& out) {
       {"title_yoikomode", "よいこモード", EIcon::Mode, kBallColours[1].colour, 3},
       {"title_wanpakumode", "わんぱくモード", EIcon::Mode, kBallColours[0].colour, 4},
   };
-  for (const SButtonSpec& spec : buttons) {
-    const std::string name = spec.name;
-    fDrawButton(out, spec, ELook::Normal, name);
-    fDrawButton(out, spec, ELook::Focused, name + "_f");
+  for (const SButtonInfo& button : buttons) {
+    const std::string name = button.name;
+    fDrawButton(out, button, ELook::Normal, name);
+    fDrawButton(out, button, ELook::Focused, name + "_f");
     // Replay and registration grey out when there is nothing to show or send.
     if (name == "title_showreplay" || name == "title_registranking") {
-      fDrawButton(out, spec, ELook::Disabled, name + "_ng");
-      fDrawButton(out, spec, ELook::DisabledFocused, name + "_f_ng");
+      fDrawButton(out, button, ELook::Disabled, name + "_ng");
+      fDrawButton(out, button, ELook::DisabledFocused, name + "_f_ng");
     }
   }
 }

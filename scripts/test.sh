@@ -12,7 +12,7 @@ export CTEST_OUTPUT_ON_FAILURE=1
 
 echo "== Sanitizer build (ASan + UBSan): unit tests"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLIMO_SANITIZE=ON -DPLIMO_WITH_SDL=OFF \
-  -DPLIMO_BENCH=OFF >/dev/null
+  -DPLIMO_BENCH=OFF -DPLIMO_DATA=OFF >/dev/null
 ninja -C build-asan -j "$JOBS" plimo_tests
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 ctest --test-dir build-asan -L unit -j "$JOBS" --timeout 300

@@ -59,7 +59,7 @@ void fInitGame() {
   gKeyManager = std::make_unique<CKeyManager>();
   gProfiler = std::make_unique<CProfiler>();
   fLoadHighScore();
-  gCurrentScene = fMakeTitleMenuScene();
+  gCurrentScene = fMakeTitleScene();
   if (gOptions.firstScene) gCurrentScene = gOptions.firstScene();
   fDeleteDummies();
 }

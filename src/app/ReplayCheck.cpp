@@ -6,6 +6,7 @@
 
 #include "app/GameMain.h"
 #include "app/Globals.h"
+#include "app/SceneFactory.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/StdoutSilencer.h"
@@ -64,8 +65,11 @@ class CPrivateRun {
     std::swap(mImageManager, gImageManager);
     std::swap(mFpsTimer, gFpsTimer);
     std::swap(mHighScores, gHighScores);
+    // Leaving the stage ends the run; no menu is needed for that.
+    mTitleMenu = fReplaceTitleMenuScene([] { return std::make_unique<CIdleScene>(); });
   }
   ~CPrivateRun() {
+    fReplaceTitleMenuScene(std::move(mTitleMenu));
     gCurrentScene.fClear();
     std::swap(mScene, gCurrentScene);
     std::swap(mKeyManager, gKeyManager);
@@ -92,6 +96,7 @@ class CPrivateRun {
   std::unique_ptr<CImageManager> mImageManager;
   std::unique_ptr<CFpsTimer> mFpsTimer;
   std::vector<std::shared_ptr<CHighScoreInfo>> mHighScores;
+  SceneMaker mTitleMenu;
 };
 
 void fRecord(const CPlimoStage& stage, SReplayCheckResult& result) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/SceneFactory.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/headless/HeadlessBackend.h"
 
@@ -20,9 +21,13 @@ class HeadlessTest : public ::testing::Test {
     mOldDirectory = fCurrentDirectory();
     mDirectory = fMakeTemporaryDirectory("plimo-test-");
     fChangeDirectory(mDirectory);
+    // Scenes that leave for the title menu get an idle stand-in; menu tests
+    // put the real one back with fReplaceTitleMenuScene({}).
+    mTitleMenu = fReplaceTitleMenuScene([] { return std::make_unique<CIdleScene>(); });
   }
 
   void TearDown() override {
+    fReplaceTitleMenuScene(std::move(mTitleMenu));
     fChangeDirectory(mOldDirectory);
     fRemoveTree(mDirectory);
     fInstallBackend(std::move(mPreviousBackend));
@@ -43,4 +48,5 @@ class HeadlessTest : public ::testing::Test {
   std::unique_ptr<CGameLibBackend> mPreviousBackend;
   std::string mOldDirectory;
   std::string mDirectory;
+  SceneMaker mTitleMenu;
 };

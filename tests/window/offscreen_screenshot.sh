@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Without any display, on SDL's offscreen driver, the game runs a fixed
 # number of frames, exits cleanly and saves its last frame: a 640 x 480
-# picture that is not blank and shows the white FPS read-out top right.
+# picture of the title that is not blank and shows the light-blue
+# "Press Z Key" prompt (drawn in frames 0-39 of every 80).
 set -u
 GAME_DIR=$1
 WORK_DIR=$2
@@ -24,11 +25,9 @@ read -r width height spread < <(identify -format '%w %h %[fx:standard_deviation]
 [ "$width" = 640 ] && [ "$height" = 480 ] || fail "screenshot is ${width}x${height}, not 640x480"
 awk -v s="$spread" 'BEGIN { exit !(s > 0.005) }' || fail "screenshot is blank (standard deviation $spread)"
 
-# Pixels whose darkest channel is above 80 %: white-ish. The read-out sits
-# at (580, 0) in the small font.
-white=$(convert "$shot" -crop 60x16+580+0 +repage -separate -evaluate-sequence min -threshold 80% \
+# The prompt is drawn at (210, 360) in (180, 180, 255): pixels with much more
+# blue than red.
+prompt=$(convert "$shot" -crop 220x40+210+360 +repage -fx 'b > 0.85 && r > 0.55 && r < 0.8 ? 1 : 0' \
   -format '%[fx:round(mean*w*h)]' info:)
-[ "$white" -ge 10 ] || fail "no FPS read-out in the top-right corner ($white white pixels)"
-# And the rest of the top row band is not all white (the read-out is text, not a box).
-[ "$white" -le 600 ] || fail "the top-right corner is solid white ($white pixels)"
-echo "ok: ${width}x${height}, spread $spread, $white white pixels in the read-out"
+[ "$prompt" -ge 30 ] || fail "no \"Press Z Key\" prompt on the title ($prompt prompt-coloured pixels)"
+echo "ok: ${width}x${height}, spread $spread, $prompt prompt-coloured pixels"

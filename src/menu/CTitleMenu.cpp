@@ -1,0 +1,187 @@
+#include "menu/CTitleMenu.h"
+
+#include <cstdio>
+
+#include "app/Globals.h"
+#include "gamelib/FileSystem.h"
+#include "gfx/CSoundManager.h"
+#include "input/CKeyManagerBase.h"
+#include "menu/CTitle.h"
+#include "stage/CPlimoStage.h"
+#include "stage/StageModes.h"
+#include "util/Assert.h"
+#include "util/CFpsTimer.h"
+
+namespace {
+
+constexpr double kBackgroundAngle = 60.0;
+constexpr double kBackgroundSpeed = 1.0;
+constexpr const char* kConnecting = "ランキングサーバに接続中です...";
+constexpr const char* kConnectionFailed = "ランキングサーバとの接続に失敗しました";
+constexpr const char* kNoReplay = "リプレイファイルが見つかりません";
+constexpr const char* kBadReplay = "リプレイファイルを読み込めませんでした";
+
+}  // namespace
+
+CTitleMenu::CTitleMenu() {
+  gFpsTimer->fSetNoWait(false);
+  gSoundManager->fStopAll();
+  fPushPane(EPaneType::Top);
+  background = std::make_unique<CScrollingBackground>(fGetDrawData("ui_parts/menu_bg.png"), SPointD(0, 0),
+                                                      SPointD(640, 480), kBackgroundAngle, kBackgroundSpeed);
+  connectTask = SConnectTask{SConnectTask::EType::None, 0};
+}
+
+CTitleMenu::~CTitleMenu() = default;
+
+void CTitleMenu::fPushPane(EPaneType type) { panes.push_back(fCreatePane(type)); }
+
+void CTitleMenu::fShowMessage(const std::string& text, std::function<void()> then) {
+  fRetire(messageWindow);
+  messageWindow = std::make_unique<CWaitMessageWindow>(fMakeMessageInfo({text}));
+  messageWindow->onClose = [this, then = std::move(then)] {
+    fRetire(messageWindow);
+    if (then) then();
+  };
+}
+
+// ---- per frame ----
+
+void CTitleMenu::fUpdate() {
+  mRetired.clear();
+  // Debug playbacks of the three modes, whoever has the input.
+  const EGameKey debugKeys[] = {EGameKey::KeyF10, EGameKey::KeyF11, EGameKey::KeyF12};
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    if (gKeyManager->fIsPush(debugKeys[mode], true)) {
+      fStartStage(mode, SReplayInfo::fDebugReplay(mode));
+      return;
+    }
+  }
+  if (optionMenu) {
+    optionMenu->fUpdate();
+  } else if (messageWindow) {
+    CWaitMessageWindow* window = messageWindow.get();
+    window->fInput(*gKeyManager);
+    // A finished window without a callback of its own is simply dropped.
+    if (messageWindow.get() == window && window->fIsFinished()) fRetire(messageWindow);
+  } else if (nameEntryWindow) {
+    nameEntryWindow->fInput(*gKeyManager);
+  } else {
+    fNavigatePanes();
+  }
+}
+
+void CTitleMenu::fNavigatePanes() {
+  if (panes.empty()) return;
+  // Every key is asked each frame so that its once-per-press latch follows it.
+  if (gKeyManager->fIsPush(EGameKey::Up, true)) fCursorUp(panes.back());
+  if (gKeyManager->fIsPush(EGameKey::Down, true)) fCursorDown(panes.back());
+  const bool right = gKeyManager->fIsPush(EGameKey::Right, true);
+  const bool z = gKeyManager->fIsPush(EGameKey::KeyZ, true);
+  if (right || z) fDecide(panes.back());
+  if (panes.empty()) return;
+  const bool left = gKeyManager->fIsPush(EGameKey::Left, true);
+  const bool x = gKeyManager->fIsPush(EGameKey::KeyX, true);
+  if (left || x) fClose();
+}
+
+void CTitleMenu::fAnimate() {
+  background->fAnimate();
+  if (optionMenu) {
+    optionMenu->fAnimate();
+    return;
+  }
+  fStepConnectTask();
+  if (messageWindow) messageWindow->fUpdate();
+  if (nameEntryWindow) nameEntryWindow->fUpdate();
+}
+
+void CTitleMenu::fStepConnectTask() {
+  using EType = SConnectTask::EType;
+  switch (connectTask.type) {
+    case EType::GetRankingListPending:
+      connectTask.type = EType::GetRankingList;
+      break;
+    case EType::GetRankingList:
+      connectTask.type = EType::None;
+      fRequestRankingList(connectTask.mode);
+      break;
+    case EType::UploadRankingPending:
+      connectTask.type = EType::UploadRanking;
+      break;
+    case EType::UploadRanking:
+      connectTask.type = EType::None;
+      fUploadRanking(connectTask.mode);
+      break;
+    case EType::None:
+      break;
+  }
+}
+
+void CTitleMenu::fDraw() {
+  background->fDraw();
+  if (optionMenu) {
+    optionMenu->fDraw();
+    return;
+  }
+  for (const SPane& pane : panes) fDrawPane(pane);
+  if (messageWindow) messageWindow->fDraw();
+  if (infoWindow) infoWindow->fDraw();
+  if (nameEntryWindow) nameEntryWindow->fDraw();
+}
+
+// ---- ranking server ----
+
+void CTitleMenu::fRequestRankingList(int mode) {
+  (void)mode;
+  // The ranking client is not part of the game yet: every request fails.
+  fShowMessage(kConnectionFailed);
+}
+
+void CTitleMenu::fUploadRanking(int mode) {
+  (void)mode;
+  fRetire(nameEntryWindow);
+  fShowMessage(kConnectionFailed, [] { gCurrentScene = std::make_unique<CTitleMenu>(); });
+}
+
+// ---- actions ----
+
+void CTitleMenu::fStartStage(int mode, const SReplayInfo& info) {
+  if (info.mode == SReplayInfo::EMode::Replay && !fFileExists(info.path)) {
+    fShowMessage(kNoReplay);
+    return;
+  }
+  try {
+    gCurrentScene = std::make_unique<CPlimoStage>(mode, info);
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
+    gSoundManager->fStopAll();
+    fShowMessage(kBadReplay);
+  }
+}
+
+void CTitleMenu::fShowModeDescription(int mode) {
+  fRetire(infoWindow);
+  infoWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fModeDescription(mode)}));
+}
+
+void CTitleMenu::fShowHighScoreSummary(int mode) {
+  fRetire(infoWindow);
+  infoWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fHighScoreSummary(mode)}));
+}
+
+void CTitleMenu::fOpenNameEntry(int mode) {
+  fRetire(infoWindow);
+  nameEntryWindow = std::make_unique<CNameEntryWindowEx>(8, gFontMenu, mode);
+  nameEntryWindow->onConfirm = [this](int tag) {
+    connectTask = SConnectTask{SConnectTask::EType::UploadRankingPending, tag};
+    fRetire(messageWindow);
+    messageWindow = std::make_unique<CWaitMessageWindow>(fMakeMessageInfo({kConnecting}));
+  };
+  nameEntryWindow->onCancel = [this] { fRetire(nameEntryWindow); };
+}
+
+void CTitleMenu::fOpenOptionMenu() {
+  optionMenu = std::make_unique<COptionMenu>();
+  optionMenu->onClose = [this] { fRetire(optionMenu); };
+}

@@ -1,0 +1,122 @@
+// The title menu: a stack of button panes from which the player starts a
+// game, watches a mode's best game, registers a high score online, views the
+// online ranking or opens the options. It owns the dialogs, the ranking
+// window and the option menu while they are open, and runs the ranking
+// server requests one frame after showing that it is connecting.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CScene.h"
+#include "gfx/SDrawData.h"
+#include "menu/CCommonMessageWindow.h"
+#include "menu/CNameEntryWindowEx.h"
+#include "menu/COptionMenu.h"
+#include "menu/CScrollingBackground.h"
+#include "stage/StageReplay.h"
+
+class CTitleMenu : public CScene {
+ public:
+  enum class EPaneType : int { Top = 0, PlayMode, ReplayMode, RegistRankingMode, ShowRankingMode };
+  enum class EButtonType : int {
+    Play = 0,
+    ShowReplay,
+    RegistRanking,
+    ShowRanking,
+    Option,
+    PlimoMode,
+    YoikoMode,
+    WanpakuMode
+  };
+
+  struct SConnectTask {
+    enum class EType : int {
+      GetRankingListPending = 0,
+      GetRankingList,
+      UploadRankingPending,
+      UploadRanking,
+      None
+    };
+    EType type = EType::None;
+    int mode = 0;
+  };
+
+  struct SButton {
+    EButtonType type = EButtonType::Play;
+    int x = 0;
+    int y = 0;
+    SDrawData image;
+    SDrawData focusedImage;
+    std::function<void()> onDecide;
+    std::function<void()> onFocus;
+    std::function<void()> onBlur;
+  };
+
+  struct SPane {
+    EPaneType type = EPaneType::Top;
+    int originX = 0;
+    int originY = 0;
+    std::vector<SButton> buttons;
+    int cursor = 0;
+  };
+
+  CTitleMenu();
+  ~CTitleMenu() override;
+
+  void fAnimate() override;
+  void fUpdate() override;
+  void fDraw() override;
+
+  SPane fCreatePane(EPaneType type);
+  void fCursorUp(SPane& pane);
+  void fCursorDown(SPane& pane);
+  void fDecide(SPane& pane);
+  // Runs every button's onBlur and removes the pane; the last one closed
+  // returns to the title.
+  void fClose();
+  void fDrawPane(const SPane& pane) const;
+
+  // ---- for tests and the ranking window ----
+  const std::vector<SPane>& fPanes() const { return panes; }
+  const SConnectTask& fConnectTask() const { return connectTask; }
+  CDisplayMessageWindow* fInfoWindow() const { return infoWindow.get(); }
+  CWaitMessageWindow* fMessageWindow() const { return messageWindow.get(); }
+  CNameEntryWindowEx* fNameEntryWindow() const { return nameEntryWindow.get(); }
+  COptionMenu* fOptionMenu() const { return optionMenu.get(); }
+  // A wait-for-key message; closing it drops it, then runs `then` if given.
+  void fShowMessage(const std::string& text, std::function<void()> then = {});
+
+ private:
+  void fPushPane(EPaneType type);
+  void fNavigatePanes();
+  void fStepConnectTask();
+  void fRequestRankingList(int mode);
+  void fUploadRanking(int mode);
+  // A new stage; an unreadable replay is reported instead of ending the game.
+  void fStartStage(int mode, const SReplayInfo& info);
+  void fShowModeDescription(int mode);
+  void fShowHighScoreSummary(int mode);
+  void fOpenNameEntry(int mode);
+  void fOpenOptionMenu();
+  // Windows dropped from inside their own callbacks live on to the next frame.
+  template <typename T>
+  void fRetire(std::unique_ptr<T>& window) {
+    if (window) mRetired.push_back(std::shared_ptr<T>(window.release()));
+  }
+
+  std::unique_ptr<CNameEntryWindowEx> nameEntryWindow;
+  std::unique_ptr<CWaitMessageWindow> messageWindow;
+  std::unique_ptr<CDisplayMessageWindow> infoWindow;
+  std::unique_ptr<CScrollingBackground> background;
+  SConnectTask connectTask;
+  std::unique_ptr<COptionMenu> optionMenu;
+  std::vector<SPane> panes;
+  std::vector<std::shared_ptr<void>> mRetired;
+};
+
+// The texts the menu shows.
+std::string fModeDescription(int mode);
+std::string fHighScoreSummary(int mode);

@@ -1,0 +1,253 @@
+// The title and the title menu: panes and their buttons for given high
+// scores, cursor moves, closing panes, the windows that take the input, the
+// debug replays and the connecting notice.
+#include <gtest/gtest.h>
+
+#include "app/GameMain.h"
+#include "gfx/CSoundManager.h"
+#include "gui/GuiFixture.h"
+#include "menu/CTitle.h"
+#include "menu/CTitleMenu.h"
+#include "stage/CPlimoStage.h"
+#include "util/CFpsTimer.h"
+
+namespace {
+
+using EPaneType = CTitleMenu::EPaneType;
+using EButtonType = CTitleMenu::EButtonType;
+
+class TitleMenuTest : public GuiFixture {
+ protected:
+  void SetUp() override {
+    GuiFixture::SetUp();
+    fReplaceTitleMenuScene({});  // the real menu, when a scene leaves for it
+    fMakeDataFolders();
+    for (const char* name : {"menu_bg", "title_play", "title_showreplay", "title_registranking", "title_showranking",
+                             "title_option", "title_plimomode", "title_yoikomode", "title_wanpakumode"}) {
+      fWriteWholeFile(std::string("dat/image/ui_parts/") + name + ".png", fPngHeader(200, 40));
+      fWriteWholeFile(std::string("dat/image/ui_parts/") + name + "_f.png", fPngHeader(200, 40));
+    }
+    for (const char* name : {"title_showreplay_ng", "title_showreplay_f_ng", "title_registranking_ng",
+                             "title_registranking_f_ng"}) {
+      fWriteWholeFile(std::string("dat/image/ui_parts/") + name + ".png", fPngHeader(200, 40));
+    }
+    fWriteWholeFile("dat/image/title.png", fPngHeader(640, 480));
+    gImageManager = std::make_unique<CImageManager>();
+    gFpsTimer = std::make_unique<CFpsTimer>(false, true);
+    gSoundManager = std::make_unique<CSoundManager>(false);
+    gFontTitle = CreateFontToHandle(nullptr, 28, 9, DX_FONTTYPE_ANTIALIASING_EDGE);
+    fSetScores({{0, 0, false}, {0, 0, false}, {0, 0, false}});
+  }
+
+  void TearDown() override {
+    gCurrentScene.fClear();
+    gFpsTimer.reset();
+    gSoundManager.reset();
+    GuiFixture::TearDown();
+  }
+
+  struct SScore {
+    int score;
+    int maxRensa;
+    bool registered;
+  };
+  static void fSetScores(std::vector<SScore> scores) {
+    gHighScores.clear();
+    for (const SScore& s : scores) gHighScores.push_back(std::make_shared<CHighScoreInfo>(s.score, s.maxRensa, s.registered));
+  }
+
+  CTitleMenu& fOpenMenu() {
+    gCurrentScene = std::make_unique<CTitleMenu>();
+    fFrame();  // every key is seen released once
+    return fMenu();
+  }
+  CTitleMenu& fMenu() { return *dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()); }
+
+  void fFrame() {
+    fRunFrameLogic();
+    gCurrentScene->fDraw();
+    gCurrentScene.fReleaseRetired();
+  }
+  void fTap(int keyCode) {
+    fHold(keyCode);
+    fFrame();
+    fRelease(keyCode);
+    fFrame();
+  }
+
+  std::vector<EButtonType> fButtonTypes(const CTitleMenu::SPane& pane) const {
+    std::vector<EButtonType> types;
+    for (const auto& button : pane.buttons) types.push_back(button.type);
+    return types;
+  }
+  int fImageOf(const CTitleMenu::SButton& button) const { return button.image.fCurrentGraph(); }
+};
+
+TEST_F(TitleMenuTest, TheTitleBlinksItsPromptAndLeadsToTheMenuOrOut) {
+  gCurrentScene = std::make_unique<CTitle>();
+  backend().fSetLogging(true);
+  std::vector<bool> shown;
+  for (int frame = 0; frame < 81; ++frame) {
+    backend().fClearLog();
+    gCurrentScene->fDraw();
+    shown.push_back(!backend().fLogOf({"DrawStringToHandle"}).empty());
+    gCurrentScene->fAnimate();
+  }
+  for (int frame = 0; frame < 81; ++frame) EXPECT_EQ(shown[frame], frame % 80 < 40) << frame;
+  backend().fSetLogging(false);
+
+  fFrame();
+  fHold(KEY_INPUT_Z);
+  fFrame();
+  EXPECT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr);
+
+  gCurrentScene = std::make_unique<CTitle>();
+  gQuitRequested = false;
+  fRelease(KEY_INPUT_Z);
+  fFrame();
+  fHold(KEY_INPUT_ESCAPE);
+  fFrame();
+  EXPECT_TRUE(gQuitRequested);
+  gQuitRequested = false;
+}
+
+TEST_F(TitleMenuTest, WithoutHighScoresReplayAndRegistrationAreGreyedAndDoNothing) {
+  CTitleMenu& menu = fOpenMenu();
+  const auto& top = menu.fPanes().back();
+  EXPECT_EQ(fButtonTypes(top), (std::vector<EButtonType>{EButtonType::Play, EButtonType::ShowReplay,
+                                                        EButtonType::RegistRanking, EButtonType::ShowRanking,
+                                                        EButtonType::Option}));
+  EXPECT_EQ(fImageOf(top.buttons[1]), fImage("ui_parts/title_showreplay_ng.png"));
+  EXPECT_EQ(top.buttons[1].focusedImage.fCurrentGraph(), fImage("ui_parts/title_showreplay_f_ng.png"));
+  EXPECT_EQ(fImageOf(top.buttons[2]), fImage("ui_parts/title_registranking_ng.png"));
+  for (std::size_t i = 0; i < top.buttons.size(); ++i) {
+    EXPECT_EQ(top.buttons[i].x, 20);
+    EXPECT_EQ(top.buttons[i].y, 20 + 50 * static_cast<int>(i));
+  }
+  fTap(KEY_INPUT_K);  // down to the greyed replay button
+  fTap(KEY_INPUT_Z);
+  EXPECT_EQ(fMenu().fPanes().size(), 1u);
+}
+
+TEST_F(TitleMenuTest, ModePanesListOnlyModesWithScoresAndUnregisteredOnes) {
+  fSetScores({{0, 0, false}, {1200, 3, false}, {0, 0, false}});
+  CTitleMenu& menu = fOpenMenu();
+  const auto replayPane = menu.fCreatePane(EPaneType::ReplayMode);
+  ASSERT_EQ(replayPane.buttons.size(), 1u);
+  EXPECT_EQ(replayPane.buttons[0].type, EButtonType::YoikoMode);
+  EXPECT_EQ(replayPane.buttons[0].x, 300);
+  EXPECT_EQ(replayPane.buttons[0].y, 20);
+  EXPECT_EQ(menu.fCreatePane(EPaneType::RegistRankingMode).buttons.size(), 1u);
+  EXPECT_EQ(menu.fCreatePane(EPaneType::PlayMode).buttons.size(), 3u);
+  EXPECT_EQ(menu.fCreatePane(EPaneType::ShowRankingMode).buttons.size(), 3u);
+
+  gHighScores[1]->isRegistered = true;
+  EXPECT_TRUE(menu.fCreatePane(EPaneType::RegistRankingMode).buttons.empty());
+  const auto top = menu.fCreatePane(EPaneType::Top);
+  EXPECT_EQ(fImageOf(top.buttons[1]), fImage("ui_parts/title_showreplay.png"));
+  EXPECT_EQ(fImageOf(top.buttons[2]), fImage("ui_parts/title_registranking_ng.png"));
+}
+
+TEST_F(TitleMenuTest, HighScoreSummaryGroupsDigits) {
+  fSetScores({{1234567, 4, true}, {0, 0, false}, {50, 1, false}});
+  EXPECT_EQ(fHighScoreSummary(0), "ハイスコア : 1,234,567\n最大連鎖数 : 4\nオンライン登録 : 済み");
+  EXPECT_EQ(fHighScoreSummary(2), "ハイスコア : 50\n最大連鎖数 : 1\nオンライン登録 : まだ");
+  EXPECT_NE(fModeDescription(1).find("色数は４色"), std::string::npos);
+}
+
+TEST_F(TitleMenuTest, CursorMovesDoNotWrapButRebuildTheDescription) {
+  fOpenMenu();
+  fTap(KEY_INPUT_Z);  // play: the mode pane, its first mode described
+  ASSERT_EQ(fMenu().fPanes().size(), 2u);
+  EXPECT_EQ(fMenu().fPanes().back().type, EPaneType::PlayMode);
+  const CDisplayMessageWindow* first = fMenu().fInfoWindow();
+  ASSERT_NE(first, nullptr);
+  fTap(KEY_INPUT_I);  // up on the first button: stays, description rebuilt
+  EXPECT_EQ(fMenu().fPanes().back().cursor, 0);
+  EXPECT_NE(fMenu().fInfoWindow(), nullptr);
+  fTap(KEY_INPUT_K);
+  fTap(KEY_INPUT_K);
+  fTap(KEY_INPUT_K);  // down on the last button: stays
+  EXPECT_EQ(fMenu().fPanes().back().cursor, 2);
+  EXPECT_NE(fMenu().fInfoWindow(), nullptr);
+}
+
+TEST_F(TitleMenuTest, XClosesAModePaneThenTheMenu) {
+  fOpenMenu();
+  fTap(KEY_INPUT_Z);
+  ASSERT_NE(fMenu().fInfoWindow(), nullptr);
+  fTap(KEY_INPUT_X);
+  EXPECT_EQ(fMenu().fPanes().size(), 1u);
+  EXPECT_EQ(fMenu().fInfoWindow(), nullptr);
+  fHold(KEY_INPUT_X);
+  fFrame();
+  EXPECT_NE(dynamic_cast<CTitle*>(gCurrentScene.fGet()), nullptr);
+}
+
+TEST_F(TitleMenuTest, ChoosingAModeStartsItsGame) {
+  fOpenMenu();
+  fTap(KEY_INPUT_L);  // right decides as Z does
+  fTap(KEY_INPUT_K);
+  fHold(KEY_INPUT_Z);
+  fRunFrameLogic();  // no pictures for the stage here: not drawn
+  auto* stage = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
+  ASSERT_NE(stage, nullptr);
+  EXPECT_EQ(stage->mode, 1);
+  EXPECT_EQ(stage->replayInfo.mode, SReplayInfo::EMode::Normal);
+  EXPECT_EQ(stage->replayInfo.path, "dat/replay_yoiko/replay");
+  stage->fReleaseModels();
+}
+
+TEST_F(TitleMenuTest, AMissingDebugReplayIsReportedAndAMessageHoldsThePanes) {
+  fOpenMenu();
+  fHold(KEY_INPUT_F11);
+  fFrame();
+  EXPECT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr) << "the game goes on";
+  ASSERT_NE(fMenu().fMessageWindow(), nullptr);
+  fRelease(KEY_INPUT_F11);
+  fTap(KEY_INPUT_K);  // the message has the input: the cursor stays
+  EXPECT_EQ(fMenu().fPanes().back().cursor, 0);
+  fTap(KEY_INPUT_Z);  // acknowledged and dropped
+  EXPECT_EQ(fMenu().fMessageWindow(), nullptr);
+  fTap(KEY_INPUT_K);
+  EXPECT_EQ(fMenu().fPanes().back().cursor, 1);
+}
+
+TEST_F(TitleMenuTest, TheRankingRequestRunsOneFrameAfterTheConnectingNotice) {
+  fOpenMenu();
+  for (int i = 0; i < 3; ++i) fTap(KEY_INPUT_K);
+  fTap(KEY_INPUT_Z);  // the ranking's mode pane
+  ASSERT_EQ(fMenu().fPanes().back().type, EPaneType::ShowRankingMode);
+  fHold(KEY_INPUT_Z);
+  fRunFrameLogic();  // decide: pending, notice shown in this frame's draw
+  EXPECT_EQ(fMenu().fConnectTask().type, CTitleMenu::SConnectTask::EType::GetRankingList);
+  ASSERT_NE(fMenu().fMessageWindow(), nullptr);
+  gCurrentScene.fReleaseRetired();
+  fRelease(KEY_INPUT_Z);
+  fRunFrameLogic();  // the request itself
+  EXPECT_EQ(fMenu().fConnectTask().type, CTitleMenu::SConnectTask::EType::None);
+  ASSERT_NE(fMenu().fMessageWindow(), nullptr);
+}
+
+TEST_F(TitleMenuTest, TheOptionMenuTakesOverUntilClosed) {
+  fOpenMenu();
+  for (int i = 0; i < 4; ++i) fTap(KEY_INPUT_K);
+  fTap(KEY_INPUT_Z);
+  ASSERT_NE(fMenu().fOptionMenu(), nullptr);
+  fTap(KEY_INPUT_X);  // saves and closes
+  EXPECT_EQ(fMenu().fOptionMenu(), nullptr);
+  EXPECT_TRUE(fFileExists("dat/setting.dat"));
+}
+
+TEST_F(TitleMenuTest, TheBackgroundDriftsUpAndRightAndWraps) {
+  CScrollingBackground background(fGetDrawData("ui_parts/menu_bg.png"), SPointD(0, 0), SPointD(640, 480), 60, 1.0);
+  EXPECT_NEAR(background.fVelocity().x, 0.866, 1e-3);
+  EXPECT_NEAR(background.fVelocity().y, -0.5, 1e-3);
+  for (int i = 0; i < 2000; ++i) {
+    background.fAnimate();
+    ASSERT_LE(background.fOffset().x, 640 + 1.0);
+    ASSERT_GE(background.fOffset().y, -1.0);
+  }
+}
+
+}  // namespace

@@ -9,7 +9,7 @@ constexpr int kGreen = 1;
 constexpr int kBlue = 2;
 constexpr int kYellow = 3;
 
-class ChainTest : public StageTest {
+class StageChainTest : public StageTest {
  protected:
   // A playing stage of the mode that spawns no pieces.
   CPlimoStage& fQuietStage(int mode) {
@@ -37,7 +37,7 @@ class ChainTest : public StageTest {
   }
 };
 
-TEST_F(ChainTest, TwoTouchingBallsOfOneColourVanishInModeZero) {
+TEST_F(StageChainTest, TwoTouchingBallsOfOneColourVanishInModeZero) {
   CPlimoStage& s = fQuietStage(0);
   fSetField({"R.|.."});
   fDropLoose(1, 0, 1, kRed);  // lands beside it
@@ -53,7 +53,7 @@ TEST_F(ChainTest, TwoTouchingBallsOfOneColourVanishInModeZero) {
   EXPECT_EQ(s.cleared, 4);
 }
 
-TEST_F(ChainTest, BallsTouchingOnlyAtAnEdgeDoNotGroup) {
+TEST_F(StageChainTest, BallsTouchingOnlyAtAnEdgeDoNotGroup) {
   CPlimoStage& s = fQuietStage(0);
   fSetField({"R.|.."});
   fDropLoose(1, 1, 2, kRed);  // diagonal on the floor
@@ -66,7 +66,7 @@ TEST_F(ChainTest, BallsTouchingOnlyAtAnEdgeDoNotGroup) {
   EXPECT_EQ(s.cleared, 0);
 }
 
-TEST_F(ChainTest, GroupsBelowTheModesSizeStay) {
+TEST_F(StageChainTest, GroupsBelowTheModesSizeStay) {
   CPlimoStage& s = fQuietStage(2);  // groups of four
   fSetField({"RR.|...|..."});
   fDropLoose(2, 0, 2, kRed);
@@ -78,7 +78,7 @@ TEST_F(ChainTest, GroupsBelowTheModesSizeStay) {
   EXPECT_EQ(s.cleared, 4);
 }
 
-TEST_F(ChainTest, GarbageBesideAClearingGroupGoesWithItButNotTwoCellsAway) {
+TEST_F(StageChainTest, GarbageBesideAClearingGroupGoesWithItButNotTwoCellsAway) {
   CPlimoStage& s = fQuietStage(0);
   // The lower garbage touches the red; the one above it does not, and falls.
   fSetField({"R.|..", "O.|..", "O.|.."});
@@ -89,7 +89,7 @@ TEST_F(ChainTest, GarbageBesideAClearingGroupGoesWithItButNotTwoCellsAway) {
   EXPECT_EQ(s.score, 300);  // garbage scores like any ball
 }
 
-TEST_F(ChainTest, GarbageNeverFormsAGroupOfItsOwn) {
+TEST_F(StageChainTest, GarbageNeverFormsAGroupOfItsOwn) {
   CPlimoStage& s = fQuietStage(0);
   fSetField({"O.|.."});
   fDropLoose(1, 0, 1, kColourOzyama);
@@ -99,7 +99,7 @@ TEST_F(ChainTest, GarbageNeverFormsAGroupOfItsOwn) {
   EXPECT_EQ(s.cleared, 0);
 }
 
-TEST_F(ChainTest, ThreeWavesScore100Then400Then900) {
+TEST_F(StageChainTest, ThreeWavesScore100Then400Then900) {
   CPlimoStage& s = fQuietStage(0);
   // The reds clear; the green falls beside a green; then the blue falls
   // beside the blue that followed the red down.
@@ -125,7 +125,7 @@ TEST_F(ChainTest, ThreeWavesScore100Then400Then900) {
   EXPECT_EQ(fField(), std::vector<std::string>{});
 }
 
-TEST_F(ChainTest, ATwoWaveChainLeavesTheMeterAlone) {
+TEST_F(StageChainTest, ATwoWaveChainLeavesTheMeterAlone) {
   CPlimoStage& s = fQuietStage(0);
   fSetField({"R.|G.", "G.|.."});
   s.garbageMeter = 2;
@@ -136,7 +136,7 @@ TEST_F(ChainTest, ATwoWaveChainLeavesTheMeterAlone) {
   EXPECT_EQ(s.score, 200 + 800);
 }
 
-TEST_F(ChainTest, FiveSingleClearsMakeTheNextSpawnAGarbageLayer) {
+TEST_F(StageChainTest, FiveSingleClearsMakeTheNextSpawnAGarbageLayer) {
   CPlimoStage& s = fQuietStage(0);
   for (int clear = 1; clear <= 5; ++clear) {
     fSetField({"Y.|.."});
@@ -162,7 +162,7 @@ TEST_F(ChainTest, FiveSingleClearsMakeTheNextSpawnAGarbageLayer) {
   EXPECT_EQ(fField(), (std::vector<std::string>{"OO|OO"}));
 }
 
-TEST_F(ChainTest, RemovedBallsRaiseTheLevelAndSpeed) {
+TEST_F(StageChainTest, RemovedBallsRaiseTheLevelAndSpeed) {
   CPlimoStage& s = fQuietStage(0);
   EXPECT_EQ(s.level, 0);
   s.fOnBallCleared();  // the first removed ball starts level 1
@@ -181,7 +181,7 @@ TEST_F(ChainTest, RemovedBallsRaiseTheLevelAndSpeed) {
   EXPECT_EQ(s.vanishFrames, 40);
 }
 
-TEST_F(ChainTest, GarbageLimitNeverDropsBelowOne) {
+TEST_F(StageChainTest, GarbageLimitNeverDropsBelowOne) {
   CPlimoStage& s = fQuietStage(1);
   s.garbageLimit = 1;
   s.cleared = 40 * 2 - 2;  // the second ball from here reaches level 3
@@ -193,7 +193,7 @@ TEST_F(ChainTest, GarbageLimitNeverDropsBelowOne) {
   EXPECT_EQ(s.garbageLimit, 1);
 }
 
-TEST_F(ChainTest, PreviewHighlightsOnlyWhenThePieceCompletesAGroup) {
+TEST_F(StageChainTest, PreviewHighlightsOnlyWhenThePieceCompletesAGroup) {
   CPlimoStage& s = fStartPlaying(1);  // groups of three
   fSetNextColour(kRed);
   fSetField({"R.|.R|..", "..|..|.."});
@@ -219,7 +219,7 @@ TEST_F(ChainTest, PreviewHighlightsOnlyWhenThePieceCompletesAGroup) {
   EXPECT_FALSE(partner.highlighted);
 }
 
-TEST_F(ChainTest, PreviewDoesNotCountThePieceTwice) {
+TEST_F(StageChainTest, PreviewDoesNotCountThePieceTwice) {
   CPlimoStage& s = fStartPlaying(0);  // groups of two
   fSetNextColour(kRed);
   fSetField({"..|.G"});
@@ -234,7 +234,7 @@ TEST_F(ChainTest, PreviewDoesNotCountThePieceTwice) {
   EXPECT_FALSE(piece.highlighted);
 }
 
-TEST_F(ChainTest, AGroupCompletedWhileTheFieldStillMovesJoinsTheChain) {
+TEST_F(StageChainTest, AGroupCompletedWhileTheFieldStillMovesJoinsTheChain) {
   CPlimoStage& s = fQuietStage(0);
   // The red clears; the green above it falls, and a blue completed during
   // that fall counts as the second wave.

@@ -8,7 +8,7 @@ constexpr int kRed = 0;
 constexpr int kGreen = 1;
 constexpr int kBlue = 2;
 
-class PieceTest : public StageTest {
+class StagePieceTest : public StageTest {
  protected:
   // Through the opening, spawns the first piece and runs one frame with no
   // key down, so that every key's first press counts.
@@ -23,7 +23,7 @@ class PieceTest : public StageTest {
   }
 };
 
-TEST_F(PieceTest, SpawnStepsIntoTheLayerBelowTheSpawnCell) {
+TEST_F(StagePieceTest, SpawnStepsIntoTheLayerBelowTheSpawnCell) {
   CPlimoStage& s = fStartPlaying(0);
   const CPlimoStage::SAppairInfo first = s.queue[0];
   const CPlimoStage::SAppairInfo second = s.queue[1];
@@ -43,7 +43,7 @@ TEST_F(PieceTest, SpawnStepsIntoTheLayerBelowTheSpawnCell) {
   EXPECT_FLOAT_EQ(s.ghost->fPosition().z, 0.0f);  // over the empty floor
 }
 
-TEST_F(PieceTest, KeysMoveThePieceRelativeToTheCamera) {
+TEST_F(StagePieceTest, KeysMoveThePieceRelativeToTheCamera) {
   // Mode 1 is three rows deep, so the piece in row 1 can go either way.
   CPlimoBall& piece = fSpawnPiece(1);
   CPlimoStage& s = stage();
@@ -69,7 +69,7 @@ TEST_F(PieceTest, KeysMoveThePieceRelativeToTheCamera) {
   fExpectGridConsistent();
 }
 
-TEST_F(PieceTest, WallsAndBallsStopAMove) {
+TEST_F(StagePieceTest, WallsAndBallsStopAMove) {
   CPlimoBall& piece = fSpawnPiece(0);
   CPlimoStage& s = stage();
   piece.speed = 0;
@@ -89,7 +89,7 @@ TEST_F(PieceTest, WallsAndBallsStopAMove) {
   fExpectGridConsistent();
 }
 
-TEST_F(PieceTest, ALandedPieceMayMoveOverAGapAndFallsOn) {
+TEST_F(StagePieceTest, ALandedPieceMayMoveOverAGapAndFallsOn) {
   CPlimoBall& piece = fSpawnPiece(0);
   CPlimoStage& s = stage();
   fPlaceBall(1, 1, 0, kGreen);
@@ -104,7 +104,7 @@ TEST_F(PieceTest, ALandedPieceMayMoveOverAGapAndFallsOn) {
   EXPECT_EQ(piece.speed, s.fallSpeed);
 }
 
-TEST_F(PieceTest, LockDelayIs31FramesAndIsNeverReset) {
+TEST_F(StagePieceTest, LockDelayIs31FramesAndIsNeverReset) {
   CPlimoBall& piece = fSpawnPiece(0);
   CPlimoStage& s = stage();
   fPlaceBall(1, 1, 0, kGreen);
@@ -127,7 +127,7 @@ TEST_F(PieceTest, LockDelayIs31FramesAndIsNeverReset) {
   EXPECT_EQ(piece.lockCount, 31);
 }
 
-TEST_F(PieceTest, DropLocksAtOnceOnTheStack) {
+TEST_F(StagePieceTest, DropLocksAtOnceOnTheStack) {
   CPlimoBall& piece = fSpawnPiece(0);
   CPlimoStage& s = stage();
   fPlaceBall(1, 1, 0, piece.colour == kGreen ? kBlue : kGreen);
@@ -139,7 +139,7 @@ TEST_F(PieceTest, DropLocksAtOnceOnTheStack) {
   fExpectGridConsistent();
 }
 
-TEST_F(PieceTest, FirstHoldStoresThePieceAndTheNextSpawns15FramesLater) {
+TEST_F(StagePieceTest, FirstHoldStoresThePieceAndTheNextSpawns15FramesLater) {
   CPlimoBall& piece = fSpawnPiece(0);
   CPlimoStage& s = stage();
   const int colour = piece.colour;
@@ -163,7 +163,7 @@ TEST_F(PieceTest, FirstHoldStoresThePieceAndTheNextSpawns15FramesLater) {
   EXPECT_EQ(s.piece->serial, nextSerial);
 }
 
-TEST_F(PieceTest, HoldingAgainSwapsAndAHeldBallCannotBeHeldTwice) {
+TEST_F(StagePieceTest, HoldingAgainSwapsAndAHeldBallCannotBeHeldTwice) {
   fSpawnPiece(0);
   CPlimoStage& s = stage();
   fTap(EGameKey::KeySpace);
@@ -184,7 +184,7 @@ TEST_F(PieceTest, HoldingAgainSwapsAndAHeldBallCannotBeHeldTwice) {
   EXPECT_EQ(s.hold[0].serial, 2);
 }
 
-TEST_F(PieceTest, WithoutAPieceHoldTakesTheFrontOfTheQueue) {
+TEST_F(StagePieceTest, WithoutAPieceHoldTakesTheFrontOfTheQueue) {
   CPlimoStage& s = fStartPlaying(0);
   fHoldSpawns();
   fStep();  // Space is first asked while up
@@ -213,7 +213,7 @@ TEST_F(PieceTest, WithoutAPieceHoldTakesTheFrontOfTheQueue) {
   EXPECT_TRUE(s.piece->fromHold);
 }
 
-TEST_F(PieceTest, TheEndOfTheDealCannotBeHeld) {
+TEST_F(StagePieceTest, TheEndOfTheDealCannotBeHeld) {
   CPlimoStage& s = fStartPlaying(0);
   fHoldSpawns();
   for (auto& entry : s.queue) entry.isEnd = true;
@@ -226,7 +226,7 @@ TEST_F(PieceTest, TheEndOfTheDealCannotBeHeld) {
   EXPECT_EQ(s.state, EStage::Finishing);
 }
 
-TEST_F(PieceTest, OpeningIgnoresInput) {
+TEST_F(StagePieceTest, OpeningIgnoresInput) {
   CPlimoStage& s = fStartStage(0);  // its first frame
   const auto queue = s.queue;
   // Keys go down and up through frames 2 to 121.
@@ -246,7 +246,7 @@ TEST_F(PieceTest, OpeningIgnoresInput) {
   EXPECT_EQ(s.queue[0].serial, queue[0].serial);
 }
 
-TEST_F(PieceTest, AFallingBallNeverStepsOntoABall) {
+TEST_F(StagePieceTest, AFallingBallNeverStepsOntoABall) {
   CPlimoBall& piece = fSpawnPiece(0);
   CPlimoStage& s = stage();
   fHoldSpawns();
@@ -270,7 +270,7 @@ TEST_F(PieceTest, AFallingBallNeverStepsOntoABall) {
   EXPECT_EQ(s.grid.fAt(0, 1, loose.h), &loose);
 }
 
-TEST_F(PieceTest, GarbageOnAFullColumnRestsInTheHiddenLayer) {
+TEST_F(StagePieceTest, GarbageOnAFullColumnRestsInTheHiddenLayer) {
   CPlimoStage& s = fStartPlaying(0);
   fHoldSpawns();
   // Column (0, 0) full up to layer H-2, alternating so nothing clears.

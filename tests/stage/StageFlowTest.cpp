@@ -12,7 +12,7 @@ namespace {
 constexpr int kRed = 0;
 constexpr int kGreen = 1;
 
-class FlowTest : public StageTest {
+class StageFlowTest : public StageTest {
  protected:
   // Column (1, 1) filled from the floor up to layer `top`, alternating so
   // that nothing clears.
@@ -21,7 +21,7 @@ class FlowTest : public StageTest {
   }
 };
 
-TEST_F(FlowTest, OpeningLasts120FramesThenPlayStarts) {
+TEST_F(StageFlowTest, OpeningLasts120FramesThenPlayStarts) {
   CPlimoStage& s = fStartStage(0);
   EXPECT_EQ(s.stateTimer, 1);
   EXPECT_EQ(s.frameCount, 1);
@@ -36,7 +36,7 @@ TEST_F(FlowTest, OpeningLasts120FramesThenPlayStarts) {
   EXPECT_EQ(s.stateTimer, 1);
 }
 
-TEST_F(FlowTest, AFullSpawnColumnTopsOutAndDarkensFor135FramesInModeZero) {
+TEST_F(StageFlowTest, AFullSpawnColumnTopsOutAndDarkensFor135FramesInModeZero) {
   CPlimoStage& s = fStartPlaying(0);
   fFillSpawnColumn(s.H - 2);
   backend().fSetLogging(true);
@@ -57,7 +57,7 @@ TEST_F(FlowTest, AFullSpawnColumnTopsOutAndDarkensFor135FramesInModeZero) {
   EXPECT_EQ(s.stateTimer, 2);
 }
 
-TEST_F(FlowTest, APieceLockingInTheTopOutCellEndsTheGameBeforeAnyClear) {
+TEST_F(StageFlowTest, APieceLockingInTheTopOutCellEndsTheGameBeforeAnyClear) {
   CPlimoStage& s = fStartPlaying(0);
   fFillSpawnColumn(s.H - 3);
   fSetNextColour(s.grid.fAt(1, 1, s.H - 3)->colour);  // would clear with the ball below
@@ -72,7 +72,7 @@ TEST_F(FlowTest, APieceLockingInTheTopOutCellEndsTheGameBeforeAnyClear) {
   for (const auto& ball : s.balls) EXPECT_NE(ball->state, EBall::Vanishing);
 }
 
-TEST_F(FlowTest, StageClearWaitsForTheHeldBallAndTheLastChain) {
+TEST_F(StageFlowTest, StageClearWaitsForTheHeldBallAndTheLastChain) {
   CPlimoStage& s = fStartPlaying(0);
   for (auto& entry : s.queue) entry.isEnd = true;
   s.dealt = s.ballLimit;
@@ -94,7 +94,7 @@ TEST_F(FlowTest, StageClearWaitsForTheHeldBallAndTheLastChain) {
   EXPECT_EQ(fField(), std::vector<std::string>{});
 }
 
-TEST_F(FlowTest, EscapeLeavesForTheTitleAndFreesEveryModel) {
+TEST_F(StageFlowTest, EscapeLeavesForTheTitleAndFreesEveryModel) {
   fStartPlaying(0);
   fStep(5);
   EXPECT_GT(backend().fLiveModelCount(), 0);
@@ -103,7 +103,7 @@ TEST_F(FlowTest, EscapeLeavesForTheTitleAndFreesEveryModel) {
   EXPECT_EQ(backend().fLiveModelCount(), 0);
 }
 
-TEST_F(FlowTest, CameraTurnsTenDegreesAFrameAndIgnoresKeysWhileTurning) {
+TEST_F(StageFlowTest, CameraTurnsTenDegreesAFrameAndIgnoresKeysWhileTurning) {
   CPlimoStage& s = fStartPlaying(0);
   fStep(2);
   ASSERT_NE(s.piece, nullptr);
@@ -132,7 +132,7 @@ TEST_F(FlowTest, CameraTurnsTenDegreesAFrameAndIgnoresKeysWhileTurning) {
   EXPECT_EQ(backend().fLogOf({"SetCameraScreenCenter"}).front(), "SetCameraScreenCenter(200, 380)");
 }
 
-TEST_F(FlowTest, ReplayOnlyKeysAndDebugKeysFollowTheKindOfGame) {
+TEST_F(StageFlowTest, ReplayOnlyKeysAndDebugKeysFollowTheKindOfGame) {
   CPlimoStage& s = fStartPlaying(0);
   // In a normal game F1 and F2 leave the frame timer alone.
   fTap(EGameKey::KeyF1);
@@ -158,7 +158,7 @@ struct SOutcome {
   bool operator==(const SOutcome&) const = default;
 };
 
-class WholeGameTest : public StageTest {
+class StageWholeGameTest : public StageTest {
  protected:
   SOutcome fPlay(int mode, int seed) {
     fStartStage(mode, seed);
@@ -178,7 +178,7 @@ class WholeGameTest : public StageTest {
   bool mGridFault = false;
 };
 
-TEST_F(WholeGameTest, TheSameSeedAndKeysPlayTheSameGame) {
+TEST_F(StageWholeGameTest, TheSameSeedAndKeysPlayTheSameGame) {
   for (int mode = 0; mode < 3; ++mode) {
     const SOutcome first = fPlay(mode, 321);
     const SOutcome second = fPlay(mode, 321);

@@ -26,7 +26,7 @@ std::string fPngHeader(int width, int height) {
   return bytes + std::string(5, '\0');
 }
 
-class PresentationTest : public StageTest {
+class StagePresentationTest : public StageTest {
  protected:
   void SetUp() override {
     StageTest::SetUp();
@@ -89,7 +89,7 @@ class PresentationTest : public StageTest {
   }
 };
 
-TEST(ThousandsSeparators, GroupDigitsInThrees) {
+TEST(StageThousandsSeparators, GroupDigitsInThrees) {
   EXPECT_EQ(fWithThousandsSeparators(0), "0");
   EXPECT_EQ(fWithThousandsSeparators(999), "999");
   EXPECT_EQ(fWithThousandsSeparators(1000), "1,000");
@@ -99,7 +99,7 @@ TEST(ThousandsSeparators, GroupDigitsInThrees) {
   EXPECT_EQ(fWithThousandsSeparators(-2147483647 - 1), "-2,147,483,648");
 }
 
-TEST_F(PresentationTest, PanelShowsHoldAndThreeOfTheQueue) {
+TEST_F(StagePresentationTest, PanelShowsHoldAndThreeOfTheQueue) {
   CPlimoStage& s = fStartPlaying(0);
   s.hold.assign(1, CPlimoStage::SAppairInfo(kColourOzyama, 9, true));
   s.queue[0].colour = kGreen;
@@ -122,7 +122,7 @@ TEST_F(PresentationTest, PanelShowsHoldAndThreeOfTheQueue) {
   EXPECT_TRUE(backend().fIsStateNeutral());
 }
 
-TEST_F(PresentationTest, TextsShowScoreWithSeparatorsAndTheChainBlinks) {
+TEST_F(StagePresentationTest, TextsShowScoreWithSeparatorsAndTheChainBlinks) {
   CPlimoStage& s = fStartPlaying(0);
   gHighScores[0]->score = 1234567;
   s.score = 12345;
@@ -154,7 +154,7 @@ TEST_F(PresentationTest, TextsShowScoreWithSeparatorsAndTheChainBlinks) {
   EXPECT_TRUE(fHasText(texts, "Slow mode"));
 }
 
-TEST_F(PresentationTest, ReadyAndGoPicturesPlayTheirSoundsWhenDrawn) {
+TEST_F(StagePresentationTest, ReadyAndGoPicturesPlayTheirSoundsWhenDrawn) {
   CPlimoStage& s = fStartStage(0);
   auto at = [&](int timer) {
     s.stateTimer = timer;
@@ -174,7 +174,7 @@ TEST_F(PresentationTest, ReadyAndGoPicturesPlayTheirSoundsWhenDrawn) {
   EXPECT_EQ(fPlays(ESoundEffect::Ok1b), 1);
 }
 
-TEST_F(PresentationTest, EndScreensShowTheNewRecordOnlyAboveTheBest) {
+TEST_F(StagePresentationTest, EndScreensShowTheNewRecordOnlyAboveTheBest) {
   CPlimoStage& s = fStartPlaying(0);
   gHighScores[0]->score = 500;
   s.state = EStage::GameOver;
@@ -192,7 +192,7 @@ TEST_F(PresentationTest, EndScreensShowTheNewRecordOnlyAboveTheBest) {
   EXPECT_TRUE(fContains(fDrawLog({"DrawGraph"}), fGraph(50, 280, "ui_parts/stageclear.png", 1)));
 }
 
-TEST_F(PresentationTest, ReachingTheEndAboveTheBestPlaysTheRecordSound) {
+TEST_F(StagePresentationTest, ReachingTheEndAboveTheBestPlaysTheRecordSound) {
   CPlimoStage& s = fStartPlaying(0);
   for (int h = 0; h <= s.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
   s.score = 1;
@@ -201,7 +201,7 @@ TEST_F(PresentationTest, ReachingTheEndAboveTheBestPlaysTheRecordSound) {
   EXPECT_EQ(fPlays(ESoundEffect::Quiz004), 1);
 }
 
-TEST_F(PresentationTest, BallsBlinkWhileVanishingAndShowTheirHighlight) {
+TEST_F(StagePresentationTest, BallsBlinkWhileVanishingAndShowTheirHighlight) {
   fStartPlaying(0);
   CPlimoBall& ball = fPlaceBall(0, 0, 0, kRed);
   const int normal = ball.model.fHandle();
@@ -224,7 +224,7 @@ TEST_F(PresentationTest, BallsBlinkWhileVanishingAndShowTheirHighlight) {
   EXPECT_TRUE(drawn().empty());
 }
 
-TEST_F(PresentationTest, EventsPlayTheirSounds) {
+TEST_F(StagePresentationTest, EventsPlayTheirSounds) {
   CPlimoStage& s = fStartPlaying(0);
   fSetNextColour(kRed);
   fSetField({"..|.R"});
@@ -242,7 +242,7 @@ TEST_F(PresentationTest, EventsPlayTheirSounds) {
   EXPECT_EQ(fPlays(ESoundEffect::Pochi01), 1);
 }
 
-TEST_F(PresentationTest, ConstructionStopsEverySoundAndStartsTheMusic) {
+TEST_F(StagePresentationTest, ConstructionStopsEverySoundAndStartsTheMusic) {
   backend().fSetLogging(true);
   fStartStage(1);
   const auto log = backend().fLogOf({"StopSoundMem", "PlaySoundMem"});

@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::size_t kFrameBytes = 112;
 
-class ReplayTest : public StageTest {
+class StageReplayTest : public StageTest {
  protected:
   void SetUp() override {
     StageTest::SetUp();
@@ -57,7 +57,7 @@ class ReplayTest : public StageTest {
   }
 };
 
-TEST_F(ReplayTest, ANewBestStoresTheReplayAndTheRecordThenPlaysAgain) {
+TEST_F(StageReplayTest, ANewBestStoresTheReplayAndTheRecordThenPlaysAgain) {
   const CPlimoStage* finished = &fStartStage(0, 42);
   gCurrentScene.fClear();
   const long long frames = fPlayAndConfirm(0, 42);
@@ -86,7 +86,7 @@ TEST_F(ReplayTest, ANewBestStoresTheReplayAndTheRecordThenPlaysAgain) {
   EXPECT_EQ(seed, std::string("\x2a\0\0\0", 4));
 }
 
-TEST_F(ReplayTest, TheStoredReplayPlaysTheSameGame) {
+TEST_F(StageReplayTest, TheStoredReplayPlaysTheSameGame) {
   const long long frames = fPlayAndConfirm(1, 500);
   const SEnded recorded = mEnded;
   gCurrentScene.fClear();
@@ -117,7 +117,7 @@ TEST_F(ReplayTest, TheStoredReplayPlaysTheSameGame) {
   EXPECT_EQ(gHighScores[1]->score, recorded.score);
 }
 
-TEST_F(ReplayTest, ATieAlsoReplacesTheRecord) {
+TEST_F(StageReplayTest, ATieAlsoReplacesTheRecord) {
   gHighScores[0]->score = 0;
   gHighScores[0]->maxRensa = 5;
   gHighScores[0]->isRegistered = true;
@@ -132,7 +132,7 @@ TEST_F(ReplayTest, ATieAlsoReplacesTheRecord) {
   EXPECT_TRUE(fFileExists("dat/replay_plimo/replay"));
 }
 
-TEST_F(ReplayTest, AGameBelowTheBestKeepsTheStoredReplay) {
+TEST_F(StageReplayTest, AGameBelowTheBestKeepsTheStoredReplay) {
   fWriteWholeFile("dat/replay_yoiko/replay", "the best game");
   gHighScores[1]->score = 1'000'000;
   CPlimoStage& s = fStartPlaying(1);
@@ -149,7 +149,7 @@ TEST_F(ReplayTest, AGameBelowTheBestKeepsTheStoredReplay) {
   EXPECT_EQ(fFileSize("dat/replay_yoiko/replay_key.tmp"), 0u);  // the new game's
 }
 
-TEST_F(ReplayTest, EscapeLeavesTheKeyLogSoFar) {
+TEST_F(StageReplayTest, EscapeLeavesTheKeyLogSoFar) {
   fStartStage(2, 9);
   fStep(30);
   fTap(EGameKey::KeyEsc);
@@ -159,7 +159,7 @@ TEST_F(ReplayTest, EscapeLeavesTheKeyLogSoFar) {
   EXPECT_FALSE(fFileExists("dat/replay_wanpaku/replay"));
 }
 
-TEST_F(ReplayTest, F12SavesTheDebugReplayWhichPlaysBack) {
+TEST_F(StageReplayTest, F12SavesTheDebugReplayWhichPlaysBack) {
   CPlimoStage& s = fStartPlaying(1, 77);
   fStep(40);
   const auto queue = s.queue;
@@ -186,7 +186,7 @@ TEST_F(ReplayTest, F12SavesTheDebugReplayWhichPlaysBack) {
   EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr);
 }
 
-TEST_F(ReplayTest, AReplayWithoutItsArchiveIsAnError) {
+TEST_F(StageReplayTest, AReplayWithoutItsArchiveIsAnError) {
   EXPECT_THROW(CPlimoStage(0, SReplayInfo::fReplay(0)), CGameError);
 }
 

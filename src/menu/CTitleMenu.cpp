@@ -7,6 +7,7 @@
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManagerBase.h"
 #include "menu/CTitle.h"
+#include "online/RankingClient.h"
 #include "stage/CPlimoStage.h"
 #include "stage/StageModes.h"
 #include "util/Assert.h"
@@ -17,7 +18,6 @@ namespace {
 constexpr double kBackgroundAngle = 60.0;
 constexpr double kBackgroundSpeed = 1.0;
 constexpr const char* kConnecting = "ランキングサーバに接続中です...";
-constexpr const char* kConnectionFailed = "ランキングサーバとの接続に失敗しました";
 constexpr const char* kNoReplay = "リプレイファイルが見つかりません";
 constexpr const char* kBadReplay = "リプレイファイルを読み込めませんでした";
 
@@ -64,6 +64,8 @@ void CTitleMenu::fUpdate() {
     window->fInput(*gKeyManager);
     // A finished window without a callback of its own is simply dropped.
     if (messageWindow.get() == window && window->fIsFinished()) fRetire(messageWindow);
+  } else if (rankingWindow) {
+    rankingWindow->fInput();
   } else if (nameEntryWindow) {
     nameEntryWindow->fInput(*gKeyManager);
   } else {
@@ -93,6 +95,7 @@ void CTitleMenu::fAnimate() {
   }
   fStepConnectTask();
   if (messageWindow) messageWindow->fUpdate();
+  if (rankingWindow) rankingWindow->fAnimate();
   if (nameEntryWindow) nameEntryWindow->fUpdate();
 }
 
@@ -127,21 +130,30 @@ void CTitleMenu::fDraw() {
   for (const SPane& pane : panes) fDrawPane(pane);
   if (messageWindow) messageWindow->fDraw();
   if (infoWindow) infoWindow->fDraw();
+  if (rankingWindow) rankingWindow->fDraw();
   if (nameEntryWindow) nameEntryWindow->fDraw();
 }
 
 // ---- ranking server ----
 
 void CTitleMenu::fRequestRankingList(int mode) {
-  (void)mode;
-  // The ranking client is not part of the game yet: every request fails.
-  fShowMessage(kConnectionFailed);
+  SRankingListResult result = ::fRequestRankingList(mode);
+  if (!result.fIsListed()) {
+    fShowMessage(result.message);
+    return;
+  }
+  fRetire(messageWindow);
+  rankingWindow = std::make_unique<CShowRankingWindow>(std::move(result.entries), mode);
+  rankingWindow->onClose = [this] { fRetire(rankingWindow); };
+  rankingWindow->onMessage = [this](const std::string& text) { fShowMessage(text); };
 }
 
 void CTitleMenu::fUploadRanking(int mode) {
-  (void)mode;
+  const std::string name = nameEntryWindow ? nameEntryWindow->fGetName() : std::string();
+  const SUploadResult result = ::fUploadRanking(mode, name);
   fRetire(nameEntryWindow);
-  fShowMessage(kConnectionFailed, [] { gCurrentScene = std::make_unique<CTitleMenu>(); });
+  // Either way the menu is built again, so its buttons show the records.
+  fShowMessage(result.message, [] { gCurrentScene = std::make_unique<CTitleMenu>(); });
 }
 
 // ---- actions ----

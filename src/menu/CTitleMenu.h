@@ -15,6 +15,7 @@
 #include "menu/CCommonMessageWindow.h"
 #include "menu/CNameEntryWindowEx.h"
 #include "menu/COptionMenu.h"
+#include "menu/CShowRankingWindow.h"
 #include "menu/CScrollingBackground.h"
 #include "stage/StageReplay.h"
 
@@ -86,6 +87,7 @@ class CTitleMenu : public CScene {
   CWaitMessageWindow* fMessageWindow() const { return messageWindow.get(); }
   CNameEntryWindowEx* fNameEntryWindow() const { return nameEntryWindow.get(); }
   COptionMenu* fOptionMenu() const { return optionMenu.get(); }
+  CShowRankingWindow* fRankingWindow() const { return rankingWindow.get(); }
   // A wait-for-key message; closing it drops it, then runs `then` if given.
   void fShowMessage(const std::string& text, std::function<void()> then = {});
 
@@ -107,6 +109,7 @@ class CTitleMenu : public CScene {
     if (window) mRetired.push_back(std::shared_ptr<T>(window.release()));
   }
 
+  std::unique_ptr<CShowRankingWindow> rankingWindow;
   std::unique_ptr<CNameEntryWindowEx> nameEntryWindow;
   std::unique_ptr<CWaitMessageWindow> messageWindow;
   std::unique_ptr<CDisplayMessageWindow> infoWindow;

@@ -1,0 +1,205 @@
+#include "menu/CShowRankingWindow.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "app/Globals.h"
+#include "gamelib/GameLib.h"
+#include "gfx/CImageManager.h"
+#include "gui/CSetupWindowInfo.h"
+#include "input/CKeyManagerBase.h"
+#include "online/RankingClient.h"
+#include "stage/CPlimoStage.h"
+#include "util/Assert.h"
+
+namespace {
+
+constexpr int kSortNoticeHeight = 60;
+constexpr int kArrowHalf = 8;
+constexpr int kBlinkPeriod = 60;
+constexpr int kBackgroundAlpha = 220;
+constexpr const char* kDownloading = "リプレイファイルをダウンロード中です...";
+
+const char* fSortText(CShowRankingWindow::ESortBy sortBy) {
+  switch (sortBy) {
+    case CShowRankingWindow::ESortBy::Score: return "スコア順でソート中(ボタン3で切り替え)";
+    case CShowRankingWindow::ESortBy::MaxChain: return "最大連鎖数順でソート中(ボタン3で切り替え)";
+    case CShowRankingWindow::ESortBy::Date: return "登録日時順でソート中(ボタン3で切り替え)";
+  }
+  return "";
+}
+
+}  // namespace
+
+void fAssignRanks(std::vector<SRankingData>& entries) {
+  int current = 0, ties = 0, previous = INT_MAX;
+  for (SRankingData& entry : entries) {
+    if (entry.score < previous) {
+      current = current + ties + 1;
+      entry.rank = current;
+      previous = entry.score;
+      ties = 0;
+    } else {
+      entry.rank = current;
+      ++ties;
+    }
+  }
+}
+
+std::string fRankingRow(const SRankingData& entry) {
+  const std::string date = entry.date.size() >= 3 ? entry.date.substr(0, entry.date.size() - 3) : "";
+  char row[512];
+  std::snprintf(row, sizeof row, "% 3d位 %8s % 7d点(%d連鎖) %s", entry.rank, entry.name.c_str(), entry.score,
+                entry.maxRensa, date.c_str());
+  return row;
+}
+
+CShowRankingWindow::CShowRankingWindow(std::vector<SRankingData> list, int modeIndex) : mode(modeIndex) {
+  rightArrow = fGetDrawData("ui_parts/cursor_right.png");
+  leftArrow = fGetDrawData("ui_parts/cursor_left.png");
+  entries = std::move(list);
+  fSort();
+  fAssignRanks(entries);
+  lastPage = entries.empty() ? 0 : (static_cast<int>(entries.size()) - 1) / kRowsPerPage;
+  fBuildPage();
+  fShowSortMessage();
+  keyRepeat.fAddKey(EGameKey::Down);
+  keyRepeat.fAddKey(EGameKey::Up);
+}
+
+// Equal entries keep their order, so every build shows the same list.
+void CShowRankingWindow::fSort() {
+  switch (sortBy) {
+    case ESortBy::Score:
+      std::stable_sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.score > b.score; });
+      break;
+    case ESortBy::MaxChain:
+      std::stable_sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.maxRensa > b.maxRensa; });
+      break;
+    case ESortBy::Date:
+      std::stable_sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.date > b.date; });
+      break;
+  }
+}
+
+void CShowRankingWindow::fBuildPage() {
+  CSetupWindowInfo info;
+  const unsigned int white = GetColor(255, 255, 255);
+  info.fSet(SPointD(80, 300), gFontMenu, white, GetColor(0, 0, 0), 25, 20);
+  info.fAddBackground(gImageManager->fGetImage("ui_parts/window1_bg.png"), 20, 20, 20, 20, kBackgroundAlpha, true);
+  info.fAddBackground(gImageManager->fGetImage("ui_parts/window1_waku.png"), 20, 20, 20, 20, 255, true);
+  const int first = page * kRowsPerPage;
+  const int end = std::min(first + kRowsPerPage, static_cast<int>(entries.size()));
+  for (int i = first; i < end; ++i) {
+    info.fAddLabel(std::to_string(i - first), fRankingRow(entries[static_cast<std::size_t>(i)]));
+  }
+  window = fCreateWindow(info, std::make_shared<CFocusBgInfo>(true, true, white, white, 255, 255, 2));
+  window->fSetPosition(SPointD(0, 10));
+}
+
+void CShowRankingWindow::fShowSortMessage() {
+  subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fSortText(sortBy)}), window->fGetWidth(),
+                                                      kSortNoticeHeight);
+  const SPointD at = window->fGetPosition();
+  subWindow->fSetWindowPosition(SPointD(at.x, at.y + window->fGetHeight() + 10));
+}
+
+void CShowRankingWindow::fDraw() {
+  if (subWindow) subWindow->fDraw();
+  window->fDraw();
+  fDrawPageArrows();
+}
+
+void CShowRankingWindow::fDrawPageArrows() {
+  if (frameCount % kBlinkPeriod >= kBlinkPeriod / 2) return;
+  const SPointD at = window->fGetPosition();
+  const double w = window->fGetWidth();
+  const double h = window->fGetHeight();
+  if (page < lastPage) fDrawAt(SPointD(at.x + w - 16, at.y + static_cast<int>(h) / 2 - kArrowHalf), rightArrow);
+  if (page > 0) fDrawAt(SPointD(at.x, at.y + static_cast<int>(h) / 2 - kArrowHalf), leftArrow);
+}
+
+const SRankingData& CShowRankingWindow::fFocusedEntry() const {
+  const int row = std::stoi(window->fGetFocus());
+  const int index = page * kRowsPerPage + row;
+  PLIMO_ASSERT(index >= 0 && index < static_cast<int>(entries.size()), "ranking row out of range");
+  return entries[static_cast<std::size_t>(index)];
+}
+
+void CShowRankingWindow::fInput() {
+  if (connectTask != EConnectTask::None) return;
+  CKeyManagerBase& keys = *gKeyManager;
+  // The direction values are the focus links' indexes: 1 up, 3 down.
+  if (keys.fIsPush(EGameKey::Down, true) || keyRepeat.fIsRepeat(keys, EGameKey::Down)) {
+    window->fMoveFocus(static_cast<int>(EDirection4::Down));
+    return;
+  }
+  if (keys.fIsPush(EGameKey::Up, true) || keyRepeat.fIsRepeat(keys, EGameKey::Up)) {
+    window->fMoveFocus(static_cast<int>(EDirection4::Up));
+    return;
+  }
+  if (keys.fIsPush(EGameKey::Right, true)) {
+    const int next = std::min(page + 1, lastPage);
+    if (next != page) {
+      page = next;
+      fBuildPage();
+      fShowSortMessage();
+    }
+  }
+  if (keys.fIsPush(EGameKey::Left, true)) {
+    const int next = std::max(page - 1, 0);
+    if (next != page) {
+      page = next;
+      fBuildPage();
+      fShowSortMessage();
+    }
+  }
+  if (keys.fIsPush(EGameKey::KeyZ, true)) {
+    if (entries.empty()) return;
+    const SRankingData& entry = fFocusedEntry();
+    if (const auto stored = fStoredDownloadedReplay(mode, entry.replayName)) {
+      gCurrentScene = std::make_unique<CPlimoStage>(mode, *stored);
+      return;
+    }
+    connectTask = EConnectTask::DownloadReplayPending;
+    subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({kDownloading}));
+  } else if (keys.fIsPush(EGameKey::KeyX, true) || keys.fIsPush(EGameKey::KeyEsc, true)) {
+    if (onClose) onClose();
+  } else if (keys.fIsPush(EGameKey::KeyC, true)) {
+    fCycleSort();
+  }
+}
+
+void CShowRankingWindow::fAnimate() {
+  if (connectTask == EConnectTask::DownloadReplayPending) {
+    connectTask = EConnectTask::DownloadReplay;
+  } else if (connectTask == EConnectTask::DownloadReplay) {
+    connectTask = EConnectTask::None;
+    fDownloadReplay();
+  }
+  if (subWindow) subWindow->fUpdate();
+  window->fUpdate();
+  keyRepeat.fUpdate(*gKeyManager);
+  frameCount = frameCount >= INT_MAX - 1 ? 0 : frameCount + 1;
+}
+
+void CShowRankingWindow::fDownloadReplay() {
+  const SDownloadResult result = ::fDownloadReplay(mode, fFocusedEntry().replayName);
+  if (result.success) {
+    gCurrentScene = std::make_unique<CPlimoStage>(mode, result.replay);
+    return;
+  }
+  // Nothing was stored: back to the list with the sort notice, and the
+  // failure shown by the owner.
+  fShowSortMessage();
+  if (onMessage) onMessage(result.message);
+}
+
+void CShowRankingWindow::fCycleSort() {
+  sortBy = sortBy == ESortBy::Score ? ESortBy::MaxChain : sortBy == ESortBy::MaxChain ? ESortBy::Date : ESortBy::Score;
+  fSort();
+  page = 0;
+  fBuildPage();
+  fShowSortMessage();
+}

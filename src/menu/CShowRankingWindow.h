@@ -1,0 +1,75 @@
+// The online ranking list of one mode: ten entries a page, three sort
+// orders, and the replay of any entry, downloaded first when it is not on
+// disk yet.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "gfx/SDrawData.h"
+#include "gui/CMainWindow.h"
+#include "input/CKeyRepeatManager.h"
+#include "menu/CCommonMessageWindow.h"
+#include "online/SRankingData.h"
+
+class CShowRankingWindow {
+ public:
+  enum class ESortBy : int { Score = 0, MaxChain, Date };
+  enum class EConnectTask : int { DownloadReplayPending = 0, DownloadReplay, None };
+  static constexpr int kRowsPerPage = 10;
+
+  CShowRankingWindow(std::vector<SRankingData> entries, int mode);
+  virtual ~CShowRankingWindow() = default;
+  CShowRankingWindow(const CShowRankingWindow&) = delete;
+  CShowRankingWindow& operator=(const CShowRankingWindow&) = delete;
+
+  virtual void fShowSortMessage();
+  virtual void fBuildPage();
+  virtual void fDraw();
+  virtual void fDrawPageArrows();
+  // The owner may drop this window from inside onClose.
+  virtual void fInput();
+  virtual void fAnimate();
+  virtual void fDownloadReplay();
+  virtual void fCycleSort();
+
+  // ---- for the owner and tests ----
+  const std::vector<SRankingData>& fEntries() const { return entries; }
+  int fPage() const { return page; }
+  int fLastPage() const { return lastPage; }
+  ESortBy fSortBy() const { return sortBy; }
+  EConnectTask fConnectTask() const { return connectTask; }
+  CMainWindow& fWindow() const { return *window; }
+  CDisplayMessageWindow* fSubWindow() const { return subWindow.get(); }
+  // The entry shown in the focused row.
+  const SRankingData& fFocusedEntry() const;
+
+  std::function<void()> onClose;
+  // Shows a message in the owner's message window (a failed download).
+  std::function<void(const std::string&)> onMessage;
+
+ private:
+  void fSort();
+  void fPlay(int entryIndex);
+
+  std::unique_ptr<CMainWindow> window;
+  std::unique_ptr<CDisplayMessageWindow> subWindow;
+  CKeyRepeatManager keyRepeat;
+  std::vector<SRankingData> entries;
+  int page = 0;
+  int lastPage = 0;
+  int frameCount = 0;
+  SDrawData rightArrow;
+  SDrawData leftArrow;
+  ESortBy sortBy = ESortBy::Score;
+  EConnectTask connectTask = EConnectTask::None;
+  int mode = 0;
+};
+
+// Ranks by score order: equal scores share a rank, the next one skips
+// (1, 2, 2, 4). The list must already be sorted by score.
+void fAssignRanks(std::vector<SRankingData>& entries);
+// "% 3d位 % 8s % 7d点(%d連鎖) %s" (the blank flag has no effect on a
+// text), the date without its seconds.
+std::string fRankingRow(const SRankingData& entry);

@@ -41,6 +41,24 @@ TEST(ConfigTest, MissingLinesAndLinesWithoutEqualsKeepTheirDefaults) {
   EXPECT_TRUE(config.bWindowMode && config.bSound && config.bNoReserve);
 }
 
+TEST(ConfigTest, TheFourthLineNamesTheRankingServer) {
+  EXPECT_EQ(fParseConfig("a=1\nb=1\nc=1\n").serverAddress, "127.0.0.1:8080");
+  EXPECT_EQ(fParseConfig("a=1\nb=1\nc=1\nserver=ranking.example.org\n").serverAddress, "ranking.example.org");
+  EXPECT_EQ(fParseConfig("a=1\nb=1\nc=1\nserver=10.0.0.7:9000\r\n").serverAddress, "10.0.0.7:9000");
+  EXPECT_EQ(fParseConfig("a=1\nb=1\nc=1\nserver=[::1]:8081").serverAddress, "[::1]:8081");
+  // The flags keep their meaning when a server line follows.
+  const SConfig config = fParseConfig("a=0\nb=0\nc=0\nserver=host:1\n");
+  EXPECT_FALSE(config.bWindowMode || config.bSound || config.bNoReserve);
+}
+
+TEST(ConfigTest, AServerValueThatWouldReshapeTheUrlKeepsTheDefault) {
+  for (const char* line : {"server=", "server", "server=evil.example/path?", "server=host:0", "server=host:65536",
+                           "server=host:80x", "server=user@host", "server=a b", "server=[::1", "server=[]:80",
+                           "server=[::1]x", "server=-host", "server=host#frag"}) {
+    EXPECT_EQ(fParseConfig(std::string("a=1\nb=1\nc=1\n") + line + "\n").serverAddress, "127.0.0.1:8080") << line;
+  }
+}
+
 class ConfigFileTest : public HeadlessTest {};
 
 TEST_F(ConfigFileTest, WithoutAFileTheGameIsWindowedWithSound) {

@@ -1,0 +1,172 @@
+#include "online/RankingClient.h"
+
+#include <cstdio>
+
+#include "app/GameMain.h"
+#include "gamelib/FileSystem.h"
+#include "online/RankingUrl.h"
+#include "persist/CArchiver.h"
+#include "persist/Records.h"
+#include "stage/StageModes.h"
+#include "util/Assert.h"
+
+namespace {
+
+// Requests that carry no data name this body file; it never exists.
+constexpr const char* kEmptyBodyFile = "a.txt";
+constexpr std::size_t kMaxReplayKeyLength = 64;
+constexpr std::size_t kListFields = 5;
+
+std::string fDownloadFolder(int mode) { return std::string("dat/downloaded_replay_") + fModeName(mode); }
+
+SDownloadResult fDownloadFailed() {
+  SDownloadResult result;
+  result.message = kRankingConnectionFailedText;
+  return result;
+}
+
+SReplayInfo fPlaybackOf(const std::string& path) {
+  SReplayInfo info;
+  info.mode = SReplayInfo::EMode::Replay;
+  info.path = path;
+  info.isDebug = false;
+  return info;
+}
+
+CHighScoreInfo& fHighScoreOf(int mode) {
+  const auto index = static_cast<std::size_t>(mode);
+  PLIMO_ASSERT(index < gHighScores.size() && gHighScores[index], "no high-score record for the mode");
+  return *gHighScores[index];
+}
+
+}  // namespace
+
+std::string fRankingServer() { return fCurrentConfig().serverAddress; }
+
+// ---- ranking list ----
+
+SRankingListResult fReadRankingListResponse(const SHttpResponse& response) {
+  SRankingListResult result;
+  if (!response.fIsOk()) {
+    result.outcome = SRankingListResult::EOutcome::ConnectionFailed;
+    result.message = kRankingConnectionFailedText;
+    return result;
+  }
+  // The server answers an empty ranking with an empty body.
+  const std::string firstLine = response.body.substr(0, response.body.find('\n'));
+  if (fSplitFields(firstLine, '?').size() == kListFields) result.entries = fParseRankingList(response.body);
+  if (result.entries.empty()) {
+    result.outcome = SRankingListResult::EOutcome::NoData;
+    result.message = kRankingNoDataText;
+    return result;
+  }
+  result.outcome = SRankingListResult::EOutcome::Listed;
+  return result;
+}
+
+SRankingListResult fRequestRankingList(const std::string& server, int mode) {
+  return fReadRankingListResponse(CCurlWrapper::fPostFile(fRankingListUrl(server, mode), kEmptyBodyFile));
+}
+
+SRankingListResult fRequestRankingList(int mode) { return fRequestRankingList(fRankingServer(), mode); }
+
+// ---- upload ----
+
+std::optional<int> fParseUploadAnswer(const std::string& text) {
+  const auto fields = fSplitFields(text, '?');
+  if (fields.size() != 2 || fields[0] != "UploadSuccess") return std::nullopt;
+  // Digits only: the server never sends a sign, and rank 0 does not exist.
+  if (fields[1].empty() || fields[1].front() < '0' || fields[1].front() > '9') return std::nullopt;
+  const auto rank = fParseDecimalInt(fields[1]);
+  if (!rank || *rank < 1) return std::nullopt;
+  return *rank;
+}
+
+SUploadResult fUploadRanking(const std::string& server, int mode, const std::string& name) {
+  const CHighScoreInfo& record = fHighScoreOf(mode);
+  const std::string replay = fReplayFilePath(mode, "replay");
+  SUploadResult result;
+  result.message = kRankingConnectionFailedText;
+  // Without its replay the server could only refuse the score.
+  if (!fFileExists(replay)) return result;
+
+  const SHttpResponse response =
+      CCurlWrapper::fPostFile(fUploadRankingUrl(server, mode, name, record.score, record.maxRensa), replay);
+  const auto rank = response.fIsOk() ? fParseUploadAnswer(response.body) : std::nullopt;
+  if (!rank) return result;
+
+  fHighScoreOf(mode).isRegistered = true;
+  fSaveHighScore();
+  fLoadHighScore();
+  result.success = true;
+  result.rank = *rank;
+  char text[256];
+  std::snprintf(text, sizeof text, kRankingUploadSuccessFormat, *rank);
+  result.message = text;
+  return result;
+}
+
+SUploadResult fUploadRanking(int mode, const std::string& name) { return fUploadRanking(fRankingServer(), mode, name); }
+
+// ---- replay download ----
+
+bool fIsSafeReplayKey(const std::string& key) {
+  if (key.empty() || key.size() > kMaxReplayKeyLength) return false;
+  if (key.front() == '.' || key.find("..") != std::string::npos) return false;
+  for (const char c : key) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7f) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> fDownloadedReplayPath(int mode, const std::string& key) {
+  fModeInfo(mode);  // range check
+  if (!fIsSafeReplayKey(key)) return std::nullopt;
+  return fDownloadFolder(mode) + "/" + key;
+}
+
+std::optional<SReplayInfo> fStoredDownloadedReplay(int mode, const std::string& key) {
+  const auto path = fDownloadedReplayPath(mode, key);
+  if (!path || !fFileExists(*path)) return std::nullopt;
+  return fPlaybackOf(*path);
+}
+
+bool fIsReplayArchiveOfMode(const std::string& bytes, int mode) {
+  const std::string folder = std::string("dat/replay_") + fModeName(mode) + "/";
+  std::vector<SArchiveMember> members;
+  try {
+    members = CArchiver::fReadMembersFromBytes(bytes, "from the ranking server");
+  } catch (const CGameError&) {
+    return false;
+  }
+  bool keyLog = false, seed = false;
+  for (const auto& member : members) {
+    keyLog = keyLog || member.mName == folder + "replay_key.dat";
+    seed = seed || member.mName == folder + "replay.dat";
+  }
+  return members.size() == 2 && keyLog && seed;
+}
+
+SDownloadResult fDownloadReplay(const std::string& server, int mode, const std::string& replayKey) {
+  const auto path = fDownloadedReplayPath(mode, replayKey);
+  if (!path) return fDownloadFailed();
+  const SHttpResponse response =
+      CCurlWrapper::fPostFile(fDownloadReplayUrl(server, mode, replayKey), kEmptyBodyFile);
+  if (!response.fIsOk() || !fIsReplayArchiveOfMode(response.body, mode)) return fDownloadFailed();
+  try {
+    fCreateDirectories(fDownloadFolder(mode));
+    fWriteWholeFile(*path, response.body);
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "PlimoBall: cannot store the downloaded replay %s: %s\n", path->c_str(), error.what());
+    return fDownloadFailed();
+  }
+  SDownloadResult result;
+  result.success = true;
+  result.replay = fPlaybackOf(*path);
+  return result;
+}
+
+SDownloadResult fDownloadReplay(int mode, const std::string& replayKey) {
+  return fDownloadReplay(fRankingServer(), mode, replayKey);
+}

@@ -1,0 +1,21 @@
+// The URLs of the three ranking requests. Each script's arguments follow the
+// first "?" and are separated by "?", so every value is percent-encoded:
+// nothing a player types can add an argument or cut the URL short.
+#pragma once
+
+#include <string>
+
+// Where the scripts lie on the server; the trailing "/" gives the URLs their
+// "//" before "ranking_".
+inline constexpr const char* kRankingScriptPath = "cgi-bin/plimoball100/";
+
+// Letters, digits and "-._~" stay; every other byte becomes "%XX".
+std::string fEncodeUrlValue(const std::string& value);
+
+// "http://<server>/cgi-bin/plimoball100//ranking_<mode>.cgi?GetRankingList?"
+std::string fRankingListUrl(const std::string& server, int mode);
+// "...?UploadRanking?<name>?<score>?<maxRensa>"
+std::string fUploadRankingUrl(const std::string& server, int mode, const std::string& name, int score,
+                              int maxRensa);
+// "...?DownloadReplay?<replay key>"
+std::string fDownloadReplayUrl(const std::string& server, int mode, const std::string& replayKey);

@@ -1,0 +1,207 @@
+#include "server/CRankingDatabase.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+#include "util/Assert.h"
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+
+constexpr const char* kCreateTable =
+    "CREATE TABLE IF NOT EXISTS entries ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " mode TEXT NOT NULL,"
+    " name TEXT NOT NULL,"
+    " score INTEGER NOT NULL,"
+    " max_rensa INTEGER NOT NULL,"
+    " replay_key TEXT NOT NULL UNIQUE,"
+    " date TEXT NOT NULL,"
+    " archive_hash TEXT NOT NULL UNIQUE,"
+    " archive BLOB NOT NULL)";
+constexpr const char* kCreateIndex = "CREATE INDEX IF NOT EXISTS entries_by_score ON entries (mode, score DESC, id)";
+
+// One prepared statement; values are always bound, never pasted into SQL.
+class CStatement {
+ public:
+  CStatement(sqlite3* database, const char* sql) : mDatabase(database) {
+    if (sqlite3_prepare_v2(database, sql, -1, &mStatement, nullptr) != SQLITE_OK) fFail("prepare");
+  }
+  ~CStatement() { sqlite3_finalize(mStatement); }
+  CStatement(const CStatement&) = delete;
+  CStatement& operator=(const CStatement&) = delete;
+
+  CStatement& fBind(int index, const std::string& text) {
+    fCheck(sqlite3_bind_text(mStatement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
+    return *this;
+  }
+  CStatement& fBind(int index, long long value) {
+    fCheck(sqlite3_bind_int64(mStatement, index, value));
+    return *this;
+  }
+  CStatement& fBindBlob(int index, const std::string& bytes) {
+    fCheck(sqlite3_bind_blob64(mStatement, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT));
+    return *this;
+  }
+  // True while a row is there; false when done.
+  bool fStep() {
+    const int status = sqlite3_step(mStatement);
+    if (status == SQLITE_ROW) return true;
+    if (status == SQLITE_DONE) return false;
+    fFail("run");
+  }
+  // Runs to completion; the status, so callers can tell a broken constraint.
+  int fRun() {
+    int status;
+    while ((status = sqlite3_step(mStatement)) == SQLITE_ROW) {
+    }
+    return status;
+  }
+  long long fInt(int column) const { return sqlite3_column_int64(mStatement, column); }
+  std::string fText(int column) const {
+    const auto* text = sqlite3_column_blob(mStatement, column);
+    const int size = sqlite3_column_bytes(mStatement, column);
+    return text == nullptr ? std::string() : std::string(static_cast<const char*>(text), static_cast<std::size_t>(size));
+  }
+
+ private:
+  void fCheck(int status) {
+    if (status != SQLITE_OK) fFail("bind a value to");
+  }
+  [[noreturn]] void fFail(const char* what) {
+    throw CGameError(std::string("ranking database: cannot ") + what + " a statement: " + sqlite3_errmsg(mDatabase));
+  }
+
+  sqlite3* mDatabase;
+  sqlite3_stmt* mStatement = nullptr;
+};
+
+// Rolls back unless committed, so a failed step leaves nothing half-done.
+class CTransaction {
+ public:
+  explicit CTransaction(sqlite3* database) : mDatabase(database) {
+    CStatement begin(database, "BEGIN IMMEDIATE");
+    if (begin.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  }
+  ~CTransaction() {
+    if (!mCommitted) CStatement(mDatabase, "ROLLBACK").fRun();
+  }
+  CTransaction(const CTransaction&) = delete;
+  CTransaction& operator=(const CTransaction&) = delete;
+  void fCommit() {
+    CStatement commit(mDatabase, "COMMIT");
+    if (commit.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+    mCommitted = true;
+  }
+
+ private:
+  sqlite3* mDatabase;
+  bool mCommitted = false;
+};
+
+// 16 hex digits: the entry's number in the first six keeps keys unique, the
+// archive's hash in the other ten makes them hard to guess.
+std::string fMakeReplayKey(long long id, const std::string& archiveHash) {
+  char number[8];
+  std::snprintf(number, sizeof number, "%06llx", static_cast<unsigned long long>(id) & 0xffffffull);
+  return std::string(number) + archiveHash.substr(0, 10);
+}
+
+}  // namespace
+
+CRankingDatabase::CRankingDatabase(const std::string& path) {
+  const int status =
+      sqlite3_open_v2(path.c_str(), &mDatabase, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+  if (status != SQLITE_OK) {
+    const std::string why = mDatabase != nullptr ? sqlite3_errmsg(mDatabase) : sqlite3_errstr(status);
+    sqlite3_close(mDatabase);
+    throw CGameError("cannot open the ranking database " + path + ": " + why);
+  }
+  sqlite3_busy_timeout(mDatabase, kBusyTimeoutMs);
+  try {
+    fExecute(kCreateTable);
+    fExecute(kCreateIndex);
+  } catch (const CGameError& error) {
+    sqlite3_close(mDatabase);
+    throw CGameError("cannot use " + path + " as the ranking database: " + error.what());
+  }
+}
+
+CRankingDatabase::~CRankingDatabase() { sqlite3_close(mDatabase); }
+
+void CRankingDatabase::fExecute(const char* sql) const {
+  CStatement statement(mDatabase, sql);
+  if (statement.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+}
+
+std::vector<SRankingEntry> CRankingDatabase::fList(const std::string& mode) const {
+  std::lock_guard lock(mMutex);
+  CStatement query(mDatabase,
+                   "SELECT name, score, max_rensa, replay_key, date FROM entries WHERE mode = ?1 "
+                   "ORDER BY score DESC, id ASC");
+  query.fBind(1, mode);
+  std::vector<SRankingEntry> entries;
+  while (query.fStep()) {
+    SRankingEntry entry;
+    entry.mode = mode;
+    entry.name = query.fText(0);
+    entry.score = static_cast<int>(query.fInt(1));
+    entry.maxRensa = static_cast<int>(query.fInt(2));
+    entry.replayKey = query.fText(3);
+    entry.date = query.fText(4);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+bool CRankingDatabase::fHasArchive(const std::string& archiveHash) const {
+  std::lock_guard lock(mMutex);
+  CStatement query(mDatabase, "SELECT 1 FROM entries WHERE archive_hash = ?1");
+  query.fBind(1, archiveHash);
+  return query.fStep();
+}
+
+std::optional<SAddedEntry> CRankingDatabase::fAdd(const SNewRankingEntry& entry) {
+  std::lock_guard lock(mMutex);
+  CTransaction transaction(mDatabase);
+  {
+    CStatement known(mDatabase, "SELECT 1 FROM entries WHERE archive_hash = ?1");
+    known.fBind(1, entry.archiveHash);
+    if (known.fStep()) return std::nullopt;
+  }
+  // The hash is unique too, so it holds the key's place until the entry's
+  // number is known.
+  CStatement insert(mDatabase,
+                    "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive) "
+                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?5, ?7)");
+  insert.fBind(1, entry.mode).fBind(2, entry.name).fBind(3, static_cast<long long>(entry.score));
+  insert.fBind(4, static_cast<long long>(entry.maxRensa)).fBind(5, entry.archiveHash).fBind(6, entry.date);
+  insert.fBindBlob(7, entry.archive);
+  if (insert.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+  const long long id = sqlite3_last_insert_rowid(mDatabase);
+
+  SAddedEntry added;
+  added.replayKey = fMakeReplayKey(id, entry.archiveHash);
+  CStatement setKey(mDatabase, "UPDATE entries SET replay_key = ?1 WHERE id = ?2");
+  setKey.fBind(1, added.replayKey).fBind(2, id);
+  if (setKey.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+
+  {
+    CStatement higher(mDatabase, "SELECT COUNT(*) FROM entries WHERE mode = ?1 AND score > ?2");
+    higher.fBind(1, entry.mode).fBind(2, static_cast<long long>(entry.score));
+    higher.fStep();
+    added.rank = 1 + static_cast<int>(higher.fInt(0));
+  }
+  transaction.fCommit();
+  return added;
+}
+
+std::optional<std::string> CRankingDatabase::fArchive(const std::string& mode, const std::string& replayKey) const {
+  std::lock_guard lock(mMutex);
+  CStatement query(mDatabase, "SELECT archive FROM entries WHERE mode = ?1 AND replay_key = ?2");
+  query.fBind(1, mode).fBind(2, replayKey);
+  if (!query.fStep()) return std::nullopt;
+  return query.fText(0);
+}

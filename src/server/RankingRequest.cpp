@@ -1,0 +1,88 @@
+#include "server/RankingRequest.h"
+
+#include <array>
+
+#include "online/SRankingData.h"
+#include "stage/StageModes.h"
+
+namespace {
+
+constexpr const char* kScriptFolder = "/cgi-bin/plimoball100/";
+constexpr std::size_t kMaxNameLength = 8;
+
+int fHexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::optional<std::string> fScriptMode(const std::string& path) {
+  const std::string folder = kScriptFolder;
+  if (path.compare(0, folder.size(), folder) != 0) return std::nullopt;
+  std::string script = path.substr(folder.size());
+  if (!script.empty() && script.front() == '/') script.erase(0, 1);
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    if (script == std::string("ranking_") + fModeName(mode) + ".cgi") return std::string(fModeName(mode));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> fPercentDecode(const std::string& text) {
+  std::string decoded;
+  decoded.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      decoded += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    const int high = fHexValue(text[i + 1]);
+    const int low = fHexValue(text[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    decoded += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return decoded;
+}
+
+std::optional<std::vector<std::string>> fScriptArguments(const std::string& target) {
+  const std::size_t question = target.find('?');
+  if (question == std::string::npos) return std::nullopt;
+  // A fragment never reaches a server from a browser; cut one if sent.
+  const std::size_t hash = target.find('#', question);
+  const std::string query = target.substr(question + 1, hash == std::string::npos ? std::string::npos : hash - question - 1);
+  std::vector<std::string> arguments;
+  for (const std::string& field : fSplitFields(query, '?')) {
+    auto value = fPercentDecode(field);
+    if (!value) return std::nullopt;
+    arguments.push_back(std::move(*value));
+  }
+  return arguments;
+}
+
+bool fIsValidRankingName(const std::string& name) {
+  if (name.empty() || name.size() > kMaxNameLength) return false;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= ' ' || byte > '~' || byte == '?') return false;
+  }
+  return true;
+}
+
+std::optional<int> fParseCount(const std::string& text) {
+  if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+  const auto value = fParseDecimalInt(text);
+  if (!value) return std::nullopt;
+  return *value;
+}
+
+std::string fFormatUtcDate(std::time_t time) {
+  std::tm parts{};
+  gmtime_r(&time, &parts);
+  std::array<char, 32> text{};
+  std::strftime(text.data(), text.size(), "%Y/%m/%d %H:%M:%S", &parts);
+  return text.data();
+}

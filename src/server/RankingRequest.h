@@ -1,0 +1,30 @@
+// Reading the ranking scripts' requests: the script's mode from the path, the
+// "?"-separated arguments from the raw target, and the values they may hold.
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+// "/cgi-bin/plimoball100//ranking_<mode>.cgi" (the client's "//", or one
+// "/") gives the mode name; any other path nothing.
+std::optional<std::string> fScriptMode(const std::string& path);
+
+// "%XX" becomes its byte; everything else stays (a "+" is a plus sign).
+// Nothing for a "%" without two hex digits.
+std::optional<std::string> fPercentDecode(const std::string& text);
+
+// The arguments after the target's first "?", split at every further "?"
+// and each percent-decoded; nothing when the target has no "?" or holds a
+// bad escape.
+std::optional<std::vector<std::string>> fScriptArguments(const std::string& target);
+
+// 1 to 8 printable ASCII bytes, without "?" or a blank.
+bool fIsValidRankingName(const std::string& name);
+
+// A whole text of decimal digits (no sign) that fits in 32 bits.
+std::optional<int> fParseCount(const std::string& text);
+
+// "YYYY/MM/DD HH:MM:SS", UTC.
+std::string fFormatUtcDate(std::time_t time);

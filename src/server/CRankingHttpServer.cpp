@@ -133,20 +133,28 @@ std::optional<SRewrittenHead> fRewriteHead(const std::string& head) {
   const std::string path = rewritten.target.substr(0, rewritten.target.find_first_of("?#"));
   rewritten.head = line.substr(0, first) + " " + path + line.substr(last) + "\r\n";
 
+  bool sized = false;
   std::size_t start = lineEnd + 2;
   while (start < head.size()) {
     const std::size_t end = head.find("\r\n", start);
     if (end == std::string::npos) break;
     const std::string header = head.substr(start, end - start);
     start = end + 2;
+    if (header.empty()) {
+      // "curl -X POST" without data sends no length: an empty body, not
+      // one that lasts until the connection closes.
+      if (!sized) rewritten.head += "Content-Length: 0\r\n";
+      rewritten.head += "\r\n";
+      break;
+    }
     const std::size_t colon = header.find(':');
-    if (colon != std::string::npos && fLowerCase(header.substr(0, colon)) == "content-type" &&
-        fLowerCase(header).find("application/x-www-form-urlencoded") != std::string::npos) {
+    const std::string name = colon == std::string::npos ? std::string() : fLowerCase(header.substr(0, colon));
+    sized = sized || name == "content-length" || name == "transfer-encoding";
+    if (name == "content-type" && fLowerCase(header).find("application/x-www-form-urlencoded") != std::string::npos) {
       rewritten.head += "Content-Type: application/octet-stream\r\n";
       continue;
     }
     rewritten.head += header + "\r\n";
-    if (header.empty()) break;
   }
   // Whatever followed the head is the start of the body.
   rewritten.head += head.substr(start);

@@ -205,6 +205,10 @@ TEST_F(RankingServerTest, RequestsTheGameNeverSendsAreAnsweredSafely) {
                           std::to_string(body.size()) + "\r\n\r\n" + body);
   EXPECT_NE(answer.find("200"), std::string::npos) << answer.substr(0, 200);
   EXPECT_NE(answer.find("UploadFailed?not a replay of this mode"), std::string::npos);
+  // A POST without a length has an empty body; it does not wait for more.
+  const std::string unsized = fRawHttpExchange(
+      server.fPort(), "POST /cgi-bin/plimoball100//ranking_plimo.cgi?GetRankingList? HTTP/1.1\r\nHost: x\r\n\r\n");
+  EXPECT_EQ(unsized.substr(0, 12), "HTTP/1.1 200") << unsized;
   EXPECT_EQ(fRawHttpExchange(server.fPort(), "garbage\r\n\r\n").substr(0, 12), "HTTP/1.1 400");
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gamelib/GameLib.h"
+#include "gamelib/sdl/GlProgram.h"
 #include "gamelib/sdl/Letterbox.h"
 
 namespace {
@@ -40,44 +41,6 @@ void main() {
 }
 )";
 
-GLuint fCompileShader(GLenum kind, const char* source, std::string& error) {
-  const GLuint shader = glCreateShader(kind);
-  glShaderSource(shader, 1, &source, nullptr);
-  glCompileShader(shader);
-  GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (ok == GL_TRUE) return shader;
-  char log[1024] = {};
-  glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
-  error = std::string("shader does not compile: ") + log;
-  glDeleteShader(shader);
-  return 0;
-}
-
-GLuint fLinkProgram(std::string& error) {
-  const GLuint vertex = fCompileShader(GL_VERTEX_SHADER, kVertexShader, error);
-  if (vertex == 0) return 0;
-  const GLuint fragment = fCompileShader(GL_FRAGMENT_SHADER, kFragmentShader, error);
-  if (fragment == 0) {
-    glDeleteShader(vertex);
-    return 0;
-  }
-  const GLuint program = glCreateProgram();
-  glAttachShader(program, vertex);
-  glAttachShader(program, fragment);
-  glLinkProgram(program);
-  glDeleteShader(vertex);
-  glDeleteShader(fragment);
-  GLint ok = GL_FALSE;
-  glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (ok == GL_TRUE) return program;
-  char log[1024] = {};
-  glGetProgramInfoLog(program, sizeof log - 1, nullptr, log);
-  error = std::string("shader program does not link: ") + log;
-  glDeleteProgram(program);
-  return 0;
-}
-
 constexpr std::size_t kInitialQuads = 1024;
 constexpr int kVerticesPerQuad = 6;
 
@@ -88,7 +51,7 @@ bool CGlRenderer::fInit(int width, int height, std::string& error) {
   mHeight = height;
   mArea[0] = 0, mArea[1] = 0, mArea[2] = width, mArea[3] = height;
 
-  mProgram = fLinkProgram(error);
+  mProgram = fBuildGlProgram(kVertexShader, kFragmentShader, error);
   if (mProgram == 0) return false;
   mScreenUniform = glGetUniformLocation(mProgram, "uScreen");
   glUseProgram(mProgram);
@@ -273,6 +236,21 @@ void CGlRenderer::fFlush() {
   fUpload();
   glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mVertices.size()));
   mVertices.clear();
+}
+
+void CGlRenderer::fBegin3D() {
+  fFlush();
+  glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+  glViewport(0, 0, mWidth, mHeight);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(mArea[0], mHeight - mArea[3], mArea[2] - mArea[0], mArea[3] - mArea[1]);
+}
+
+void CGlRenderer::fEnd3D() {
+  glDisable(GL_DEPTH_TEST);
+  glDepthMask(GL_TRUE);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_BLEND);
 }
 
 void CGlRenderer::fPresent(int windowWidth, int windowHeight) {

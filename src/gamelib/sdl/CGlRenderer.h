@@ -44,6 +44,12 @@ class CGlRenderer {
   // Draws what is batched. Anything that reads the back screen or deletes a
   // texture calls this first.
   void fFlush();
+  // 3D drawing talks to GL itself between these two: fBegin3D draws what is
+  // batched and binds the back screen with the draw area as scissor;
+  // fEnd3D puts back the state the 2D batches expect (no depth test, no
+  // culling, blending on).
+  void fBegin3D();
+  void fEnd3D();
 
   // ---- the window and read-back ----
   // Draws the back screen into the window's framebuffer (windowWidth x

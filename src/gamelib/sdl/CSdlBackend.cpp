@@ -90,12 +90,15 @@ int CSdlBackend::DxLib_Init() {
   if (!fStartSdl()) return -1;
   std::string error;
   IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
-  if (!mWindow.fOpen(error) || !mRenderer.fInit(mScreenWidth, mScreenHeight, error) || !mFonts.fInit(error)) {
+  if (!mWindow.fOpen(error) || !mRenderer.fInit(mScreenWidth, mScreenHeight, error) || !mFonts.fInit(error) ||
+      !mModels.fInit(error)) {
     std::fprintf(stderr, "PlimoBall: %s\n", error.c_str());
     mInitialised = true;  // so DxLib_End undoes the part that was done
     DxLib_End();
     return -1;
   }
+  mKeyInput.fInit();
+  mSound.fInit();  // runs silent rather than fail
   mInitialised = true;
   mClosed = false;
   ScreenFlip();  // a black window rather than garbage until the first frame
@@ -104,6 +107,10 @@ int CSdlBackend::DxLib_Init() {
 
 int CSdlBackend::DxLib_End() {
   if (!mInitialised) return 0;
+  mKeyInput.fClear();
+  mSound.fShutdown();
+  mMasks.fClear();
+  mModels.fShutdown();
   mFonts.fShutdown();
   mImages.fClear();
   mRenderer.fShutdown();
@@ -127,6 +134,7 @@ int CSdlBackend::ProcessMessage() {
       mClosed = true;
     } else {
       mInput.fHandleEvent(event);
+      mKeyInput.fHandleEvent(event);
     }
   }
   return mClosed ? -1 : 0;
@@ -179,8 +187,7 @@ unsigned int CSdlBackend::GetColor(int r, int g, int b) {
          static_cast<unsigned int>(b & 0xFF);
 }
 int CSdlBackend::LoadGraph(const char* path, int) { return mInitialised ? mImages.fLoad(path) : -1; }
-// Masks come with the stage's presentation work; none is loaded yet.
-int CSdlBackend::LoadMask(const char*) { return -1; }
+int CSdlBackend::LoadMask(const char* path) { return mInitialised ? mMasks.fLoad(path) : -1; }
 int CSdlBackend::GetGraphSize(int graph, int* width, int* height) { return mImages.fSize(graph, width, height); }
 int CSdlBackend::DeleteGraph(int graph, int) { return mImages.fDelete(graph); }
 int CSdlBackend::MakeGraph(int width, int height, int) { return mInitialised ? mImages.fMake(width, height) : -1; }
@@ -250,41 +257,61 @@ int CSdlBackend::GetFontStateToHandle(char* faceName, int* size, int* thick, int
 int CSdlBackend::SetFontSize(int size) { return mFonts.fSetDefaultSize(size); }
 int CSdlBackend::SetFontThickness(int thick) { return mFonts.fSetDefaultThickness(thick); }
 
-// ---- text input: comes with the name-entry work ----
+// ---- text input ----
 
-int CSdlBackend::MakeKeyInput(int, int, int, int) { return -1; }
-int CSdlBackend::SetActiveKeyInput(int) { return -1; }
-int CSdlBackend::CheckKeyInput(int) { return -1; }
-int CSdlBackend::GetKeyInputString(char*, int) { return -1; }
-int CSdlBackend::DrawKeyInputString(int, int, int) { return 0; }
+int CSdlBackend::MakeKeyInput(int maxLength, int cancelValidFlag, int singleCharOnlyFlag, int numCharOnlyFlag) {
+  return mKeyInput.fMake(maxLength, cancelValidFlag != 0, singleCharOnlyFlag != 0, numCharOnlyFlag != 0);
+}
+int CSdlBackend::SetActiveKeyInput(int input) { return mKeyInput.fActivate(input); }
+int CSdlBackend::CheckKeyInput(int input) { return mKeyInput.fCheck(input); }
+int CSdlBackend::GetKeyInputString(char* buffer, int input) { return mKeyInput.fGetText(buffer, input); }
+int CSdlBackend::DrawKeyInputString(int x, int y, int input) {
+  return mInitialised ? mKeyInput.fDraw(x, y, input) : -1;
+}
+// Text comes through SDL's text input, which has no mode to show.
 int CSdlBackend::DrawKeyInputModeString(int, int) { return 0; }
-int CSdlBackend::DeleteKeyInput(int) { return -1; }
+int CSdlBackend::DeleteKeyInput(int input) { return mKeyInput.fDelete(input); }
 
-// ---- 3D: comes with the stage's model renderer ----
+// ---- 3D ----
 
-int CSdlBackend::MV1LoadModel(const char*) { return -1; }
-int CSdlBackend::MV1DuplicateModel(int) { return -1; }
-int CSdlBackend::MV1DeleteModel(int) { return -1; }
-int CSdlBackend::MV1SetPosition(int, VECTOR) { return -1; }
-int CSdlBackend::MV1SetRotationXYZ(int, VECTOR) { return -1; }
-int CSdlBackend::MV1SetOpacityRate(int, float) { return -1; }
-int CSdlBackend::MV1SetDifColorScale(int, COLOR_F) { return -1; }
-int CSdlBackend::MV1DrawModel(int) { return -1; }
-int CSdlBackend::SetupCamera_Perspective(float) { return 0; }
-int CSdlBackend::SetCameraPositionAndTargetAndUpVec(VECTOR, VECTOR, VECTOR) { return 0; }
-int CSdlBackend::SetCameraScreenCenter(float, float) { return 0; }
-int CSdlBackend::ChangeLightTypeDir(VECTOR) { return 0; }
+int CSdlBackend::MV1LoadModel(const char* path) { return mInitialised ? mModels.fLoad(path) : -1; }
+int CSdlBackend::MV1DuplicateModel(int model) { return mModels.fDuplicate(model); }
+int CSdlBackend::MV1DeleteModel(int model) { return mModels.fDelete(model); }
+int CSdlBackend::MV1SetPosition(int model, VECTOR position) { return mModels.fSetPosition(model, position); }
+int CSdlBackend::MV1SetRotationXYZ(int model, VECTOR rotation) { return mModels.fSetRotation(model, rotation); }
+int CSdlBackend::MV1SetOpacityRate(int model, float rate) { return mModels.fSetOpacity(model, rate); }
+int CSdlBackend::MV1SetDifColorScale(int model, COLOR_F scale) { return mModels.fSetColourScale(model, scale); }
+int CSdlBackend::MV1DrawModel(int model) { return mInitialised ? mModels.fDraw(model) : -1; }
+int CSdlBackend::SetupCamera_Perspective(float fov) {
+  mModels.fSetFieldOfView(fov);
+  return 0;
+}
+int CSdlBackend::SetCameraPositionAndTargetAndUpVec(VECTOR position, VECTOR target, VECTOR up) {
+  mModels.fSetCamera(position, target, up);
+  return 0;
+}
+int CSdlBackend::SetCameraScreenCenter(float x, float y) {
+  mModels.fSetScreenCentre(x, y);
+  return 0;
+}
+int CSdlBackend::ChangeLightTypeDir(VECTOR direction) {
+  mModels.fSetLightDirection(direction);
+  return 0;
+}
 
-// ---- sound: comes with the sound work; the game runs silent meanwhile ----
+// ---- sound ----
 
+// Sounds are always decoded into memory when loaded, whatever type is asked.
 int CSdlBackend::SetCreateSoundDataType(int) { return 0; }
-int CSdlBackend::LoadSoundMem(const char*, int, int) { return -1; }
-int CSdlBackend::PlaySoundMem(int, int, int) { return -1; }
-int CSdlBackend::StopSoundMem(int) { return -1; }
-int CSdlBackend::CheckSoundMem(int) { return 0; }
-int CSdlBackend::ChangeVolumeSoundMem(int, int) { return -1; }
-int CSdlBackend::SetFrequencySoundMem(int, int) { return -1; }
-int CSdlBackend::DeleteSoundMem(int, int) { return -1; }
+int CSdlBackend::LoadSoundMem(const char* path, int, int) { return mInitialised ? mSound.fLoad(path) : -1; }
+int CSdlBackend::PlaySoundMem(int sound, int playType, int topPositionFlag) {
+  return mSound.fPlay(sound, playType, topPositionFlag != 0);
+}
+int CSdlBackend::StopSoundMem(int sound) { return mSound.fStop(sound); }
+int CSdlBackend::CheckSoundMem(int sound) { return mSound.fIsPlaying(sound); }
+int CSdlBackend::ChangeVolumeSoundMem(int volume, int sound) { return mSound.fSetVolume(volume, sound); }
+int CSdlBackend::SetFrequencySoundMem(int frequency, int sound) { return mSound.fSetFrequency(frequency, sound); }
+int CSdlBackend::DeleteSoundMem(int sound, int) { return mSound.fDelete(sound); }
 
 // ---- input and time ----
 

@@ -1,16 +1,21 @@
-// The game library on SDL2 and OpenGL 3.3: the window, the back screen and
-// 2D drawing, fonts, keyboard, pads and mouse, and the clock. Models, sound
-// and text input come later; until then those calls do nothing.
+// The game library on SDL2, SDL2_mixer and OpenGL 3.3: the window, the back
+// screen with 2D drawing and 3D models, fonts, text input, sound, keyboard,
+// pads and mouse, and the clock. Every kind of handle comes from one
+// counter, so a handle of one kind is never mistaken for another.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "gamelib/GameLibBackend.h"
+#include "gamelib/sdl/CGlModels.h"
 #include "gamelib/sdl/CGlRenderer.h"
 #include "gamelib/sdl/CSdlFonts.h"
 #include "gamelib/sdl/CSdlImages.h"
 #include "gamelib/sdl/CSdlInput.h"
+#include "gamelib/sdl/CSdlKeyInput.h"
+#include "gamelib/sdl/CSdlMasks.h"
+#include "gamelib/sdl/CSdlSound.h"
 #include "gamelib/sdl/CSdlWindow.h"
 
 class CSdlBackend : public CGameLibBackend {
@@ -105,6 +110,8 @@ class CSdlBackend : public CGameLibBackend {
   SDL_Window* fWindow() const { return mWindow.fHandle(); }
   int fGraphCount() const { return mImages.fCount(); }
   std::size_t fCachedTextCount() const { return mFonts.fCachedTextCount(); }
+  int fModelCount() const { return mModels.fCount(); }
+  int fSoundCount() const { return mSound.fCount(); }
 
  private:
   bool fStartSdl();
@@ -119,4 +126,8 @@ class CSdlBackend : public CGameLibBackend {
   CSdlImages mImages{mRenderer, mNextHandle};
   CSdlFonts mFonts{mRenderer, mNextHandle};
   CSdlInput mInput;
+  CGlModels mModels{mRenderer, mNextHandle};
+  CSdlSound mSound{mNextHandle};
+  CSdlKeyInput mKeyInput{mRenderer, mFonts, mNextHandle};
+  CSdlMasks mMasks{mNextHandle};
 };

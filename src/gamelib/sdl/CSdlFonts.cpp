@@ -184,6 +184,11 @@ int CSdlFonts::fTextWidth(const char* text, int length, int font) {
   return width;
 }
 
+int CSdlFonts::fDefaultTextWidth(const char* text) {
+  const int font = fDefaultFont();
+  return font < 0 ? -1 : fTextWidth(text, -1, font);
+}
+
 int CSdlFonts::fState(char* faceName, int* size, int* thick, int font) const {
   auto it = mFonts.find(font);
   if (it == mFonts.end()) return -1;

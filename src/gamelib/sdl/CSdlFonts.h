@@ -31,6 +31,9 @@ class CSdlFonts {
   // DrawString: the default face at the size and thickness last set.
   int fDrawDefault(int x, int y, const char* text, unsigned int colour, unsigned int edgeColour);
   int fTextWidth(const char* text, int length, int font);
+  // The width of text in the default face; -1 when no face opens.
+  int fDefaultTextWidth(const char* text);
+  int fDefaultSize() const { return mDefaultSize; }
   int fState(char* faceName, int* size, int* thick, int font) const;
   int fSetDefaultSize(int size);
   int fSetDefaultThickness(int thick);

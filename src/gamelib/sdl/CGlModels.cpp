@@ -1,0 +1,265 @@
+#include "gamelib/sdl/CGlModels.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <exception>
+
+#include "gamelib/FileSystem.h"
+#include "gamelib/sdl/GlProgram.h"
+#include "gamelib/sdl/MqoReader.h"
+
+namespace {
+
+constexpr const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 aPosition;
+layout(location = 1) in vec3 aNormal;
+uniform mat4 uModel;
+uniform mat4 uViewProjection;
+out vec3 vWorld;
+out vec3 vNormal;
+void main() {
+  vec4 world = uModel * vec4(aPosition, 1.0);
+  vWorld = world.xyz;
+  vNormal = mat3(uModel) * aNormal;  // turns and moves only: no scaling to undo
+  gl_Position = uViewProjection * world;
+}
+)";
+
+// Lit per pixel, so the highlight on a ball stays round. Out premultiplied,
+// like everything else in the back screen.
+constexpr const char* kFragmentShader = R"(#version 330 core
+in vec3 vWorld;
+in vec3 vNormal;
+uniform vec3 uEye;
+uniform vec3 uLightDirection;
+uniform vec4 uDiffuse;
+uniform vec3 uAmbient;
+uniform vec3 uEmissive;
+uniform float uSpecular;
+uniform float uPower;
+uniform vec4 uColourScale;
+uniform float uOpacity;
+out vec4 fragColour;
+
+const vec3 kLightColour = vec3(1.0, 0.98, 0.94);
+const vec3 kSkyAmbient = vec3(0.62, 0.66, 0.72);
+const vec3 kGroundAmbient = vec3(0.50, 0.47, 0.42);
+
+void main() {
+  vec3 normal = normalize(vNormal);
+  if (!gl_FrontFacing) normal = -normal;
+  vec3 toLight = -uLightDirection;
+  float lambert = max(dot(normal, toLight), 0.0);
+  vec3 toEye = normalize(uEye - vWorld);
+  vec3 halfway = normalize(toLight + toEye);
+  float shine = lambert > 0.0 ? pow(max(dot(normal, halfway), 0.0), max(uPower, 1.0)) : 0.0;
+  // A little more light from the sky than from the ground, so the shaded
+  // sides keep their colour instead of turning grey.
+  vec3 ambientLight = mix(kGroundAmbient, kSkyAmbient, normal.z * 0.5 + 0.5);
+  vec3 scale = uColourScale.rgb;
+  vec3 colour = uEmissive * scale + ambientLight * uAmbient * scale + kLightColour * uDiffuse.rgb * scale * lambert +
+                kLightColour * uSpecular * shine;
+  float alpha = clamp(uDiffuse.a * uColourScale.a * uOpacity, 0.0, 1.0);
+  fragColour = vec4(min(colour, vec3(1.0)) * alpha, alpha);
+}
+)";
+
+SVector3 fVector(VECTOR v) { return SVector3{v.x, v.y, v.z}; }
+
+}  // namespace
+
+CGlModels::SGpuMesh::~SGpuMesh() {
+  if (vbo != 0) glDeleteBuffers(1, &vbo);
+  if (vao != 0) glDeleteVertexArrays(1, &vao);
+}
+
+bool CGlModels::fInit(std::string& error) {
+  mProgram = fBuildGlProgram(kVertexShader, kFragmentShader, error);
+  if (mProgram == 0) return false;
+  auto at = [this](const char* name) { return glGetUniformLocation(mProgram, name); };
+  mUniforms.model = at("uModel");
+  mUniforms.viewProjection = at("uViewProjection");
+  mUniforms.eye = at("uEye");
+  mUniforms.lightDirection = at("uLightDirection");
+  mUniforms.diffuse = at("uDiffuse");
+  mUniforms.ambient = at("uAmbient");
+  mUniforms.emissive = at("uEmissive");
+  mUniforms.specular = at("uSpecular");
+  mUniforms.power = at("uPower");
+  mUniforms.colourScale = at("uColourScale");
+  mUniforms.opacity = at("uOpacity");
+  return true;
+}
+
+void CGlModels::fShutdown() {
+  if (mProgram == 0) return;
+  mModels.clear();  // the last copy of each mesh frees its buffers
+  glDeleteProgram(mProgram);
+  mProgram = 0;
+}
+
+CGlModels::SModel* CGlModels::fFind(int model) {
+  auto it = mModels.find(model);
+  return it == mModels.end() ? nullptr : &it->second;
+}
+
+std::shared_ptr<CGlModels::SGpuMesh> CGlModels::fUpload(const SModelMesh& mesh) const {
+  auto gpu = std::make_shared<SGpuMesh>();
+  gpu->runs = mesh.runs;
+  gpu->materials = mesh.materials;
+  glGenVertexArrays(1, &gpu->vao);
+  glGenBuffers(1, &gpu->vbo);
+  glBindVertexArray(gpu->vao);
+  glBindBuffer(GL_ARRAY_BUFFER, gpu->vbo);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(SMeshVertex)),
+               mesh.vertices.data(), GL_STATIC_DRAW);
+  const auto stride = static_cast<GLsizei>(sizeof(SMeshVertex));
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(SMeshVertex, position)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(SMeshVertex, normal)));
+  glBindVertexArray(0);
+  return gpu;
+}
+
+int CGlModels::fLoad(const char* path) {
+  if (path == nullptr || mProgram == 0) return -1;
+  std::string text;
+  try {
+    text = fReadWholeFile(path);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "PlimoBall: cannot read model %s: %s\n", path, error.what());
+    return -1;
+  }
+  const std::optional<SMqoFile> file = fReadMqoFile(text);
+  if (!file) {
+    std::fprintf(stderr, "PlimoBall: %s is not a Metasequoia text model this game can read\n", path);
+    return -1;
+  }
+  mRenderer.fFlush();  // uploading rebinds the array buffer the batch uses
+  SModel model;
+  model.mesh = fUpload(fBuildModelMesh(*file));
+  const int handle = mNextHandle++;
+  mModels.emplace(handle, std::move(model));
+  return handle;
+}
+
+int CGlModels::fDuplicate(int model) {
+  const SModel* original = fFind(model);
+  if (original == nullptr) return -1;
+  SModel copy;
+  copy.mesh = original->mesh;  // the copy starts at the origin, untouched
+  const int handle = mNextHandle++;
+  mModels.emplace(handle, std::move(copy));
+  return handle;
+}
+
+int CGlModels::fDelete(int model) {
+  auto it = mModels.find(model);
+  if (it == mModels.end()) return -1;
+  mModels.erase(it);
+  return 0;
+}
+
+int CGlModels::fSetPosition(int model, VECTOR position) {
+  SModel* found = fFind(model);
+  if (found == nullptr) return -1;
+  found->position = fVector(position);
+  return 0;
+}
+
+int CGlModels::fSetRotation(int model, VECTOR rotation) {
+  SModel* found = fFind(model);
+  if (found == nullptr) return -1;
+  found->rotation = fVector(rotation);
+  return 0;
+}
+
+int CGlModels::fSetOpacity(int model, float rate) {
+  SModel* found = fFind(model);
+  if (found == nullptr) return -1;
+  found->opacity = std::clamp(rate, 0.0f, 1.0f);
+  return 0;
+}
+
+int CGlModels::fSetColourScale(int model, COLOR_F scale) {
+  SModel* found = fFind(model);
+  if (found == nullptr) return -1;
+  found->colourScale = {std::max(scale.r, 0.0f), std::max(scale.g, 0.0f), std::max(scale.b, 0.0f),
+                        std::clamp(scale.a, 0.0f, 1.0f)};
+  return 0;
+}
+
+void CGlModels::fSetFieldOfView(float radians) {
+  // Outside (0, pi) there is no picture to make; keep the last good one.
+  if (radians > 0.01f && radians < 3.1f) mCamera.fieldOfView = radians;
+}
+
+void CGlModels::fSetCamera(VECTOR eye, VECTOR target, VECTOR up) {
+  mCamera.eye = fVector(eye);
+  mCamera.target = fVector(target);
+  mCamera.up = fVector(up);
+}
+
+void CGlModels::fSetScreenCentre(float x, float y) {
+  mCamera.centreX = x;
+  mCamera.centreY = y;
+}
+
+void CGlModels::fSetLightDirection(VECTOR direction) {
+  mLightDirection = fNormalised3(fVector(direction), mLightDirection);
+}
+
+int CGlModels::fDraw(int model) {
+  const SModel* found = fFind(model);
+  if (found == nullptr) return -1;
+  const float modelAlpha = found->opacity * found->colourScale[3];
+  if (mProgram == 0 || modelAlpha <= 0.0f) return 0;
+
+  const auto width = static_cast<float>(mRenderer.fWidth());
+  const auto height = static_cast<float>(mRenderer.fHeight());
+  const SMatrix4 viewProjection = fViewProjectionMatrix(mCamera, width, height);
+  const SMatrix4 placement = fModelMatrix(found->position, found->rotation);
+
+  mRenderer.fBegin3D();
+  glUseProgram(mProgram);
+  glUniformMatrix4fv(mUniforms.viewProjection, 1, GL_FALSE, viewProjection.m.data());
+  glUniformMatrix4fv(mUniforms.model, 1, GL_FALSE, placement.m.data());
+  glUniform3f(mUniforms.eye, mCamera.eye.x, mCamera.eye.y, mCamera.eye.z);
+  glUniform3f(mUniforms.lightDirection, mLightDirection.x, mLightDirection.y, mLightDirection.z);
+  glUniform4fv(mUniforms.colourScale, 1, found->colourScale.data());
+  glUniform1f(mUniforms.opacity, found->opacity);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  // The game's models wind their faces counter-clockwise seen from outside
+  // in a right-handed reading, which the left-handed picture shows
+  // clockwise (Camera3D.h). Culling the backs keeps the inside of a
+  // see-through ball from showing.
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  glFrontFace(GL_CW);
+  glBindVertexArray(found->mesh->vao);
+  for (const SMeshRun& run : found->mesh->runs) {
+    const SMeshMaterial& material = found->mesh->materials[run.material];
+    const bool seeThrough = modelAlpha * material.diffuse[3] < 1.0f;
+    if (seeThrough) {
+      // Blended over what is behind, and leaving the depth alone so that
+      // what is drawn later behind it still shows through.
+      glEnable(GL_BLEND);
+      glBlendFuncSeparate(GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+      glDepthMask(GL_FALSE);
+    } else {
+      glDisable(GL_BLEND);
+      glDepthMask(GL_TRUE);
+    }
+    glUniform4fv(mUniforms.diffuse, 1, material.diffuse.data());
+    glUniform3fv(mUniforms.ambient, 1, material.ambient.data());
+    glUniform3fv(mUniforms.emissive, 1, material.emissive.data());
+    glUniform1f(mUniforms.specular, material.specular);
+    glUniform1f(mUniforms.power, material.power);
+    glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first), static_cast<GLsizei>(run.count));
+  }
+  glBindVertexArray(0);
+  mRenderer.fEnd3D();
+  return 0;
+}

@@ -1,0 +1,197 @@
+#include "gamelib/sdl/CSdlSound.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "gamelib/FileSystem.h"
+#include "gamelib/GameLib.h"
+#include "gamelib/sdl/SoundMath.h"
+
+namespace {
+
+constexpr int kMixRate = 44100;
+constexpr int kMixChannels = 2;
+constexpr int kMixChunkBytes = 1024;  // about 23 ms of latency at 44.1 kHz
+// Every effect of the game could sound at once, and the music besides.
+constexpr int kMixerChannels = 48;
+
+}  // namespace
+
+bool CSdlSound::fOpenMixer() {
+  if (Mix_OpenAudio(kMixRate, AUDIO_S16SYS, kMixChannels, kMixChunkBytes) != 0) return false;
+  Uint16 format = 0;
+  if (Mix_QuerySpec(&mDeviceRate, &format, &mDeviceChannels) == 0 || format != AUDIO_S16SYS) {
+    Mix_CloseAudio();  // rate changes work on 16-bit samples only
+    return false;
+  }
+  Mix_AllocateChannels(kMixerChannels);
+  return true;
+}
+
+void CSdlSound::fInit() {
+  if (mStarted) return;
+  mStarted = true;
+  if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0) {
+    std::fprintf(stderr, "PlimoBall: MP3 sounds cannot be decoded: %s\n", Mix_GetError());
+  }
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    if (fOpenMixer()) {
+      mOpen = true;
+      return;
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  // No sound device: the dummy driver consumes the mix in real time, so the
+  // game runs exactly as it would with sound, silently.
+  std::fprintf(stderr, "PlimoBall: no sound device (%s); the game runs silent\n", SDL_GetError());
+  SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    if (fOpenMixer()) {
+      mOpen = true;
+      return;
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  std::fprintf(stderr, "PlimoBall: not even silent audio starts (%s); sounds are ignored\n", SDL_GetError());
+}
+
+void CSdlSound::fShutdown() {
+  if (!mStarted) return;
+  for (auto& [handle, sound] : mSounds) fFree(sound);
+  mSounds.clear();
+  if (mOpen) {
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    mOpen = false;
+  }
+  Mix_Quit();
+  mStarted = false;
+}
+
+CSdlSound::SSound* CSdlSound::fFind(int sound) {
+  auto it = mSounds.find(sound);
+  return it == mSounds.end() ? nullptr : &it->second;
+}
+
+bool CSdlSound::fIsOnChannel(const SSound& sound) const {
+  // Channels are handed to whatever plays next once a sound ends.
+  return mOpen && sound.channel >= 0 && sound.fChunk() != nullptr && Mix_Playing(sound.channel) != 0 &&
+         Mix_GetChunk(sound.channel) == sound.fChunk();
+}
+
+void CSdlSound::fHalt(SSound& sound) {
+  if (fIsOnChannel(sound)) Mix_HaltChannel(sound.channel);
+  sound.channel = -1;
+}
+
+void CSdlSound::fFree(SSound& sound) {
+  fHalt(sound);
+  if (sound.resampled != nullptr) Mix_FreeChunk(sound.resampled);  // does not own `samples`
+  if (sound.decoded != nullptr) Mix_FreeChunk(sound.decoded);
+  sound.resampled = nullptr;
+  sound.decoded = nullptr;
+  sound.samples.clear();
+}
+
+int CSdlSound::fLoad(const char* path) {
+  if (path == nullptr || !mStarted) return -1;
+  std::string bytes;
+  try {
+    bytes = fReadWholeFile(path);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "PlimoBall: cannot read sound %s: %s\n", path, error.what());
+    return -1;
+  }
+  SSound sound;
+  sound.sourceRate = fSoundFileSampleRate(bytes).value_or(mDeviceRate);
+  if (mOpen) {
+    SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    sound.decoded = stream == nullptr ? nullptr : Mix_LoadWAV_RW(stream, 1);
+    if (sound.decoded == nullptr) {
+      std::fprintf(stderr, "PlimoBall: cannot decode sound %s: %s\n", path, Mix_GetError());
+      return -1;
+    }
+  }
+  const int handle = mNextHandle++;
+  mSounds.emplace(handle, std::move(sound));
+  return handle;
+}
+
+int CSdlSound::fPlay(int sound, int playType, bool fromTop) {
+  SSound* found = fFind(sound);
+  if (found == nullptr) return -1;
+  if (!mOpen || found->fChunk() == nullptr) return 0;
+  const int loops = playType == DX_PLAYTYPE_LOOP ? -1 : 0;
+  found->loops = loops;
+  if (fIsOnChannel(*found)) {
+    if (!fromTop) return 0;
+    // Playing a channel anew replaces what it plays: a restart in place.
+    return Mix_PlayChannel(found->channel, found->fChunk(), loops) < 0 ? -1 : 0;
+  }
+  const int channel = Mix_PlayChannel(-1, found->fChunk(), loops);
+  if (channel < 0) return -1;
+  found->channel = channel;
+  return 0;
+}
+
+int CSdlSound::fStop(int sound) {
+  SSound* found = fFind(sound);
+  if (found == nullptr) return -1;
+  fHalt(*found);
+  return 0;
+}
+
+int CSdlSound::fIsPlaying(int sound) {
+  SSound* found = fFind(sound);
+  if (found == nullptr) return -1;
+  return fIsOnChannel(*found) ? 1 : 0;
+}
+
+int CSdlSound::fSetVolume(int volume, int sound) {
+  SSound* found = fFind(sound);
+  if (found == nullptr) return -1;
+  found->volume = fMixerVolume(volume);
+  if (found->decoded != nullptr) Mix_VolumeChunk(found->decoded, found->volume);
+  if (found->resampled != nullptr) Mix_VolumeChunk(found->resampled, found->volume);
+  return 0;
+}
+
+int CSdlSound::fSetFrequency(int frequency, int sound) {
+  SSound* found = fFind(sound);
+  if (found == nullptr) return -1;
+  const double ratio = frequency == -1 ? 1.0 : static_cast<double>(frequency) / found->sourceRate;
+  if (!(ratio >= 1.0 / kMaxRateChange && ratio <= kMaxRateChange)) return -1;
+  if (found->decoded == nullptr) return 0;  // silent: nothing to resample
+
+  const bool wasPlaying = fIsOnChannel(*found);
+  fHalt(*found);
+  if (found->resampled != nullptr) Mix_FreeChunk(found->resampled);
+  found->resampled = nullptr;
+  found->samples.clear();
+  if (ratio != 1.0) {
+    const auto* samples = reinterpret_cast<const std::int16_t*>(found->decoded->abuf);
+    const std::size_t frames = found->decoded->alen / (sizeof(std::int16_t) * static_cast<std::size_t>(mDeviceChannels));
+    found->samples = fResampleFrames(samples, frames, mDeviceChannels, ratio);
+    found->resampled = Mix_QuickLoad_RAW(reinterpret_cast<Uint8*>(found->samples.data()),
+                                         static_cast<Uint32>(found->samples.size() * sizeof(std::int16_t)));
+    if (found->resampled == nullptr) {
+      found->samples.clear();
+      return -1;
+    }
+    Mix_VolumeChunk(found->resampled, found->volume);
+  }
+  // A sound that was playing goes on at the new rate, from its beginning.
+  if (wasPlaying) return fPlay(sound, found->loops < 0 ? DX_PLAYTYPE_LOOP : DX_PLAYTYPE_BACK, true);
+  return 0;
+}
+
+int CSdlSound::fDelete(int sound) {
+  auto it = mSounds.find(sound);
+  if (it == mSounds.end()) return -1;
+  fFree(it->second);
+  mSounds.erase(it);
+  return 0;
+}

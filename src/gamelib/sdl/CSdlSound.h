@@ -1,0 +1,68 @@
+// Sound handles on SDL2_mixer: each sound is decoded into memory when it is
+// loaded (WAV and MP3) and plays on a mixer channel of its own, so effects
+// and music overlap freely. Without a sound device the mixer runs on SDL's
+// silent "dummy" driver: the game plays on, only nothing is heard.
+#pragma once
+
+#include <SDL_mixer.h>
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+class CSdlSound {
+ public:
+  // nextHandle: the backend's handle counter, shared with the other handles.
+  explicit CSdlSound(int& nextHandle) : mNextHandle(nextHandle) {}
+  ~CSdlSound() { fShutdown(); }
+  CSdlSound(const CSdlSound&) = delete;
+  CSdlSound& operator=(const CSdlSound&) = delete;
+
+  // Starts the audio; never fails the game (see above).
+  void fInit();
+  void fShutdown();
+  // False when no mixer could be opened at all: sounds are then silent
+  // handles that never play.
+  bool fHasMixer() const { return mOpen; }
+
+  int fLoad(const char* path);
+  // playType: DX_PLAYTYPE_LOOP loops, anything else plays once in the
+  // background. fromTop restarts a sound that is playing; otherwise a
+  // playing sound is left alone.
+  int fPlay(int sound, int playType, bool fromTop);
+  int fStop(int sound);
+  int fIsPlaying(int sound);
+  int fSetVolume(int volume, int sound);
+  // Plays the sound as if recorded at `frequency` Hz (faster and higher
+  // above the file's own rate); -1 puts back the recorded rate.
+  int fSetFrequency(int frequency, int sound);
+  int fDelete(int sound);
+  int fCount() const { return static_cast<int>(mSounds.size()); }
+
+ private:
+  struct SSound {
+    Mix_Chunk* decoded = nullptr;   // at the device's rate and format
+    Mix_Chunk* resampled = nullptr;  // after a rate change, over `samples`
+    std::vector<std::int16_t> samples;
+    int sourceRate = 0;  // the file's own rate
+    int volume = kFullVolume;
+    int channel = -1;  // the channel it last started on
+    int loops = 0;     // as last started: -1 looping, 0 once
+    Mix_Chunk* fChunk() const { return resampled != nullptr ? resampled : decoded; }
+  };
+  static constexpr int kFullVolume = MIX_MAX_VOLUME;
+
+  bool fOpenMixer();
+  SSound* fFind(int sound);
+  bool fIsOnChannel(const SSound& sound) const;
+  void fHalt(SSound& sound);
+  void fFree(SSound& sound);
+
+  int& mNextHandle;
+  bool mOpen = false;
+  bool mOwnAudioInit = false;  // the dummy driver was started by hand
+  bool mStarted = false;
+  int mDeviceRate = 44100;
+  int mDeviceChannels = 2;
+  std::map<int, SSound> mSounds;
+};

@@ -1,5 +1,7 @@
 #include "server/CRankingService.h"
 
+#include <mutex>
+
 #include "app/ReplayCheck.h"
 #include "online/RankingClient.h"
 #include "server/RankingRequest.h"
@@ -10,6 +12,10 @@
 namespace {
 
 SServiceAnswer fRefuse(const std::string& reason) { return SServiceAnswer{200, "UploadFailed?" + reason}; }
+
+// A check takes over the process's working directory and the game's globals
+// while it runs: one at a time in the whole process, whatever the service.
+std::mutex gCheckMutex;
 
 SServiceAnswer fBadRequest() { return SServiceAnswer{400, "bad request\n"}; }
 
@@ -84,7 +90,7 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
 
   SReplayCheckResult result;
   {
-    std::lock_guard lock(mCheckMutex);
+    std::lock_guard lock(gCheckMutex);
     const std::string problem = fCheck(body, result);
     if (!problem.empty()) return fRefuse(problem);
   }

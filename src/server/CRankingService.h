@@ -5,7 +5,6 @@
 
 #include <ctime>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,7 +33,4 @@ class CRankingService {
  private:
   CRankingDatabase& mDatabase;
   std::function<std::time_t()> mClock;
-  // A check takes over the process's working directory and the game's
-  // globals while it runs: one at a time.
-  std::mutex mCheckMutex;
 };

@@ -31,6 +31,8 @@ void CModel::fApplyVelocity() {
 }
 
 void CModel::fSetPosition(VECTOR position) {
+  // Balls at rest are placed again every frame; the library already has it.
+  if (position.x == mPosition.x && position.y == mPosition.y && position.z == mPosition.z) return;
   mPosition = position;
   if (mHandle != -1) MV1SetPosition(mHandle, mPosition);
 }

@@ -29,6 +29,12 @@ VECTOR CPlimoBall::fWorldPosition() const {
 }
 
 void CPlimoBall::fUpdateModelPosition() {
+  // Resting balls are placed again every frame: skip the unchanged ones.
+  if (a == mPlacedA && b == mPlacedB && h == mPlacedH && progress == mPlacedProgress) return;
+  mPlacedA = a;
+  mPlacedB = b;
+  mPlacedH = h;
+  mPlacedProgress = progress;
   const VECTOR at = fWorldPosition();
   model.fSetPosition(at);
   highlightModel.fSetPosition(at);

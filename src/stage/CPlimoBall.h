@@ -68,4 +68,10 @@ class CPlimoBall {
   void fLand();
   // True when the ball rests in the top-out cell: the stage tops out.
   bool fTopOutTest();
+
+  // Where the models were last placed (progress -1: not yet).
+  int mPlacedA = 0;
+  int mPlacedB = 0;
+  int mPlacedH = 0;
+  int mPlacedProgress = -1;
 };

@@ -22,12 +22,11 @@ void CStageGrid::fSet(int a, int b, int h, CPlimoBall* ball) {
 }
 
 CWorkGrid::CWorkGrid(const CStageGrid& grid) : mGrid(grid) {
-  mCells.resize(static_cast<std::size_t>(grid.fWidth() * grid.fDepth() * grid.fHeight()));
-  for (int a = 0; a < grid.fWidth(); ++a) {
-    for (int b = 0; b < grid.fDepth(); ++b) {
-      for (int h = 0; h < grid.fHeight(); ++h) fAt(a, b, h).ball = grid.fAt(a, b, h);
-    }
-  }
+  // Both grids share one index order.
+  const auto& cells = grid.fCells();
+  mCells.resize(cells.size());
+  for (std::size_t i = 0; i < cells.size(); ++i) mCells[i].ball = cells[i];
+  mCounters.reserve(cells.size() + 1);
 }
 
 SInfoForChainCheck& CWorkGrid::fAt(int a, int b, int h) {
@@ -37,6 +36,7 @@ SInfoForChainCheck& CWorkGrid::fAt(int a, int b, int h) {
 }
 
 int* CWorkGrid::fNewCounter() {
+  PLIMO_ASSERT(mCounters.size() < mCounters.capacity(), "more group counters than cells");
   mCounters.push_back(0);
   return &mCounters.back();
 }

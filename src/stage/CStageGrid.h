@@ -2,7 +2,6 @@
 // non-owning references to the balls of the stage's ball list.
 #pragma once
 
-#include <deque>
 #include <vector>
 
 class CPlimoBall;
@@ -21,6 +20,8 @@ class CStageGrid {
   int fWidth() const { return mWidth; }
   int fDepth() const { return mDepth; }
   int fHeight() const { return mHeight; }
+  // Every cell, in index order (a, then b, then h).
+  const std::vector<CPlimoBall*>& fCells() const { return mCells; }
 
  private:
   int fIndex(int a, int b, int h) const;
@@ -50,5 +51,7 @@ class CWorkGrid {
  private:
   const CStageGrid& mGrid;
   std::vector<SInfoForChainCheck> mCells;
-  std::deque<int> mCounters;  // a deque keeps the counters' addresses stable
+  // Reserved for one counter per cell and the preview's own: never grows, so
+  // the counters' addresses stay put.
+  std::vector<int> mCounters;
 };

@@ -59,7 +59,11 @@ void CPlimoStage::fRunField() {
   fUpdateGhost();
   fUpdateChainPhase();
   // Stable, so that balls of one layer keep their order on every build.
-  std::stable_sort(balls.begin(), balls.end(), [](const auto& x, const auto& y) { return x->h < y->h; });
+  // The list is nearly sorted every frame: an insertion sort is stable, in
+  // place and does next to nothing.
+  for (std::size_t i = 1; i < balls.size(); ++i) {
+    for (std::size_t j = i; j > 0 && balls[j]->h < balls[j - 1]->h; --j) std::swap(balls[j], balls[j - 1]);
+  }
   std::erase_if(balls, [](const auto& ball) { return !ball->alive; });
 }
 

@@ -80,8 +80,9 @@ void CPlimoStage::fBuildScenery() {
   for (int a = 0; a < W; ++a) {
     for (int b = 0; b < D; ++b) place("shibafu", originA + kCellUnits * a, originB + kCellUnits * b, -16.0);
   }
-  // The brick model lies flat like the turf; each wall segment is stood up
-  // so that its face looks into the box.
+  // The brick model stands in its own x-z plane, facing along y: the walls
+  // across b take it as it is (the far one turned round), the walls across
+  // a turn it a quarter about the vertical.
   const float quarter = static_cast<float>(std::numbers::pi / 2.0);
   const float half = static_cast<float>(std::numbers::pi);
   auto brick = [&](double x, double y, double z, VECTOR rotation) {
@@ -96,13 +97,13 @@ void CPlimoStage::fBuildScenery() {
     const double z = kCellUnits * h;
     for (int a = 0; a < W; ++a) {
       const double x = originA + kCellUnits * a;
-      brick(x, nearB, z, VGet(-quarter, 0.0f, 0.0f));
-      brick(x, farB, z, VGet(quarter, 0.0f, half));
+      brick(x, nearB, z, VGet(0.0f, 0.0f, 0.0f));
+      brick(x, farB, z, VGet(0.0f, 0.0f, half));
     }
     for (int b = 0; b < D; ++b) {
       const double y = originB + kCellUnits * b;
-      brick(nearA, y, z, VGet(0.0f, quarter, 0.0f));
-      brick(farA, y, z, VGet(0.0f, -quarter, half));
+      brick(nearA, y, z, VGet(0.0f, 0.0f, quarter));
+      brick(farA, y, z, VGet(0.0f, 0.0f, -quarter));
     }
   }
 }

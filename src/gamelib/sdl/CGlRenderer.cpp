@@ -87,17 +87,25 @@ bool CGlRenderer::fInit(int width, int height, std::string& error) {
   mWhite = CGlTexture(1, 1, white, 4);
   mBackScreen = CGlTexture(width, height, nullptr, 0);
 
-  glGenFramebuffers(1, &mFramebuffer);
-  glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+  // The screen picture lives in mBackScreen. Drawing goes to a multisampled
+  // copy of it where the GL has one, so the edges of models and turned
+  // sprites are smooth; fResolve brings mBackScreen up to date.
+  glGenFramebuffers(1, &mResolveFramebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, mResolveFramebuffer);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, mBackScreen.fId(), 0);
-  // Depth for the 3D scene that is drawn into the same screen.
-  glGenRenderbuffers(1, &mDepthBuffer);
-  glBindRenderbuffer(GL_RENDERBUFFER, mDepthBuffer);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, mDepthBuffer);
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
     error = "the back screen framebuffer is incomplete";
     return false;
+  }
+  GLint maxSamples = 0;
+  glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+  mSamples = std::min(kSamples, static_cast<int>(maxSamples));
+  if (!fMakeDrawFramebuffer() && mSamples > 0) {
+    mSamples = 0;  // multisampling refused: draw straight into the picture
+    if (!fMakeDrawFramebuffer()) {
+      error = "the back screen framebuffer is incomplete";
+      return false;
+    }
   }
   glGenFramebuffers(1, &mCopyFramebuffer);
 
@@ -109,20 +117,61 @@ bool CGlRenderer::fInit(int width, int height, std::string& error) {
   return true;
 }
 
+bool CGlRenderer::fMakeDrawFramebuffer() {
+  fDeleteDrawFramebuffer();
+  glGenFramebuffers(1, &mFramebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+  if (mSamples > 0) {
+    glGenRenderbuffers(1, &mColourBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, mColourBuffer);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, mSamples, GL_RGBA8, mWidth, mHeight);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, mColourBuffer);
+  } else {
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, mBackScreen.fId(), 0);
+  }
+  // Depth for the 3D scene that is drawn into the same screen.
+  glGenRenderbuffers(1, &mDepthBuffer);
+  glBindRenderbuffer(GL_RENDERBUFFER, mDepthBuffer);
+  glRenderbufferStorageMultisample(GL_RENDERBUFFER, mSamples, GL_DEPTH24_STENCIL8, mWidth, mHeight);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, mDepthBuffer);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  return complete;
+}
+
+void CGlRenderer::fDeleteDrawFramebuffer() {
+  if (mFramebuffer != 0) glDeleteFramebuffers(1, &mFramebuffer);
+  if (mColourBuffer != 0) glDeleteRenderbuffers(1, &mColourBuffer);
+  if (mDepthBuffer != 0) glDeleteRenderbuffers(1, &mDepthBuffer);
+  mFramebuffer = mColourBuffer = mDepthBuffer = 0;
+}
+
+void CGlRenderer::fResolve() {
+  fFlush();
+  if (mSamples == 0) return;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, mFramebuffer);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, mResolveFramebuffer);
+  glDisable(GL_SCISSOR_TEST);  // a blit is clipped by the scissor too
+  glBlitFramebuffer(0, 0, mWidth, mHeight, 0, 0, mWidth, mHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+  glEnable(GL_SCISSOR_TEST);
+}
+
 void CGlRenderer::fShutdown() {
   if (mProgram == 0) return;
   mVertices.clear();
   mBackScreen = CGlTexture();
   mWhite = CGlTexture();
   glDeleteFramebuffers(1, &mCopyFramebuffer);
-  glDeleteFramebuffers(1, &mFramebuffer);
-  glDeleteRenderbuffers(1, &mDepthBuffer);
+  glDeleteFramebuffers(1, &mResolveFramebuffer);
+  fDeleteDrawFramebuffer();
   glDeleteSamplers(2, mSamplers);
   glDeleteBuffers(1, &mVbo);
   glDeleteVertexArrays(1, &mVao);
   glDeleteProgram(mProgram);
   mProgram = 0;
-  mCopyFramebuffer = mFramebuffer = mDepthBuffer = mVbo = mVao = 0;
+  mCopyFramebuffer = mResolveFramebuffer = mVbo = mVao = 0;
   mSamplers[0] = mSamplers[1] = 0;
 }
 
@@ -255,7 +304,7 @@ void CGlRenderer::fEnd3D() {
 
 void CGlRenderer::fPresent(int windowWidth, int windowHeight) {
   if (mProgram == 0) return;
-  fFlush();
+  fResolve();
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
   glViewport(0, 0, windowWidth, windowHeight);
@@ -290,10 +339,10 @@ bool CGlRenderer::fReadPixels(int x, int y, int width, int height, std::vector<s
   if (mProgram == 0 || width <= 0 || height <= 0 || x < 0 || y < 0 || x + width > mWidth || y + height > mHeight) {
     return false;
   }
-  fFlush();
+  fResolve();
   const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
   pixels.resize(rowBytes * static_cast<std::size_t>(height));
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, mFramebuffer);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, mResolveFramebuffer);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
   glReadPixels(x, mHeight - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
@@ -320,8 +369,8 @@ bool CGlRenderer::fCopyToTexture(int x1, int y1, int x2, int y2, const CGlTextur
   x2 = std::min(x2, x1 + target.fWidth() - targetX);
   y2 = std::min(y2, y1 + target.fHeight() - targetY);
   if (x2 <= x1 || y2 <= y1 || targetX < 0 || targetY < 0) return false;
-  fFlush();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, mFramebuffer);
+  fResolve();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, mResolveFramebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, mCopyFramebuffer);
   glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.fId(), 0);
   glDisable(GL_SCISSOR_TEST);

@@ -1,5 +1,6 @@
 // The 2D renderer: every drawing call lands in an off-screen framebuffer of
-// the game's screen size (the back screen), batched into one vertex buffer;
+// the game's screen size (the back screen, multisampled where the GL allows,
+// for smooth model edges), 2D quads batched into one vertex buffer;
 // fPresent scales the back screen into the window with black bars. The back
 // screen keeps its picture after a present, so it can still be saved.
 #pragma once
@@ -76,6 +77,12 @@ class CGlRenderer {
     bool operator==(const SBatchState&) const = default;
   };
 
+  // The draw target: multisampled when mSamples > 0. False when the GL
+  // refuses it.
+  bool fMakeDrawFramebuffer();
+  void fDeleteDrawFramebuffer();
+  // Draws what is batched and brings mBackScreen up to date with it.
+  void fResolve();
   void fBeginQuad(GLuint texture);
   void fPushQuad(const SQuad& quad, float u0, float v0, float u1, float v1, const float colour[4], bool useAlpha);
   void fUpload();
@@ -89,8 +96,12 @@ class CGlRenderer {
   GLuint mVbo = 0;
   std::size_t mVboCapacity = 0;  // in vertices
   GLuint mSamplers[2] = {0, 0};  // nearest, bilinear
-  GLuint mFramebuffer = 0;
+  static constexpr int kSamples = 4;
+  int mSamples = 0;
+  GLuint mFramebuffer = 0;  // what is drawn into
+  GLuint mColourBuffer = 0;  // its multisampled colour, when it has one
   GLuint mDepthBuffer = 0;
+  GLuint mResolveFramebuffer = 0;  // mBackScreen, the picture itself
   GLuint mCopyFramebuffer = 0;
   CGlTexture mBackScreen;
   CGlTexture mWhite;

@@ -1,10 +1,12 @@
-// The one-line text input's editing rules and the mask pictures' coverage.
+// The one-line text input (its editing rules and its fields) and the mask
+// pictures' coverage.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "gamelib/sdl/CKeyInputFields.h"
 #include "gamelib/sdl/KeyInputText.h"
 #include "gamelib/sdl/MaskPixels.h"
 
@@ -53,6 +55,82 @@ TEST(SdlKeyInputText, BackspaceRemovesWholeCharacters) {
   fEraseLastCharacter(text);
   fEraseLastCharacter(text);
   EXPECT_EQ(text, "");
+}
+
+using EKey = CKeyInputFields::EKey;
+
+// The name entry's use: an eight-byte ASCII field that may be cancelled.
+TEST(SdlKeyInputFields, TypingGoesToTheActiveFieldUntilEnter) {
+  CKeyInputFields fields;
+  const int name = fields.fMake(7, 8, true, true, false);
+  ASSERT_EQ(name, 7);
+  fields.fType("ignored");  // not active yet
+  EXPECT_TRUE(fields.fText(name)->empty());
+  EXPECT_FALSE(fields.fIsTyping());
+
+  ASSERT_TRUE(fields.fActivate(name));
+  EXPECT_TRUE(fields.fIsTyping());
+  fields.fType("a b?");
+  fields.fType(kA);  // refused: single bytes only
+  fields.fType("cdefgh");
+  EXPECT_EQ(*fields.fText(name), "a b?cdef");
+  fields.fPress(EKey::Backspace, false);
+  fields.fPress(EKey::Backspace, true);  // held: repeats
+  EXPECT_EQ(*fields.fText(name), "a b?cd");
+  EXPECT_EQ(fields.fState(name), 0);
+
+  fields.fPress(EKey::Enter, false);
+  EXPECT_EQ(fields.fState(name), 1);
+  EXPECT_FALSE(fields.fIsTyping());
+  fields.fType("x");  // after Enter nothing more is typed in
+  fields.fPress(EKey::Backspace, false);
+  char buffer[9];
+  ASSERT_TRUE(fields.fCopyText(name, buffer));
+  EXPECT_STREQ(buffer, "a b?cd");
+
+  // Made active again, it takes typing again, text kept.
+  ASSERT_TRUE(fields.fActivate(name));
+  EXPECT_EQ(fields.fState(name), 0);
+  fields.fType("!");
+  EXPECT_EQ(*fields.fText(name), "a b?cd!");
+}
+
+TEST(SdlKeyInputFields, EscapeCancelsOnlyWhereAllowed) {
+  CKeyInputFields fields;
+  const int strict = fields.fMake(1, 4, false, false, false);
+  const int lenient = fields.fMake(2, 4, true, false, false);
+  fields.fActivate(strict);
+  fields.fPress(EKey::Escape, false);
+  EXPECT_EQ(fields.fState(strict), 0) << "no cancel: Escape does nothing";
+  EXPECT_TRUE(fields.fIsTyping());
+
+  fields.fActivate(lenient);  // the other field stops taking typing
+  fields.fType("ab");
+  EXPECT_TRUE(fields.fText(strict)->empty());
+  fields.fPress(EKey::Escape, true);
+  EXPECT_EQ(fields.fState(lenient), 0) << "a repeat of a held Escape is not a press";
+  fields.fPress(EKey::Escape, false);
+  EXPECT_EQ(fields.fState(lenient), 2);
+  EXPECT_EQ(fields.fState(strict), 0);
+  EXPECT_FALSE(fields.fIsTyping());
+}
+
+TEST(SdlKeyInputFields, UnknownAndDeletedHandlesAreRefused) {
+  CKeyInputFields fields;
+  EXPECT_EQ(fields.fMake(1, 0, false, false, false), -1);
+  EXPECT_EQ(fields.fState(5), -1);
+  EXPECT_FALSE(fields.fActivate(5));
+  char buffer[4] = "old";
+  EXPECT_FALSE(fields.fCopyText(5, buffer));
+  EXPECT_STREQ(buffer, "old");
+
+  const int field = fields.fMake(5, 4, false, false, false);
+  fields.fActivate(field);
+  EXPECT_TRUE(fields.fDelete(field));
+  EXPECT_FALSE(fields.fIsTyping()) << "deleting the active field leaves none active";
+  EXPECT_EQ(fields.fActiveHandle(), -1);
+  EXPECT_FALSE(fields.fDelete(field));
+  EXPECT_EQ(fields.fCount(), 0);
 }
 
 TEST(SdlMaskPixels, CoverageIsBrightnessTimesOpacity) {

@@ -4,10 +4,11 @@
 // The game lays its floor out like a page seen from above: x (column a) to
 // the right, y (row b) downwards, z up out of the page. With z up that frame
 // is left-handed, and the picture keeps it: a camera standing on the +y side
-// sees +x to its right, so the arrow keys move a ball the way they point
-// when the camera looks along -y. On screen, the up vector points up and
-// up x forward points right; a face wound counter-clockwise in a
-// right-handed reading of the coordinates shows clockwise.
+// sees +x to its right and +y towards itself, so the grid's Right (a + 1)
+// and Up (b - 1) point right and up the screen when the camera looks along
+// -y. On screen, the up vector points up and up x forward points right; a
+// face wound counter-clockwise in a right-handed reading of the coordinates
+// shows clockwise.
 #pragma once
 
 #include <algorithm>

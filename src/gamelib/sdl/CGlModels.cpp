@@ -246,7 +246,7 @@ int CGlModels::fDraw(int model) {
       // Blended over what is behind, and leaving the depth alone so that
       // what is drawn later behind it still shows through.
       glEnable(GL_BLEND);
-      glBlendFuncSeparate(GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+      glBlendFuncSeparate(GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
       glDepthMask(GL_FALSE);
     } else {
       glDisable(GL_BLEND);

@@ -36,6 +36,7 @@ uniform sampler2D uTexture;
 out vec4 fragColour;
 void main() {
   vec4 texel = texture(uTexture, vTexCoord);
+  // 0: drawn opaque; 1: with the picture's alpha; 2: copied as it is.
   if (vUseAlpha < 0.5) texel.a = 1.0;
   fragColour = texel * vColour;
 }
@@ -197,7 +198,11 @@ void CGlRenderer::fClear() {
   fFlush();
   glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
   glDisable(GL_SCISSOR_TEST);
-  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  // Cleared see-through: the alpha channel then tracks what was drawn, so
+  // pictures copied back from the screen (window backgrounds built from a
+  // frame with a hole) keep their transparent parts. Showing and saving the
+  // screen ignore its alpha.
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClearDepth(1.0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   glEnable(GL_SCISSOR_TEST);
@@ -213,9 +218,10 @@ void CGlRenderer::fVertexColour(unsigned int colour, float out[4]) const {
   out[3] = alpha;
 }
 
-void CGlRenderer::fBeginQuad(GLuint texture) {
+void CGlRenderer::fBeginQuad(GLuint texture, bool replace) {
   SBatchState state;
   state.texture = texture;
+  state.replace = replace;
   state.additive = mBlendMode == DX_BLENDMODE_ADD;
   state.bilinear = mBilinear;
   std::copy(std::begin(mArea), std::end(mArea), std::begin(state.area));
@@ -239,10 +245,13 @@ void CGlRenderer::fPushQuad(const SQuad& quad, float u0, float v0, float u1, flo
 void CGlRenderer::fDrawQuad(const CGlTexture& texture, const SQuad& quad, float u0, float v0, float u1, float v1,
                             bool useAlpha) {
   if (mProgram == 0 || !texture.fIsValid()) return;
-  fBeginQuad(texture.fId());
+  // Without blending, "opaque" keeps the texels' own alpha: the screen shows
+  // the same colours, and a copy of the screen keeps the picture's holes.
+  const bool replace = !useAlpha && mBlendMode == DX_BLENDMODE_NOBLEND;
+  fBeginQuad(texture.fId(), replace);
   float colour[4];
   fVertexColour(0xFFFFFF, colour);
-  fPushQuad(quad, u0, v0, u1, v1, colour, useAlpha);
+  fPushQuad(quad, u0, v0, u1, v1, colour, useAlpha || replace);
 }
 
 void CGlRenderer::fFillRect(int x1, int y1, int x2, int y2, unsigned int colour) {
@@ -272,12 +281,17 @@ void CGlRenderer::fFlush() {
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, mBatch.texture);
   glBindSampler(0, mSamplers[mBatch.bilinear ? 1 : 0]);
-  glEnable(GL_BLEND);
-  // The back screen's alpha stays 1 whatever is drawn, so read-backs are opaque.
+  if (mBatch.replace) {
+    glDisable(GL_BLEND);
+  } else {
+    glEnable(GL_BLEND);
+  }
+  // Premultiplied "over" in every channel: the back screen's alpha is the
+  // coverage of what was drawn. Additive light adds no coverage.
   if (mBatch.additive) {
     glBlendFuncSeparate(GL_ONE, GL_ONE, GL_ZERO, GL_ONE);
   } else {
-    glBlendFuncSeparate(GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+    glBlendFuncSeparate(GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   }
   glEnable(GL_SCISSOR_TEST);
   glScissor(mBatch.area[0], mHeight - mBatch.area[3], mBatch.area[2] - mBatch.area[0],
@@ -322,12 +336,15 @@ void CGlRenderer::fPresent(int windowWidth, int windowHeight) {
     const bool whole = view.width % mWidth == 0 && view.height % mHeight == 0;
     glBindSampler(0, mSamplers[whole ? 0 : 1]);
     glDisable(GL_BLEND);
+    // The window stays opaque whatever the back screen's alpha says.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     // The back screen's row 0 is its bottom: v runs upwards.
     const float opaque[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     fPushQuad(fAxisQuad(0.0f, 0.0f, 1.0f, 1.0f), 0.0f, 1.0f, 1.0f, 0.0f, opaque, false);
     fUpload();
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mVertices.size()));
     mVertices.clear();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_BLEND);
   }
   glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);

@@ -73,6 +73,9 @@ class CGlRenderer {
     GLuint texture = 0;
     bool additive = false;
     bool bilinear = false;
+    // An opaque picture drawn without blending copies its texels, alpha
+    // included, so a see-through part stays see-through in screen copies.
+    bool replace = false;
     int area[4] = {0, 0, 0, 0};
     bool operator==(const SBatchState&) const = default;
   };
@@ -83,7 +86,7 @@ class CGlRenderer {
   void fDeleteDrawFramebuffer();
   // Draws what is batched and brings mBackScreen up to date with it.
   void fResolve();
-  void fBeginQuad(GLuint texture);
+  void fBeginQuad(GLuint texture, bool replace = false);
   void fPushQuad(const SQuad& quad, float u0, float v0, float u1, float v1, const float colour[4], bool useAlpha);
   void fUpload();
   void fVertexColour(unsigned int colour, float out[4]) const;

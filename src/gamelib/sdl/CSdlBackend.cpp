@@ -172,6 +172,8 @@ int CSdlBackend::SaveDrawScreenToPNG(int x1, int y1, int x2, int y2, const char*
   const int width = x2 - x1;
   const int height = y2 - y1;
   if (!mRenderer.fReadPixels(x1, y1, width, height, pixels)) return -1;
+  // A screenshot is what the window shows: opaque.
+  for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 0xFF;
   SDL_Surface* surface =
       SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4, SDL_PIXELFORMAT_RGBA32);
   if (surface == nullptr) return -1;

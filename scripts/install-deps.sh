@@ -11,7 +11,7 @@ PACKAGES=(
   libepoxy-dev libgl1-mesa-dev libgl1-mesa-dri libfontconfig-dev
   fonts-vlgothic fonts-dejavu-core
   # replay archives, ranking client and server
-  libzip-dev zlib1g-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
+  libzip-dev zlib1g-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev curl
   # asset generation (pictures, music)
   libcairo2-dev libpango1.0-dev lame libmp3lame-dev
   # tests and benchmarks

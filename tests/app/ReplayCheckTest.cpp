@@ -11,7 +11,7 @@
 #include "persist/CArchiver.h"
 #include "persist/Records.h"
 #include "stage/CPlimoStage.h"
-#include "support/HeadlessTest.h"
+#include "support/GameTest.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"
 #include "util/CRandom.h"
@@ -29,22 +29,8 @@ struct SPlayedGame {
   CPlimoStage::EState state = CPlimoStage::EState::Ready;
 };
 
-class ReplayCheckTest : public HeadlessTest {
+class ReplayCheckTest : public GameTest {
  protected:
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    fMakeDataFolders();
-    gHighScores.clear();
-    for (int i = 0; i < kHighScoreEntryCount; ++i) gHighScores.push_back(std::make_shared<CHighScoreInfo>());
-    gFpsTimer = std::make_unique<CFpsTimer>(false, true);
-    gSoundManager = std::make_unique<CSoundManager>(false);
-    gKeyManager = std::make_unique<CKeyManager>();
-  }
-  void TearDown() override {
-    fReleaseGlobals();
-    HeadlessTest::TearDown();
-  }
-
   // Plays a normal game with keys chosen by a fixed pseudo-random script until
   // it ends and is confirmed with Z; the stage then stores its replay.
   SPlayedGame fPlayScriptedGame(int mode, std::uint32_t script) {

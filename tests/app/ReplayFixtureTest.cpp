@@ -11,29 +11,15 @@
 #include "persist/Records.h"
 #include "stage/StageModes.h"
 #include "support/BotPlayer.h"
-#include "support/HeadlessTest.h"
+#include "support/GameTest.h"
 #include "util/CFpsTimer.h"
 
 namespace {
 
 const std::string kFixtures = PLIMO_FIXTURE_DIR;
 
-class ReplayFixtureTest : public HeadlessTest {
+class ReplayFixtureTest : public GameTest {
  protected:
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    fMakeDataFolders();
-    gHighScores.clear();
-    for (int i = 0; i < kHighScoreEntryCount; ++i) gHighScores.push_back(std::make_shared<CHighScoreInfo>());
-    gFpsTimer = std::make_unique<CFpsTimer>(false, true);
-    gSoundManager = std::make_unique<CSoundManager>(false);
-    gKeyManager = std::make_unique<CKeyManager>();
-  }
-  void TearDown() override {
-    fReleaseGlobals();
-    HeadlessTest::TearDown();
-  }
-
   static std::string fJson(const std::string& mode, const SBotGame& game) {
     SReplayCheckResult result;
     result.mode = mode;

@@ -5,18 +5,9 @@
 #include "gfx/CSoundManager.h"
 #include "util/Assert.h"
 #include "support/HeadlessTest.h"
+#include "support/PngHeader.h"
 
 namespace {
-
-// The smallest PNG header the backend needs to learn a picture's size.
-std::string fPngHeader(int width, int height) {
-  std::string bytes = "\x89PNG\r\n\x1a\n";
-  bytes += std::string("\0\0\0\x0dIHDR", 8);
-  for (int value : {width, height}) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xFF);
-  }
-  return bytes + std::string(5, '\0');
-}
 
 class ResourceManagerTest : public HeadlessTest {
  protected:

@@ -13,21 +13,13 @@
 #include "input/CKeyManager.h"
 #include "persist/Records.h"
 #include "support/HeadlessTest.h"
+#include "support/PngHeader.h"
 
 class GuiFixture : public HeadlessTest {
  protected:
   static constexpr int kFontSize = 16;
   static constexpr int kFrameSize = 60;  // both frame pictures, 20-pixel borders
 
-  // The smallest PNG the headless backend reads a size from.
-  static std::string fPngHeader(int width, int height) {
-    std::string bytes = "\x89PNG\r\n\x1a\n";
-    bytes += std::string("\0\0\0\x0dIHDR", 8);
-    for (int value : {width, height}) {
-      for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xFF);
-    }
-    return bytes + std::string(5, '\0');
-  }
 
   void SetUp() override {
     HeadlessTest::SetUp();

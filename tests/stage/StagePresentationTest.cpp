@@ -10,21 +10,13 @@
 #include "persist/Records.h"
 #include "stage/StageModes.h"
 #include "stage/StageTestKit.h"
+#include "support/PngHeader.h"
 #include "util/CFpsTimer.h"
 
 namespace {
 
 constexpr int kRed = 0;
 constexpr int kGreen = 1;
-
-std::string fPngHeader(int width, int height) {
-  std::string bytes = "\x89PNG\r\n\x1a\n";
-  bytes += std::string("\0\0\0\x0dIHDR", 8);
-  for (int value : {width, height}) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xFF);
-  }
-  return bytes + std::string(5, '\0');
-}
 
 class StagePresentationTest : public StageTest {
  protected:

@@ -145,7 +145,8 @@ CReplayRun::~CReplayRun() = default;
 const SReplayCheckResult& CReplayRun::fRun() {
   for (;;) {
     auto* player = dynamic_cast<CKeyPlayer*>(gKeyManager.get());
-    if (player == nullptr || player->fIsLogFinished()) break;
+    // A cut-off last frame is not played: the game is checked on whole frames.
+    if (player == nullptr || !player->fHasWholeFrame()) break;
     fRunFrameLogic();
     ++mResult.frames;
     if (gCurrentScene.fGet() != mStage) {

@@ -37,6 +37,10 @@ CKeyPlayer::~CKeyPlayer() = default;
 
 bool CKeyPlayer::fIsLogFinished() const { return !mLogOpen || mLogPosition + kFrameTailSlack >= mLogSize; }
 
+bool CKeyPlayer::fHasWholeFrame() const {
+  return mLogOpen && mLogSize >= mLogPosition + kKeyLogFrameBytes;
+}
+
 std::size_t CKeyPlayer::fReadLog(unsigned char* buffer, std::size_t size) {
   if (mLogFile != nullptr) return mLogFile->fRead(buffer, size);
   const std::size_t count = std::min<std::uint64_t>(size, mLogBytes.size() - mLogPosition);

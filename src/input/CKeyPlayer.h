@@ -52,6 +52,8 @@ class CKeyPlayer : public CKeyManagerBase {
   bool fIsPlaying() const { return mPlaying; }
   // True once every whole frame of the log has been played.
   bool fIsLogFinished() const;
+  // True while at least one whole frame (112 bytes) is left to read.
+  bool fHasWholeFrame() const;
 
  private:
   void fReadFrame();

@@ -58,26 +58,14 @@ class CPrivateRun {
   CPrivateRun() : mOldDirectory(fCurrentDirectory()), mDirectory(fMakeTemporaryDirectory("plimo-replay-")) {
     fChangeDirectory(mDirectory);
     mPreviousBackend = fInstallBackend(std::make_unique<CHeadlessBackend>());
-    std::swap(mScene, gCurrentScene);
-    std::swap(mKeyManager, gKeyManager);
-    std::swap(mRandom, gRandom);
-    std::swap(mSoundManager, gSoundManager);
-    std::swap(mImageManager, gImageManager);
-    std::swap(mFpsTimer, gFpsTimer);
-    std::swap(mHighScores, gHighScores);
+    fSwapGlobals();
     // Leaving the stage ends the run; no menu is needed for that.
     mTitleMenu = fReplaceTitleMenuScene([] { return std::make_unique<CIdleScene>(); });
   }
   ~CPrivateRun() {
     fReplaceTitleMenuScene(std::move(mTitleMenu));
     gCurrentScene.fClear();
-    std::swap(mScene, gCurrentScene);
-    std::swap(mKeyManager, gKeyManager);
-    std::swap(mRandom, gRandom);
-    std::swap(mSoundManager, gSoundManager);
-    std::swap(mImageManager, gImageManager);
-    std::swap(mFpsTimer, gFpsTimer);
-    std::swap(mHighScores, gHighScores);
+    fSwapGlobals();
     fInstallBackend(std::move(mPreviousBackend));
     fChangeDirectory(mOldDirectory);
     fRemoveTree(mDirectory);
@@ -86,6 +74,17 @@ class CPrivateRun {
   CPrivateRun& operator=(const CPrivateRun&) = delete;
 
  private:
+  // The run's own services in, the caller's out; and back again.
+  void fSwapGlobals() {
+    std::swap(mScene, gCurrentScene);
+    std::swap(mKeyManager, gKeyManager);
+    std::swap(mRandom, gRandom);
+    std::swap(mSoundManager, gSoundManager);
+    std::swap(mImageManager, gImageManager);
+    std::swap(mFpsTimer, gFpsTimer);
+    std::swap(mHighScores, gHighScores);
+  }
+
   std::string mOldDirectory;
   std::string mDirectory;
   std::unique_ptr<CGameLibBackend> mPreviousBackend;

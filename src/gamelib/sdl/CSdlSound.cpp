@@ -1,6 +1,7 @@
 #include "gamelib/sdl/CSdlSound.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <exception>
@@ -17,6 +18,19 @@ constexpr int kMixChannels = 2;
 constexpr int kMixChunkBytes = 1024;  // about 23 ms of latency at 44.1 kHz
 // Every effect of the game could sound at once, and the music besides.
 constexpr int kMixerChannels = 48;
+
+extern "C" void fIgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card the ALSA library prints a dozen lines of its own
+// before the mixer fails; the game says it once, in its own words. The
+// library stays loaded, so the audio driver opens this same instance.
+void fQuietAlsa() {
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+  if (alsa == nullptr) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  auto* setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+  if (setHandler != nullptr) setHandler(&fIgnoreAlsaMessage);
+}
 
 }  // namespace
 
@@ -37,6 +51,7 @@ void CSdlSound::fInit() {
   if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0) {
     std::fprintf(stderr, "PlimoBall: MP3 sounds cannot be decoded: %s\n", Mix_GetError());
   }
+  fQuietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
     if (fOpenMixer()) {
       mOpen = true;

@@ -37,16 +37,24 @@ const char* fStateName(CPlimoStage::EState state) {
   return "Unknown";
 }
 
-// A replay archive holds exactly the key log and the seed of one mode.
-int fModeOfMembers(const std::vector<SArchiveMember>& members) {
+struct SArchiveKind {
+  int mode = 0;
+  bool isDebug = false;  // packed by the debug save (F12)
+};
+
+// A replay archive holds exactly the key log and the seed of one mode, as a
+// best game or as a debug save packs them.
+SArchiveKind fKindOfMembers(const std::vector<SArchiveMember>& members) {
   for (int mode = 0; mode < kModeCount; ++mode) {
-    const std::string folder = std::string("dat/replay_") + fModeName(mode) + "/";
-    bool keyLog = false, seed = false;
-    for (const auto& member : members) {
-      keyLog = keyLog || member.mName == folder + "replay_key.dat";
-      seed = seed || member.mName == folder + "replay.dat";
+    for (bool isDebug : {false, true}) {
+      const std::string prefix = std::string("dat/replay_") + fModeName(mode) + "/" + (isDebug ? "debug_" : "");
+      bool keyLog = false, seed = false;
+      for (const auto& member : members) {
+        keyLog = keyLog || member.mName == prefix + "replay_key.dat";
+        seed = seed || member.mName == prefix + "replay.dat";
+      }
+      if (keyLog && seed && members.size() == 2) return SArchiveKind{mode, isDebug};
     }
-    if (keyLog && seed && members.size() == 2) return mode;
   }
   throw CGameError("not a PlimoBall replay archive (it must hold a key log and a seed of one mode)");
 }
@@ -116,11 +124,13 @@ struct CReplayRun::SPrivate {
 
 CReplayRun::CReplayRun(const std::string& archiveBytes) {
   const auto members = CArchiver::fReadMembersFromBytes(archiveBytes, "the replay archive");
-  const int mode = fModeOfMembers(members);
+  const SArchiveKind kind = fKindOfMembers(members);
+  const int mode = kind.mode;
   mResult.mode = fModeName(mode);
   mPrivate = std::make_unique<SPrivate>();
   fCreateDirectories(std::string("dat/replay_") + fModeName(mode));
-  const SReplayInfo info = SReplayInfo::fReplay(mode);
+  // Played as the title menu plays it: the replay button, or F10-F12.
+  const SReplayInfo info = kind.isDebug ? SReplayInfo::fDebugReplay(mode) : SReplayInfo::fReplay(mode);
   fWriteWholeFile(info.path, archiveBytes);
 
   // The services a stage reads; no window, sound, pictures or fonts.

@@ -99,6 +99,31 @@ TEST_F(ReplayCheckTest, ARecordedGameReplaysToTheSameResult) {
   }
 }
 
+TEST_F(ReplayCheckTest, ADebugSaveIsCheckedAsF11PlaysIt) {
+  gCurrentScene = std::make_unique<CPlimoStage>(1, SReplayInfo::fNormal(1));
+  auto* stage = static_cast<CPlimoStage*>(gCurrentScene.fGet());
+  gCurrentScene->fAnimate();
+  long long frames = 0;
+  for (; frames < 600; ++frames) {
+    backend().fSetKey(KEY_INPUT_X, frames % 80 == 0);
+    fRunFrameLogic();
+  }
+  const int dealt = stage->dealt;
+  backend().fSetKey(KEY_INPUT_F12, true);
+  fRunFrameLogic();
+  ++frames;
+  ASSERT_NE(gCurrentScene.fGet(), stage) << "the debug save leaves the stage";
+  gCurrentScene.fReleaseRetired();
+  ASSERT_TRUE(fFileExists("dat/replay_yoiko/debug_replay"));
+
+  const SReplayCheckResult result = fCheckReplay("dat/replay_yoiko/debug_replay");
+  EXPECT_EQ(result.mode, "yoiko");
+  EXPECT_EQ(result.frames, frames);
+  EXPECT_EQ(result.state, "Playing");
+  EXPECT_EQ(result.dealt, dealt);
+  EXPECT_FALSE(result.confirmed);
+}
+
 TEST_F(ReplayCheckTest, TheResultIsOneLineOfJson) {
   SReplayCheckResult result;
   result.mode = "plimo";

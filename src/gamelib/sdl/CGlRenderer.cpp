@@ -1,6 +1,7 @@
 #include "gamelib/sdl/CGlRenderer.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstddef>
 #include <cstring>
 
@@ -36,7 +37,8 @@ uniform sampler2D uTexture;
 out vec4 fragColour;
 void main() {
   vec4 texel = texture(uTexture, vTexCoord);
-  // 0: drawn opaque; 1: with the picture's alpha; 2: copied as it is.
+  // 0: drawn opaque; 1: with the picture's alpha (blended, or copied as it
+  // is where blending is off).
   if (vUseAlpha < 0.5) texel.a = 1.0;
   fragColour = texel * vColour;
 }
@@ -44,6 +46,18 @@ void main() {
 
 constexpr std::size_t kInitialQuads = 1024;
 constexpr int kVerticesPerQuad = 6;
+
+// Smooth edges cost little on a graphics card, but a software renderer
+// spends most of the frame on them and falls behind the frame rate.
+// PLIMO_SAMPLES=N chooses for itself.
+int fWantedSamples(int preferred) {
+  if (const char* chosen = std::getenv("PLIMO_SAMPLES")) return std::clamp(std::atoi(chosen), 0, 16);
+  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  const std::string name = renderer == nullptr ? "" : renderer;
+  const bool software = name.find("llvmpipe") != std::string::npos || name.find("softpipe") != std::string::npos ||
+                        name.find("Software") != std::string::npos;
+  return software ? 0 : preferred;
+}
 
 }  // namespace
 
@@ -100,7 +114,7 @@ bool CGlRenderer::fInit(int width, int height, std::string& error) {
   }
   GLint maxSamples = 0;
   glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
-  mSamples = std::min(kSamples, static_cast<int>(maxSamples));
+  mSamples = std::min(fWantedSamples(kSamples), static_cast<int>(maxSamples));
   if (!fMakeDrawFramebuffer() && mSamples > 0) {
     mSamples = 0;  // multisampling refused: draw straight into the picture
     if (!fMakeDrawFramebuffer()) {

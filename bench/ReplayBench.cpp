@@ -17,7 +17,7 @@ void fBenchStage(benchmark::State& state, const std::string& name) {
   const std::string archive = fReadWholeFile(kFixtures + "/" + name + ".zip");
   long long frames = 0;
   for (auto _ : state) {
-    CReplayRun run(archive);
+    CReplayRun run(archive, name);
     const auto start = std::chrono::steady_clock::now();
     frames += run.fRun().frames;
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());

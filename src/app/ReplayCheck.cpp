@@ -44,7 +44,7 @@ struct SArchiveKind {
 
 // A replay archive holds exactly the key log and the seed of one mode, as a
 // best game or as a debug save packs them.
-SArchiveKind fKindOfMembers(const std::vector<SArchiveMember>& members) {
+SArchiveKind fKindOfMembers(const std::vector<SArchiveMember>& members, const std::string& label) {
   for (int mode = 0; mode < kModeCount; ++mode) {
     for (bool isDebug : {false, true}) {
       const std::string prefix = std::string("dat/replay_") + fModeName(mode) + "/" + (isDebug ? "debug_" : "");
@@ -56,7 +56,7 @@ SArchiveKind fKindOfMembers(const std::vector<SArchiveMember>& members) {
       if (keyLog && seed && members.size() == 2) return SArchiveKind{mode, isDebug};
     }
   }
-  throw CGameError("not a PlimoBall replay archive (it must hold a key log and a seed of one mode)");
+  throw CGameError(label + " is not a PlimoBall replay archive (it must hold a key log and a seed of one mode)");
 }
 
 // Everything the run changes is set aside and put back when it ends, so a
@@ -122,9 +122,9 @@ struct CReplayRun::SPrivate {
   CPrivateRun run;
 };
 
-CReplayRun::CReplayRun(const std::string& archiveBytes) {
-  const auto members = CArchiver::fReadMembersFromBytes(archiveBytes, "the replay archive");
-  const SArchiveKind kind = fKindOfMembers(members);
+CReplayRun::CReplayRun(const std::string& archiveBytes, const std::string& label) {
+  const auto members = CArchiver::fReadMembersFromBytes(archiveBytes, label);
+  const SArchiveKind kind = fKindOfMembers(members, label);
   const int mode = kind.mode;
   mResult.mode = fModeName(mode);
   mPrivate = std::make_unique<SPrivate>();
@@ -169,14 +169,14 @@ const SReplayCheckResult& CReplayRun::fRun() {
   return mResult;
 }
 
-SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes) {
-  CReplayRun run(archiveBytes);
+SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes, const std::string& label) {
+  CReplayRun run(archiveBytes, label);
   return run.fRun();
 }
 
 SReplayCheckResult fCheckReplay(const std::string& archivePath) {
   if (!fFileExists(archivePath)) throw CGameError("no such replay archive: " + archivePath);
-  return fCheckReplayBytes(fReadWholeFile(archivePath));
+  return fCheckReplayBytes(fReadWholeFile(archivePath), archivePath);
 }
 
 std::string fReplayCheckJson(const SReplayCheckResult& result) {
@@ -195,9 +195,9 @@ int fVerifyReplayMain(const std::string& archivePath) {
     std::printf("%s\n", fReplayCheckJson(result).c_str());
     return 0;
   } catch (const CGameError& error) {
-    std::fprintf(stderr, "plimoball: %s: %s\n", archivePath.c_str(), error.what());
+    std::fprintf(stderr, "plimoball: verify-replay: %s\n", error.what());
   } catch (const CFatalError& error) {
-    std::fprintf(stderr, "plimoball: %s: %s\n", archivePath.c_str(), error.fMessage().c_str());
+    std::fprintf(stderr, "plimoball: verify-replay: %s: %s\n", archivePath.c_str(), error.fMessage().c_str());
   }
   return 2;
 }

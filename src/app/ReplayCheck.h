@@ -26,7 +26,8 @@ class CPlimoStage;
 // the key log to its end. Throws CGameError for a damaged or foreign archive.
 class CReplayRun {
  public:
-  explicit CReplayRun(const std::string& archiveBytes);
+  // label names the archive in error messages.
+  CReplayRun(const std::string& archiveBytes, const std::string& label);
   ~CReplayRun();
   CReplayRun(const CReplayRun&) = delete;
   CReplayRun& operator=(const CReplayRun&) = delete;
@@ -44,7 +45,8 @@ class CReplayRun {
 // touched). Throws CGameError for a damaged or foreign archive.
 SReplayCheckResult fCheckReplay(const std::string& archivePath);
 // The same for an archive held in memory.
-SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes);
+SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes,
+                                     const std::string& label = "the uploaded replay");
 
 // {"mode":"plimo","seed":123,"frames":4567,"state":"GameOver",...}
 std::string fReplayCheckJson(const SReplayCheckResult& result);

@@ -16,7 +16,10 @@ PACKAGES=(
   libcairo2-dev libpango1.0-dev lame libmp3lame-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool x11-utils imagemagick
+  # installing and packaging: dependencies from dpkg-shlibdeps, checks of the
+  # package, its metainfo, desktop entry and manual pages
+  dpkg-dev file lintian appstream desktop-file-utils man-db
 )
 
 missing=()

@@ -160,7 +160,7 @@ SRootsChoice fChooseFileRoots(const SRootsInput& input) {
     return choice;
   }
   const fs::path beside = fs::path(input.executableDirectory) / kDataFolder;
-  if (fIsFolder(beside) && access(beside.c_str(), W_OK) == 0) {
+  if (fIsFolder(beside) && input.gameFolderWritable) {
     choice.gameFolder = input.executableDirectory;
     return choice;
   }
@@ -175,6 +175,8 @@ SRootsInput fRootsInputFromEnvironment(const std::string& dataDirFlag) {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   input.executableDirectory = ec ? fs::current_path().string() : exe.parent_path().string();
+  const fs::path beside = fs::path(input.executableDirectory) / kDataFolder;
+  input.gameFolderWritable = access(beside.c_str(), W_OK) == 0;
   input.dataDirectory = dataDirFlag.empty() ? fEnvironment(kDataDirVariable) : dataDirFlag;
   input.xdgDataHome = fEnvironment("XDG_DATA_HOME");
   input.xdgConfigHome = fEnvironment("XDG_CONFIG_HOME");

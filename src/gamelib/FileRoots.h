@@ -57,6 +57,7 @@ void fPrepareWrite(const std::string& path);
 // What decides the roots; the environment as the player's session sets it.
 struct SRootsInput {
   std::string executableDirectory;
+  bool gameFolderWritable = true;  // the player may write into the dat/ beside the executable
   std::string dataDirectory;  // --data-dir, or else PLIMOBALL_DATA_DIR; empty when neither
   std::string xdgDataHome;
   std::string xdgConfigHome;

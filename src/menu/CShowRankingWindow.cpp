@@ -33,9 +33,12 @@ const char* fSortText(CShowRankingWindow::ESortBy sortBy) {
 }  // namespace
 
 void fAssignRanks(std::vector<SRankingData>& entries) {
-  int current = 0, ties = 0, previous = INT_MAX;
+  int current = 0, ties = 0, previous = 0;
+  bool first = true;
   for (SRankingData& entry : entries) {
-    if (entry.score < previous) {
+    // The first entry always opens rank 1, even with the largest score there is.
+    if (first || entry.score < previous) {
+      first = false;
       current = current + ties + 1;
       entry.rank = current;
       previous = entry.score;

@@ -1,7 +1,9 @@
 // Replay archives as a replay start meets them (stored, downloaded or
-// passed on the command line): the ZIP, its members, the seed and the key
-// log, then the recorded frames played through the stage. A bad archive may
-// only be refused with CGameError; anything else escaping is a finding.
+// passed on the command line): the whole-archive check of the ZIP, its
+// members, the seed and the key log, then the start itself and the recorded
+// frames played through the stage. A bad archive may only be refused with
+// CGameError; anything else escaping is a finding. The check and the start
+// must agree: what the check passes starts, what it refuses never does.
 //
 // An input that starts with "PK" is the archive's bytes as they are, so
 // libFuzzer can damage real ZIPs. Any other input describes an archive that
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,7 @@
 #include "app/ReplayCheck.h"
 #include "online/RankingClient.h"
 #include "persist/CArchiver.h"
+#include "persist/ReplayArchiveCheck.h"
 #include "stage/StageModes.h"
 #include "util/Assert.h"
 
@@ -61,18 +65,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string input = fFuzzText(data, size);
   const std::string archive = input.compare(0, 2, "PK") == 0 ? input : fDescribedArchive(input);
 
-  // The ranking window's download check: only an archive of the mode passes.
-  int modesAccepting = 0;
-  for (int mode = 0; mode < kModeCount; ++mode) modesAccepting += fIsReplayArchiveOfMode(archive, mode) ? 1 : 0;
-  FUZZ_CHECK(modesAccepting <= 1);
+  std::optional<SCheckedReplay> checked;
+  try {
+    checked = fCheckReplayArchive(archive, "the fuzzed replay");
+  } catch (const CGameError&) {
+  }
+  if (checked) {
+    FUZZ_CHECK(checked->mode >= 0 && checked->mode < kModeCount);
+    FUZZ_CHECK(checked->frames >= 1 && checked->frames == static_cast<long long>(checked->keyLog.size() / 112));
+    FUZZ_CHECK(checked->seedArchive.size() >= 4);
+  }
+
+  // The ranking window's download check is the same check, of one mode.
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    const bool expected = checked && checked->mode == mode && !checked->isDebug;
+    FUZZ_CHECK(fIsReplayArchiveOfMode(archive, mode) == expected);
+  }
 
   // The start as the title menu makes it, in a private folder, then the game.
+  bool started = false;
   try {
     CReplayRun run(archive, "the fuzzed replay");
+    started = true;
     const SReplayCheckResult& result = run.fRun();
-    FUZZ_CHECK(result.frames >= 0);
+    FUZZ_CHECK(checked && result.mode == fModeName(checked->mode) && result.seed == checked->seed);
+    FUZZ_CHECK(result.frames >= 0 && result.frames <= checked->frames);
   } catch (const CGameError&) {
-    return 0;
+    FUZZ_CHECK(!started);
   }
+  FUZZ_CHECK(started == checked.has_value());
   return 0;
 }

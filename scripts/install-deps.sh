@@ -14,8 +14,9 @@ PACKAGES=(
   libzip-dev zlib1g-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev curl
   # asset generation (pictures, music)
   libcairo2-dev libpango1.0-dev lame libmp3lame-dev
-  # tests and benchmarks
+  # tests and benchmarks; clang's libFuzzer (libclang_rt.fuzzer) for the fuzz targets
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick
   # installing and packaging: dependencies from dpkg-shlibdeps, checks of the
   # package, its metainfo, desktop entry and manual pages

@@ -11,7 +11,8 @@ struct SCommandLine {
   std::string screenshotPath;
   std::string dataDir;  // empty: the environment or the usual place decides
   int playMode = -1;  // -1: start on the title
-  std::string replayArchive;
+  std::string replayArchive;  // verify-replay's archive
+  std::string playReplay;     // --replay: an archive to watch in the window
   std::string error;
 };
 

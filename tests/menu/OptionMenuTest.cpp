@@ -12,7 +12,7 @@ class OptionMenuTest : public GuiFixture {
  protected:
   void SetUp() override {
     GuiFixture::SetUp();
-    menu = std::make_unique<COptionMenu>();
+    menu = std::make_unique<COptionMenu>(COptionMenu::EPage::Pad);
     menu->onClose = [this] { ++closed; };
     fFrame();  // every key is seen released once
   }
@@ -65,7 +65,7 @@ TEST_F(OptionMenuTest, TheRowsShowTheDefaultButtons) {
   EXPECT_EQ(fText("KEY_SPACE"), "ホールド　　　:Button8");
   EXPECT_EQ(fText("KEY_Z"), "左回転　　　　:Button1");
   EXPECT_EQ(fText("KEY_C"), "右回転　　　　:Button3");
-  for (const auto& row : kOptionRows) EXPECT_EQ(std::string(row.label).size(), 22u) << row.name;
+  for (const auto& row : kOptionRows) EXPECT_EQ(std::string(::fText(row.label)).size(), 22u) << row.name;
 
   EXPECT_EQ(fFocus(), "LEFT");
   EXPECT_FALSE(menu->fGetWindow().fGetWidget("TEXT2")->fIsFocused());
@@ -75,7 +75,7 @@ TEST_F(OptionMenuTest, TheRowsShowTheDefaultButtons) {
 
 TEST_F(OptionMenuTest, TheWindowIsSizedToTheWidestRow) {
   backend().fSetLogging(true);
-  COptionMenu another;
+  COptionMenu another(COptionMenu::EPage::Pad);
   // "左移動　　　　:Button?": seven full-width characters and eight
   // half-width ones, 176 pixels, plus margins 25 + 25; nine rows 24 apart
   // plus margins 20 + 20.

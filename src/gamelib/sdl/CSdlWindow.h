@@ -16,7 +16,9 @@ class CSdlWindow {
 
   void fSetTitle(const char* title);
   void fSetSize(int width, int height);
-  void fSetWindowed(bool windowed) { mWindowed = windowed; }
+  // Both take effect at once on an open window.
+  void fSetWindowed(bool windowed);
+  void fSetScale(double scale);
   void fSetVSync(bool on);
 
   // SDL's video must be up. False with a reason when no window or context.
@@ -36,5 +38,6 @@ class CSdlWindow {
   int mWidth = 640;
   int mHeight = 480;
   bool mWindowed = false;
+  double mScale = 1.0;
   bool mVSync = true;
 };

@@ -52,7 +52,9 @@ std::string fActionName(ETextId label) {
 
 std::string fPadRowText(const SOptionRow& row) {
   PLIMO_ASSERT(gOptionInfo != nullptr, "option menu without an option record");
-  return std::string(fText(row.label)) + gOptionInfo->fGetButtonName(fKeyIndex(row.key));
+  const std::string button = gOptionInfo->fGetButtonName(fKeyIndex(row.key));
+  // A row without a single button says how to give it one.
+  return std::string(fText(row.label)) + button + (button == "Button?" ? fText(ETextId::OptionPressAButton) : "");
 }
 
 std::string fKeyboardRowText(int i) {

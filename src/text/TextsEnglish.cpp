@@ -52,7 +52,7 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::OptionHoldLabel, "Hold: "},
       {ETextId::OptionTurnLeftLabel, "Turn camera left: "},
       {ETextId::OptionTurnRightLabel, "Turn camera right: "},
-      {ETextId::OptionPressAButton, "press a button"},
+      {ETextId::OptionPressAButton, " (press a button)"},
       {ETextId::OptionPressAKey, "Press a key (Esc: cancel)"},
       {ETextId::OptionPadHint, "Choose a row and press a pad button to assign it."},
       {ETextId::OptionGeneralHintFormat, "Up/Down: choose  Left/Right: change  %s: select  %s: back"},

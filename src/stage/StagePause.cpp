@@ -2,6 +2,8 @@
 // loop takes no snapshot and runs neither update nor animate, so the key log,
 // the replay and the frame count go on as if the pause never happened. The
 // field is hidden, so a pause gives no time to think.
+#include <cstring>
+
 #include "app/Globals.h"
 #include "gamelib/GameLib.h"
 #include "gfx/CSoundManager.h"
@@ -50,7 +52,9 @@ void CPlimoStage::fSetPaused(bool on) {
 void CPlimoStage::fDrawPaused() {
   DrawBox(0, 0, kFieldRight, 480, GetColor(20, 24, 40), 1);
   const unsigned int white = GetColor(255, 255, 255);
-  DrawStringToHandle(110, 200, fText(ETextId::Pause), white, gFontLarge, 0, 0);
+  const char* pause = fText(ETextId::Pause);
+  const int width = GetDrawStringWidthToHandle(pause, static_cast<int>(std::strlen(pause)), gFontLarge, 0);
+  DrawStringToHandle((kFieldRight - width) / 2, 200, pause, white, gFontLarge, 0, 0);
   const std::string hint = fFormatText(ETextId::PauseHintFormat, fPauseKeyNames().c_str());
   DrawStringToHandle(24, 280, hint.c_str(), white, gFontText, 0, 0);
   DrawStringToHandle(24, 310, fText(ETextId::PauseLeaveLine), white, gFontText, 0, 0);

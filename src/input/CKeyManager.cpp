@@ -1,6 +1,7 @@
 #include "input/CKeyManager.h"
 
 #include "gamelib/GameLib.h"
+#include "input/KeyboardSetting.h"
 #include "input/PadButtonSetting.h"
 #include "input/TriggerLatch.h"
 #include "persist/Settings.h"

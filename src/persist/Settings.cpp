@@ -42,13 +42,6 @@ std::string fScaleText(int index) {
 
 }  // namespace
 
-int SSettings::fKeyFor(EGameKey key) const {
-  for (std::size_t i = 0; i < kAssignableKeys.size(); ++i) {
-    if (kAssignableKeys[i] == key) return keys[i];
-  }
-  return -1;
-}
-
 SSettings fParseSettings(const std::string& text, std::vector<std::string>& damaged) {
   SSettings settings;
   bool keysDamaged = false;
@@ -130,8 +123,10 @@ void fLoadSettings() {
   gSettings = SSettings{};
   if (!fFileExists(kSettingsTextFile)) return;
   std::vector<std::string> damaged;
+  std::string text;
   try {
-    gSettings = fParseSettings(fReadWholeFile(kSettingsTextFile), damaged);
+    text = fReadWholeFile(kSettingsTextFile);
+    gSettings = fParseSettings(text, damaged);
   } catch (const CGameError& error) {
     std::fprintf(stderr, "PlimoBall: %s could not be read (%s); using the default settings\n", kSettingsTextFile,
                  error.what());
@@ -140,7 +135,15 @@ void fLoadSettings() {
   if (damaged.empty()) return;
   std::string names;
   for (const std::string& name : damaged) names += (names.empty() ? "" : ", ") + name;
-  std::fprintf(stderr, "PlimoBall: %s: damaged values replaced by defaults: %s\n", kSettingsTextFile, names.c_str());
+  // The player's file as it was stays beside the repaired one (never overwritten).
+  const std::string kept = std::string(kSettingsTextFile) + ".broken";
+  try {
+    if (!fFileExists(kept)) fWriteWholeFile(kept, text);
+  } catch (const CGameError&) {
+    // Only the copy is lost; the defaults still stand in.
+  }
+  std::fprintf(stderr, "PlimoBall: %s: damaged values replaced by defaults: %s (the file as it was: %s)\n",
+               kSettingsTextFile, names.c_str(), kept.c_str());
 }
 
 void fSaveSettings() { fWriteWholeFile(kSettingsTextFile, fFormatSettings(gSettings)); }

@@ -9,16 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "input/GameKey.h"
 #include "text/Language.h"
 
 inline constexpr const char* kSettingsTextFile = "dat/settings.txt";
 
-// The eight game keys a player can assign, in the order of the option menu.
-inline constexpr std::array<EGameKey, 8> kAssignableKeys = {
-    EGameKey::Left, EGameKey::Up,   EGameKey::Right, EGameKey::Down,
-    EGameKey::KeyX, EGameKey::KeySpace, EGameKey::KeyZ, EGameKey::KeyC};
-// Their designed keyboard keys: J I L K, X, Space, Z, C.
+// The keyboard keys of the eight game keys a player can assign, in the
+// order of the option menu: left, up, right, down, drop, hold, turn left,
+// turn right. The designed ones are J I L K, X, Space, Z, C.
 extern const std::array<int, 8> kDefaultKeyboardKeys;
 
 constexpr int kMaxVolume = 10;
@@ -26,14 +23,11 @@ inline constexpr std::array<double, 3> kWindowScales = {1.0, 1.5, 2.0};
 
 struct SSettings {
   std::optional<ELanguage> language;  // none: follow the system locale
-  std::array<int, 8> keys = kDefaultKeyboardKeys;  // keyboard codes, kAssignableKeys order
+  std::array<int, 8> keys = kDefaultKeyboardKeys;  // keyboard codes, menu order
   int musicVolume = kMaxVolume;
   int effectVolume = kMaxVolume;
   int windowScale = 0;  // index into kWindowScales
   std::vector<std::string> otherLines;  // unknown lines, written back unchanged
-
-  // The keyboard code of one of the eight keys; -1 for any other key.
-  int fKeyFor(EGameKey key) const;
 };
 
 // Reads the text of the file. Every value that cannot be read keeps its

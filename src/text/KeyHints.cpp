@@ -2,15 +2,15 @@
 
 #include "gamelib/GameLib.h"
 #include "input/KeyNames.h"
+#include "input/KeyboardSetting.h"
 #include "persist/Records.h"
-#include "persist/Settings.h"
 
 namespace {
 constexpr int kFixedKeys[] = {KEY_INPUT_LEFT, KEY_INPUT_UP, KEY_INPUT_RIGHT, KEY_INPUT_DOWN};
 }
 
 std::string fKeyboardKeyName(EGameKey key) {
-  const int assigned = gSettings.fKeyFor(key);
+  const int assigned = fAssignedKeyboardCode(key);
   if (assigned >= 0) return fKeyName(assigned);
   const int index = fKeyIndex(key);
   if (index >= 4 && index < 8) return fKeyName(kFixedKeys[index - 4]);

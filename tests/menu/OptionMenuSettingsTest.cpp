@@ -6,6 +6,7 @@
 #include "app/GameMain.h"
 #include "gui/CTextLabel.h"
 #include "gui/GuiFixture.h"
+#include "input/KeyboardSetting.h"
 #include "menu/COptionMenu.h"
 #include "persist/Settings.h"
 #include "text/Texts.h"
@@ -78,7 +79,7 @@ TEST_F(OptionMenuSettingsTest, AKeyIsAssignedAndPlaysAtOnce) {
   EXPECT_EQ(fRow("K_LEFT"), "左移動　　　　:J (Left)");
   fAssign("K_DROP", KEY_INPUT_V);
   EXPECT_FALSE(menu->fIsLearningKey());
-  EXPECT_EQ(gSettings.fKeyFor(EGameKey::KeyX), KEY_INPUT_V);
+  EXPECT_EQ(fAssignedKeyboardCode(EGameKey::KeyX), KEY_INPUT_V);
   EXPECT_EQ(fRow("K_DROP"), "落下　　　　　:V");
   EXPECT_EQ(menu->fMessage(), "");
   // The live key manager took it: V drops, X does nothing now.
@@ -96,10 +97,10 @@ TEST_F(OptionMenuSettingsTest, AKeyIsAssignedAndPlaysAtOnce) {
 TEST_F(OptionMenuSettingsTest, AKeyInUseOrKeptByTheGameIsRefusedWithAMessage) {
   fOpenKeyboardPage();
   fAssign("K_DROP", KEY_INPUT_C);
-  EXPECT_EQ(gSettings.fKeyFor(EGameKey::KeyX), KEY_INPUT_X);
+  EXPECT_EQ(fAssignedKeyboardCode(EGameKey::KeyX), KEY_INPUT_X);
   EXPECT_EQ(menu->fMessage(), "Cはすでに「右回転」に使われています");
   fAssign("K_HOLD", KEY_INPUT_P);
-  EXPECT_EQ(gSettings.fKeyFor(EGameKey::KeySpace), KEY_INPUT_SPACE);
+  EXPECT_EQ(fAssignedKeyboardCode(EGameKey::KeySpace), KEY_INPUT_SPACE);
   EXPECT_EQ(menu->fMessage(), "Pは割り当てられません");
   // The cursor keys stay the fixed second keys of the directions.
   EXPECT_NE(fKeyAssignmentProblem(0, KEY_INPUT_LEFT), "");
@@ -112,9 +113,9 @@ TEST_F(OptionMenuSettingsTest, AKeyInUseOrKeptByTheGameIsRefusedWithAMessage) {
 TEST_F(OptionMenuSettingsTest, EscapeCancelsLearningAndDefaultsComeBack) {
   fOpenKeyboardPage();
   fAssign("K_LEFT", KEY_INPUT_A);
-  EXPECT_EQ(gSettings.fKeyFor(EGameKey::Left), KEY_INPUT_A);
+  EXPECT_EQ(fAssignedKeyboardCode(EGameKey::Left), KEY_INPUT_A);
   fAssign("K_UP", KEY_INPUT_ESCAPE);
-  EXPECT_EQ(gSettings.fKeyFor(EGameKey::Up), KEY_INPUT_I);
+  EXPECT_EQ(fAssignedKeyboardCode(EGameKey::Up), KEY_INPUT_I);
   EXPECT_EQ(menu->fPage(), COptionMenu::EPage::Keyboard) << "the Escape that cancels does not leave";
   while (fFocus() != "KEY_DEFAULTS") fTap(KEY_INPUT_DOWN);
   fTap(KEY_INPUT_Z);

@@ -6,6 +6,7 @@
 
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLib.h"
+#include "input/KeyboardSetting.h"
 #include "persist/Settings.h"
 #include "support/HeadlessTest.h"
 #include "util/Assert.h"
@@ -53,8 +54,9 @@ TEST_F(SettingsTest, TheDefaultsAreTheDesignedGame) {
   EXPECT_EQ(settings.musicVolume, 10);
   EXPECT_EQ(settings.effectVolume, 10);
   EXPECT_EQ(settings.windowScale, 0);
-  EXPECT_EQ(settings.fKeyFor(EGameKey::KeySpace), KEY_INPUT_SPACE);
-  EXPECT_EQ(settings.fKeyFor(EGameKey::KeyEsc), -1);
+  gSettings = settings;
+  EXPECT_EQ(fAssignedKeyboardCode(EGameKey::KeySpace), KEY_INPUT_SPACE);
+  EXPECT_EQ(fAssignedKeyboardCode(EGameKey::KeyEsc), -1);
 }
 
 TEST_F(SettingsTest, DamagedValuesFallBackOneByOne) {
@@ -85,6 +87,8 @@ TEST_F(SettingsTest, LoadingADamagedFileSaysSoOnceAndKeepsTheRest) {
   EXPECT_NE(err.find("music_volume, effect_volume"), std::string::npos) << err;
   EXPECT_EQ(gSettings.language, ELanguage::English);
   EXPECT_EQ(gSettings.musicVolume, 10);
+  EXPECT_EQ(fReadWholeFile(std::string(kSettingsTextFile) + ".broken"),
+            "language=en\nmusic_volume=loud\neffect_volume=x\nnew.thing=1\n");
   fSaveSettings();
   EXPECT_NE(fReadWholeFile(kSettingsTextFile).find("new.thing=1\n"), std::string::npos);
 }

@@ -42,7 +42,24 @@ rm -f dat/settings.txt
 unset SDL_VIDEODRIVER
 LANG=ja_JP.UTF-8 LC_ALL= SDL_AUDIODRIVER=dummy ./plimoball &
 game=$!
+# Waits until the file holds the line: the game writes when a menu closes,
+# which takes a few frames on a busy machine.
+wait_line() {
+  for _ in $(seq 1 50); do
+    grep -qx "$1" "$2" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 timeout 20 xdotool search --sync --name '^PlimoBall$' >/dev/null || fail "no window named PlimoBall appeared"
+# Keys count only once the title has been drawn (a key held before the first
+# frame is no press): wait for the picture.
+for _ in $(seq 1 100); do
+  spread=$(import -window root -format '%[fx:standard_deviation]' info: 2>/dev/null)
+  awk -v s="${spread:-0}" 'BEGIN { exit !(s > 0.05) }' && break
+  sleep 0.2
+done
 sleep 1
 press z
 shot 1-menu-japanese
@@ -51,13 +68,13 @@ press Right  # the language row: English at once
 shot 2-options-english
 press x
 shot 3-menu-english
-grep -qx 'language=en' dat/settings.txt || fail "the language was not saved: $(cat dat/settings.txt)"
+wait_line 'language=en' dat/settings.txt || fail "the language was not saved: $(cat dat/settings.txt)"
 
 press z Down Down Down Down Down z  # the keyboard page
 press Down Down Down Down z v       # drop: V
 shot 4-keyboard-drop-v
 press Escape Escape  # X is the drop key no more: V or Escape go back
-grep -qx 'key.drop=47' dat/settings.txt || fail "the drop key was not saved: $(cat dat/settings.txt)"
+wait_line 'key.drop=47' dat/settings.txt || fail "the drop key was not saved: $(cat dat/settings.txt)"
 
 press Up Up Up Up z z  # play plimo
 sleep 8  # the opening: ready and go (slow under a software renderer on a busy machine)

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/CProfiler.h"
+#include "app/Display.h"
 #include "app/GameLog.h"
 #include "app/Globals.h"
 #include "app/SceneFactory.h"
@@ -12,6 +13,8 @@
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"
 #include "persist/Records.h"
+#include "persist/Settings.h"
+#include "text/Language.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"
 #include "util/CRandom.h"
@@ -43,11 +46,13 @@ void fCreateFonts() {
   gFontLarge = CreateFontToHandle("Arial Black", 36, 0, DX_FONTTYPE_ANTIALIASING, 0, -1, 0, -1);
   gFontMenu = CreateFontToHandle(nullptr, 24, 0, DX_FONTTYPE_ANTIALIASING, -1, -1, 0, -1);
   gFontTitle = CreateFontToHandle(nullptr, 28, 9, DX_FONTTYPE_ANTIALIASING_EDGE, -1, -1, 0, -1);
+  gFontText = CreateFontToHandle(nullptr, 18, 0, DX_FONTTYPE_ANTIALIASING, -1, -1, 0, -1);
 }
 
 }  // namespace
 
 const SConfig& fCurrentConfig() { return gConfig; }
+void fSetConfigWindowMode(bool windowed) { gConfig.bWindowMode = windowed; }
 
 void fInitGame() {
   gQuitRequested = false;
@@ -55,6 +60,9 @@ void fInitGame() {
   gFpsTimer = std::make_unique<CFpsTimer>(false, true);
   gImageManager = std::make_unique<CImageManager>();
   gSoundManager = std::make_unique<CSoundManager>(gConfig.bSound);
+  if (gSettings.musicVolume != kMaxVolume || gSettings.effectVolume != kMaxVolume) {
+    gSoundManager->fSetVolumes(gSettings.musicVolume, gSettings.effectVolume);
+  }
   gRandom = std::make_unique<CRandom>();
   gKeyManager = std::make_unique<CKeyManager>();
   gProfiler = std::make_unique<CProfiler>();
@@ -65,6 +73,8 @@ void fInitGame() {
 }
 
 void fRunFrameLogic() {
+  fCheckDisplayKeys();
+  if (gCurrentScene->fIsPausedFrame()) return;
   gKeyManager->fUpdateKeyState();
   gCurrentScene->fUpdate();
   // Read again: a scene installed by fUpdate gets its first fAnimate now.
@@ -129,6 +139,8 @@ int fGameMain(const SLaunchOptions& options) {
   gOptions = options;
   fDeleteDummies();
   fLoadOptionInfo();
+  fLoadSettings();
+  fSetLanguage(fSettingsLanguage(gSettings));
   gConfig = fReadConfig();
   fRegisterHighScoreInfo();
   gRandom = std::make_unique<CRandom>();
@@ -138,6 +150,7 @@ int fGameMain(const SLaunchOptions& options) {
   SetMainWindowText(kWindowTitle);
   SetGraphMode(kScreenWidth, kScreenHeight, kColourBits, kRefreshRate);
   if (gConfig.bWindowMode) ChangeWindowMode(1);
+  SetWindowSizeExtendRate(kWindowScales[static_cast<std::size_t>(gSettings.windowScale)]);
   SetUseFPUPreserveFlag(1);
   SetWaitVSyncFlag(0);
   // The backend has told the player why (no display, no GL).

@@ -34,3 +34,5 @@ void fRunGame();
 void fReleaseGlobals();
 
 const SConfig& fCurrentConfig();
+// The window mode switched while running.
+void fSetConfigWindowMode(bool windowed);

@@ -24,6 +24,8 @@ int SetWindowIconID(int id) { return fBackend().SetWindowIconID(id); }
 int SetMainWindowText(const char* text) { return fBackend().SetMainWindowText(text); }
 int SetGraphMode(int width, int height, int colourBits, int refreshRate) { return fBackend().SetGraphMode(width, height, colourBits, refreshRate); }
 int ChangeWindowMode(int windowed) { return fBackend().ChangeWindowMode(windowed); }
+int SetWindowSizeExtendRate(double rate) { return fBackend().SetWindowSizeExtendRate(rate); }
+int GetWindowActiveFlag() { return fBackend().GetWindowActiveFlag(); }
 int SetUseFPUPreserveFlag(int flag) { return fBackend().SetUseFPUPreserveFlag(flag); }
 int SetWaitVSyncFlag(int flag) { return fBackend().SetWaitVSyncFlag(flag); }
 int DxLib_Init() { return fBackend().DxLib_Init(); }

@@ -50,6 +50,12 @@ class CSoundManager {
   virtual void fStopAllBgm();
   virtual void fStopAllEffects();
 
+  // The player's volumes, 0 (silent) to 10 (as designed), applied to every
+  // sound at once.
+  void fSetVolumes(int music, int effects);
+  // Music at a quarter of its volume, for a paused game.
+  void fSetMusicLowered(bool lowered);
+
   bool fIsEnabled() const { return mEnabled; }
   int fEffectHandle(ESoundEffect effect) const;
   int fBgmHandle(EBgm bgm) const;
@@ -60,4 +66,10 @@ class CSoundManager {
   std::array<std::string, kBgmCount> mBgmFiles{};
   std::array<int, kBgmCount> mBgmHandles{};
   bool mEnabled;
+  int mMusicLevel = 10;
+  int mEffectLevel = 10;
+  bool mMusicLowered = false;
+  bool mVolumesChanged = false;  // until then the designed volumes stand untouched
+
+  void fApplyVolumes();
 };

@@ -50,6 +50,9 @@ class CPlimoStage : public CScene {
   void fAnimate() override;
   void fUpdate() override;
   void fDraw() override;
+  // P, Pause or the pad's pause button in a normal game; losing the window's
+  // focus pauses too.
+  bool fIsPausedFrame() override;
   virtual void fSetMode(int mode);
   // Deletes every model the stage, its balls and the ghost hold.
   virtual void fReleaseModels();
@@ -101,6 +104,10 @@ class CPlimoStage : public CScene {
   void fDrawQueuePanel();
   void fDrawTexts();
   static void fPlaySound(ESoundEffect effect);
+  void fSetPaused(bool on);
+  void fDrawPaused();
+  // The keys that play again and leave, under the end pictures.
+  void fDrawEndHint();
 
   // ---- fields, in the stage's order ----
   double originA = 0.0;
@@ -146,6 +153,8 @@ class CPlimoStage : public CScene {
   SReplayInfo replayInfo;
   // A replay's archive, checked whole before the stage was built.
   std::shared_ptr<const SCheckedReplay> checkedReplay;
+  bool paused = false;
+  bool pauseKeyDown = true;  // a key held as the stage starts does not pause it
   // The loaded models every placed model is duplicated from.
   CModelTable mModelTable;
 

@@ -8,6 +8,8 @@
 #include "stage/CPlimoStage.h"
 #include "stage/StageModes.h"
 #include "stage/StageReplay.h"
+#include "text/KeyHints.h"
+#include "text/Texts.h"
 #include "util/CFpsTimer.h"
 
 namespace {
@@ -48,6 +50,11 @@ std::string fWithThousandsSeparators(int value) {
 void CPlimoStage::fDraw() {
   fDrawPicture(0, 0, "bg.png", false);
   fDrawPicture(374, 0, "ui_parts/menu.png", false);
+  if (paused) {
+    fDrawTexts();
+    fDrawPaused();
+    return;
+  }
 
   for (CModel& part : scenery) part.fDraw();
   for (auto& ball : balls) ball->fDraw();
@@ -60,6 +67,7 @@ void CPlimoStage::fDraw() {
   if (state == EState::GameOver || state == EState::StageClear) {
     fDrawPicture(50, 280, state == EState::GameOver ? "ui_parts/gameover.png" : "ui_parts/stageclear.png", true);
     if (newRecord && fIsBlinkOn(frameCount)) fDrawPicture(400, 380, "ui_parts/save_highscore.png", true);
+    fDrawEndHint();
   }
 
   if (gFpsTimer) {
@@ -78,6 +86,12 @@ void CPlimoStage::fDraw() {
       if (stateTimer == kGoFirstFrame) fPlaySound(ESoundEffect::Ok1b);
     }
   }
+}
+
+void CPlimoStage::fDrawEndHint() {
+  const std::string hint = fFormatText(ETextId::EndHintFormat, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
+                                       fKeyboardKeyName(EGameKey::KeyX).c_str());
+  fDrawText(20, 450, hint, GetColor(255, 255, 255), gFontText);
 }
 
 void CPlimoStage::fDrawQueuePanel() {

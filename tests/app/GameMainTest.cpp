@@ -88,6 +88,7 @@ TEST_F(GameMainTest, StartUpSetsUpTheWindowInOrder) {
       "CreateFontToHandle(\"Arial Black\", 36, 0, 2, 0, -1, 0, -1)",
       "CreateFontToHandle(\"(default)\", 24, 0, 2, -1, -1, 0, -1)",
       "CreateFontToHandle(\"(default)\", 28, 9, 3, -1, -1, 0, -1)",
+      "CreateFontToHandle(\"(default)\", 18, 0, 2, -1, -1, 0, -1)",
       "DxLib_End()",
   };
   EXPECT_EQ(calls, expected);

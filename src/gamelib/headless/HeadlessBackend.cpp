@@ -142,6 +142,11 @@ int CHeadlessBackend::ChangeWindowMode(int windowed) {
   fRecord("ChangeWindowMode", windowed);
   return 0;
 }
+int CHeadlessBackend::SetWindowSizeExtendRate(double rate) {
+  fRecord("SetWindowSizeExtendRate", rate);
+  return 0;
+}
+int CHeadlessBackend::GetWindowActiveFlag() { return mWindowActive ? 1 : 0; }
 int CHeadlessBackend::SetUseFPUPreserveFlag(int flag) {
   fRecord("SetUseFPUPreserveFlag", flag);
   return 0;

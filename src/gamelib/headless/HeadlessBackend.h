@@ -43,6 +43,7 @@ class CHeadlessBackend : public CGameLibBackend {
   void fSetMouse(int x, int y, int buttons) { mMouseX = x, mMouseY = y, mMouseButtons = buttons; }
   void fAddWheel(int notches) { mWheel += notches; }
   void fCloseWindow() { mWindowClosed = true; }
+  void fSetWindowActive(bool active) { mWindowActive = active; }
   void fFailInit(bool fail) { mFailInit = fail; }
 
   // Text input: typed into the active key-input field.
@@ -63,6 +64,8 @@ class CHeadlessBackend : public CGameLibBackend {
   int SetMainWindowText(const char* text) override;
   int SetGraphMode(int width, int height, int colourBits, int refreshRate) override;
   int ChangeWindowMode(int windowed) override;
+  int SetWindowSizeExtendRate(double rate) override;
+  int GetWindowActiveFlag() override;
   int SetUseFPUPreserveFlag(int flag) override;
   int SetWaitVSyncFlag(int flag) override;
   int DxLib_Init() override;
@@ -167,6 +170,7 @@ class CHeadlessBackend : public CGameLibBackend {
   int mPad = 0;
   int mMouseX = 0, mMouseY = 0, mMouseButtons = 0, mWheel = 0;
   bool mWindowClosed = false;
+  bool mWindowActive = true;
   bool mFailInit = false;
   int mFlips = 0;
   SDrawState mState;

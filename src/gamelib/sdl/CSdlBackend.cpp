@@ -58,6 +58,12 @@ int CSdlBackend::ChangeWindowMode(int windowed) {
   mWindow.fSetWindowed(windowed != 0);
   return 0;
 }
+int CSdlBackend::SetWindowSizeExtendRate(double rate) {
+  if (rate <= 0.0) return -1;
+  mWindow.fSetScale(rate);
+  return 0;
+}
+int CSdlBackend::GetWindowActiveFlag() { return mActive ? 1 : 0; }
 int CSdlBackend::SetUseFPUPreserveFlag(int) { return 0; }
 int CSdlBackend::SetWaitVSyncFlag(int flag) {
   mWindow.fSetVSync(flag != 0);
@@ -139,6 +145,10 @@ int CSdlBackend::ProcessMessage() {
     } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
                event.window.windowID == mWindow.fId()) {
       mClosed = true;
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+      mActive = false;
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+      mActive = true;
     } else {
       mInput.fHandleEvent(event);
       mKeyInput.fHandleEvent(event);

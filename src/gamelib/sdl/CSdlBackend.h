@@ -31,6 +31,8 @@ class CSdlBackend : public CGameLibBackend {
   int SetMainWindowText(const char* text) override;
   int SetGraphMode(int width, int height, int colourBits, int refreshRate) override;
   int ChangeWindowMode(int windowed) override;
+  int SetWindowSizeExtendRate(double rate) override;
+  int GetWindowActiveFlag() override;
   int SetUseFPUPreserveFlag(int flag) override;
   int SetWaitVSyncFlag(int flag) override;
   int DxLib_Init() override;
@@ -117,6 +119,8 @@ class CSdlBackend : public CGameLibBackend {
   bool fStartSdl();
 
   bool mInitialised = false;
+  // Only a focus event clears it: a window under a bare X server never gets one.
+  bool mActive = true;
   bool mClosed = false;
   int mScreenWidth = 640;
   int mScreenHeight = 480;

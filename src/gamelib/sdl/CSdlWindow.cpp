@@ -34,6 +34,20 @@ void CSdlWindow::fSetSize(int width, int height) {
   if (height > 0) mHeight = height;
 }
 
+void CSdlWindow::fSetWindowed(bool windowed) {
+  mWindowed = windowed;
+  if (mWindow == nullptr) return;
+  SDL_SetWindowFullscreen(mWindow, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (windowed) fSetScale(mScale);
+}
+
+void CSdlWindow::fSetScale(double scale) {
+  mScale = scale;
+  if (mWindow == nullptr || !mWindowed) return;
+  SDL_SetWindowSize(mWindow, static_cast<int>(mWidth * scale), static_cast<int>(mHeight * scale));
+  SDL_SetWindowPosition(mWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
 void CSdlWindow::fSetVSync(bool on) {
   mVSync = on;
   // Fails without vsync support (Xvfb); the game paces itself anyway.
@@ -52,8 +66,8 @@ bool CSdlWindow::fOpen(std::string& error) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
   int x = SDL_WINDOWPOS_CENTERED;
   int y = SDL_WINDOWPOS_CENTERED;
-  int width = mWidth;
-  int height = mHeight;
+  int width = static_cast<int>(mWidth * mScale);
+  int height = static_cast<int>(mHeight * mScale);
   SDL_DisplayMode desktop;
   if (!mWindowed && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
     // Made at the desktop's size: without a window manager to honour the

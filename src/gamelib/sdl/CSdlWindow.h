@@ -19,7 +19,9 @@ class CSdlWindow {
   // from the moment the window opens. False when it cannot be loaded.
   bool fSetIcon(const std::string& picture);
   void fSetSize(int width, int height);
-  void fSetWindowed(bool windowed) { mWindowed = windowed; }
+  // Both take effect at once on an open window.
+  void fSetWindowed(bool windowed);
+  void fSetScale(double scale);
   void fSetVSync(bool on);
 
   // SDL's video must be up. False with a reason when no window or context.
@@ -42,5 +44,6 @@ class CSdlWindow {
   int mWidth = 640;
   int mHeight = 480;
   bool mWindowed = false;
+  double mScale = 1.0;
   bool mVSync = true;
 };

@@ -92,6 +92,9 @@ class CPlimoStage : public CScene {
   void fAnimateToppingOut();
 
   // ---- presentation ----
+  // Where the camera stands (degrees round the box) for a camera direction
+  // of directionDegree, at rest or part-way through a turn.
+  static double fViewAngle(double directionDegree);
   void fSetCamera(double angle);
   void fStartCameraTurn(EDirection4 way);
   void fAnimateCamera();

@@ -22,6 +22,18 @@ class CHeadlessBackend : public CGameLibBackend {
     int drawMode = DX_DRAWMODE_NEAREST;
   };
 
+  // The 3D view as last set, so that tests can project what the stage
+  // places with the renderer's own maths.
+  struct SCameraState {
+    float fieldOfView = 0.0f;  // radians
+    VECTOR eye{};
+    VECTOR target{};
+    VECTOR up{};
+    float centreX = 320.0f;
+    float centreY = 240.0f;
+    VECTOR lightDirection{};
+  };
+
   CHeadlessBackend();
 
   // ---- scripting, for tests and simulations ----
@@ -51,6 +63,7 @@ class CHeadlessBackend : public CGameLibBackend {
   void fCancelTyping() { fSetInputState(2); }
 
   const SDrawState& fDrawState() const { return mState; }
+  const SCameraState& fCameraState() const { return mCamera; }
   bool fIsStateNeutral() const;
   int fLiveModelCount() const { return static_cast<int>(mModels.size()); }
   int fLiveGraphCount() const { return static_cast<int>(mGraphs.size()); }
@@ -170,6 +183,7 @@ class CHeadlessBackend : public CGameLibBackend {
   bool mFailInit = false;
   int mFlips = 0;
   SDrawState mState;
+  SCameraState mCamera;
   int mNextHandle = 1;
   std::map<int, SGraph> mGraphs;
   std::map<int, SFont> mFonts;

@@ -10,6 +10,10 @@ struct SCommandLine {
   long long frames = -1;
   std::string screenshotPath;
   int playMode = -1;  // -1: start on the title
+  int watchMode = -1;  // a mode whose stored best replay is watched; -1: none
+  bool noWait = false;
+  long long fastForward = 0;  // frames run at once, unmeasured, before the measured ones
+  std::string frameStatsPath;
   std::string replayArchive;
   std::string error;
 };

@@ -3,11 +3,14 @@
 #include <cstdio>
 
 #include "app/CProfiler.h"
+#include "app/FrameStats.h"
 #include "app/GameLog.h"
 #include "app/Globals.h"
 #include "app/SceneFactory.h"
 #include "gamelib/FileSystem.h"
+#include "gamelib/FrameTiming.h"
 #include "gamelib/GameLib.h"
+#include "gamelib/ProcessStats.h"
 #include "gfx/CImageManager.h"
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"
@@ -27,6 +30,12 @@ constexpr const char* kWindowTitle = "PlimoBall";
 
 SConfig gConfig;
 SLaunchOptions gOptions;
+std::unique_ptr<CFrameStats> gFrameStats;
+double gFirstFrameSeconds = 0.0;
+// With no wait the game runs many frames per refresh of the display; it
+// shows one a refresh, so that drawing does not hold the game back.
+constexpr int kShowEveryMilliseconds = 16;
+int gLastShown = 0;
 
 void fDeleteIfExists(const char* path) {
   if (fFileExists(path)) fDeleteFile(path);
@@ -61,6 +70,7 @@ void fInitGame() {
   fLoadHighScore();
   gCurrentScene = fMakeTitleScene();
   if (gOptions.firstScene) gCurrentScene = gOptions.firstScene();
+  if (gOptions.noWait || gOptions.fastForward > 0) gFpsTimer->fSetNoWait(true);
   fDeleteDummies();
 }
 
@@ -72,25 +82,58 @@ void fRunFrameLogic() {
 }
 
 void fRunFrame() {
+  CFrameStats* stats = gFrameStats.get();
+  if (stats) stats->fFrameBegin(GetNowHiPerformanceCount());
   fRunFrameLogic();
-  if (!gFpsTimer->fIsSkipFrame()) {
+  if (stats) stats->fUpdateDone(GetNowHiPerformanceCount());
+  bool show = true;
+  if (gFpsTimer->noWait) {
+    const int now = GetNowCount();
+    show = now - gLastShown >= kShowEveryMilliseconds;
+    if (show) gLastShown = now;
+  }
+  if (!gFpsTimer->fIsSkipFrame() && show) {
     ClsDrawScreen();
     gCurrentScene->fDraw();
   }
-  ScreenFlip();
+  if (stats) stats->fDrawDone(GetNowHiPerformanceCount());
+  if (show) ScreenFlip();
+  if (stats) {
+    stats->fPresentDone(GetNowHiPerformanceCount());
+    if (stats->fSamples().size() == 1) gFirstFrameSeconds = static_cast<double>(fMicrosecondsSinceStart()) / 1e6;
+  }
   gFpsTimer->fWait();
   // Scenes replaced during this frame are no longer on the stack.
   gCurrentScene.fReleaseRetired();
 }
 
+void fWriteFrameStats() {
+  if (!gFrameStats) return;
+  try {
+    fWriteWholeFile(gOptions.frameStatsPath, gFrameStats->fCsv());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "PlimoBall: could not write the frame figures: %s\n", error.what());
+  }
+  std::printf("%s", gFrameStats->fSummary(gFirstFrameSeconds, fPeakResidentBytes()).c_str());
+  gFrameStats.reset();
+}
+
 void fMainLoop() {
   long long frames = 0;
+  const CScene* first = gCurrentScene.fGet();
+  gLastShown = GetNowCount() - kShowEveryMilliseconds;
   while (ProcessMessage() == 0) {
+    if (frames == gOptions.fastForward) {
+      if (gOptions.fastForward > 0) gFpsTimer->fSetNoWait(gOptions.noWait);
+      if (!gOptions.frameStatsPath.empty()) gFrameStats = std::make_unique<CFrameStats>();
+    }
     fRunFrame();
     ++frames;
     if (gQuitRequested) break;
     if (gOptions.frameLimit >= 0 && frames >= gOptions.frameLimit) break;
+    if (gOptions.endWithFirstScene && gCurrentScene.fGet() != first) break;
   }
+  fWriteFrameStats();
   if (!gOptions.screenshotPath.empty() &&
       SaveDrawScreenToPNG(0, 0, kScreenWidth, kScreenHeight, gOptions.screenshotPath.c_str()) != 0) {
     std::fprintf(stderr, "PlimoBall: could not write the screenshot %s\n", gOptions.screenshotPath.c_str());

@@ -10,6 +10,7 @@
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/sdl/SdlBackend.h"
 #include "stage/CPlimoStage.h"
+#include "stage/StageModes.h"
 
 namespace {
 
@@ -45,7 +46,20 @@ int main(int argc, char** argv) {
     const int mode = line.playMode;
     options.firstScene = [mode] { return std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode)); };
   }
+  options.noWait = line.noWait;
+  options.fastForward = line.fastForward;
+  if (!line.frameStatsPath.empty()) options.frameStatsPath = fAbsolutePath(line.frameStatsPath);
   fEnterGameFolder();
+  if (line.watchMode >= 0) {
+    const int mode = line.watchMode;
+    const SReplayInfo info = SReplayInfo::fReplay(mode);
+    if (!fFileExists(info.path)) {
+      std::fprintf(stderr, "plimoball: no stored replay of %s at %s\n", fModeName(mode), info.path.c_str());
+      return 2;
+    }
+    options.firstScene = [mode, info] { return std::make_unique<CPlimoStage>(mode, info); };
+    options.endWithFirstScene = true;
+  }
   fInstallBackend(fMakeSdlBackend());
   return fGameMain(options);
 }

@@ -102,6 +102,8 @@ class CPlimoStage : public CScene {
   void fUpdateGhost();
   void fBuildScenery();
   void fDrawQueuePanel();
+  // A wall brick whose outer side faces the camera (drawn see-through).
+  bool fIsNearWall(const CModel& part) const;
   void fDrawTexts();
   static void fPlaySound(ESoundEffect effect);
 

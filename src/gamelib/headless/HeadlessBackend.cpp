@@ -148,6 +148,7 @@ int CHeadlessBackend::SetUseFPUPreserveFlag(int flag) {
 }
 int CHeadlessBackend::SetWaitVSyncFlag(int flag) {
   fRecord("SetWaitVSyncFlag", flag);
+  mVSync = flag != 0 && mVSyncWorks ? 1 : 0;
   return 0;
 }
 int CHeadlessBackend::DxLib_Init() {

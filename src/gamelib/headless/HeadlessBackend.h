@@ -45,6 +45,8 @@ class CHeadlessBackend : public CGameLibBackend {
 
   void fSetNow(int milliseconds) { mNow = milliseconds; }
   void fAdvanceClock(int milliseconds) { mNow += milliseconds; }
+  // Whether buffer swaps wait for the display, as a GL with vsync would.
+  void fSetVSyncWorks(bool works) { mVSyncWorks = works; }
   int fNow() const { return mNow; }
   void fSetUtcBase(std::int64_t milliseconds) { mUtcBase = milliseconds; }
   int fTotalSlept() const { return mTotalSlept; }
@@ -148,6 +150,8 @@ class CHeadlessBackend : public CGameLibBackend {
   int GetMouseWheelRotVol(int clearFlag) override;
   int GetNowCount(int useRDTSCFlag) override;
   int Sleep(int milliseconds) override;
+  std::int64_t GetNowHiPerformanceCount() override { return std::int64_t{mNow} * 1000; }
+  int GetWaitVSyncFlag() override { return mVSync; }
   std::int64_t fGetUtcMilliseconds() override;
 
  private:
@@ -174,6 +178,8 @@ class CHeadlessBackend : public CGameLibBackend {
   bool mLogging = false;
   std::vector<std::string> mLog;
   int mNow = 0;
+  int mVSync = 0;
+  bool mVSyncWorks = false;
   int mTotalSlept = 0;
   std::int64_t mUtcBase = 1'700'000'000'000;
   std::array<bool, KEY_CODE_COUNT> mKeys{};

@@ -18,6 +18,8 @@ class CSdlWindow {
   void fSetSize(int width, int height);
   void fSetWindowed(bool windowed) { mWindowed = windowed; }
   void fSetVSync(bool on);
+  // Asked for and granted by the GL: swaps wait for the display.
+  bool fIsVSyncActive() const { return mVSyncActive; }
 
   // SDL's video must be up. False with a reason when no window or context.
   bool fOpen(std::string& error);
@@ -37,4 +39,5 @@ class CSdlWindow {
   int mHeight = 480;
   bool mWindowed = false;
   bool mVSync = true;
+  bool mVSyncActive = false;
 };

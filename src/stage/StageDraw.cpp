@@ -35,8 +35,10 @@ bool fIsBlinkOn(int frameCount) { return frameCount % 60 < 30; }
 // Walls between the camera and the balls are see-through, so that every
 // ball in the box shows from every rest position; the far walls stay solid.
 constexpr float kNearWallOpacity = 0.28f;
-// The landing ghost is a brighter, see-through copy of the piece.
-constexpr float kGhostBrightness = 1.7f;
+// The landing ghost is a brighter, see-through copy of the piece, more
+// opaque than it is made so that it reads among the balls.
+constexpr float kGhostBrightness = 1.4f;
+constexpr float kGhostOpacity = 0.6f;
 constexpr int kCellUnits = 32;
 
 }  // namespace
@@ -97,6 +99,7 @@ void CPlimoStage::fDraw() {
   if (ghost && piece != nullptr && inPlay) {
     if (ghost->fHandle() != -1) {
       MV1SetDifColorScale(ghost->fHandle(), GetColorF(kGhostBrightness, kGhostBrightness, kGhostBrightness, 1.0f));
+      MV1SetOpacityRate(ghost->fHandle(), kGhostOpacity);
     }
     ghost->fDraw();
   }

@@ -310,7 +310,7 @@ TEST_F(StagePresentationTest, TheGhostShowsBrightWhileThereIsAPieceAndNeverAfter
   const auto playing = drawLog();
   ASSERT_TRUE(shows(playing));
   EXPECT_NE(std::find(playing.begin(), playing.end(),
-                      "MV1SetDifColorScale(" + std::to_string(s.ghost->fHandle()) + ", (1.7, 1.7, 1.7, 1))"),
+                      "MV1SetDifColorScale(" + std::to_string(s.ghost->fHandle()) + ", (1.4, 1.4, 1.4, 1))"),
             playing.end());
   fTap(EGameKey::KeyX);  // locked: no piece until the next spawn
   ASSERT_EQ(s.piece, nullptr);

@@ -57,7 +57,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "plimoball: no stored replay of %s at %s\n", fModeName(mode), info.path.c_str());
       return 2;
     }
-    options.firstScene = [mode, info] { return std::make_unique<CPlimoStage>(mode, info); };
+    options.firstScene = [mode, info] {
+      // As the title menu's replay button builds it: the stage gets its first
+      // fAnimate in the frame it is built, its first recorded keys in the next.
+      auto stage = std::make_unique<CPlimoStage>(mode, info);
+      stage->fAnimate();
+      return stage;
+    };
     options.endWithFirstScene = true;
   }
   fInstallBackend(fMakeSdlBackend());

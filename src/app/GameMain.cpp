@@ -33,7 +33,8 @@ SLaunchOptions gOptions;
 std::unique_ptr<CFrameStats> gFrameStats;
 double gFirstFrameSeconds = 0.0;
 // With no wait the game runs many frames per refresh of the display; it
-// shows one a refresh, so that drawing does not hold the game back.
+// shows one a refresh, counted from the end of the last shown one, so that
+// however slow drawing is, the game gets at least as much time.
 constexpr int kShowEveryMilliseconds = 16;
 int gLastShown = 0;
 
@@ -86,18 +87,16 @@ void fRunFrame() {
   if (stats) stats->fFrameBegin(GetNowHiPerformanceCount());
   fRunFrameLogic();
   if (stats) stats->fUpdateDone(GetNowHiPerformanceCount());
-  bool show = true;
-  if (gFpsTimer->noWait) {
-    const int now = GetNowCount();
-    show = now - gLastShown >= kShowEveryMilliseconds;
-    if (show) gLastShown = now;
-  }
+  const bool show = !gFpsTimer->noWait || GetNowCount() - gLastShown >= kShowEveryMilliseconds;
   if (!gFpsTimer->fIsSkipFrame() && show) {
     ClsDrawScreen();
     gCurrentScene->fDraw();
   }
   if (stats) stats->fDrawDone(GetNowHiPerformanceCount());
-  if (show) ScreenFlip();
+  if (show) {
+    ScreenFlip();
+    gLastShown = GetNowCount();
+  }
   if (stats) {
     stats->fPresentDone(GetNowHiPerformanceCount());
     if (stats->fSamples().size() == 1) gFirstFrameSeconds = static_cast<double>(fMicrosecondsSinceStart()) / 1e6;

@@ -96,11 +96,10 @@ void fRunFrame() {
   if (show) {
     ScreenFlip();
     gLastShown = GetNowCount();
+    // The first picture of the run, measured or not.
+    if (gFirstFrameSeconds == 0.0) gFirstFrameSeconds = static_cast<double>(fMicrosecondsSinceStart()) / 1e6;
   }
-  if (stats) {
-    stats->fPresentDone(GetNowHiPerformanceCount());
-    if (stats->fSamples().size() == 1) gFirstFrameSeconds = static_cast<double>(fMicrosecondsSinceStart()) / 1e6;
-  }
+  if (stats) stats->fPresentDone(GetNowHiPerformanceCount());
   gFpsTimer->fWait();
   // Scenes replaced during this frame are no longer on the stack.
   gCurrentScene.fReleaseRetired();
@@ -120,6 +119,7 @@ void fWriteFrameStats() {
 void fMainLoop() {
   long long frames = 0;
   const CScene* first = gCurrentScene.fGet();
+  gFirstFrameSeconds = 0.0;
   gLastShown = GetNowCount() - kShowEveryMilliseconds;
   while (ProcessMessage() == 0) {
     if (frames == gOptions.fastForward) {

@@ -1,5 +1,6 @@
 // What the stage shows: the box and its balls, the queue panel and the
 // head-up display.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -82,18 +83,30 @@ void CPlimoStage::fDraw() {
   fDrawPicture(0, 0, "bg.png", false);
   fDrawPicture(374, 0, "ui_parts/menu.png", false);
 
-  // Opaque first: the turf, the far walls and the balls; then what is seen
-  // through: the ghost and the near walls.
+  // Opaque first, nearest first, so that the depth test spares the shading
+  // of what is hidden: the balls from the camera outwards, then the far
+  // walls and the turf. Then what is seen through: the ghost and the near
+  // walls.
+  std::vector<CPlimoBall*> byDistance;
+  byDistance.reserve(balls.size());
+  for (auto& ball : balls) byDistance.push_back(ball.get());
+  auto distance = [this](const VECTOR& at) {
+    const float dx = at.x - cameraPos.x, dy = at.y - cameraPos.y, dz = at.z - cameraPos.z;
+    return dx * dx + dy * dy + dz * dz;
+  };
+  std::stable_sort(byDistance.begin(), byDistance.end(), [&](const CPlimoBall* a, const CPlimoBall* b) {
+    return distance(a->fWorldPosition()) < distance(b->fWorldPosition());
+  });
+  for (CPlimoBall* ball : byDistance) ball->fDraw();
   std::vector<CModel*> nearWalls;
-  for (CModel& part : scenery) {
-    if (fIsNearWall(part)) {
-      nearWalls.push_back(&part);
+  for (auto part = scenery.rbegin(); part != scenery.rend(); ++part) {  // the walls before the turf
+    if (fIsNearWall(*part)) {
+      nearWalls.push_back(&*part);
       continue;
     }
-    if (part.fPosition().z >= 0.0f && part.fHandle() != -1) MV1SetOpacityRate(part.fHandle(), 1.0f);
-    part.fDraw();
+    if (part->fPosition().z >= 0.0f && part->fHandle() != -1) MV1SetOpacityRate(part->fHandle(), 1.0f);
+    part->fDraw();
   }
-  for (auto& ball : balls) ball->fDraw();
   // The ghost shows where the piece will land: only while there is one in play.
   const bool inPlay = state == EState::Playing || state == EState::Finishing;
   if (ghost && piece != nullptr && inPlay) {

@@ -269,15 +269,21 @@ TEST_F(StagePresentationTest, WallsBetweenTheCameraAndTheBoxAreSeeThroughAndDraw
   std::set<int> previousNear;
   for (int turn = 0; turn < 2; ++turn) {
     const std::vector<SDrawnModel> drawn = drawOrder();
-    std::size_t lastBall = 0;
+    // The opaque models come first, the balls before any wall, the turf
+    // last of them; what comes after the turf is seen through.
+    std::size_t lastTurf = 0, firstWall = drawn.size(), lastBall = 0;
     for (std::size_t i = 0; i < drawn.size(); ++i) {
-      if (!isWall(drawn[i].handle) && drawn[i].handle > s.scenery.back().fHandle()) lastBall = i;
+      const bool turf = drawn[i].handle >= s.scenery.front().fHandle() && drawn[i].handle < s.scenery[static_cast<std::size_t>(s.W * s.D)].fHandle();
+      if (turf) lastTurf = i;
+      if (isWall(drawn[i].handle)) firstWall = std::min(firstWall, i);
+      if (!turf && !isWall(drawn[i].handle) && drawn[i].handle != s.ghost->fHandle()) lastBall = i;
     }
+    EXPECT_LT(lastBall, firstWall);
     std::set<int> nearWalls;
     int farWalls = 0;
     for (std::size_t i = 0; i < drawn.size(); ++i) {
       if (!isWall(drawn[i].handle)) continue;
-      if (i > lastBall) {
+      if (i > lastTurf) {
         EXPECT_EQ(drawn[i].opacity, "0.28)");
         nearWalls.insert(drawn[i].handle);
       } else {

@@ -4,11 +4,14 @@
 
 #include "app/CProfiler.h"
 #include "app/Display.h"
+#include "app/FrameStats.h"
 #include "app/GameLog.h"
 #include "app/Globals.h"
 #include "app/SceneFactory.h"
 #include "gamelib/FileSystem.h"
+#include "gamelib/FrameTiming.h"
 #include "gamelib/GameLib.h"
+#include "gamelib/ProcessStats.h"
 #include "gfx/CImageManager.h"
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"
@@ -30,6 +33,13 @@ constexpr const char* kWindowTitle = "PlimoBall";
 
 SConfig gConfig;
 SLaunchOptions gOptions;
+std::unique_ptr<CFrameStats> gFrameStats;
+double gFirstFrameSeconds = 0.0;
+// With no wait the game runs many frames per refresh of the display; it
+// shows one a refresh, counted from the end of the last shown one, so that
+// however slow drawing is, the game gets at least as much time.
+constexpr int kShowEveryMilliseconds = 16;
+int gLastShown = 0;
 
 void fDeleteIfExists(const char* path) {
   if (fFileExists(path)) fDeleteFile(path);
@@ -69,6 +79,7 @@ void fInitGame() {
   fLoadHighScore();
   gCurrentScene = fMakeTitleScene();
   if (gOptions.firstScene) gCurrentScene = gOptions.firstScene();
+  if (gOptions.noWait || gOptions.fastForward > 0) gFpsTimer->fSetNoWait(true);
   fDeleteDummies();
 }
 
@@ -82,25 +93,56 @@ void fRunFrameLogic() {
 }
 
 void fRunFrame() {
+  CFrameStats* stats = gFrameStats.get();
+  if (stats) stats->fFrameBegin(GetNowHiPerformanceCount());
   fRunFrameLogic();
-  if (!gFpsTimer->fIsSkipFrame()) {
+  if (stats) stats->fUpdateDone(GetNowHiPerformanceCount());
+  const bool show = !gFpsTimer->noWait || GetNowCount() - gLastShown >= kShowEveryMilliseconds;
+  if (!gFpsTimer->fIsSkipFrame() && show) {
     ClsDrawScreen();
     gCurrentScene->fDraw();
   }
-  ScreenFlip();
+  if (stats) stats->fDrawDone(GetNowHiPerformanceCount());
+  if (show) {
+    ScreenFlip();
+    gLastShown = GetNowCount();
+    // The first picture of the run, measured or not.
+    if (gFirstFrameSeconds == 0.0) gFirstFrameSeconds = static_cast<double>(fMicrosecondsSinceStart()) / 1e6;
+  }
+  if (stats) stats->fPresentDone(GetNowHiPerformanceCount());
   gFpsTimer->fWait();
   // Scenes replaced during this frame are no longer on the stack.
   gCurrentScene.fReleaseRetired();
 }
 
+void fWriteFrameStats() {
+  if (!gFrameStats) return;
+  try {
+    fWriteWholeFile(gOptions.frameStatsPath, gFrameStats->fCsv());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "PlimoBall: could not write the frame figures: %s\n", error.what());
+  }
+  std::printf("%s", gFrameStats->fSummary(gFirstFrameSeconds, fPeakResidentBytes()).c_str());
+  gFrameStats.reset();
+}
+
 void fMainLoop() {
   long long frames = 0;
+  const CScene* first = gCurrentScene.fGet();
+  gFirstFrameSeconds = 0.0;
+  gLastShown = GetNowCount() - kShowEveryMilliseconds;
   while (ProcessMessage() == 0) {
+    if (frames == gOptions.fastForward) {
+      if (gOptions.fastForward > 0) gFpsTimer->fSetNoWait(gOptions.noWait);
+      if (!gOptions.frameStatsPath.empty()) gFrameStats = std::make_unique<CFrameStats>();
+    }
     fRunFrame();
     ++frames;
     if (gQuitRequested) break;
     if (gOptions.frameLimit >= 0 && frames >= gOptions.frameLimit) break;
+    if (gOptions.endWithFirstScene && gCurrentScene.fGet() != first) break;
   }
+  fWriteFrameStats();
   if (!gOptions.screenshotPath.empty() &&
       SaveDrawScreenToPNG(0, 0, kScreenWidth, kScreenHeight, gOptions.screenshotPath.c_str()) != 0) {
     std::fprintf(stderr, "PlimoBall: could not write the screenshot %s\n", gOptions.screenshotPath.c_str());

@@ -12,6 +12,7 @@
 #include "gamelib/sdl/SdlBackend.h"
 #include "persist/ReplayArchiveCheck.h"
 #include "stage/CPlimoStage.h"
+#include "stage/StageModes.h"
 #include "util/Assert.h"
 
 int main(int argc, char** argv) {
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   SLaunchOptions options;
   options.frameLimit = line.frames;
   if (!line.screenshotPath.empty()) options.screenshotPath = fAbsolutePath(line.screenshotPath);
+  if (!line.frameStatsPath.empty()) options.frameStatsPath = fAbsolutePath(line.frameStatsPath);
   if (!line.playReplay.empty()) {
     // Checked whole before the window opens: a bad archive changes nothing.
     const std::string archive = fAbsolutePath(line.playReplay);
@@ -57,6 +59,24 @@ int main(int argc, char** argv) {
   } catch (const CGameError& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;
+  }
+  options.noWait = line.noWait;
+  options.fastForward = line.fastForward;
+  if (line.watchMode >= 0) {
+    const int mode = line.watchMode;
+    const SReplayInfo info = SReplayInfo::fReplay(mode);
+    if (!fFileExists(info.path)) {
+      std::fprintf(stderr, "plimoball: no stored replay of %s at %s\n", fModeName(mode), info.path.c_str());
+      return 2;
+    }
+    options.firstScene = [mode, info] {
+      // As the title menu's replay button builds it: the stage gets its first
+      // fAnimate in the frame it is built, its first recorded keys in the next.
+      auto stage = std::make_unique<CPlimoStage>(mode, info);
+      stage->fAnimate();
+      return stage;
+    };
+    options.endWithFirstScene = true;
   }
   fInstallBackend(fMakeSdlBackend());
   return fGameMain(options);

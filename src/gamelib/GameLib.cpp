@@ -1,5 +1,6 @@
 #include <utility>
 
+#include "gamelib/FrameTiming.h"
 #include "gamelib/GameLibBackend.h"
 #include "util/Assert.h"
 
@@ -96,4 +97,6 @@ int GetMousePoint(int* x, int* y) { return fBackend().GetMousePoint(x, y); }
 int GetMouseWheelRotVol(int clearFlag) { return fBackend().GetMouseWheelRotVol(clearFlag); }
 int GetNowCount(int useRDTSCFlag) { return fBackend().GetNowCount(useRDTSCFlag); }
 int Sleep(int milliseconds) { return fBackend().Sleep(milliseconds); }
+std::int64_t GetNowHiPerformanceCount() { return fBackend().GetNowHiPerformanceCount(); }
+int GetWaitVSyncFlag() { return fBackend().GetWaitVSyncFlag(); }
 std::int64_t fGetUtcMilliseconds() { return fBackend().fGetUtcMilliseconds(); }

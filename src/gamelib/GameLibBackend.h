@@ -88,6 +88,8 @@ class CGameLibBackend {
   virtual int GetMouseWheelRotVol(int clearFlag) = 0;
   virtual int GetNowCount(int useRDTSCFlag) = 0;
   virtual int Sleep(int milliseconds) = 0;
+  virtual std::int64_t GetNowHiPerformanceCount() = 0;
+  virtual int GetWaitVSyncFlag() = 0;
   virtual std::int64_t fGetUtcMilliseconds() = 0;};
 
 // Installs the backend every game-library call goes to; returns the previous one.

@@ -95,6 +95,9 @@ class CPlimoStage : public CScene {
   void fAnimateToppingOut();
 
   // ---- presentation ----
+  // Where the camera stands (degrees round the box) for a camera direction
+  // of directionDegree, at rest or part-way through a turn.
+  static double fViewAngle(double directionDegree);
   void fSetCamera(double angle);
   void fStartCameraTurn(EDirection4 way);
   void fAnimateCamera();
@@ -102,6 +105,8 @@ class CPlimoStage : public CScene {
   void fUpdateGhost();
   void fBuildScenery();
   void fDrawQueuePanel();
+  // A wall brick whose outer side faces the camera (drawn see-through).
+  bool fIsNearWall(const CModel& part) const;
   void fDrawTexts();
   static void fPlaySound(ESoundEffect effect);
   void fSetPaused(bool on);

@@ -29,7 +29,7 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info) {
     originB = D * (-kCellUnits) / 4;
     grid = CStageGrid(W, D, H);
     SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
-    fSetCamera(fDirectionToDegree(cameraDir) - 16.0);
+    fSetCamera(fViewAngle(fDirectionToDegree(cameraDir)));
     mModelTable.fLoadAll();
     fBuildScenery();
     fSetupReplay(*this);

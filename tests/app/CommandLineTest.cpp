@@ -16,6 +16,15 @@ TEST(CommandLineTest, OptionsCombine) {
   EXPECT_EQ(line.playMode, 1);
   EXPECT_EQ(fParseCommandLine({}).playMode, -1);
   EXPECT_EQ(fParseCommandLine({}).frames, -1);
+
+  const auto measuring = fParseCommandLine({"--watch-replay", "wanpaku", "--no-wait", "--frame-stats", "f.csv"});
+  EXPECT_EQ(measuring.action, EAction::Play);
+  EXPECT_EQ(measuring.watchMode, 2);
+  EXPECT_EQ(measuring.playMode, -1);
+  EXPECT_TRUE(measuring.noWait);
+  EXPECT_EQ(measuring.frameStatsPath, "f.csv");
+  EXPECT_FALSE(fParseCommandLine({}).noWait);
+  EXPECT_EQ(fParseCommandLine({}).watchMode, -1);
 }
 
 TEST(CommandLineTest, BadInputIsAnErrorWithAReason) {
@@ -26,6 +35,9 @@ TEST(CommandLineTest, BadInputIsAnErrorWithAReason) {
                                                                 {"--screenshot"},
                                                                 {"--data-dir"},
                                                                 {"--data-dir", ""},
+                                                                {"--frame-stats"},
+                                                                {"--watch-replay", "tetris"},
+                                                                {"--watch-replay", "plimo", "--play", "plimo"},
                                                                 {"--fullscreen"},
                                                                 {"verify-replay"},
                                                                 {"verify-replay", "a", "b"}}) {

@@ -153,6 +153,7 @@ int CHeadlessBackend::SetUseFPUPreserveFlag(int flag) {
 }
 int CHeadlessBackend::SetWaitVSyncFlag(int flag) {
   fRecord("SetWaitVSyncFlag", flag);
+  mVSync = flag != 0 && mVSyncWorks ? 1 : 0;
   return 0;
 }
 int CHeadlessBackend::DxLib_Init() {
@@ -406,18 +407,25 @@ int CHeadlessBackend::MV1DrawModel(int model) {
 }
 int CHeadlessBackend::SetupCamera_Perspective(float fov) {
   fRecord("SetupCamera_Perspective", fov);
+  mCamera.fieldOfView = fov;
   return 0;
 }
 int CHeadlessBackend::SetCameraPositionAndTargetAndUpVec(VECTOR position, VECTOR target, VECTOR up) {
   fRecord("SetCameraPositionAndTargetAndUpVec", position, target, up);
+  mCamera.eye = position;
+  mCamera.target = target;
+  mCamera.up = up;
   return 0;
 }
 int CHeadlessBackend::SetCameraScreenCenter(float x, float y) {
   fRecord("SetCameraScreenCenter", x, y);
+  mCamera.centreX = x;
+  mCamera.centreY = y;
   return 0;
 }
 int CHeadlessBackend::ChangeLightTypeDir(VECTOR direction) {
   fRecord("ChangeLightTypeDir", direction);
+  mCamera.lightDirection = direction;
   return 0;
 }
 

@@ -22,6 +22,18 @@ class CHeadlessBackend : public CGameLibBackend {
     int drawMode = DX_DRAWMODE_NEAREST;
   };
 
+  // The 3D view as last set, so that tests can project what the stage
+  // places with the renderer's own maths.
+  struct SCameraState {
+    float fieldOfView = 0.0f;  // radians
+    VECTOR eye{};
+    VECTOR target{};
+    VECTOR up{};
+    float centreX = 320.0f;
+    float centreY = 240.0f;
+    VECTOR lightDirection{};
+  };
+
   CHeadlessBackend();
 
   // ---- scripting, for tests and simulations ----
@@ -33,6 +45,8 @@ class CHeadlessBackend : public CGameLibBackend {
 
   void fSetNow(int milliseconds) { mNow = milliseconds; }
   void fAdvanceClock(int milliseconds) { mNow += milliseconds; }
+  // Whether buffer swaps wait for the display, as a GL with vsync would.
+  void fSetVSyncWorks(bool works) { mVSyncWorks = works; }
   int fNow() const { return mNow; }
   void fSetUtcBase(std::int64_t milliseconds) { mUtcBase = milliseconds; }
   int fTotalSlept() const { return mTotalSlept; }
@@ -52,6 +66,7 @@ class CHeadlessBackend : public CGameLibBackend {
   void fCancelTyping() { fSetInputState(2); }
 
   const SDrawState& fDrawState() const { return mState; }
+  const SCameraState& fCameraState() const { return mCamera; }
   bool fIsStateNeutral() const;
   int fLiveModelCount() const { return static_cast<int>(mModels.size()); }
   int fLiveGraphCount() const { return static_cast<int>(mGraphs.size()); }
@@ -138,6 +153,8 @@ class CHeadlessBackend : public CGameLibBackend {
   int GetMouseWheelRotVol(int clearFlag) override;
   int GetNowCount(int useRDTSCFlag) override;
   int Sleep(int milliseconds) override;
+  std::int64_t GetNowHiPerformanceCount() override { return std::int64_t{mNow} * 1000; }
+  int GetWaitVSyncFlag() override { return mVSync; }
   std::int64_t fGetUtcMilliseconds() override;
 
  private:
@@ -164,6 +181,8 @@ class CHeadlessBackend : public CGameLibBackend {
   bool mLogging = false;
   std::vector<std::string> mLog;
   int mNow = 0;
+  int mVSync = 0;
+  bool mVSyncWorks = false;
   int mTotalSlept = 0;
   std::int64_t mUtcBase = 1'700'000'000'000;
   std::array<bool, KEY_CODE_COUNT> mKeys{};
@@ -174,6 +193,7 @@ class CHeadlessBackend : public CGameLibBackend {
   bool mFailInit = false;
   int mFlips = 0;
   SDrawState mState;
+  SCameraState mCamera;
   int mNextHandle = 1;
   std::map<int, SGraph> mGraphs;
   std::map<int, SFont> mFonts;

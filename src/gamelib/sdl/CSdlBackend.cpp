@@ -354,6 +354,11 @@ int CSdlBackend::Sleep(int milliseconds) {
   if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
   return 0;
 }
+std::int64_t CSdlBackend::GetNowHiPerformanceCount() {
+  static const double kMicrosecondsPerTick = 1e6 / static_cast<double>(SDL_GetPerformanceFrequency());
+  return static_cast<std::int64_t>(static_cast<double>(SDL_GetPerformanceCounter()) * kMicrosecondsPerTick);
+}
+int CSdlBackend::GetWaitVSyncFlag() { return mWindow.fIsVSyncActive() ? 1 : 0; }
 std::int64_t CSdlBackend::fGetUtcMilliseconds() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
       .count();

@@ -105,6 +105,8 @@ class CSdlBackend : public CGameLibBackend {
   int GetMouseWheelRotVol(int clearFlag) override;
   int GetNowCount(int useRDTSCFlag) override;
   int Sleep(int milliseconds) override;
+  std::int64_t GetNowHiPerformanceCount() override;
+  int GetWaitVSyncFlag() override;
   std::int64_t fGetUtcMilliseconds() override;
 
   // For tests and tools: the open window, the number of live pictures and

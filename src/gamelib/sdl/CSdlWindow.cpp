@@ -50,8 +50,11 @@ void CSdlWindow::fSetScale(double scale) {
 
 void CSdlWindow::fSetVSync(bool on) {
   mVSync = on;
-  // Fails without vsync support (Xvfb); the game paces itself anyway.
-  if (mContext != nullptr) SDL_GL_SetSwapInterval(on ? 1 : 0);
+  // Fails without vsync support (Xvfb); the game then paces itself.
+  mVSyncActive = false;
+  if (mContext == nullptr) return;
+  SDL_GL_SetSwapInterval(on ? 1 : 0);
+  mVSyncActive = on && SDL_GL_GetSwapInterval() != 0;
 }
 
 bool CSdlWindow::fOpen(std::string& error) {
@@ -101,6 +104,7 @@ void CSdlWindow::fClose() {
   if (mContext != nullptr) {
     SDL_GL_DeleteContext(mContext);
     mContext = nullptr;
+    mVSyncActive = false;
   }
   if (mWindow != nullptr) {
     SDL_DestroyWindow(mWindow);

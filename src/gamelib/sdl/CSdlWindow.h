@@ -23,6 +23,8 @@ class CSdlWindow {
   void fSetWindowed(bool windowed);
   void fSetScale(double scale);
   void fSetVSync(bool on);
+  // Asked for and granted by the GL: swaps wait for the display.
+  bool fIsVSyncActive() const { return mVSyncActive; }
 
   // SDL's video must be up. False with a reason when no window or context.
   bool fOpen(std::string& error);
@@ -46,4 +48,5 @@ class CSdlWindow {
   bool mWindowed = false;
   double mScale = 1.0;
   bool mVSync = true;
+  bool mVSyncActive = false;
 };

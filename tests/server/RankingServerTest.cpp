@@ -160,7 +160,7 @@ TEST_F(RankingServerTest, AnOddNameRoundTripsThroughUploadAndList) {
 
 TEST_F(RankingServerTest, TheListIsBestFirstWithTiesInRegistrationOrder) {
   CRunningRankingServer server(mDatabasePath);
-  CRankingDatabase& database = server.fDatabase();
+  IRankingStore& database = server.fDatabase();
   EXPECT_EQ(database.fAdd(fEntry("plimo", "first500", 500, 1, "2024/01/01 00:00:00"))->rank, 1);
   EXPECT_EQ(database.fAdd(fEntry("plimo", "best", 900, 4, "2024/01/02 00:00:00"))->rank, 1);
   EXPECT_EQ(database.fAdd(fEntry("plimo", "second500", 500, 2, "2024/01/03 00:00:00"))->rank, 2);

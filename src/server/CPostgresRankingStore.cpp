@@ -98,6 +98,9 @@ pg_conn* CPostgresRankingStore::fConnection() const {
   }
   if (mConnection == nullptr) throw CGameError("ranking database: out of memory connecting to PostgreSQL");
   if (PQstatus(mConnection) != CONNECTION_OK) fFail(mConnection, "connect to PostgreSQL");
+  // Notices ("relation already exists, skipping") would land in the
+  // request log.
+  PQsetNoticeProcessor(mConnection, [](void*, const char*) {}, nullptr);
   // A commit returns once the log is on the disk, whatever the server's
   // default; the session's time zone does not matter (dates are text).
   fRun(mConnection, "SET synchronous_commit = on", {});

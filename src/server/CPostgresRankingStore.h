@@ -23,7 +23,6 @@ class CPostgresRankingStore : public IRankingStore {
   std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override;
   std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const override;
   void fPing() const override;
-  bool fIsShared() const override { return true; }
 
  private:
   // The connection, made again when it was lost.

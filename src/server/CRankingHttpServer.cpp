@@ -203,9 +203,14 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       fRefuse(414, "request line too long");
       return;
     }
-    const std::size_t headEnd = mHead.find("\r\n\r\n");
-    const std::size_t headLimit = limits.maxLineBytes + limits.maxHeaderBytes + 4;
-    if ((headEnd == std::string::npos && mHead.size() > headLimit) || (headEnd != std::string::npos && headEnd > headLimit)) {
+    if (lineEnd == std::string::npos) {
+      fReadHead();
+      return;
+    }
+    // The headers alone, after the line, have a limit of their own.
+    const std::size_t headEnd = mHead.find("\r\n\r\n", lineEnd);
+    const std::size_t headerBytes = (headEnd == std::string::npos ? mHead.size() : headEnd + 4) - lineEnd - 2;
+    if (headerBytes > limits.maxHeaderBytes + 2) {
       fRefuse(431, "headers too large");
       return;
     }
@@ -213,6 +218,7 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       fReadHead();
       return;
     }
+    const std::size_t headLimit = lineEnd + 2 + limits.maxHeaderBytes + 2;
     const auto line = fParseRequestLine(mHead.substr(0, lineEnd));
     if (!line) {
       fRefuse(400, "bad request line");

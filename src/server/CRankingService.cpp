@@ -59,7 +59,7 @@ std::shared_ptr<const std::string> CRankingService::fListBody(const std::string&
   unsigned generation;
   {
     std::lock_guard lock(mListMutex);
-    const bool fresh = !mStore.fIsShared() || std::chrono::steady_clock::now() - cached.built < mListMaxAge;
+    const bool fresh = std::chrono::steady_clock::now() - cached.built < mListMaxAge;
     if (cached.body && fresh) return cached.body;
     generation = cached.generation;
   }

@@ -27,9 +27,9 @@ class CRankingService {
   static constexpr std::size_t kMaxArchiveBytes = 4u * 1024 * 1024;
 
   // clock gives the registration time; tests pass a fixed one. A list
-  // answer is built once and kept until an upload is accepted here; with a
-  // store other servers write to as well, it is also built again when
-  // older than listMaxAge.
+  // answer is built once and kept until an upload is accepted here, or
+  // until it is older than listMaxAge: other server processes may share the
+  // store and accept uploads of their own.
   CRankingService(IRankingStore& store, IReplayVerifier& verifier, std::function<std::time_t()> clock = {},
                   std::chrono::milliseconds listMaxAge = std::chrono::milliseconds(1000));
 

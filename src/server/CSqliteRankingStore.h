@@ -22,7 +22,6 @@ class CSqliteRankingStore : public IRankingStore {
   std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override;
   std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const override;
   void fPing() const override;
-  bool fIsShared() const override { return false; }
 
  private:
   void fExecute(const char* sql) const;

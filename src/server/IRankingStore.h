@@ -49,9 +49,6 @@ class IRankingStore {
   virtual std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const = 0;
   // Throws when the database cannot be reached.
   virtual void fPing() const = 0;
-  // True when other server processes may write to the same data, so that
-  // answers cached here can go stale.
-  virtual bool fIsShared() const = 0;
 };
 
 // "postgresql://..." (or "postgres://...") opens PostgreSQL; anything else

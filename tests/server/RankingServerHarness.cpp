@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+const std::string kServerExecutable = PLIMO_SERVER_EXECUTABLE;
+
 SVerifierPoolOptions fTestPoolOptions(int workers) {
   SVerifierPoolOptions options;
   options.command = {kServerExecutable, "--verifier-worker"};

@@ -17,12 +17,15 @@
 inline constexpr std::time_t kTestNow = 1714979289;
 
 // The built server program (it is also the verifier worker).
-inline const std::string kServerExecutable = PLIMO_SERVER_EXECUTABLE;
+extern const std::string kServerExecutable;
 
 struct SHarnessOptions {
   SHttpLimits limits;
   int workers = 1;
   FRequestLog log;
+  // Checks with this in place of the worker pool when set.
+  IReplayVerifier* verifier = nullptr;
+  std::chrono::milliseconds listMaxAge{1000};
 };
 
 SVerifierPoolOptions fTestPoolOptions(int workers);
@@ -34,7 +37,8 @@ class CRunningRankingServer {
   explicit CRunningRankingServer(const std::string& storeLocation, SHarnessOptions options = {})
       : mStore(fOpenRankingStore(storeLocation)),
         mVerifiers(fTestPoolOptions(options.workers)),
-        mService(*mStore, mVerifiers, [] { return kTestNow; }),
+        mService(*mStore, options.verifier != nullptr ? *options.verifier : mVerifiers, [] { return kTestNow; },
+                 options.listMaxAge),
         mHttp(mService, options.limits, std::move(options.log)) {
     mPort = mHttp.fBind("127.0.0.1", 0);
     mThread = std::thread([this] { mHttp.fListen(); });

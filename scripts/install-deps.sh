@@ -17,8 +17,9 @@ PACKAGES=(
   libboost-dev libpq-dev postgresql apache2-utils
   # asset generation (pictures, music)
   libcairo2-dev libpango1.0-dev lame libmp3lame-dev
-  # tests and benchmarks
+  # tests and benchmarks; clang's libFuzzer (libclang_rt.fuzzer) for the fuzz targets
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
 )
 

@@ -34,6 +34,8 @@ std::string fUsageText() {
          "\n"
          "Options:\n"
          "  --play MODE        start a game of MODE (plimo, yoiko or wanpaku) at once\n"
+         "  --replay ARCHIVE   watch a replay archive (a best game, a download or a\n"
+         "                     debug save); the program ends with the replay or Escape\n"
          "  --frames N         end after N frames\n"
          "  --screenshot FILE  write the last drawn frame to FILE (PNG) at the end\n"
          "  --help             show this text\n"
@@ -71,9 +73,13 @@ SCommandLine fParseCommandLine(const std::vector<std::string>& args) {
         if (mode == kModeNames[m]) line.playMode = m;
       }
       if (line.playMode < 0) return fError("unknown mode '" + mode + "': use plimo, yoiko or wanpaku");
+    } else if (arg == "--replay") {
+      if (!hasValue || args[i + 1].empty()) return fError("--replay needs a replay archive");
+      line.playReplay = args[++i];
     } else {
       return fError("unknown option '" + arg + "'");
     }
   }
+  if (line.playMode >= 0 && !line.playReplay.empty()) return fError("--play and --replay cannot be combined");
   return line;
 }

@@ -10,7 +10,8 @@ struct SCommandLine {
   long long frames = -1;
   std::string screenshotPath;
   int playMode = -1;  // -1: start on the title
-  std::string replayArchive;
+  std::string replayArchive;  // verify-replay's archive
+  std::string playReplay;     // --replay: an archive to watch in the window
   std::string error;
 };
 

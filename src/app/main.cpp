@@ -9,7 +9,9 @@
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/sdl/SdlBackend.h"
+#include "persist/ReplayArchiveCheck.h"
 #include "stage/CPlimoStage.h"
+#include "util/Assert.h"
 
 namespace {
 
@@ -41,7 +43,21 @@ int main(int argc, char** argv) {
   SLaunchOptions options;
   options.frameLimit = line.frames;
   if (!line.screenshotPath.empty()) options.screenshotPath = fAbsolutePath(line.screenshotPath);
-  if (line.playMode >= 0) {
+  if (!line.playReplay.empty()) {
+    // Checked whole before the window opens: a bad archive changes nothing.
+    const std::string archive = fAbsolutePath(line.playReplay);
+    SCheckedReplay checked;
+    try {
+      checked = fCheckReplayArchiveFile(archive);
+    } catch (const CGameError& error) {
+      std::fprintf(stderr, "plimoball: --replay: %s\n", error.what());
+      return 2;
+    }
+    SReplayInfo info{SReplayInfo::EMode::Replay, archive, checked.isDebug};
+    info.endsProgram = true;
+    const int mode = checked.mode;
+    options.firstScene = [mode, info] { return std::make_unique<CPlimoStage>(mode, info); };
+  } else if (line.playMode >= 0) {
     const int mode = line.playMode;
     options.firstScene = [mode] { return std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode)); };
   }

@@ -27,10 +27,14 @@ CKeyPlayer::CKeyPlayer(const std::string& keyLogPath)
   mLogSize = mLogFile->fSize();
 }
 
-CKeyPlayer::CKeyPlayer(SKeyLogBytes keyLog) : mLogBytes(std::move(keyLog.bytes)) {
+CKeyPlayer::CKeyPlayer(SKeyLogBytes keyLog)
+    : CKeyPlayer(std::make_shared<const std::string>(std::move(keyLog.bytes))) {}
+
+CKeyPlayer::CKeyPlayer(std::shared_ptr<const std::string> keyLog) : mLogBytes(std::move(keyLog)) {
+  PLIMO_ASSERT(mLogBytes != nullptr, "a key player needs a key log");
   mLatch.fill(true);
   mLogOpen = true;
-  mLogSize = mLogBytes.size();
+  mLogSize = mLogBytes->size();
 }
 
 CKeyPlayer::~CKeyPlayer() = default;
@@ -43,8 +47,8 @@ bool CKeyPlayer::fHasWholeFrame() const {
 
 std::size_t CKeyPlayer::fReadLog(unsigned char* buffer, std::size_t size) {
   if (mLogFile != nullptr) return mLogFile->fRead(buffer, size);
-  const std::size_t count = std::min<std::uint64_t>(size, mLogBytes.size() - mLogPosition);
-  std::memcpy(buffer, mLogBytes.data() + mLogPosition, count);
+  const std::size_t count = std::min<std::uint64_t>(size, mLogBytes->size() - mLogPosition);
+  std::memcpy(buffer, mLogBytes->data() + mLogPosition, count);
   return count;
 }
 
@@ -124,6 +128,6 @@ void CKeyPlayer::fStop() { mPlaying = false; }
 void CKeyPlayer::fEnd() {
   mPlaying = false;
   if (mLogFile != nullptr) mLogFile->fClose();
-  mLogBytes.clear();
+  mLogBytes.reset();
   mLogOpen = false;
 }

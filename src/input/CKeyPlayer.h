@@ -24,6 +24,8 @@ class CKeyPlayer : public CKeyManagerBase {
   // Opens the key log file; throws CGameError when it cannot be opened.
   explicit CKeyPlayer(const std::string& keyLogPath);
   explicit CKeyPlayer(SKeyLogBytes keyLog);
+  // A log shared with its owner (a replay played again and again).
+  explicit CKeyPlayer(std::shared_ptr<const std::string> keyLog);
   ~CKeyPlayer() override;
   CKeyPlayer(const CKeyPlayer&) = delete;
   CKeyPlayer& operator=(const CKeyPlayer&) = delete;
@@ -63,7 +65,7 @@ class CKeyPlayer : public CKeyManagerBase {
   std::array<bool, kGameKeyCount> mLatch{};
   bool mPlaying = false;
   std::unique_ptr<CBinaryFile> mLogFile;  // a log on disk, or
-  std::string mLogBytes;                  // the log in memory
+  std::shared_ptr<const std::string> mLogBytes;  // the log in memory
   bool mLogOpen = false;
   std::uint64_t mLogSize = 0;
   std::uint64_t mLogPosition = 0;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/Globals.h"
+#include "gamelib/FileSystem.h"
 #include "gamelib/GameLib.h"
 #include "gfx/CImageManager.h"
 #include "gui/CSetupWindowInfo.h"
@@ -33,9 +34,12 @@ const char* fSortText(CShowRankingWindow::ESortBy sortBy) {
 }  // namespace
 
 void fAssignRanks(std::vector<SRankingData>& entries) {
-  int current = 0, ties = 0, previous = INT_MAX;
+  int current = 0, ties = 0, previous = 0;
+  bool first = true;
   for (SRankingData& entry : entries) {
-    if (entry.score < previous) {
+    // The first entry always opens rank 1, even with the largest score there is.
+    if (first || entry.score < previous) {
+      first = false;
       current = current + ties + 1;
       entry.rank = current;
       previous = entry.score;
@@ -159,7 +163,7 @@ void CShowRankingWindow::fInput() {
     if (entries.empty()) return;
     const SRankingData& entry = fFocusedEntry();
     if (const auto stored = fStoredDownloadedReplay(mode, entry.replayName)) {
-      gCurrentScene = std::make_unique<CPlimoStage>(mode, *stored);
+      fPlayDownloaded(*stored);
       return;
     }
     connectTask = EConnectTask::DownloadReplayPending;
@@ -187,13 +191,28 @@ void CShowRankingWindow::fAnimate() {
 void CShowRankingWindow::fDownloadReplay() {
   const SDownloadResult result = ::fDownloadReplay(mode, fFocusedEntry().replayName);
   if (result.success) {
-    gCurrentScene = std::make_unique<CPlimoStage>(mode, result.replay);
+    fPlayDownloaded(result.replay);
     return;
   }
   // Nothing was stored: back to the list with the sort notice, and the
   // failure shown by the owner.
   fShowSortMessage();
   if (onMessage) onMessage(result.message);
+}
+
+void CShowRankingWindow::fPlayDownloaded(const SReplayInfo& stored) {
+  SReplayInfo info = stored;
+  const SRankingData& entry = fFocusedEntry();
+  info.player = entry.name;
+  info.date = entry.date;
+  try {
+    gCurrentScene = std::make_unique<CPlimoStage>(mode, info);
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
+    if (fFileExists(info.path)) fDeleteFile(info.path);
+    fShowSortMessage();
+    if (onMessage) onMessage(kUnreadableReplayText);
+  }
 }
 
 void CShowRankingWindow::fCycleSort() {

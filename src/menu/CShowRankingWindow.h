@@ -12,6 +12,7 @@
 #include "input/CKeyRepeatManager.h"
 #include "menu/CCommonMessageWindow.h"
 #include "online/SRankingData.h"
+#include "stage/StageReplay.h"
 
 class CShowRankingWindow {
  public:
@@ -51,7 +52,9 @@ class CShowRankingWindow {
 
  private:
   void fSort();
-  void fPlay(int entryIndex);
+  // Starts the entry's stored download; one that cannot be played is deleted
+  // (the server still has it) and reported.
+  void fPlayDownloaded(const SReplayInfo& info);
 
   std::unique_ptr<CMainWindow> window;
   std::unique_ptr<CDisplayMessageWindow> subWindow;

@@ -19,12 +19,12 @@ constexpr double kBackgroundAngle = 60.0;
 constexpr double kBackgroundSpeed = 1.0;
 constexpr const char* kConnecting = "ランキングサーバに接続中です...";
 constexpr const char* kNoReplay = "リプレイファイルが見つかりません";
-constexpr const char* kBadReplay = "リプレイファイルを読み込めませんでした";
 
 }  // namespace
 
 CTitleMenu::CTitleMenu() {
-  gFpsTimer->fSetNoWait(false);
+  // A replay's fast or slow pace ends with it.
+  gFpsTimer->fResetPace();
   gSoundManager->fStopAll();
   fPushPane(EPaneType::Top);
   background = std::make_unique<CScrollingBackground>(fGetDrawData("ui_parts/menu_bg.png"), SPointD(0, 0),
@@ -168,7 +168,7 @@ void CTitleMenu::fStartStage(int mode, const SReplayInfo& info) {
   } catch (const CGameError& error) {
     std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
     gSoundManager->fStopAll();
-    fShowMessage(kBadReplay);
+    fShowMessage(kUnreadableReplayText);
   }
 }
 

@@ -7,6 +7,7 @@
 #include "online/RankingUrl.h"
 #include "persist/CArchiver.h"
 #include "persist/Records.h"
+#include "persist/ReplayArchiveCheck.h"
 #include "stage/StageModes.h"
 #include "util/Assert.h"
 
@@ -133,19 +134,12 @@ std::optional<SReplayInfo> fStoredDownloadedReplay(int mode, const std::string& 
 }
 
 bool fIsReplayArchiveOfMode(const std::string& bytes, int mode) {
-  const std::string folder = std::string("dat/replay_") + fModeName(mode) + "/";
-  std::vector<SArchiveMember> members;
   try {
-    members = CArchiver::fReadMembersFromBytes(bytes, "from the ranking server");
+    const SCheckedReplay checked = fCheckReplayArchive(bytes, "from the ranking server");
+    return checked.mode == mode && !checked.isDebug;
   } catch (const CGameError&) {
     return false;
   }
-  bool keyLog = false, seed = false;
-  for (const auto& member : members) {
-    keyLog = keyLog || member.mName == folder + "replay_key.dat";
-    seed = seed || member.mName == folder + "replay.dat";
-  }
-  return members.size() == 2 && keyLog && seed;
 }
 
 SDownloadResult fDownloadReplay(const std::string& server, int mode, const std::string& replayKey) {

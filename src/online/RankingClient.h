@@ -71,8 +71,8 @@ std::optional<std::string> fDownloadedReplayPath(int mode, const std::string& ke
 // The playback of an entry's replay that was downloaded before, if its file
 // is on disk: the ranking window plays it without asking the server.
 std::optional<SReplayInfo> fStoredDownloadedReplay(int mode, const std::string& key);
-// Whether bytes are a replay archive of the mode: exactly its key log and
-// seed members.
+// Whether bytes are a playable replay archive of the mode: the whole check a
+// replay start makes, and the mode's own (not debug) members.
 bool fIsReplayArchiveOfMode(const std::string& bytes, int mode);
 // Fetches the entry's replay; only a valid archive of the mode, answered
 // with HTTP 200, is written and offered for playback. Anything else writes

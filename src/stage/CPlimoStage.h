@@ -144,6 +144,8 @@ class CPlimoStage : public CScene {
   int rensa = 0;
   int maxRensa = 0;
   SReplayInfo replayInfo;
+  // A replay's archive, checked whole before the stage was built.
+  std::shared_ptr<const SCheckedReplay> checkedReplay;
   // The loaded models every placed model is duplicated from.
   CModelTable mModelTable;
 

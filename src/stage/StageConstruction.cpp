@@ -18,18 +18,28 @@ constexpr int kCellUnits = 32;
 }  // namespace
 
 CPlimoStage::CPlimoStage(int mode_, SReplayInfo info) {
+  // A replay either starts or changes nothing: its archive is checked whole
+  // before the first global is touched.
+  if (info.mode == SReplayInfo::EMode::Replay) checkedReplay = fCheckStageReplay(mode_, info);
   if (gSoundManager) gSoundManager->fStopAll();
-  fSetMode(mode_);
-  replayInfo = std::move(info);
-  originA = W * (-kCellUnits) / 4;
-  originB = D * (-kCellUnits) / 4;
-  grid = CStageGrid(W, D, H);
-  SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
-  fSetCamera(fDirectionToDegree(cameraDir) - 16.0);
-  mModelTable.fLoadAll();
-  fBuildScenery();
-  fSetupReplay(*this);
-  for (SAppairInfo& entry : queue) entry = fDeal();
+  try {
+    fSetMode(mode_);
+    replayInfo = std::move(info);
+    originA = W * (-kCellUnits) / 4;
+    originB = D * (-kCellUnits) / 4;
+    grid = CStageGrid(W, D, H);
+    SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
+    fSetCamera(fDirectionToDegree(cameraDir) - 16.0);
+    mModelTable.fLoadAll();
+    fBuildScenery();
+    fSetupReplay(*this);
+    for (SAppairInfo& entry : queue) entry = fDeal();
+  } catch (...) {
+    // No destructor runs for a stage that was never built: free its models here.
+    fReleaseModels();
+    if (gSoundManager) gSoundManager->fStopAll();
+    throw;
+  }
 }
 
 void CPlimoStage::fSetMode(int mode_) {

@@ -43,16 +43,6 @@ void fWriteSeed(const std::string& path, std::int32_t seed) {
   archive.describe(seed);
 }
 
-std::int32_t fReadSeed(const std::string& path) {
-  Serializer archive(path, EFileMode::In);
-  std::int32_t seed = 0;
-  archive.describe(seed);
-  // A cut file would replay some other game without a word.
-  if (archive.fEndedEarly()) throw CGameError("replay seed is missing: " + path);
-  std::printf("Seed = %d\n", seed);
-  return seed;
-}
-
 CHighScoreInfo& fHighScoreEntry(int mode) {
   fModeInfo(mode);  // range check
   const auto index = static_cast<std::size_t>(mode);
@@ -63,6 +53,7 @@ CHighScoreInfo& fHighScoreEntry(int mode) {
 
 void fLeaveForTitle(CPlimoStage& stage) {
   stage.fReleaseModels();
+  if (stage.replayInfo.endsProgram) gQuitRequested = true;
   gCurrentScene = fMakeTitleMenuScene();
 }
 
@@ -101,14 +92,34 @@ void fSetupReplay(CPlimoStage& stage) {
     }
     return;
   }
-  CArchiver::fExtract(stage.replayInfo.path);
-  const std::string prefix = stage.replayInfo.isDebug ? "debug_" : "";
-  auto player = std::make_unique<CKeyPlayer>(fReplayFilePath(mode, prefix + "replay_key.dat"));
-  CKeyPlayer& playing = *player;
+  PLIMO_ASSERT(stage.checkedReplay != nullptr, "a replay stage is built on a checked archive");
+  const SCheckedReplay& replay = *stage.checkedReplay;
+  // Unpacked where the design keeps them; a failure here (a missing folder)
+  // still leaves the key source and the generator untouched.
+  const std::string prefix = replay.isDebug ? "debug_" : "";
+  fWriteWholeFile(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
+  fWriteWholeFile(fReplayFilePath(mode, prefix + "replay.dat"), replay.seedArchive);
+  // Played from memory: the same bytes the file holds.
+  auto player = std::make_unique<CKeyPlayer>(std::shared_ptr<const std::string>(stage.checkedReplay, &replay.keyLog));
+  auto random = std::make_unique<CRandom>(replay.seed);
+  std::printf("Seed = %d\n", replay.seed);
+  player->fStart();
+  // Nothing can fail from here on.
   gKeyManager = std::move(player);
-  const std::int32_t seed = fReadSeed(fReplayFilePath(mode, prefix + "replay.dat"));
-  gRandom = std::make_unique<CRandom>(seed);
-  playing.fStart();
+  gRandom = std::move(random);
+}
+
+std::shared_ptr<const SCheckedReplay> fCheckStageReplay(int mode, const SReplayInfo& info) {
+  PLIMO_ASSERT(info.mode == SReplayInfo::EMode::Replay, "only a replay has an archive to check");
+  auto checked = std::make_shared<SCheckedReplay>(fCheckReplayArchiveFile(info.path));
+  if (checked->mode != mode) {
+    throw CGameError("The replay archive " + info.path + " is a game of " + fModeName(checked->mode) + ", not of " +
+                     fModeName(mode) + ".");
+  }
+  if (checked->isDebug != info.isDebug) {
+    throw CGameError("The replay archive " + info.path + (info.isDebug ? " is no debug save." : " is a debug save."));
+  }
+  return checked;
 }
 
 void fFinishReplay(CPlimoStage& stage) {

@@ -2,14 +2,28 @@
 // the hand-overs to the key recorder, key player and high-score records.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "persist/ReplayArchiveCheck.h"
+
+// What every failed replay start shows the player.
+inline constexpr const char* kUnreadableReplayText = "リプレイファイルを読み込めませんでした";
 
 struct SReplayInfo {
   enum class EMode : int { Normal = 0, Replay = 1 };
 
+  SReplayInfo() = default;
+  SReplayInfo(EMode mode_, std::string path_, bool isDebug_) : mode(mode_), path(std::move(path_)), isDebug(isDebug_) {}
+
   EMode mode = EMode::Normal;
   std::string path;      // the replay archive; read only in Replay mode
   bool isDebug = false;  // Replay mode: play the "debug_" files
+  // A replay from the ranking: whose game it was and when, for the banner.
+  std::string player;
+  std::string date;
+  // Started from the command line: leaving the replay ends the program.
+  bool endsProgram = false;
 
   // The values the title menu passes for a mode's game and replay.
   static SReplayInfo fNormal(int mode);
@@ -21,6 +35,11 @@ class CPlimoStage;
 
 // "dat/replay_<mode name>/" + file.
 std::string fReplayFilePath(int mode, const std::string& file);
+
+// The whole check of the replay a stage is about to play, made before the
+// stage changes anything: the archive must be sound and of that mode and kind.
+// Throws CGameError.
+std::shared_ptr<const SCheckedReplay> fCheckStageReplay(int mode, const SReplayInfo& info);
 
 // At the end of construction, before the first deal: seeds gRandom and starts
 // recording, or installs the key player with the recorded seed.

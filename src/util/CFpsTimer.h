@@ -20,6 +20,12 @@ class CFpsTimer {
   virtual void fToggleNoWait() { noWait = !noWait; }
   virtual void fToggleSlowMotion() { slowMotion = !slowMotion; }
   virtual void fSetNoWait(bool value) { noWait = value; }
+  virtual void fSetSlowMotion(bool value) { slowMotion = value; }
+  // Back to the normal pace: no-wait and slow motion both off.
+  void fResetPace() {
+    fSetNoWait(false);
+    fSetSlowMotion(false);
+  }
   virtual void fWaitWithSkip();
   virtual void fWaitAndMeasure();
   virtual void fResetFrameStart();

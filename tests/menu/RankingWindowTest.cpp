@@ -2,12 +2,16 @@
 // entry's replay from disk or after a download.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "app/GameMain.h"
 #include "gfx/CSoundManager.h"
 #include "gui/GuiFixture.h"
 #include "menu/CShowRankingWindow.h"
 #include "stage/CPlimoStage.h"
 #include "util/CFpsTimer.h"
+#include "input/CKeyManager.h"
+#include "support/ReplayArchives.h"
 
 namespace {
 
@@ -95,6 +99,18 @@ TEST_F(RankingWindowTest, EqualScoresShareARankAndTheNextSkips) {
   EXPECT_EQ(ranks, (std::vector<int>{1, 2, 2, 4}));
 }
 
+// The largest score a server can send still heads the list as rank 1.
+TEST_F(RankingWindowTest, TheLargestScoresAreRankOneAndShareIt) {
+  std::vector<SRankingData> entries(3);
+  entries[0].score = INT_MAX;
+  entries[1].score = INT_MAX;
+  entries[2].score = -5;
+  fAssignRanks(entries);
+  EXPECT_EQ(entries[0].rank, 1);
+  EXPECT_EQ(entries[1].rank, 1);
+  EXPECT_EQ(entries[2].rank, 3);
+}
+
 TEST_F(RankingWindowTest, TwentyFiveEntriesMakeThreePagesWithArrowsWhereThereIsMore) {
   std::vector<int> scores;
   for (int i = 0; i < 25; ++i) scores.push_back(10000 - i * 10);
@@ -179,6 +195,29 @@ TEST_F(RankingWindowTest, AFailedDownloadIsReportedAndNothingIsStored) {
   EXPECT_EQ(messages[0], "ランキングサーバとの接続に失敗しました");
   EXPECT_TRUE(fListDirectory("dat/downloaded_replay_plimo").empty());
   EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr);
+}
+
+// A stored download that cannot be played is deleted (the server still has
+// it), reported, and the list goes on with the live keys.
+TEST_F(RankingWindowTest, ABadStoredDownloadIsDeletedReportedAndTheListGoesOn) {
+  fOpen(fEntries({900, 800}));
+  for (const auto& [fault, bytes] : replay_archives::fBadArchives("plimo")) {
+    SCOPED_TRACE(fault);
+    messages.clear();
+    fWriteWholeFile("dat/downloaded_replay_plimo/key0", bytes);
+    const int models = backend().fLiveModelCount();
+    fTap(KEY_INPUT_Z);
+    EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr) << "no stage";
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "リプレイファイルを読み込めませんでした");
+    EXPECT_FALSE(fFileExists("dat/downloaded_replay_plimo/key0"));
+    EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr);
+    EXPECT_EQ(backend().fLiveModelCount(), models);
+    EXPECT_EQ(window->fConnectTask(), CShowRankingWindow::EConnectTask::None);
+    fTap(KEY_INPUT_K);
+    EXPECT_EQ(window->fFocusedEntry().name, "p1") << "the list answers keys";
+    fTap(KEY_INPUT_I);
+  }
 }
 
 }  // namespace

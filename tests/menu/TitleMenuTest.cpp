@@ -10,6 +10,9 @@
 #include "menu/CTitleMenu.h"
 #include "stage/CPlimoStage.h"
 #include "util/CFpsTimer.h"
+#include "input/CKeyManager.h"
+#include "input/CKeyPlayer.h"
+#include "support/ReplayArchives.h"
 
 namespace {
 
@@ -248,6 +251,73 @@ TEST_F(TitleMenuTest, TheBackgroundDriftsUpAndRightAndWraps) {
     ASSERT_LE(background.fOffset().x, 640 + 1.0);
     ASSERT_GE(background.fOffset().y, -1.0);
   }
+}
+
+// Whatever is wrong with a replay, the menu says it could not be read, the
+// message closes, the panes answer again, the live keys are in place and no
+// model or image is left behind: for the replay button and for F10-F12.
+TEST_F(TitleMenuTest, EveryBadReplayIsReportedAndTheMenuGoesOn) {
+  fSetScores({{100, 1, false}, {100, 1, false}, {100, 1, false}});
+  const int debugKeys[] = {KEY_INPUT_F10, KEY_INPUT_F11, KEY_INPUT_F12};
+  const char* modes[] = {"plimo", "yoiko", "wanpaku"};
+  for (int mode = 0; mode < 3; ++mode) {
+    for (const bool debug : {false, true}) {
+      for (const auto& [fault, bytes] : replay_archives::fBadArchives(modes[mode], debug ? "debug_" : "")) {
+        SCOPED_TRACE(std::string(modes[mode]) + (debug ? " debug: " : ": ") + fault);
+        const SReplayInfo info = debug ? SReplayInfo::fDebugReplay(mode) : SReplayInfo::fReplay(mode);
+        fWriteWholeFile(info.path, bytes);
+        fOpenMenu();
+        if (!debug) {
+          fTap(KEY_INPUT_K);  // the replay button
+          fTap(KEY_INPUT_Z);
+          for (int i = 0; i < mode; ++i) fTap(KEY_INPUT_K);
+        }
+        const int models = backend().fLiveModelCount();
+        const int graphs = backend().fLiveGraphCount();
+        fTap(debug ? debugKeys[mode] : KEY_INPUT_Z);
+        ASSERT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr) << "the game goes on";
+        ASSERT_NE(fMenu().fMessageWindow(), nullptr);
+        EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr) << "the live keys answer";
+        EXPECT_EQ(backend().fLiveModelCount(), models);
+        fTap(KEY_INPUT_Z);  // the message closes
+        EXPECT_EQ(fMenu().fMessageWindow(), nullptr);
+        EXPECT_EQ(backend().fLiveGraphCount(), graphs) << "the message's pictures are gone, nothing else is left";
+        const int cursor = fMenu().fPanes().back().cursor;
+        fTap(cursor == 0 ? KEY_INPUT_K : KEY_INPUT_I);
+        EXPECT_NE(fMenu().fPanes().back().cursor, cursor) << "the panes answer keys";
+        fDeleteFile(info.path);
+      }
+    }
+  }
+}
+
+TEST_F(TitleMenuTest, LeavingAReplayEndsItsSlowMotionAndNoWait) {
+  fWriteWholeFile("dat/replay_plimo/debug_replay",
+                  replay_archives::fArchiveOf("dat/replay_plimo/", "debug_", replay_archives::fIdleKeyLog(600),
+                                              std::string("\x7b\0\0\0", 4)));
+  fOpenMenu();
+  fHold(KEY_INPUT_F10);
+  fRunFrameLogic();
+  ASSERT_NE(dynamic_cast<CPlimoStage*>(gCurrentScene.fGet()), nullptr);
+  gCurrentScene.fReleaseRetired();
+  fRelease(KEY_INPUT_F10);
+  fRunFrameLogic();  // the replay's live keys are seen up once
+  for (const int key : {KEY_INPUT_F1, KEY_INPUT_F2}) {
+    fHold(key);
+    fRunFrameLogic();
+    fRelease(key);
+    fRunFrameLogic();
+  }
+  EXPECT_TRUE(gFpsTimer->noWait);
+  EXPECT_TRUE(gFpsTimer->slowMotion);
+  fHold(KEY_INPUT_ESCAPE);
+  fRunFrameLogic();
+  fRelease(KEY_INPUT_ESCAPE);
+  ASSERT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr);
+  gCurrentScene.fReleaseRetired();
+  EXPECT_FALSE(gFpsTimer->noWait);
+  EXPECT_FALSE(gFpsTimer->slowMotion) << "slow motion ends with its replay";
+  EXPECT_EQ(backend().fLiveModelCount(), 0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "persist/CArchiver.h"
 #include "persist/Records.h"
 #include "support/HeadlessTest.h"
+#include "support/ReplayArchives.h"
 
 namespace {
 
@@ -195,6 +196,12 @@ TEST_F(RankingClientTest, AFailedOrForeignDownloadWritesNothing) {
     EXPECT_FALSE(result.success) << answer.what;
     EXPECT_EQ(result.message, "ランキングサーバとの接続に失敗しました") << answer.what;
     EXPECT_EQ(fListDirectory("dat/downloaded_replay_plimo").size(), 0u) << answer.what;
+  }
+  // Archives that name the right members but fail the whole check.
+  for (const auto& [fault, bytes] : replay_archives::fBadArchives("plimo")) {
+    CFakeHttpServer server(200, bytes);
+    EXPECT_FALSE(fDownloadReplay(server.fAddress(), 0, "k1").success) << fault;
+    EXPECT_EQ(fListDirectory("dat/downloaded_replay_plimo").size(), 0u) << fault;
   }
   EXPECT_FALSE(fDownloadReplay(CFakeHttpServer::fDeadAddress(), 0, "k1").success);
   EXPECT_EQ(fListDirectory("dat/downloaded_replay_plimo").size(), 0u);

@@ -1,0 +1,71 @@
+#include "persist/ReplayArchiveCheck.h"
+
+#include <array>
+#include <vector>
+
+#include "gamelib/FileSystem.h"
+#include "persist/CArchiver.h"
+#include "util/Assert.h"
+
+namespace {
+
+constexpr std::array<const char*, 3> kModeNames = {"plimo", "yoiko", "wanpaku"};
+constexpr std::size_t kSeedBytes = 4;
+// 28 keys of 4 bytes: the key log's frame (input/KeyLog.h, which persist does not include).
+constexpr std::size_t kKeyLogFrameBytes = 112;
+
+std::int32_t fLe32(const std::string& bytes) {
+  std::uint32_t bits = 0;
+  for (int i = 3; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+  return static_cast<std::int32_t>(bits);
+}
+
+[[noreturn]] void fRefuse(const std::string& label, const std::string& why) {
+  throw CGameError("The replay archive " + label + " cannot be played: " + why + ".");
+}
+
+const SArchiveMember* fFind(const std::vector<SArchiveMember>& members, const std::string& name) {
+  for (const SArchiveMember& member : members) {
+    if (member.mName == name) return &member;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::string& label) {
+  // Names, sizes and CRCs: the archiver inflates every member and libzip
+  // checks each one's CRC as it ends.
+  const std::vector<SArchiveMember> members = CArchiver::fReadMembersFromBytes(zipBytes, label);
+  for (int mode = 0; mode < static_cast<int>(kModeNames.size()); ++mode) {
+    for (const bool isDebug : {false, true}) {
+      const std::string prefix = std::string("dat/replay_") + kModeNames[static_cast<std::size_t>(mode)] + "/" +
+                                 (isDebug ? "debug_" : "");
+      const SArchiveMember* keyLog = fFind(members, prefix + "replay_key.dat");
+      const SArchiveMember* seed = fFind(members, prefix + "replay.dat");
+      if (keyLog == nullptr && seed == nullptr) continue;
+      if (keyLog == nullptr) fRefuse(label, "its key log " + prefix + "replay_key.dat is missing");
+      if (seed == nullptr) fRefuse(label, "its seed " + prefix + "replay.dat is missing");
+      if (members.size() != 2) fRefuse(label, "it holds other files besides its key log and seed");
+      if (seed->mBytes.size() < kSeedBytes) {
+        fRefuse(label, "its seed holds " + std::to_string(seed->mBytes.size()) + " bytes, not 4");
+      }
+      if (keyLog->mBytes.size() < kKeyLogFrameBytes) fRefuse(label, "its key log holds no whole frame");
+      SCheckedReplay checked;
+      checked.mode = mode;
+      checked.isDebug = isDebug;
+      checked.seed = fLe32(seed->mBytes);
+      checked.keyLog = keyLog->mBytes;
+      checked.seedArchive = seed->mBytes;
+      checked.frames = static_cast<long long>(keyLog->mBytes.size() / kKeyLogFrameBytes);
+      return checked;
+    }
+  }
+  fRefuse(label, "it holds no key log and seed of any mode");
+}
+
+SCheckedReplay fCheckReplayArchiveFile(const std::string& path) {
+  if (!fFileExists(path)) throw CGameError("The replay archive " + path + " does not exist.");
+  if (fFileSize(path) > CArchiver::kMaxUnpackedBytes) fRefuse(path, "it is larger than any replay archive can be");
+  return fCheckReplayArchive(fReadWholeFile(path), path);
+}

@@ -8,7 +8,9 @@
 # SERVER is build/game/plimoball-ranking-server; STORE an SQLite path that
 # does not exist yet, or an empty PostgreSQL database's postgresql:// URI.
 # Every upload is the plimo fixture game with its own archive comment, so
-# each is new to the server and is fully checked.
+# each is new to the server and is fully checked. The entries beyond the
+# uploads are written straight into the store (sqlite3 or psql): the list
+# figure needs their number, not their games.
 set -euo pipefail
 SERVER=$1
 STORE=$2
@@ -33,14 +35,14 @@ url="http://127.0.0.1:$port/cgi-bin/plimoball100//ranking_plimo.cgi"
 make_archive() {
   { head -c -2 "$FIXTURE"; printf '\010\000'; printf '%08d' "$1"; } >"$WORK/a$1.zip"
 }
+# One write per answer, so parallel uploads do not mix their lines.
 upload() {
-  curl -s -X POST "$url?UploadRanking?u$1?20600?3" --data-binary @"$WORK/a$1.zip"
-  echo
+  printf '%s\n' "$(curl -s -X POST "$url?UploadRanking?u$1?20600?3" --data-binary @"$WORK/a$1.zip")"
 }
 export -f make_archive upload
 export FIXTURE WORK url
 
-seq 1 "$ENTRIES" | xargs -P 2 -I{} bash -c 'make_archive {}'
+seq 1 "$UPLOADS" | xargs -P 2 -I{} bash -c 'make_archive {}'
 start=$(date +%s.%N)
 seq 1 "$UPLOADS" | xargs -P $((WORKERS * 2)) -I{} bash -c 'upload {}' >"$WORK/answers"
 end=$(date +%s.%N)
@@ -50,7 +52,18 @@ awk -v n="$UPLOADS" -v s="$start" -v e="$end" -v w="$WORKERS" \
   'BEGIN { printf "uploads verified: %d in %.2f s, %.1f per second with %d workers\n", n, e - s, n / (e - s), w }'
 
 if [ "$ENTRIES" -gt "$UPLOADS" ]; then
-  seq $((UPLOADS + 1)) "$ENTRIES" | xargs -P $((WORKERS * 2)) -I{} bash -c 'upload {}' >/dev/null
+  columns="mode, name, score, max_rensa, replay_key, date, archive_hash, archive"
+  case "$STORE" in
+    postgres*)
+      psql -q "$STORE" -c "INSERT INTO entries ($columns) SELECT 'plimo', 'f' || i, i * 10, i % 7,
+        lpad(to_hex(i), 16, '0'), '2026/01/01 00:00:00', lpad(to_hex(i), 64, '0'), '\\x00'::bytea
+        FROM generate_series($((UPLOADS + 1)), $ENTRIES) AS i" ;;
+    *)
+      sqlite3 "$STORE" "WITH RECURSIVE n(i) AS (SELECT $((UPLOADS + 1)) UNION ALL SELECT i + 1 FROM n WHERE i < $ENTRIES)
+        INSERT INTO entries ($columns) SELECT 'plimo', 'f' || i, i * 10, i % 7, printf('%016x', i),
+        '2026/01/01 00:00:00', printf('%064x', i), x'00' FROM n" ;;
+  esac
+  sleep 1.2  # a list answer is rebuilt at the latest a second after it was built
 fi
 lines=$(curl -s -X POST "$url?GetRankingList?" | wc -l)
 echo "list entries: $lines"

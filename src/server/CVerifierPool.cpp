@@ -32,6 +32,8 @@ using std::chrono::steady_clock;
 constexpr int kWatchIntervalMs = 20;
 // Address space beyond the resident limit: code, libraries, stack.
 constexpr std::size_t kAddressSpaceMargin = 256u * 1024 * 1024;
+// How long a closing pool waits for its workers to end.
+constexpr auto kExitWait = std::chrono::seconds(2);
 
 int fRemainingMs(steady_clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now()).count();
@@ -64,8 +66,18 @@ CVerifierPool::~CVerifierPool() {
     ::close(worker.input);
     worker.input = -1;
   }
+  // Workers end on their own when their input closes; one that does not
+  // within a moment is killed.
+  const auto deadline = steady_clock::now() + kExitWait;
   for (SWorker& worker : mWorkers) {
-    if (worker.pid > 0) ::waitpid(worker.pid, nullptr, 0);
+    while (worker.pid > 0 && ::waitpid(worker.pid, nullptr, WNOHANG) == 0) {
+      if (steady_clock::now() >= deadline) {
+        ::kill(worker.pid, SIGKILL);
+        ::waitpid(worker.pid, nullptr, 0);
+        break;
+      }
+      ::usleep(5'000);
+    }
     ::close(worker.output);
   }
 }

@@ -26,7 +26,7 @@ int fPositive(const std::string& option, const std::string& value) {
 
 SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
   SServerOptions options;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
+  for (std::size_t i = 0; i < arguments.size(); i += 2) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
       options.help = true;
@@ -62,7 +62,6 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
     } else {
       throw CGameError("unknown argument \"" + argument + "\"");
     }
-    ++i;
   }
   if (options.database.empty()) throw CGameError("--db PATH is required");
   return options;

@@ -83,13 +83,20 @@ CVerifierPool::~CVerifierPool() {
 }
 
 void CVerifierPool::fStart(SWorker& worker) {
-  int toWorker[2];
-  int fromWorker[2];
-  if (::pipe2(toWorker, O_CLOEXEC) != 0) throw CGameError(std::string("cannot start a verifier: ") + std::strerror(errno));
-  if (::pipe2(fromWorker, O_CLOEXEC) != 0) {
-    ::close(toWorker[0]);
-    ::close(toWorker[1]);
-    throw CGameError(std::string("cannot start a verifier: ") + std::strerror(errno));
+  // Pipes to and from the worker, and one that tells whether exec worked:
+  // it closes on a successful exec and carries errno otherwise.
+  int toWorker[2] = {-1, -1};
+  int fromWorker[2] = {-1, -1};
+  int started[2] = {-1, -1};
+  auto closeAll = [&] {
+    for (int fd : {toWorker[0], toWorker[1], fromWorker[0], fromWorker[1], started[0], started[1]}) {
+      if (fd >= 0) ::close(fd);
+    }
+  };
+  if (::pipe2(toWorker, O_CLOEXEC) != 0 || ::pipe2(fromWorker, O_CLOEXEC) != 0 || ::pipe2(started, O_CLOEXEC) != 0) {
+    const int error = errno;
+    closeAll();
+    throw CGameError(std::string("cannot start a verifier: ") + std::strerror(error));
   }
   // Everything the child needs is made before fork: between fork and exec
   // only async-signal-safe calls are allowed in a threaded process.
@@ -105,14 +112,17 @@ void CVerifierPool::fStart(SWorker& worker) {
 
   const pid_t pid = ::fork();
   if (pid < 0) {
-    for (int fd : {toWorker[0], toWorker[1], fromWorker[0], fromWorker[1]}) ::close(fd);
-    throw CGameError(std::string("cannot start a verifier: ") + std::strerror(errno));
+    const int error = errno;
+    closeAll();
+    throw CGameError(std::string("cannot start a verifier: ") + std::strerror(error));
   }
   if (pid == 0) {
     ::dup2(toWorker[0], 0);
     ::dup2(fromWorker[1], 1);
+    ::dup2(started[1], 3);
+    ::fcntl(3, F_SETFD, FD_CLOEXEC);
     // Sockets and database connections stay with the server.
-    ::close_range(3, ~0u, 0);
+    ::close_range(4, ~0u, 0);
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::sigaction(SIGPIPE, &defaultAction, nullptr);
@@ -122,14 +132,27 @@ void CVerifierPool::fStart(SWorker& worker) {
     ::setrlimit(RLIMIT_AS, &addressSpace);
 #endif
     ::execv(argv[0], argv.data());
+    const int error = errno;
+    [[maybe_unused]] const ssize_t ignored = ::write(3, &error, sizeof error);
     ::_exit(127);
   }
   ::close(toWorker[0]);
   ::close(fromWorker[1]);
+  ::close(started[1]);
+  int execError = 0;
+  ssize_t got;
+  do {
+    got = ::read(started[0], &execError, sizeof execError);
+  } while (got < 0 && errno == EINTR);
+  ::close(started[0]);
   worker.pid = pid;
   worker.input = toWorker[1];
   worker.output = fromWorker[0];
   worker.pending.clear();
+  if (got > 0) {
+    fKill(worker);
+    throw CGameError("cannot start the verifier " + mOptions.command[0] + ": " + std::strerror(execError));
+  }
   ::fcntl(worker.input, F_SETFL, O_NONBLOCK);
   ::fcntl(worker.output, F_SETFL, O_NONBLOCK);
 }

@@ -8,6 +8,7 @@
 #include "gamelib/FileSystem.h"
 #include "server/RankingServerHarness.h"
 #include "server/VerifierWire.h"
+#include "util/Assert.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ TEST(CVerifierPoolTest, CrashingHangingGreedyAndBabblingWorkersFailOnlyTheirChec
       // Grows by a megabyte at a time until the limit stops it: the
       // address-space limit (it dies) or the resident-size watch, well
       // before the time limit.
-      {"exec awk 'BEGIN { s = sprintf(\"%1048576s\", \"\"); while (1) t = t s }'", {"memory", "crashed"}},
+      {"exec awk 'BEGIN { s = \"x\"; for (i = 0; i < 20; i++) s = s s; while (1) t = t s }'", {"memory", "crashed"}},
       {"echo nonsense; exec sleep 60", {"not one"}},
   };
   for (const SCase& test : cases) {
@@ -84,6 +85,12 @@ TEST(CVerifierPoolTest, CrashingHangingGreedyAndBabblingWorkersFailOnlyTheirChec
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(25)) << test.script;
     EXPECT_EQ(pool.fReplacedCount(), 1) << test.script;
   }
+}
+
+TEST(CVerifierPoolTest, AWorkerProgramThatCannotRunIsReportedAtStart) {
+  SVerifierPoolOptions options = fShellPool("");
+  options.command = {"/nonexistent/verifier"};
+  EXPECT_THROW(CVerifierPool pool(options), CGameError);
 }
 
 TEST(VerifierWireTest, AnswersRoundTripAndAnythingElseIsRefused) {

@@ -48,7 +48,7 @@ TEST_F(RankingHttpLimitsTest, OversizedLinesHeadersAndBodiesGetAnHttpErrorWithou
   // A line just under the limit is served; one over it is refused before
   // its end ever arrives.
   const std::string longest = path + std::string(8192 - path.size() - 9 - 1, 'x') + "?";
-  EXPECT_EQ(fRawHttpExchange(server.fPort(), longest.substr(0, longest.size() - 1) + " HTTP/1.1\r\n\r\n").substr(0, 12),
+  EXPECT_EQ(fRawHttpExchange(server.fPort(), longest.substr(0, longest.size() - 1) + " HTTP/1.1\r\nConnection: close\r\n\r\n").substr(0, 12),
             "HTTP/1.1 400");  // served: a list request with a stray argument
   EXPECT_EQ(fRawHttpExchange(server.fPort(), path + std::string(9000, 'x')).substr(0, 12), "HTTP/1.1 414");
 
@@ -105,7 +105,7 @@ TEST_F(RankingHttpLimitsTest, ConnectionsAreCappedPerAddressAndKeepAliveWorks) {
   for (int connection : held) ::close(connection);
   std::string served;
   for (int attempt = 0; attempt < 100 && served.substr(0, 12) != "HTTP/1.1 200"; ++attempt) {
-    served = fRawHttpExchange(server.fPort(), kListRequest + "\r\n");
+    served = fRawHttpExchange(server.fPort(), kListRequest + "Connection: close\r\n\r\n");
     if (served.substr(0, 12) != "HTTP/1.1 200") ::usleep(20'000);
   }
   EXPECT_EQ(served.substr(0, 12), "HTTP/1.1 200");

@@ -73,8 +73,8 @@ bool fIsUniqueViolation(PGresult* result) {
 
 CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri) : mUri(connectionUri) {
   std::lock_guard lock(mMutex);
-  PGconn* connection = fConnection();
   try {
+    PGconn* connection = fConnection();
     fRun(connection, "BEGIN", {});
     fRun(connection, kSchemaLock, {});
     fRun(connection, kCreateTable, {});

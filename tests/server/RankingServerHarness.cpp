@@ -14,6 +14,7 @@ SVerifierPoolOptions fTestPoolOptions(int workers) {
   // Sanitizer builds on a busy machine check far slower than the server's
   // default allows.
   options.timeLimit = std::chrono::milliseconds(60'000);
+  options.memoryLimitBytes = std::size_t{4} << 30;
   return options;
 }
 

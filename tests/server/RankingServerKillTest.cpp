@@ -36,8 +36,9 @@ std::string fWithComment(std::string archive, const std::string& comment) {
 class CServerProcess {
  public:
   CServerProcess(const std::string& store, const std::string& output) {
+    // Sanitizer builds check slowly and big: the limits are not under test.
     const std::vector<std::string> arguments = {kServerExecutable, "--listen", "127.0.0.1:0", "--db", store,
-                                                "--workers", "2"};
+                                                "--workers", "2", "--check-ms", "60000", "--check-memory-mb", "4096"};
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -102,7 +103,8 @@ TEST_P(RankingServerKillTest, AServerKilledMidStreamRestartsConsistentWithEveryA
           answered.insert(name);
           ++successes;
         } else if (answer.status != 0) {
-          ADD_FAILURE() << name << ": " << answer.status << " " << answer.body;
+          ADD_FAILURE() << name << ": " << answer.status << " " << answer.body << "\n"
+                        << fReadWholeFile(fAbsolutePath("server1.out"));
         }
       }
     };

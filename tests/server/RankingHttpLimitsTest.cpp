@@ -111,6 +111,17 @@ TEST_F(RankingHttpLimitsTest, ConnectionsAreCappedPerAddressAndKeepAliveWorks) {
   EXPECT_EQ(served.substr(0, 12), "HTTP/1.1 200");
 }
 
+TEST_F(RankingHttpLimitsTest, ConnectionsAreCappedInAll) {
+  SHarnessOptions options;
+  options.limits.maxConnections = 2;
+  CRunningRankingServer server(mStore, options);
+  const int first = fConnectLocal(server.fPort());
+  const int second = fConnectLocal(server.fPort());
+  EXPECT_EQ(fRawHttpExchange(server.fPort(), kListRequest + "\r\n").substr(0, 12), "HTTP/1.1 503");
+  ::close(first);
+  ::close(second);
+}
+
 // Holds every check until released, so a stop can come while one runs.
 class CHeldVerifier : public IReplayVerifier {
  public:

@@ -20,7 +20,10 @@ PACKAGES=(
   # tests and benchmarks; clang's libFuzzer (libclang_rt.fuzzer) for the fuzz targets
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool x11-utils imagemagick
+  # installing and packaging: dependencies from dpkg-shlibdeps, checks of the
+  # package, its metainfo, desktop entry and manual pages
+  dpkg-dev file lintian appstream desktop-file-utils man-db
 )
 
 missing=()

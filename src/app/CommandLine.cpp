@@ -30,7 +30,10 @@ std::string fUsageText() {
   return "Usage: plimoball [options]\n"
          "       plimoball verify-replay ARCHIVE\n"
          "\n"
-         "Start it from the folder that holds its dat/ folder.\n"
+         "A game folder with a writable dat/ folder beside the program keeps\n"
+         "everything in it (portable). An installed game keeps records, settings,\n"
+         "replays and logs in $XDG_DATA_HOME/plimoball and config.dat in\n"
+         "$XDG_CONFIG_HOME/plimoball.\n"
          "\n"
          "Options:\n"
          "  --play MODE        start a game of MODE (plimo, yoiko or wanpaku) at once\n"
@@ -38,6 +41,8 @@ std::string fUsageText() {
          "                     debug save); the program ends with the replay or Escape\n"
          "  --frames N         end after N frames\n"
          "  --screenshot FILE  write the last drawn frame to FILE (PNG) at the end\n"
+         "  --data-dir DIR     keep records, settings, replays, logs and config.dat in\n"
+         "                     DIR (also PLIMOBALL_DATA_DIR=DIR)\n"
          "  --help             show this text\n"
          "\n"
          "verify-replay plays a replay archive without a window and prints its\n"
@@ -65,6 +70,9 @@ SCommandLine fParseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--screenshot") {
       if (!hasValue || args[i + 1].empty()) return fError("--screenshot needs a file name");
       line.screenshotPath = args[++i];
+    } else if (arg == "--data-dir") {
+      if (!hasValue || args[i + 1].empty()) return fError("--data-dir needs a folder");
+      line.dataDir = args[++i];
     } else if (arg == "--play") {
       if (!hasValue) return fError("--play needs a mode: plimo, yoiko or wanpaku");
       const std::string& mode = args[++i];

@@ -9,6 +9,7 @@ struct SCommandLine {
   EAction action = EAction::Play;
   long long frames = -1;
   std::string screenshotPath;
+  std::string dataDir;  // empty: the environment or the usual place decides
   int playMode = -1;  // -1: start on the title
   std::string replayArchive;  // verify-replay's archive
   std::string playReplay;     // --replay: an archive to watch in the window

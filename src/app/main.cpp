@@ -6,24 +6,13 @@
 #include "app/CommandLine.h"
 #include "app/GameMain.h"
 #include "app/ReplayCheck.h"
+#include "gamelib/FileRoots.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/sdl/SdlBackend.h"
 #include "persist/ReplayArchiveCheck.h"
 #include "stage/CPlimoStage.h"
 #include "util/Assert.h"
-
-namespace {
-
-// The game's paths are relative to its folder; a player who starts it from
-// elsewhere still gets its data.
-void fEnterGameFolder() {
-  if (fDirectoryExists("dat")) return;
-  const std::string home = fExecutableDirectory();
-  if (fDirectoryExists(home + "/dat")) fChangeDirectory(home);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   const SCommandLine line = fParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -61,7 +50,14 @@ int main(int argc, char** argv) {
     const int mode = line.playMode;
     options.firstScene = [mode] { return std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode)); };
   }
-  fEnterGameFolder();
+  // The game's names ("dat/score.dat") find their folders: the game folder
+  // itself, or the installed data and the player's own folders.
+  try {
+    fEnterFileRoots(line.dataDir);
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
   fInstallBackend(fMakeSdlBackend());
   return fGameMain(options);
 }

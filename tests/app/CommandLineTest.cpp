@@ -7,8 +7,10 @@ namespace {
 using EAction = SCommandLine::EAction;
 
 TEST(CommandLineTest, OptionsCombine) {
-  const auto line = fParseCommandLine({"--frames", "30", "--screenshot", "shot.png", "--play", "yoiko"});
+  const auto line =
+      fParseCommandLine({"--frames", "30", "--screenshot", "shot.png", "--play", "yoiko", "--data-dir", "saves"});
   EXPECT_EQ(line.action, EAction::Play);
+  EXPECT_EQ(line.dataDir, "saves");
   EXPECT_EQ(line.frames, 30);
   EXPECT_EQ(line.screenshotPath, "shot.png");
   EXPECT_EQ(line.playMode, 1);
@@ -22,6 +24,8 @@ TEST(CommandLineTest, BadInputIsAnErrorWithAReason) {
                                                                 {"--frames", "12x"},
                                                                 {"--play", "tetris"},
                                                                 {"--screenshot"},
+                                                                {"--data-dir"},
+                                                                {"--data-dir", ""},
                                                                 {"--fullscreen"},
                                                                 {"verify-replay"},
                                                                 {"verify-replay", "a", "b"}}) {

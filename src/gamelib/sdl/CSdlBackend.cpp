@@ -13,6 +13,9 @@
 
 namespace {
 
+constexpr int kProgramIconId = 100;
+constexpr const char* kProgramIconPicture = "dat/icon/plimoball-64.png";
+
 bool fIsSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && value[0] != '\0';
@@ -35,7 +38,11 @@ CSdlBackend::~CSdlBackend() { DxLib_End(); }
 // ---- set-up and frame ----
 
 int CSdlBackend::SetOutApplicationLogValidFlag(int) { return 0; }
-int CSdlBackend::SetWindowIconID(int) { return 0; }  // the window keeps the desktop's default icon
+int CSdlBackend::SetWindowIconID(int id) {
+  // The program's one icon resource is the picture the desktop's menus show too.
+  if (id != kProgramIconId) return -1;
+  return mWindow.fSetIcon(kProgramIconPicture) ? 0 : -1;
+}
 int CSdlBackend::SetMainWindowText(const char* text) {
   mWindow.fSetTitle(text);
   return 0;

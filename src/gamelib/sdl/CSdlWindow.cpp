@@ -1,8 +1,32 @@
 #include "gamelib/sdl/CSdlWindow.h"
 
+#include <SDL_image.h>
+
+#include <cstdio>
+
+#include "gamelib/FileRoots.h"
+
 void CSdlWindow::fSetTitle(const char* title) {
   mTitle = title == nullptr ? "" : title;
   if (mWindow != nullptr) SDL_SetWindowTitle(mWindow, mTitle.c_str());
+}
+
+bool CSdlWindow::fSetIcon(const std::string& picture) {
+  mIcon = picture;
+  return fApplyIcon();
+}
+
+bool CSdlWindow::fApplyIcon() {
+  if (mWindow == nullptr || mIcon.empty()) return true;
+  SDL_Surface* icon = IMG_Load(fReadLocation(mIcon).c_str());
+  if (icon == nullptr) {
+    // The window keeps the desktop's default icon; the game plays on.
+    std::fprintf(stderr, "PlimoBall: cannot load the window icon %s: %s\n", mIcon.c_str(), IMG_GetError());
+    return false;
+  }
+  SDL_SetWindowIcon(mWindow, icon);
+  SDL_FreeSurface(icon);
+  return true;
 }
 
 void CSdlWindow::fSetSize(int width, int height) {
@@ -55,6 +79,7 @@ bool CSdlWindow::fOpen(std::string& error) {
   }
   SDL_GL_MakeCurrent(mWindow, mContext);
   fSetVSync(mVSync);
+  fApplyIcon();
   return true;
 }
 

@@ -15,6 +15,9 @@ class CSdlWindow {
   CSdlWindow& operator=(const CSdlWindow&) = delete;
 
   void fSetTitle(const char* title);
+  // A picture file (one of the game's names) for the window's icon, shown
+  // from the moment the window opens. False when it cannot be loaded.
+  bool fSetIcon(const std::string& picture);
   void fSetSize(int width, int height);
   void fSetWindowed(bool windowed) { mWindowed = windowed; }
   void fSetVSync(bool on);
@@ -32,7 +35,10 @@ class CSdlWindow {
  private:
   SDL_Window* mWindow = nullptr;
   SDL_GLContext mContext = nullptr;
+  bool fApplyIcon();
+
   std::string mTitle;
+  std::string mIcon;
   int mWidth = 640;
   int mHeight = 480;
   bool mWindowed = false;

@@ -50,6 +50,9 @@ class CSoundManager {
   virtual void fStopAllBgm();
   virtual void fStopAllEffects();
 
+  // Effects stay silent while muted (frames simulated for a replay jump);
+  // the music plays on.
+  void fSetEffectsMuted(bool muted) { mEffectsMuted = muted; }
   bool fIsEnabled() const { return mEnabled; }
   int fEffectHandle(ESoundEffect effect) const;
   int fBgmHandle(EBgm bgm) const;
@@ -60,4 +63,5 @@ class CSoundManager {
   std::array<std::string, kBgmCount> mBgmFiles{};
   std::array<int, kBgmCount> mBgmHandles{};
   bool mEnabled;
+  bool mEffectsMuted = false;
 };

@@ -11,7 +11,7 @@
 #include "gui/CSetupWindowInfo.h"
 #include "input/CKeyManagerBase.h"
 #include "online/RankingClient.h"
-#include "stage/CPlimoStage.h"
+#include "stage/CReplayTheatre.h"
 #include "util/Assert.h"
 
 namespace {
@@ -203,7 +203,7 @@ void CShowRankingWindow::fPlayDownloaded(const SReplayInfo& stored) {
   info.player = entry.name;
   info.date = entry.date;
   try {
-    gCurrentScene = std::make_unique<CPlimoStage>(mode, info);
+    gCurrentScene = std::make_unique<CReplayTheatre>(mode, info);
   } catch (const CGameError& error) {
     std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
     if (fFileExists(info.path)) fDeleteFile(info.path);

@@ -36,9 +36,12 @@ fail() {
   exit 1
 }
 shot() { import -window root "$WORK_DIR/theatre_$1.png" || fail "cannot take a screenshot"; }
+# One key at a time, with time for a loaded machine to draw a few frames.
 key() {
-  xdotool key --delay 150 "$@"
-  sleep 0.3
+  for name in "$@"; do
+    xdotool key --delay 150 "$name"
+    sleep 0.5
+  done
 }
 # Pixels of one colour in a box: count RGBMIN RGBMAX (0-1 per channel) in WxH+X+Y.
 count() {
@@ -54,13 +57,18 @@ window=$(timeout 20 xdotool search --sync --name '^PlimoBall$' | head -n 1)
 sleep 1
 key z            # the title's menu
 key Down z z     # the replay button, then plimo's replay
-sleep 2
+sleep 3          # past the first piece, which comes at the end of the opening
 shot playing
 key space
 shot paused
 key Right Right Right Left
 shot stepped
-key shift+Right Next
+xdotool keydown Shift_L
+sleep 0.3
+key Right
+xdotool keyup Shift_L
+sleep 0.3
+key Next
 shot jumped
 key t
 key j l x
@@ -81,8 +89,11 @@ grey=$(count paused 360x12+8+402 0.3 0.4 0.3 0.4 0.3 0.4)
 bar=$(count paused 360x20+8+400 0.4 0.55 0.7 0.85 0.95 1)
 help=$(count paused 300x36+78+438 0.95 1 0.95 1 0.95 1)
 [ "$help" -ge 100 ] || fail "no help line while paused ($help white pixels)"
-jumped=$(count jumped 360x20+8+400 0.4 0.55 0.7 0.85 0.95 1)
-[ "$jumped" -gt "$bar" ] || fail "the 10 s jump did not move the timeline on ($bar -> $jumped)"
+# The jumps change the timeline's time, frame number and bar.
+convert "$WORK_DIR/theatre_stepped.png" -crop 360x40+6+384 +repage "$WORK_DIR/timeline_before.png"
+convert "$WORK_DIR/theatre_jumped.png" -crop 360x40+6+384 +repage "$WORK_DIR/timeline_after.png"
+jumped=$(compare -metric AE "$WORK_DIR/timeline_before.png" "$WORK_DIR/timeline_after.png" null: 2>&1)
+[ "${jumped%.*}" -ge 50 ] 2>/dev/null || fail "the piece and 10 s jumps left the timeline as it was ($jumped pixels differ)"
 orange=$(count practice 200x40+5+72 0.95 1 0.55 0.72 0.15 0.33)
 [ "$orange" -ge 40 ] || fail "no PRACTICE after T ($orange orange pixels)"
 [ "$(count practice 360x12+8+402 0.3 0.4 0.3 0.4 0.3 0.4)" -lt 1000 ] || fail "the timeline stayed in the practice game"
@@ -96,7 +107,30 @@ kill -0 "$game" 2>/dev/null && fail "the game is still running after Escape on t
 wait "$game"
 status=$?
 [ "$status" -eq 0 ] || fail "the game exited with status $status"
-echo "ok: banner $gold, timeline $bar -> $jumped, help $help, practice $orange pixels; ended with status 0"
+
+# From the command line: End jumps to the recorded end, which ends the
+# program with status 0; so does Escape.
+for ending in End Escape; do
+  ./plimoball --replay dat/replay_plimo/replay >>"$WORK_DIR/theatre.out" 2>&1 &
+  game=$!
+  window=$(timeout 20 xdotool search --sync --name '^PlimoBall$' | head -n 1)
+  [ -n "$window" ] || fail "--replay opened no window"
+  sleep 2
+  kill -0 "$game" 2>/dev/null || fail "--replay ended before $ending"
+  # A loaded machine may still be opening the replay: press again if need be.
+  for _ in 1 2 3; do
+    key "$ending"
+    for _ in $(seq 1 20); do
+      kill -0 "$game" 2>/dev/null || break 2
+      sleep 0.1
+    done
+  done
+  kill -0 "$game" 2>/dev/null && fail "--replay is still running after $ending"
+  wait "$game"
+  status=$?
+  [ "$status" -eq 0 ] || fail "--replay ended by $ending with status $status"
+done
+echo "ok: banner $gold, timeline $bar -> $jumped, help $help, practice $orange pixels; ended with status 0; --replay ends with End and Escape"
 INNER
 
 timeout 150 xvfb-run -a -s "-screen 0 640x480x24" bash "$inner" "$scratch/game" "$WORK_DIR"

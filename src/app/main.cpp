@@ -13,6 +13,7 @@
 #include "persist/ReplayArchiveCheck.h"
 #include "stage/CPlimoStage.h"
 #include "stage/StageModes.h"
+#include "stage/CReplayTheatre.h"
 #include "util/Assert.h"
 
 int main(int argc, char** argv) {
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     SReplayInfo info{SReplayInfo::EMode::Replay, archive, checked.isDebug};
     info.endsProgram = true;
     const int mode = checked.mode;
-    options.firstScene = [mode, info] { return std::make_unique<CPlimoStage>(mode, info); };
+    options.firstScene = [mode, info] { return std::make_unique<CReplayTheatre>(mode, info); };
   } else if (line.playMode >= 0) {
     const int mode = line.playMode;
     options.firstScene = [mode] { return std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode)); };

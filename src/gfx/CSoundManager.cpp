@@ -140,7 +140,7 @@ void CSoundManager::fSetEffectFrequency(ESoundEffect effect, int frequency) {
 
 void CSoundManager::fPlayEffect(ESoundEffect effect, bool loop) {
   const std::size_t index = fEffectIndex(effect);
-  if (!mEnabled) return;
+  if (!mEnabled || mEffectsMuted) return;
   PlaySoundMem(mEffectHandles[index], fPlayType(loop), 1);
 }
 

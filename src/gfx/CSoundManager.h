@@ -56,6 +56,9 @@ class CSoundManager {
   // Music at a quarter of its volume, for a paused game.
   void fSetMusicLowered(bool lowered);
 
+  // Effects stay silent while muted (frames simulated for a replay jump);
+  // the music plays on.
+  void fSetEffectsMuted(bool muted) { mEffectsMuted = muted; }
   bool fIsEnabled() const { return mEnabled; }
   int fEffectHandle(ESoundEffect effect) const;
   int fBgmHandle(EBgm bgm) const;
@@ -72,4 +75,5 @@ class CSoundManager {
   bool mVolumesChanged = false;  // until then the designed volumes stand untouched
 
   void fApplyVolumes();
+  bool mEffectsMuted = false;
 };

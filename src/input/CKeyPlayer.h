@@ -51,6 +51,11 @@ class CKeyPlayer : public CKeyManagerBase {
   // Stops and closes the key log.
   virtual void fEnd();
 
+  // Reads the next recorded frame whether playing or not, and leaves the live
+  // keys alone: the replay theatre paces the log itself and reads Escape,
+  // F1 and F2 on its own.
+  void fPlayRecordedFrame() { fReadFrame(); }
+
   bool fIsPlaying() const { return mPlaying; }
   // True once every whole frame of the log has been played.
   bool fIsLogFinished() const;

@@ -14,6 +14,7 @@
 #include "stage/CPlimoStage.h"
 #include "text/KeyHints.h"
 #include "text/Texts.h"
+#include "stage/CReplayTheatre.h"
 #include "util/Assert.h"
 
 namespace {
@@ -206,7 +207,7 @@ void CShowRankingWindow::fPlayDownloaded(const SReplayInfo& stored) {
   info.player = entry.name;
   info.date = entry.date;
   try {
-    gCurrentScene = std::make_unique<CPlimoStage>(mode, info);
+    gCurrentScene = std::make_unique<CReplayTheatre>(mode, info);
   } catch (const CGameError& error) {
     std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
     if (fFileExists(info.path)) fDeleteFile(info.path);

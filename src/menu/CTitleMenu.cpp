@@ -10,6 +10,7 @@
 #include "menu/CTitle.h"
 #include "online/RankingClient.h"
 #include "stage/CPlimoStage.h"
+#include "stage/CReplayTheatre.h"
 #include "stage/StageModes.h"
 #include "text/Texts.h"
 #include "util/Assert.h"
@@ -170,7 +171,11 @@ void CTitleMenu::fStartStage(int mode, const SReplayInfo& info) {
     return;
   }
   try {
-    gCurrentScene = std::make_unique<CPlimoStage>(mode, info);
+    if (info.mode == SReplayInfo::EMode::Replay) {
+      gCurrentScene = std::make_unique<CReplayTheatre>(mode, info);
+    } else {
+      gCurrentScene = std::make_unique<CPlimoStage>(mode, info);
+    }
   } catch (const CGameError& error) {
     std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
     gSoundManager->fStopAll();

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CScene.h"
@@ -43,6 +44,12 @@ class CPlimoStage : public CScene {
   static constexpr int kQueueLength = 4;
 
   CPlimoStage(int mode, SReplayInfo info);
+  // The same from a replay archive already checked (null for a normal game).
+  CPlimoStage(int mode, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay);
+  // The same replay built again for a jump: from its checked archive, with
+  // the models the earlier build loaded, nothing unpacked and the music
+  // left playing.
+  CPlimoStage(int mode, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay, CModelTable models);
   ~CPlimoStage() override = default;
   CPlimoStage(const CPlimoStage&) = delete;
   CPlimoStage& operator=(const CPlimoStage&) = delete;
@@ -54,6 +61,10 @@ class CPlimoStage : public CScene {
   // focus pauses too.
   bool fIsPausedFrame() override;
   virtual void fSetMode(int mode);
+  // The loaded models, handed to the next build of the same replay.
+  CModelTable fTakeModelTable() { return std::exchange(mModelTable, CModelTable{}); }
+  // A new record shows and sounds, except in a practice game.
+  bool fBeatsHighScore() const;
   // Deletes every model the stage, its balls and the ghost hold.
   virtual void fReleaseModels();
 
@@ -160,11 +171,15 @@ class CPlimoStage : public CScene {
   std::shared_ptr<const SCheckedReplay> checkedReplay;
   bool paused = false;
   bool pauseKeyDown = true;  // a key held as the stage starts does not pause it
+  bool rebuiltForJump = false;
   // The loaded models every placed model is duplicated from.
   CModelTable mModelTable;
 
  private:
   void fShiftQueue();
+  void fApplyModeConstants(int mode);
+  // Everything after the mode: grid, camera, models, replay, first deal.
+  void fBuild();
   // The landing preview's search from the landing cell.
   void fFloodPreview(int colour, int a, int b, int h, int* counter, CWorkGrid& work);
 };

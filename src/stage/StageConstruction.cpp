@@ -17,23 +17,20 @@ constexpr int kCellUnits = 32;
 
 }  // namespace
 
-CPlimoStage::CPlimoStage(int mode_, SReplayInfo info) {
-  // A replay either starts or changes nothing: its archive is checked whole
-  // before the first global is touched.
-  if (info.mode == SReplayInfo::EMode::Replay) checkedReplay = fCheckStageReplay(mode_, info);
+// A replay either starts or changes nothing: its archive is checked whole
+// before the first global is touched.
+CPlimoStage::CPlimoStage(int mode_, SReplayInfo info)
+    : CPlimoStage(mode_, info, info.mode == SReplayInfo::EMode::Replay ? fCheckStageReplay(mode_, info) : nullptr) {}
+
+CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay) {
+  PLIMO_ASSERT((info.mode == SReplayInfo::EMode::Replay) == (replay != nullptr), "a replay, and only a replay, has an archive");
+  checkedReplay = std::move(replay);
   if (gSoundManager) gSoundManager->fStopAll();
   try {
     fSetMode(mode_);
     replayInfo = std::move(info);
-    originA = W * (-kCellUnits) / 4;
-    originB = D * (-kCellUnits) / 4;
-    grid = CStageGrid(W, D, H);
-    SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
-    fSetCamera(fViewAngle(fDirectionToDegree(cameraDir)));
     mModelTable.fLoadAll();
-    fBuildScenery();
-    fSetupReplay(*this);
-    for (SAppairInfo& entry : queue) entry = fDeal();
+    fBuild();
   } catch (...) {
     // No destructor runs for a stage that was never built: free its models here.
     fReleaseModels();
@@ -42,7 +39,35 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info) {
   }
 }
 
+CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay,
+                         CModelTable models) {
+  PLIMO_ASSERT(info.mode == SReplayInfo::EMode::Replay && replay != nullptr, "only a checked replay is built again");
+  checkedReplay = std::move(replay);
+  rebuiltForJump = true;
+  fApplyModeConstants(mode_);
+  replayInfo = std::move(info);
+  mModelTable = std::move(models);
+  if (!mModelTable.fIsLoaded()) mModelTable.fLoadAll();
+  fBuild();
+}
+
+void CPlimoStage::fBuild() {
+  originA = W * (-kCellUnits) / 4;
+  originB = D * (-kCellUnits) / 4;
+  grid = CStageGrid(W, D, H);
+  SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
+  fSetCamera(fViewAngle(fDirectionToDegree(cameraDir)));
+  fBuildScenery();
+  fSetupReplay(*this);
+  for (SAppairInfo& entry : queue) entry = fDeal();
+}
+
 void CPlimoStage::fSetMode(int mode_) {
+  fApplyModeConstants(mode_);
+  if (gSoundManager) gSoundManager->fPlayBgm(fModeInfo(mode_).music);
+}
+
+void CPlimoStage::fApplyModeConstants(int mode_) {
   const SModeInfo& info = fModeInfo(mode_);
   PLIMO_ASSERT(info.maxColour <= kColourOzyama, "a mode deals a colour that does not exist");
   mode = mode_;
@@ -52,7 +77,10 @@ void CPlimoStage::fSetMode(int mode_) {
   D = info.depth;
   H = info.height;
   ballLimit = info.ballLimit;
-  if (gSoundManager) gSoundManager->fPlayBgm(info.music);
+}
+
+bool CPlimoStage::fBeatsHighScore() const {
+  return replayInfo.mode != SReplayInfo::EMode::Practice && score > fModeHighScore(mode);
 }
 
 const char* CPlimoStage::fColourName(int colour) { return ::fColourName(colour); }

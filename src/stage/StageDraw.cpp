@@ -131,11 +131,15 @@ void CPlimoStage::fDraw() {
   fDrawQueuePanel();
   fDrawTexts();
 
-  const bool newRecord = score > fModeHighScore(mode);
+  const bool newRecord = fBeatsHighScore();
   if (state == EState::GameOver || state == EState::StageClear) {
     fDrawPicture(50, 280, state == EState::GameOver ? "ui_parts/gameover.png" : "ui_parts/stageclear.png", true);
     if (newRecord && fIsBlinkOn(frameCount)) fDrawPicture(400, 380, "ui_parts/save_highscore.png", true);
     fDrawEndHint();
+  }
+
+  if (replayInfo.mode == SReplayInfo::EMode::Practice) {
+    fDrawText(10, 76, "PRACTICE", GetColor(255, 160, 60), gFontLarge);
   }
 
   if (gFpsTimer) {

@@ -40,7 +40,7 @@ void CPlimoStage::fAnimate() {
       ++stateTimer;
       if (state == EState::Finishing && chainPhase == EStateForRensa::Still) {
         fEnterState(EState::StageClear, 0);
-        if (score > fModeHighScore(mode)) fPlaySound(ESoundEffect::Quiz004);
+        if (fBeatsHighScore()) fPlaySound(ESoundEffect::Quiz004);
         return;
       }
       fCameraStep();
@@ -72,7 +72,7 @@ void CPlimoStage::fAnimateToppingOut() {
     const int row = stateTimer / kTopOutLayerFrames;
     if (row >= H) {
       fEnterState(EState::GameOver, 0);
-      if (score > fModeHighScore(mode)) fPlaySound(ESoundEffect::Quiz004);
+      if (fBeatsHighScore()) fPlaySound(ESoundEffect::Quiz004);
       return;
     }
     for (auto& ball : balls) {
@@ -97,7 +97,7 @@ void CPlimoStage::fUpdate() {
   if (replayInfo.mode == SReplayInfo::EMode::Replay) {
     if (gKeyManager->fIsTriggered(EGameKey::KeyF1) && gFpsTimer) gFpsTimer->fToggleNoWait();
     if (gKeyManager->fIsTriggered(EGameKey::KeyF2) && gFpsTimer) gFpsTimer->fToggleSlowMotion();
-  } else if (gKeyManager->fIsTriggered(EGameKey::KeyF12)) {
+  } else if (replayInfo.mode == SReplayInfo::EMode::Normal && gKeyManager->fIsTriggered(EGameKey::KeyF12)) {
     fSaveDebugReplay(*this);
     return;
   }

@@ -8,6 +8,7 @@
 #include "app/SceneFactory.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLib.h"
+#include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"
 #include "input/CKeyPlayer.h"
 #include "persist/CArchiver.h"
@@ -16,6 +17,7 @@
 #include "stage/CPlimoStage.h"
 #include "stage/StageModes.h"
 #include "util/Assert.h"
+#include "util/CFpsTimer.h"
 #include "util/CRandom.h"
 
 namespace {
@@ -94,15 +96,18 @@ void fSetupReplay(CPlimoStage& stage) {
   }
   PLIMO_ASSERT(stage.checkedReplay != nullptr, "a replay stage is built on a checked archive");
   const SCheckedReplay& replay = *stage.checkedReplay;
-  // Unpacked where the design keeps them; a failure here (a missing folder)
-  // still leaves the key source and the generator untouched.
+  // Unpacked where the design keeps them (once, not again for every jump); a
+  // failure here (a missing folder) still leaves the key source and the
+  // generator untouched.
   const std::string prefix = replay.isDebug ? "debug_" : "";
-  fWriteWholeFile(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
-  fWriteWholeFile(fReplayFilePath(mode, prefix + "replay.dat"), replay.seedArchive);
+  if (!stage.rebuiltForJump) {
+    fWriteWholeFile(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
+    fWriteWholeFile(fReplayFilePath(mode, prefix + "replay.dat"), replay.seedArchive);
+    std::printf("Seed = %d\n", replay.seed);
+  }
   // Played from memory: the same bytes the file holds.
   auto player = std::make_unique<CKeyPlayer>(std::shared_ptr<const std::string>(stage.checkedReplay, &replay.keyLog));
   auto random = std::make_unique<CRandom>(replay.seed);
-  std::printf("Seed = %d\n", replay.seed);
   player->fStart();
   // Nothing can fail from here on.
   gKeyManager = std::move(player);
@@ -128,6 +133,11 @@ void fFinishReplay(CPlimoStage& stage) {
     fLeaveForTitle(stage);
     return;
   }
+  if (stage.replayInfo.mode == SReplayInfo::EMode::Practice) {
+    // Nothing of a practice game is kept.
+    fLeaveForTitle(stage);
+    return;
+  }
   const int mode = stage.mode;
   const std::string temporary = fReplayFilePath(mode, "replay_key.tmp");
   fEndRecording();
@@ -150,6 +160,17 @@ void fFinishReplay(CPlimoStage& stage) {
   gCurrentScene = std::make_unique<CPlimoStage>(mode, stage.replayInfo);
 }
 
+void fTakeOverReplay(CPlimoStage& stage) {
+  PLIMO_ASSERT(stage.replayInfo.mode == SReplayInfo::EMode::Replay, "only a replay can be taken over");
+  if (CKeyPlayer* player = fPlayer()) player->fEnd();
+  stage.replayInfo.mode = SReplayInfo::EMode::Practice;
+  // Live keys that record nothing; the generator plays on from where the
+  // replay stands, so the practice deals what the replay would have.
+  gKeyManager = std::make_unique<CKeyManager>();
+  if (gFpsTimer) gFpsTimer->fResetPace();
+  if (gSoundManager) gSoundManager->fSetEffectsMuted(false);
+}
+
 void fSaveDebugReplay(CPlimoStage& stage) {
   const int mode = stage.mode;
   fEndRecording();
@@ -166,7 +187,7 @@ void fSaveDebugReplay(CPlimoStage& stage) {
 void fLeaveReplay(CPlimoStage& stage) {
   if (stage.replayInfo.mode == SReplayInfo::EMode::Replay) {
     fEndPlayback();
-  } else {
+  } else if (stage.replayInfo.mode == SReplayInfo::EMode::Normal) {
     // The temporary key log keeps the frames so far until the next game.
     fEndRecording();
   }

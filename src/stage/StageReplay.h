@@ -11,7 +11,9 @@
 inline constexpr const char* kUnreadableReplayText = "リプレイファイルを読み込めませんでした";
 
 struct SReplayInfo {
-  enum class EMode : int { Normal = 0, Replay = 1 };
+  // Practice: a replay taken over at some frame and played on live; it is
+  // never recorded, saved or uploaded.
+  enum class EMode : int { Normal = 0, Replay = 1, Practice = 2 };
 
   SReplayInfo() = default;
   SReplayInfo(EMode mode_, std::string path_, bool isDebug_) : mode(mode_), path(std::move(path_)), isDebug(isDebug_) {}
@@ -50,6 +52,9 @@ void fFinishReplay(CPlimoStage& stage);
 // F12 in a normal game: packs the game so far as the mode's debug replay and
 // leaves for the title menu.
 void fSaveDebugReplay(CPlimoStage& stage);
+// T in a paused replay: the stage plays on as a practice game under the
+// live keys, recording nothing.
+void fTakeOverReplay(CPlimoStage& stage);
 // Escape: ends the recording or the playback and leaves for the title menu.
 void fLeaveReplay(CPlimoStage& stage);
 // The mode's stored best score.

@@ -9,6 +9,7 @@
 #include "gui/GuiFixture.h"
 #include "menu/CShowRankingWindow.h"
 #include "stage/CPlimoStage.h"
+#include "stage/CReplayTheatre.h"
 #include "util/CFpsTimer.h"
 #include "input/CKeyManager.h"
 #include "support/ReplayArchives.h"
@@ -174,10 +175,13 @@ TEST_F(RankingWindowTest, ZPlaysTheFocusedEntrysStoredReplayWithoutARequest) {
                   fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip"));
   fHold(KEY_INPUT_Z);
   fFrame();
-  auto* stage = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
-  ASSERT_NE(stage, nullptr);
+  auto* theatre = dynamic_cast<CReplayTheatre*>(gCurrentScene.fGet());
+  ASSERT_NE(theatre, nullptr);
+  CPlimoStage* stage = &theatre->fStage();
   EXPECT_EQ(stage->replayInfo.mode, SReplayInfo::EMode::Replay);
   EXPECT_EQ(stage->replayInfo.path, "dat/downloaded_replay_plimo/key12");
+  EXPECT_EQ(stage->replayInfo.player, "p12") << "the banner names whose game it is";
+  EXPECT_EQ(stage->replayInfo.date, "2026/12/13 10:20:30");
   stage->fReleaseModels();
   gKeyManager = std::make_unique<CKeyManager>();
 }

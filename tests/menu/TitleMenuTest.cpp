@@ -9,6 +9,7 @@
 #include "menu/CTitle.h"
 #include "menu/CTitleMenu.h"
 #include "stage/CPlimoStage.h"
+#include "stage/CReplayTheatre.h"
 #include "util/CFpsTimer.h"
 #include "input/CKeyManager.h"
 #include "input/CKeyPlayer.h"
@@ -298,7 +299,7 @@ TEST_F(TitleMenuTest, LeavingAReplayEndsItsSlowMotionAndNoWait) {
   fOpenMenu();
   fHold(KEY_INPUT_F10);
   fRunFrameLogic();
-  ASSERT_NE(dynamic_cast<CPlimoStage*>(gCurrentScene.fGet()), nullptr);
+  ASSERT_NE(dynamic_cast<CReplayTheatre*>(gCurrentScene.fGet()), nullptr);
   gCurrentScene.fReleaseRetired();
   fRelease(KEY_INPUT_F10);
   fRunFrameLogic();  // the replay's live keys are seen up once

@@ -367,10 +367,15 @@ int CHeadlessBackend::DeleteKeyInput(int input) {
 
 // ---- 3D: models are handles only; nothing is read or drawn ----
 
+CHeadlessBackend::SModel* CHeadlessBackend::fModel(int handle) {
+  auto it = mModels.find(handle);
+  return it == mModels.end() ? nullptr : &it->second;
+}
+
 int CHeadlessBackend::MV1LoadModel(const char* path) {
   fRecord("MV1LoadModel", path);
   const int model = mNextHandle++;
-  mModels[model] = path == nullptr ? "" : path;
+  mModels[model].path = path == nullptr ? "" : path;
   return model;
 }
 int CHeadlessBackend::MV1DuplicateModel(int model) {
@@ -387,23 +392,41 @@ int CHeadlessBackend::MV1DeleteModel(int model) {
 }
 int CHeadlessBackend::MV1SetPosition(int model, VECTOR position) {
   fRecord("MV1SetPosition", model, position);
+  if (SModel* state = fModel(model)) state->position = position;
   return 0;
 }
 int CHeadlessBackend::MV1SetRotationXYZ(int model, VECTOR rotation) {
   fRecord("MV1SetRotationXYZ", model, rotation);
+  if (SModel* state = fModel(model)) state->rotation = rotation;
   return 0;
 }
 int CHeadlessBackend::MV1SetOpacityRate(int model, float rate) {
   fRecord("MV1SetOpacityRate", model, rate);
+  if (SModel* state = fModel(model)) state->opacity = rate;
   return 0;
 }
 int CHeadlessBackend::MV1SetDifColorScale(int model, COLOR_F scale) {
   fRecord("MV1SetDifColorScale", model, scale);
+  if (SModel* state = fModel(model)) state->colour = scale;
   return 0;
 }
 int CHeadlessBackend::MV1DrawModel(int model) {
   fRecord("MV1DrawModel", model);
   return 0;
+}
+
+std::string CHeadlessBackend::fDescribeModel(int handle) const {
+  const auto it = mModels.find(handle);
+  if (it == mModels.end()) return "no model";
+  const SModel& state = it->second;
+  std::string text;
+  fAppendArg(text, state.path.c_str());
+  fAppendArg(text, state.position);
+  fAppendArg(text, state.rotation);
+  text += ' ';
+  fAppendArg(text, state.opacity);
+  fAppendArg(text, state.colour);
+  return text;
 }
 int CHeadlessBackend::SetupCamera_Perspective(float fov) {
   fRecord("SetupCamera_Perspective", fov);
@@ -427,6 +450,16 @@ int CHeadlessBackend::ChangeLightTypeDir(VECTOR direction) {
   fRecord("ChangeLightTypeDir", direction);
   mCamera.lightDirection = direction;
   return 0;
+}
+
+std::string CHeadlessBackend::fDescribeView() const {
+  std::string text = "camera ";
+  fAppendArg(text, mCamera.eye);
+  fAppendArg(text, mCamera.target);
+  fAppendArg(text, mCamera.up);
+  text += " light ";
+  fAppendArg(text, mCamera.lightDirection);
+  return text;
 }
 
 // ---- sound: handles and a playing flag, no audio ----

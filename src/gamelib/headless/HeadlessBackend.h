@@ -72,6 +72,10 @@ class CHeadlessBackend : public CGameLibBackend {
   int fLiveGraphCount() const { return static_cast<int>(mGraphs.size()); }
   bool fIsSoundPlaying(int sound) const;
   int fFlipCount() const { return mFlips; }
+  // A model as it stands: its file, position, rotation, opacity and colour.
+  std::string fDescribeModel(int handle) const;
+  // The camera and light as last set, as text: what a 3D frame is seen from.
+  std::string fDescribeView() const;
 
   // ---- the game library ----
   int SetOutApplicationLogValidFlag(int flag) override;
@@ -200,6 +204,14 @@ class CHeadlessBackend : public CGameLibBackend {
   std::map<int, SKeyInput> mKeyInputs;
   int mActiveKeyInput = -1;
   int mDefaultFontSize = 16;
-  std::map<int, std::string> mModels;
+  struct SModel {
+    std::string path;
+    VECTOR position{};
+    VECTOR rotation{};
+    float opacity = 1.0f;
+    COLOR_F colour{1.0f, 1.0f, 1.0f, 1.0f};
+  };
+  SModel* fModel(int handle);
+  std::map<int, SModel> mModels;
   std::map<int, bool> mSounds;  // handle -> playing
 };

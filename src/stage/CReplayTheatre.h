@@ -1,0 +1,83 @@
+// The replay theatre: the scene every replay plays in. It paces the replay's
+// stage itself, so a replay can be paused, stepped a frame at a time either
+// way, jumped to any frame or piece, played at five speeds, and taken over
+// as a practice game. A jump back builds the replay again from its start and
+// plays it silently up to the frame: the rules are fast enough that no
+// snapshots are needed, and the frame reached is exactly the one straight
+// play reaches.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "app/CScene.h"
+#include "stage/ReplayScan.h"
+#include "stage/StageReplay.h"
+
+class CPlimoStage;
+class CKeyPlayer;
+
+class CReplayTheatre : public CScene {
+ public:
+  // Speeds in quarters of the normal pace: keys 1 to 5.
+  static constexpr std::array<int, 5> kSpeedQuarters = {1, 2, 4, 8, 16};
+  static constexpr int kNormalSpeed = 2;
+  static constexpr long long kFramesPerTenSeconds = 10000 / 17;
+  // How long the timeline stays after a jump: 2 s.
+  static constexpr int kTimelineFrames = 2000 / 17;
+
+  // Builds the replay's stage (throws CGameError, having changed nothing,
+  // when the archive cannot be played) and the theatre around it.
+  CReplayTheatre(int mode, const SReplayInfo& info);
+  ~CReplayTheatre() override;
+  CReplayTheatre(const CReplayTheatre&) = delete;
+  CReplayTheatre& operator=(const CReplayTheatre&) = delete;
+
+  void fAnimate() override;
+  void fUpdate() override;
+  void fDraw() override;
+
+  // ---- the controls, as the keys use them ----
+  void fSetPaused(bool paused) { mPaused = paused; }
+  // Plays one more frame; false when the replay left its stage (its end).
+  bool fStepForward();
+  void fStepBack() { fJumpTo(mFrame - 1); }
+  // Any frame from 0 (the stage as built) to the last one before the
+  // recorded end; beyond that is clamped.
+  void fJumpTo(long long frame);
+  // The next or the previous piece's first frame (direction +1 or -1).
+  void fJumpPiece(int direction);
+  void fSetSpeed(int index);
+  // The replay as it stands becomes a practice game, which becomes the scene.
+  void fTakeOver();
+
+  // ---- what it shows ----
+  bool fIsPaused() const { return mPaused; }
+  long long fFrame() const { return mFrame; }
+  long long fLastFrame() const;
+  int fSpeedIndex() const { return mSpeed; }
+  bool fIsTimelineShown() const { return mPaused || mTimelineLeft > 0; }
+  const SReplayMarks& fMarks() const { return mMarks; }
+  CPlimoStage& fStage() const { return *mStage; }
+
+ private:
+  CKeyPlayer& fPlayer() const;
+  void fRebuild();
+  void fReadKeys();
+  bool fPressed(int keyCode);  // down now, up in the last frame read
+  void fDrawTimeline() const;
+  void fDrawBanner() const;
+  void fDrawHelp() const;
+
+  SReplayInfo mInfo;
+  std::shared_ptr<const SCheckedReplay> mReplay;
+  SReplayMarks mMarks;
+  std::unique_ptr<CPlimoStage> mStage;
+  long long mFrame = 0;
+  bool mBuildFrameAnimated = false;
+  bool mPaused = false;
+  int mSpeed = kNormalSpeed;
+  int mQuarters = 0;  // the pace's carry between frames
+  int mTimelineLeft = 0;
+  std::array<bool, 256> mWasDown{};
+};

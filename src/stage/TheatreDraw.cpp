@@ -1,0 +1,79 @@
+// What the replay theatre draws over its stage: the REPLAY banner, the
+// timeline bar with its marks, and the help line while paused.
+#include <cstdio>
+#include <string>
+
+#include "app/Globals.h"
+#include "gamelib/GameLib.h"
+#include "stage/CPlimoStage.h"
+#include "stage/CReplayTheatre.h"
+#include "util/CFpsTimer.h"
+
+namespace {
+
+// The bar lies along the bottom of the 3D view, left of the score panel.
+constexpr int kBarLeft = 10;
+constexpr int kBarRight = 364;
+constexpr int kBarTop = 404;
+constexpr int kBarHeight = 8;
+constexpr int kMarkHeight = 5;
+
+// "m:ss.cc" of a frame count at the game's 17 ms a frame.
+std::string fClock(long long frames) {
+  const long long centis = frames * CFpsTimer::kFrameMilliseconds / 10;
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%02lld.%02lld", centis / 6000, centis / 100 % 60, centis % 100);
+  return text;
+}
+
+const char* const kSpeedNames[] = {"x1/4", "x1/2", "x1", "x2", "x4"};
+
+}  // namespace
+
+void CReplayTheatre::fDrawBanner() const {
+  const unsigned int gold = GetColor(255, 220, 80);
+  DrawStringToHandle(10, 76, "REPLAY", gold, gFontLarge, GetColor(0, 0, 0), 0);
+  if (!mInfo.player.empty()) {
+    const std::string who = mInfo.player + "  " + mInfo.date;
+    DrawStringToHandle(12, 116, who.c_str(), GetColor(255, 255, 255), gFontSmall, GetColor(0, 0, 0), 0);
+  }
+}
+
+void CReplayTheatre::fDrawTimeline() const {
+  const long long length = std::max(1LL, mMarks.length);
+  const int width = kBarRight - kBarLeft;
+  auto xOf = [&](long long frame) {
+    return kBarLeft + static_cast<int>(static_cast<double>(std::min(frame, length)) * width / static_cast<double>(length));
+  };
+  const unsigned int black = GetColor(0, 0, 0);
+  SetDrawBlendMode(DX_BLENDMODE_ALPHA, 160);
+  DrawBox(kBarLeft - 4, kBarTop - 18, kBarRight + 4, kBarTop + kBarHeight + kMarkHeight + 4, black, 1);
+  SetDrawBlendMode(DX_BLENDMODE_NOBLEND, 0);
+  DrawBox(kBarLeft, kBarTop, kBarRight, kBarTop + kBarHeight, GetColor(90, 90, 90), 1);
+  DrawBox(kBarLeft, kBarTop, xOf(mFrame), kBarTop + kBarHeight, GetColor(120, 200, 255), 1);
+  // Chains of 2 or more above the bar, level-ups below it.
+  const unsigned int chainColour = GetColor(255, 100, 100);
+  for (const auto& chain : mMarks.chains) {
+    const int x = xOf(chain.frame);
+    DrawBox(x, kBarTop - kMarkHeight, x + 1, kBarTop, chainColour, 1);
+  }
+  const unsigned int levelColour = GetColor(255, 255, 100);
+  for (const long long frame : mMarks.levelUps) {
+    const int x = xOf(frame);
+    DrawBox(x, kBarTop + kBarHeight, x + 1, kBarTop + kBarHeight + kMarkHeight, levelColour, 1);
+  }
+  const int at = xOf(mFrame);
+  DrawBox(at - 1, kBarTop - 3, at + 2, kBarTop + kBarHeight + 3, GetColor(255, 255, 255), 1);
+
+  char text[96];
+  std::snprintf(text, sizeof text, "%s / %s   frame %lld / %lld   %s", fClock(mFrame).c_str(),
+                fClock(mMarks.length).c_str(), mFrame, mMarks.length, kSpeedNames[mSpeed]);
+  DrawStringToHandle(kBarLeft, kBarTop - 16, text, GetColor(255, 255, 255), gFontSmall, black, 0);
+}
+
+void CReplayTheatre::fDrawHelp() const {
+  const unsigned int white = GetColor(255, 255, 255);
+  const unsigned int black = GetColor(0, 0, 0);
+  DrawStringToHandle(80, 440, "Space/P play  <-/-> frame  Shift+<-/-> piece  T take over", white, gFontSmall, black, 0);
+  DrawStringToHandle(80, 456, "PgUp/PgDn 10 s  Home/End  1-5 speed  Esc leave", white, gFontSmall, black, 0);
+}

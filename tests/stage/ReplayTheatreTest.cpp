@@ -1,0 +1,315 @@
+// The replay theatre: a frame reached by a jump or a step is exactly the one
+// straight play reaches, speeds are exact, pausing changes nothing recorded,
+// its keys do what they say, and a take-over plays on without writing a file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "app/Globals.h"
+#include "gamelib/FileSystem.h"
+#include "input/CKeyManager.h"
+#include "input/CKeyPlayer.h"
+#include "persist/Records.h"
+#include "stage/CPlimoStage.h"
+#include "stage/CReplayTheatre.h"
+#include "support/GameTest.h"
+#include "support/ReplayArchives.h"
+
+namespace {
+
+using namespace replay_archives;
+
+struct SFixture {
+  int mode;
+  const char* file;
+  int score;
+  int maxRensa;
+};
+const SFixture kFixtures[] = {
+    {0, "plimo_seed123.zip", 20600, 3},
+    {1, "yoiko_seed456.zip", 0, 0},
+    {2, "wanpaku_seed789.zip", 0, 0},
+};
+
+class ReplayTheatreTest : public GameTest {
+ protected:
+  SReplayInfo fInstall(const SFixture& fixture) {
+    const SReplayInfo info = SReplayInfo::fReplay(fixture.mode);
+    fWriteWholeFile(info.path, fFixture(fixture.file));
+    return info;
+  }
+
+  // The frame as drawn, with model handles replaced by what they show (a
+  // rebuilt stage has other handles), and the camera and light it is seen by.
+  std::vector<std::string> fPicture(CPlimoStage& stage) {
+    backend().fClearLog();
+    backend().fSetLogging(true);
+    stage.fDraw();
+    backend().fSetLogging(false);
+    std::vector<std::string> picture;
+    for (const std::string& call : backend().fLog()) {
+      if (call.rfind("MV1DrawModel(", 0) == 0) {
+        picture.push_back("model " + backend().fDescribeModel(std::stoi(call.substr(13))));
+      } else if (call.rfind("PlaySoundMem", 0) != 0) {
+        picture.push_back(call);
+      }
+    }
+    picture.push_back(backend().fDescribeView());
+    return picture;
+  }
+
+  // Straight play, as the frame loop runs a replay, with the picture of
+  // every wanted frame.
+  std::map<long long, std::vector<std::string>> fPlayStraight(int mode, const SReplayInfo& info,
+                                                             std::vector<long long> frames) {
+    std::sort(frames.begin(), frames.end());
+    std::map<long long, std::vector<std::string>> pictures;
+    {
+      CPlimoStage stage(mode, info);
+      stage.fAnimate();
+      long long frame = 0;
+      for (const long long wanted : frames) {
+        while (frame < wanted) {
+          gKeyManager->fUpdateKeyState();
+          stage.fUpdate();
+          stage.fAnimate();
+          ++frame;
+        }
+        pictures[wanted] = fPicture(stage);
+      }
+      stage.fReleaseModels();
+    }
+    gKeyManager = std::make_unique<CKeyManager>();
+    return pictures;
+  }
+
+  CReplayTheatre& fOpenTheatre(int mode, const SReplayInfo& info) {
+    gCurrentScene = std::make_unique<CReplayTheatre>(mode, info);
+    gCurrentScene->fAnimate();  // the build frame
+    return fTheatre();
+  }
+  CReplayTheatre& fTheatre() { return *dynamic_cast<CReplayTheatre*>(gCurrentScene.fGet()); }
+
+  void fFrame() {
+    fRunFrameLogic();
+    gCurrentScene.fReleaseRetired();
+  }
+  void fTap(int keyCode, int shiftKey = 0) {
+    if (shiftKey != 0) backend().fSetKey(shiftKey, true);
+    backend().fSetKey(keyCode, true);
+    fFrame();
+    backend().fSetKey(keyCode, false);
+    if (shiftKey != 0) backend().fSetKey(shiftKey, false);
+    fFrame();
+  }
+
+  // Every file under dat/ with its bytes.
+  static std::map<std::string, std::string> fDataFiles() {
+    std::map<std::string, std::string> files;
+    for (const char* folder : {"dat/replay_plimo", "dat/replay_yoiko", "dat/replay_wanpaku", "dat/downloaded_replay_plimo"}) {
+      for (const std::string& name : fListDirectory(folder)) {
+        files[std::string(folder) + "/" + name] = fReadWholeFile(std::string(folder) + "/" + name);
+      }
+    }
+    if (fFileExists("dat/score.dat")) files["dat/score.dat"] = fReadWholeFile("dat/score.dat");
+    return files;
+  }
+};
+
+// First, middle, last, and just before, at and after the first chain, each
+// reached by jumps in both directions and by single steps.
+TEST_F(ReplayTheatreTest, JumpsAndStepsLandExactlyWhereStraightPlayDoes) {
+  for (const SFixture& fixture : kFixtures) {
+    SCOPED_TRACE(fixture.file);
+    const SReplayInfo info = fInstall(fixture);
+    const SCheckedReplay checked = fCheckReplayArchive(fFixture(fixture.file), fixture.file);
+    CReplayTheatre& theatre = fOpenTheatre(fixture.mode, info);
+    ASSERT_FALSE(theatre.fMarks().chains.empty());
+    const long long chain = theatre.fMarks().chains.front().frame;
+    const long long last = checked.frames - 1;
+    EXPECT_EQ(theatre.fLastFrame(), last);
+    std::vector<long long> frames = {0, 1, last / 2, last - 1, last, chain - 1, chain, chain + 1};
+    theatre.fStage().fReleaseModels();
+    gCurrentScene.fClear();
+    gKeyManager = std::make_unique<CKeyManager>();
+    const auto straight = fPlayStraight(fixture.mode, info, frames);
+
+    CReplayTheatre& jumping = fOpenTheatre(fixture.mode, info);
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(0)) << "as built";
+    // Forward and back alternately, so both kinds of jump are checked.
+    for (const long long frame : {last, chain - 1, chain + 1, last / 2, chain, 1LL, last - 1}) {
+      jumping.fJumpTo(frame);
+      ASSERT_EQ(jumping.fFrame(), frame);
+      EXPECT_EQ(fPicture(jumping.fStage()), straight.at(frame)) << "jump to " << frame;
+    }
+    jumping.fJumpTo(chain);
+    jumping.fStepBack();
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain - 1)) << "a step back";
+    ASSERT_TRUE(jumping.fStepForward());
+    ASSERT_TRUE(jumping.fStepForward());
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain + 1)) << "two steps forward";
+    jumping.fJumpTo(last + 500);
+    EXPECT_EQ(jumping.fFrame(), last) << "clamped before the recorded end";
+    jumping.fJumpTo(-7);
+    EXPECT_EQ(jumping.fFrame(), 0);
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(0));
+    jumping.fStage().fReleaseModels();
+    gCurrentScene.fClear();
+    gKeyManager = std::make_unique<CKeyManager>();
+    EXPECT_EQ(backend().fLiveModelCount(), 0) << "every build's models are freed";
+  }
+}
+
+TEST_F(ReplayTheatreTest, PieceJumpsLandOnSpawnsAndMarksMatchTheGame) {
+  const SReplayInfo info = fInstall(kFixtures[0]);
+  CReplayTheatre& theatre = fOpenTheatre(0, info);
+  const SReplayMarks& marks = theatre.fMarks();
+  EXPECT_EQ(marks.length, 88299);
+  EXPECT_EQ(marks.spawns.size(), 152u - 4u) << "one spawn for every ball dealt but the four still queued";
+  EXPECT_EQ(marks.levelUps.size(), 6u);
+  int longest = 0;
+  for (const auto& chain : marks.chains) longest = std::max(longest, chain.count);
+  EXPECT_EQ(longest, 3);
+
+  theatre.fJumpPiece(+1);
+  EXPECT_EQ(theatre.fFrame(), marks.spawns[0]);
+  const int serial = theatre.fStage().piece->serial;
+  theatre.fJumpPiece(+1);
+  EXPECT_EQ(theatre.fFrame(), marks.spawns[1]);
+  EXPECT_NE(theatre.fStage().piece->serial, serial);
+  theatre.fJumpPiece(-1);
+  EXPECT_EQ(theatre.fFrame(), marks.spawns[0]);
+  theatre.fJumpPiece(-1);
+  EXPECT_EQ(theatre.fFrame(), marks.spawns[0]) << "nothing before the first piece";
+  theatre.fStage().fReleaseModels();
+}
+
+TEST_F(ReplayTheatreTest, SpeedsAreExact) {
+  const SReplayInfo info = fInstall(kFixtures[2]);
+  fOpenTheatre(2, info);
+  fFrame();  // the keys that opened it are seen up
+  const long long expected[] = {100, 200, 400, 800, 1600};
+  for (int speed = 0; speed < 5; ++speed) {
+    fTheatre().fSetSpeed(speed);
+    const long long from = fTheatre().fFrame();
+    for (int i = 0; i < 400; ++i) fFrame();
+    EXPECT_EQ(fTheatre().fFrame() - from, expected[speed]) << "speed " << speed;
+  }
+  fTheatre().fStage().fReleaseModels();
+}
+
+// Paused, stepped and jumped about, the replay still ends as the archive's
+// game ended, and nothing on disk changes.
+TEST_F(ReplayTheatreTest, PausingAndJumpingChangeNothingRecordedOrVerified) {
+  const SReplayInfo info = fInstall(kFixtures[0]);
+  CReplayTheatre& theatre = fOpenTheatre(0, info);
+  fFrame();
+  const auto files = fDataFiles();
+  theatre.fSetSpeed(4);
+  for (int round = 0; round < 20; ++round) {
+    theatre.fSetPaused(true);
+    for (int i = 0; i < 5; ++i) fFrame();
+    theatre.fStepBack();
+    theatre.fStepForward();
+    theatre.fSetPaused(false);
+    for (int i = 0; i < 200; ++i) fFrame();
+  }
+  theatre.fJumpTo(theatre.fLastFrame());
+  EXPECT_EQ(theatre.fStage().score, kFixtures[0].score);
+  EXPECT_EQ(theatre.fStage().maxRensa, kFixtures[0].maxRensa);
+  EXPECT_EQ(theatre.fStage().state, CPlimoStage::EState::GameOver);
+  EXPECT_EQ(fDataFiles(), files);
+  // The recorded end confirms the game: the replay leaves for the menu.
+  EXPECT_FALSE(theatre.fStepForward());
+  EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr);
+  EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr);
+}
+
+TEST_F(ReplayTheatreTest, TheKeysPauseStepJumpAndChangeSpeed) {
+  const SReplayInfo info = fInstall(kFixtures[1]);
+  fOpenTheatre(1, info);
+  fFrame();
+  for (int i = 0; i < 10; ++i) fFrame();
+  EXPECT_EQ(fTheatre().fFrame(), 11);
+  fTap(KEY_INPUT_SPACE);
+  EXPECT_TRUE(fTheatre().fIsPaused());
+  const long long paused = fTheatre().fFrame();
+  for (int i = 0; i < 10; ++i) fFrame();
+  EXPECT_EQ(fTheatre().fFrame(), paused);
+  EXPECT_TRUE(fTheatre().fIsTimelineShown());
+  fTap(KEY_INPUT_RIGHT);
+  EXPECT_EQ(fTheatre().fFrame(), paused + 1);
+  fTap(KEY_INPUT_LEFT);
+  fTap(KEY_INPUT_LEFT);
+  EXPECT_EQ(fTheatre().fFrame(), paused - 1);
+  fTap(KEY_INPUT_PGDN);
+  EXPECT_EQ(fTheatre().fFrame(), paused - 1 + CReplayTheatre::kFramesPerTenSeconds);
+  fTap(KEY_INPUT_PGUP);
+  EXPECT_EQ(fTheatre().fFrame(), paused - 1);
+  fTap(KEY_INPUT_RIGHT, KEY_INPUT_LSHIFT);
+  EXPECT_EQ(fTheatre().fFrame(), fTheatre().fMarks().spawns.front());
+  fTap(KEY_INPUT_END);
+  EXPECT_EQ(fTheatre().fFrame(), fTheatre().fLastFrame());
+  fTap(KEY_INPUT_HOME);
+  EXPECT_EQ(fTheatre().fFrame(), 0);
+  fTap(KEY_INPUT_5);
+  EXPECT_EQ(fTheatre().fSpeedIndex(), 4);
+  fTap(KEY_INPUT_P);
+  EXPECT_FALSE(fTheatre().fIsPaused());
+  fFrame();
+  EXPECT_EQ(fTheatre().fFrame(), 3 * 4) << "the P frame, its release and one more, four frames each";
+  EXPECT_TRUE(fTheatre().fIsTimelineShown()) << "for 2 s after a jump";
+  for (int i = 0; i < CReplayTheatre::kTimelineFrames; ++i) fFrame();
+  EXPECT_FALSE(fTheatre().fIsTimelineShown());
+  fTap(KEY_INPUT_F2);
+  EXPECT_TRUE(gFpsTimer->slowMotion);
+  fTap(KEY_INPUT_ESCAPE);
+  EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr);
+  EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr);
+  EXPECT_EQ(backend().fLiveModelCount(), 0);
+}
+
+TEST_F(ReplayTheatreTest, ATakeOverPlaysOnLiveAndNeverWritesAFile) {
+  fRegisterHighScoreInfo();
+  fSaveHighScore();
+  const SReplayInfo info = fInstall(kFixtures[2]);
+  CReplayTheatre& theatre = fOpenTheatre(2, info);
+  fFrame();
+  theatre.fJumpTo(20000);
+  const CPlimoStage& replayed = theatre.fStage();
+  const int score = replayed.score, dealt = replayed.dealt;
+  const auto files = fDataFiles();
+  fTap(KEY_INPUT_SPACE);
+  fTap(KEY_INPUT_T);
+  auto* practice = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
+  ASSERT_NE(practice, nullptr) << "the stage itself is the scene";
+  EXPECT_EQ(practice, &replayed) << "the same game, from the frame it stood at";
+  EXPECT_EQ(practice->replayInfo.mode, SReplayInfo::EMode::Practice);
+  EXPECT_EQ(practice->score, score);
+  EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr);
+  backend().fSetLogging(true);
+  practice->fDraw();
+  backend().fSetLogging(false);
+  bool shown = false;
+  for (const auto& call : backend().fLogOf({"DrawStringToHandle"})) shown = shown || call.find("\"PRACTICE\"") != std::string::npos;
+  EXPECT_TRUE(shown);
+
+  // Drop pieces until the game ends, then confirm it; F12 saves nothing.
+  for (int i = 0; i < 20000 && practice->state != CPlimoStage::EState::GameOver &&
+                  practice->state != CPlimoStage::EState::StageClear;
+       ++i) {
+    backend().fSetKey(i % 2 == 0 ? KEY_INPUT_X : KEY_INPUT_F12, true);
+    fFrame();
+    backend().fReleaseAllKeys();
+    fFrame();
+  }
+  EXPECT_GT(practice->dealt, dealt) << "the player's own pieces";
+  ASSERT_TRUE(practice->state == CPlimoStage::EState::GameOver || practice->state == CPlimoStage::EState::StageClear);
+  fTap(KEY_INPUT_Z);
+  EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr) << "back to the menu, not a new game";
+  EXPECT_EQ(fDataFiles(), files) << "nothing written under dat/";
+  EXPECT_EQ(gHighScores[2]->score, 0);
+}
+
+}  // namespace

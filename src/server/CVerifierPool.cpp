@@ -46,6 +46,9 @@ CVerifierPool::CVerifierPool(SVerifierPoolOptions options) : mOptions(std::move(
   PLIMO_ASSERT(!mOptions.command.empty(), "a verifier pool needs a worker command");
   PLIMO_ASSERT(mOptions.workers > 0, "a verifier pool needs at least one worker");
   mWorkers.resize(static_cast<std::size_t>(mOptions.workers));
+  // A worker that died leaves a pipe with no reader: writing to it must give
+  // EPIPE, not end the whole server.
+  ::signal(SIGPIPE, SIG_IGN);
   try {
     for (std::size_t i = 0; i < mWorkers.size(); ++i) {
       fStart(mWorkers[i]);

@@ -48,11 +48,22 @@ void CPlimoBall::fUpdateModelPosition() {
   highlightModel.fSetPosition(at);
 }
 
-void CPlimoBall::fSetHighlight(bool on) { highlighted = on; }
+void CPlimoBall::fSetHighlight(bool on) {
+  if (highlighted && !on) fPlainLook();
+  highlighted = on;
+}
+
+// The glow is set as a highlighted ball is drawn in play; the plain look comes
+// back from the game's state alone, never from what an earlier frame drew, so
+// a stage rebuilt to the same frame draws exactly the same calls.
+void CPlimoBall::fPlainLook() {
+  if (!mDarkened && model.fHandle() != -1) MV1SetDifColorScale(model.fHandle(), GetColorF(1.0f, 1.0f, 1.0f, 1.0f));
+}
 
 void CPlimoBall::fDraw() {
   if (!alive) return;
   if (state == EState::Vanishing) {
+    if (highlighted) fPlainLook();
     // Blinks with a period of ten frames.
     if (vanishCount % 10 < 5) model.fDraw();
     return;
@@ -62,15 +73,11 @@ void CPlimoBall::fDraw() {
     const double phase = 2.0 * std::numbers::pi * (mStage.frameCount % kPulseFrames) / kPulseFrames;
     const auto glow = static_cast<float>(kPulseLow + (kPulseHigh - kPulseLow) * (0.5 - 0.5 * std::cos(phase)));
     MV1SetDifColorScale(model.fHandle(), GetColorF(glow, glow, glow, 1.0f));
-    mPulsing = true;
     model.fDraw();
     return;
   }
-  if (mPulsing && model.fHandle() != -1) {
-    MV1SetDifColorScale(model.fHandle(), GetColorF(1.0f, 1.0f, 1.0f, 1.0f));
-    mPulsing = false;
-  }
   if (highlighted) {
+    fPlainLook();
     highlightModel.fDraw();
   } else {
     model.fDraw();
@@ -79,7 +86,7 @@ void CPlimoBall::fDraw() {
 
 void CPlimoBall::fDarken() {
   const COLOR_F dark = GetColorF(0.05f, 0.05f, 0.05f, 0.95f);
-  mPulsing = false;  // the dark look replaces the glow for good
+  mDarkened = true;
   if (model.fHandle() != -1) MV1SetDifColorScale(model.fHandle(), dark);
   if (highlightModel.fHandle() != -1) MV1SetDifColorScale(highlightModel.fHandle(), dark);
 }

@@ -57,9 +57,10 @@ class CPlimoBall {
   bool alive = true;
   EState state = EState::Falling;
   bool highlighted = false;
-  bool mPulsing = false;  // the normal model carries the highlight's glow
+  bool mDarkened = false;  // the dark look of a finished game replaces any glow for good
 
  private:
+  void fPlainLook();
   void fUpdateFalling();
   void fUpdateDropping();
   void fUpdateLanded();

@@ -51,6 +51,12 @@ class ReplayTheatreTest : public GameTest {
     for (const std::string& call : backend().fLog()) {
       if (call.rfind("MV1DrawModel(", 0) == 0) {
         picture.push_back("model " + backend().fDescribeModel(std::stoi(call.substr(13))));
+      } else if (call.rfind("MV1", 0) == 0 && call.find('(') != std::string::npos) {
+        // A rebuilt stage holds other handle numbers: name the model instead.
+        const std::size_t open = call.find('(');
+        const std::size_t end = call.find_first_of(",)", open);
+        const int handle = std::stoi(call.substr(open + 1, end - open - 1));
+        picture.push_back(call.substr(0, open + 1) + backend().fDescribeModel(handle) + call.substr(end));
       } else if (call.rfind("PlaySoundMem", 0) != 0) {
         picture.push_back(call);
       }

@@ -32,7 +32,7 @@ press() {
   xdotool keydown "$1"
   sleep 0.08
   xdotool keyup "$1"
-  sleep 0.4
+  sleep 0.6
 }
 # The centre of the pixels that differ between two screenshots, within the
 # top of the box, where the piece starts (left of the panel, above the
@@ -98,16 +98,16 @@ INNER
 
 timeout 180 xvfb-run -a -s "-screen 0 640x480x24" bash "$inner" "$GAME_DIR" "$WORK_DIR" || exit 1
 
-# J/L/I/K are Left/Right/Up/Down. The move must be mostly along its axis
-# (the box is seen from above at a slant, so not purely), that way, and at
-# least a few pixels long.
+# J/L/I/K are Left/Right/Up/Down. The move's dominant screen axis must be
+# its own (the box is seen from above at a slant, and the piece falls while
+# it moves, so not purely), that way, and at least a few pixels long.
 awk '
   { dx = $3; dy = $4; ax = dx < 0 ? -dx : dx; ay = dy < 0 ? -dy : dy
     ok = 0
-    if ($2 == "l") ok = dx > 5 && ax > 1.5 * ay
-    if ($2 == "j") ok = dx < -5 && ax > 1.5 * ay
-    if ($2 == "i") ok = dy < -5 && ay > 1.5 * ax
-    if ($2 == "k") ok = dy > 5 && ay > 1.5 * ax
+    if ($2 == "l") ok = dx > 5 && ax > ay
+    if ($2 == "j") ok = dx < -5 && ax > ay
+    if ($2 == "i") ok = dy < -5 && ay > ax
+    if ($2 == "k") ok = dy > 5 && ay > ax
     printf "%s key %s moved the ball (%s, %s) on screen%s\n", $1, $2, dx, dy, ok ? "" : ": WRONG WAY"
     if (!ok) bad = 1
     ++n }

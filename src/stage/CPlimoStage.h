@@ -104,6 +104,9 @@ class CPlimoStage : public CScene {
 
   // ---- presentation ----
   void fSetCamera(double angle);
+  // Sets the camera and light where this stage has them: after another
+  // stage was played on the same game library.
+  void fApplyView();
   void fStartCameraTurn(EDirection4 way);
   void fAnimateCamera();
   void fCreateGhost();

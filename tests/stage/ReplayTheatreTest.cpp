@@ -149,6 +149,22 @@ TEST_F(ReplayTheatreTest, JumpsAndStepsLandExactlyWhereStraightPlayDoes) {
     ASSERT_TRUE(jumping.fStepForward());
     ASSERT_TRUE(jumping.fStepForward());
     EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain + 1)) << "two steps forward";
+    // Paused, the frame before is prepared a few frames ahead and the step
+    // back swaps it in: the same picture again, camera and light included.
+    jumping.fJumpTo(chain + 1);
+    jumping.fSetPaused(true);
+    for (int i = 0; i < 20 && !jumping.fIsStepBackReady(); ++i) fFrame();
+    ASSERT_TRUE(jumping.fIsStepBackReady());
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain + 1)) << "preparing leaves the shown frame alone";
+    jumping.fStepBack();
+    EXPECT_EQ(jumping.fFrame(), chain);
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain)) << "a prepared step back";
+    for (int i = 0; i < 20 && !jumping.fIsStepBackReady(); ++i) fFrame();
+    jumping.fStepBack();
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain - 1)) << "a second prepared step back";
+    ASSERT_TRUE(jumping.fStepForward());
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain)) << "and forward again from the swapped-in build";
+    jumping.fSetPaused(false);
     jumping.fJumpTo(last + 500);
     EXPECT_EQ(jumping.fFrame(), last) << "clamped before the recorded end";
     jumping.fJumpTo(-7);

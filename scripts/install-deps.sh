@@ -11,12 +11,19 @@ PACKAGES=(
   libepoxy-dev libgl1-mesa-dev libgl1-mesa-dri libfontconfig-dev
   fonts-vlgothic fonts-dejavu-core
   # replay archives, ranking client and server
-  libzip-dev zlib1g-dev libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev curl
+  libzip-dev zlib1g-dev libcurl4-openssl-dev libsqlite3-dev curl
+  # ranking server: event-driven HTTP (Boost.Beast), PostgreSQL store and the
+  # throw-away database its tests start, the load generator of its figures
+  libboost-dev libpq-dev postgresql apache2-utils sqlite3
   # asset generation (pictures, music)
   libcairo2-dev libpango1.0-dev lame libmp3lame-dev
-  # tests and benchmarks
+  # tests and benchmarks; clang's libFuzzer (libclang_rt.fuzzer) for the fuzz targets
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick
+  clang libclang-rt-14-dev
+  xvfb xauth xdotool x11-utils imagemagick
+  # installing and packaging: dependencies from dpkg-shlibdeps, checks of the
+  # package, its metainfo, desktop entry and manual pages
+  dpkg-dev file lintian appstream desktop-file-utils man-db
 )
 
 missing=()

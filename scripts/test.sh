@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds PlimoBall and runs every test: the unit tests, the same tests built
-# with AddressSanitizer + UndefinedBehaviorSanitizer, and the window tests
-# (the real game, offscreen and under Xvfb). Ends with ctest's summary.
+# with AddressSanitizer + UndefinedBehaviorSanitizer, the fuzz targets (clang
+# and libFuzzer, a fixed number of inputs each), and the window tests (the
+# real game, offscreen and under Xvfb). Ends with ctest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,13 @@ ninja -C build-asan -j "$JOBS" plimo_tests
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 ctest --test-dir build-asan -L unit -j "$JOBS" --timeout 300
 unset ASAN_OPTIONS UBSAN_OPTIONS
+
+echo "== Fuzz build (clang, libFuzzer + ASan + UBSan): every reader of outside data"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DPLIMO_FUZZ=ON -DPLIMO_TESTS=OFF -DPLIMO_WITH_SDL=OFF -DPLIMO_BENCH=OFF \
+  -DPLIMO_DATA=OFF >/dev/null
+ninja -C build-fuzz -j "$JOBS" plimo_fuzzers
+ctest --test-dir build-fuzz -L fuzz -j "$JOBS" --timeout 300
 
 echo "== Release build: unit tests and window tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIMO_TESTS=ON -DPLIMO_BENCH=ON >/dev/null

@@ -11,4 +11,8 @@ class CScene {
   virtual void fUpdate() = 0;
   // Draws to the back screen; not called in frames the timer skips.
   virtual void fDraw() = 0;
+  // Asked at the top of every frame, before the input snapshot: true makes
+  // the frame a paused one, in which only fDraw runs. The game's own frames
+  // (and so its key log) go on as if the paused frames never happened.
+  virtual bool fIsPausedFrame() { return false; }
 };

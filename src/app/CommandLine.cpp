@@ -7,6 +7,13 @@ namespace {
 
 constexpr const char* kModeNames[] = {"plimo", "yoiko", "wanpaku"};
 
+int fModeOf(const std::string& name) {
+  for (int m = 0; m < 3; ++m) {
+    if (name == kModeNames[m]) return m;
+  }
+  return -1;
+}
+
 bool fParseCount(const std::string& text, long long& value) {
   if (text.empty()) return false;
   char* end = nullptr;
@@ -30,7 +37,10 @@ std::string fUsageText() {
   return "Usage: plimoball [options]\n"
          "       plimoball verify-replay ARCHIVE\n"
          "\n"
-         "Start it from the folder that holds its dat/ folder.\n"
+         "A game folder with a writable dat/ folder beside the program keeps\n"
+         "everything in it (portable). An installed game keeps records, settings,\n"
+         "replays and logs in $XDG_DATA_HOME/plimoball and config.dat in\n"
+         "$XDG_CONFIG_HOME/plimoball.\n"
          "\n"
          "Options:\n"
          "  --play MODE        start a game of MODE (plimo, yoiko or wanpaku) at once\n"
@@ -38,6 +48,13 @@ std::string fUsageText() {
          "                     debug save); the program ends with the replay or Escape\n"
          "  --frames N         end after N frames\n"
          "  --screenshot FILE  write the last drawn frame to FILE (PNG) at the end\n"
+         "  --data-dir DIR     keep records, settings, replays, logs and config.dat in\n"
+         "                     DIR (also PLIMOBALL_DATA_DIR=DIR)\n"
+         "  --watch-replay MODE  play MODE's stored best replay, then end\n"
+         "  --no-wait          start with the frame timer's no-wait mode on\n"
+         "  --fast-forward N   run the first N frames with no wait (and unmeasured)\n"
+         "  --frame-stats FILE measure every frame: the figures go to FILE (CSV),\n"
+         "                     a summary to standard output\n"
          "  --help             show this text\n"
          "\n"
          "verify-replay plays a replay archive without a window and prints its\n"
@@ -65,21 +82,37 @@ SCommandLine fParseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--screenshot") {
       if (!hasValue || args[i + 1].empty()) return fError("--screenshot needs a file name");
       line.screenshotPath = args[++i];
+    } else if (arg == "--data-dir") {
+      if (!hasValue || args[i + 1].empty()) return fError("--data-dir needs a folder");
+      line.dataDir = args[++i];
     } else if (arg == "--play") {
       if (!hasValue) return fError("--play needs a mode: plimo, yoiko or wanpaku");
       const std::string& mode = args[++i];
-      line.playMode = -1;
-      for (int m = 0; m < 3; ++m) {
-        if (mode == kModeNames[m]) line.playMode = m;
-      }
+      line.playMode = fModeOf(mode);
       if (line.playMode < 0) return fError("unknown mode '" + mode + "': use plimo, yoiko or wanpaku");
     } else if (arg == "--replay") {
       if (!hasValue || args[i + 1].empty()) return fError("--replay needs a replay archive");
       line.playReplay = args[++i];
+    } else if (arg == "--watch-replay") {
+      if (!hasValue) return fError("--watch-replay needs a mode: plimo, yoiko or wanpaku");
+      const std::string& mode = args[++i];
+      line.watchMode = fModeOf(mode);
+      if (line.watchMode < 0) return fError("unknown mode '" + mode + "': use plimo, yoiko or wanpaku");
+    } else if (arg == "--fast-forward") {
+      if (!hasValue || !fParseCount(args[i + 1], line.fastForward)) {
+        return fError("--fast-forward needs a number of frames");
+      }
+      ++i;
+    } else if (arg == "--no-wait") {
+      line.noWait = true;
+    } else if (arg == "--frame-stats") {
+      if (!hasValue || args[i + 1].empty()) return fError("--frame-stats needs a file name");
+      line.frameStatsPath = args[++i];
     } else {
       return fError("unknown option '" + arg + "'");
     }
   }
   if (line.playMode >= 0 && !line.playReplay.empty()) return fError("--play and --replay cannot be combined");
+  if (line.playMode >= 0 && line.watchMode >= 0) return fError("--play and --watch-replay cannot be combined");
   return line;
 }

@@ -104,3 +104,18 @@ SConfig fReadConfig() {
   if (!fFileExists(kConfigFile)) return SConfig{};
   return fParseConfig(fReadWholeFile(kConfigFile));
 }
+
+std::string fWithWindowMode(const std::string& text, bool windowed) {
+  const std::string first = std::string("WindowMode=") + (windowed ? "1" : "0");
+  if (text.empty()) return first + "\nSound=1\nNoReserve=1\n";
+  const std::size_t end = text.find('\n');
+  if (end == std::string::npos) return first;
+  // Keep a "\r\n" file's line ends as they are.
+  const bool crlf = end > 0 && text[end - 1] == '\r';
+  return first + (crlf ? "\r" : "") + text.substr(end);
+}
+
+void fWriteWindowMode(bool windowed) {
+  const std::string text = fFileExists(kConfigFile) ? fReadWholeFile(kConfigFile) : std::string();
+  fWriteWholeFile(kConfigFile, fWithWindowMode(text, windowed));
+}

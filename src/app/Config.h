@@ -22,3 +22,9 @@ bool fIsValidServerAddress(const std::string& address);
 SConfig fParseConfig(const std::string& text);
 // Reads "config.dat" from the working directory; defaults when it is absent.
 SConfig fReadConfig();
+
+// The text of a "config.dat" with its first line set to the window mode and
+// every other line kept; an empty text gets the three flag lines.
+std::string fWithWindowMode(const std::string& text, bool windowed);
+// Writes the window mode into "config.dat" (created when absent).
+void fWriteWindowMode(bool windowed);

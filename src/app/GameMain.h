@@ -16,6 +16,15 @@ struct SLaunchOptions {
   std::string screenshotPath;
   // A scene to start on instead of the title (a direct game, a test scene).
   std::function<std::unique_ptr<CScene>()> firstScene;
+  // End the loop once the first scene has been left (a replay watched).
+  bool endWithFirstScene = false;
+  // Start with the frame timer's no-wait mode on.
+  bool noWait = false;
+  // Frames run with no wait before the ones measured (and paced, unless noWait).
+  long long fastForward = 0;
+  // Measure every frame; the per-frame figures go here as CSV, the summary
+  // to standard output.
+  std::string frameStatsPath;
 };
 
 // The whole run on the installed backend: returns the process exit status.
@@ -34,3 +43,5 @@ void fRunGame();
 void fReleaseGlobals();
 
 const SConfig& fCurrentConfig();
+// The window mode switched while running.
+void fSetConfigWindowMode(bool windowed);

@@ -19,3 +19,4 @@ int gFontSmall = -1;
 int gFontLarge = -1;
 int gFontMenu = -1;
 int gFontTitle = -1;
+int gFontText = -1;

@@ -25,3 +25,5 @@ extern int gFontSmall;
 extern int gFontLarge;
 extern int gFontMenu;
 extern int gFontTitle;
+// Smaller text: help pages, hints.
+extern int gFontText;

@@ -7,6 +7,7 @@
 #include "app/GameMain.h"
 #include "app/Globals.h"
 #include "app/SceneFactory.h"
+#include "gamelib/FileRoots.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/StdoutSilencer.h"
@@ -63,7 +64,10 @@ SArchiveKind fKindOfMembers(const std::vector<SArchiveMember>& members, const st
 // check can run inside a game or a server as well as from the command line.
 class CPrivateRun {
  public:
-  CPrivateRun() : mOldDirectory(fCurrentDirectory()), mDirectory(fMakeTemporaryDirectory("plimo-replay-")) {
+  CPrivateRun()
+      : mPortable(SFileRoots{}),
+        mOldDirectory(fCurrentDirectory()),
+        mDirectory(fMakeTemporaryDirectory("plimo-replay-")) {
     fChangeDirectory(mDirectory);
     mPreviousBackend = fInstallBackend(std::make_unique<CHeadlessBackend>());
     fSwapGlobals();
@@ -93,6 +97,8 @@ class CPrivateRun {
     std::swap(mHighScores, gHighScores);
   }
 
+  // The run's files lie in its own folder, whatever folders the game uses.
+  CFileRootsScope mPortable;
   std::string mOldDirectory;
   std::string mDirectory;
   std::unique_ptr<CGameLibBackend> mPreviousBackend;

@@ -6,25 +6,15 @@
 #include "app/CommandLine.h"
 #include "app/GameMain.h"
 #include "app/ReplayCheck.h"
+#include "gamelib/FileRoots.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/sdl/SdlBackend.h"
 #include "persist/ReplayArchiveCheck.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
+#include "stage/StageModes.h"
 #include "util/Assert.h"
-
-namespace {
-
-// The game's paths are relative to its folder; a player who starts it from
-// elsewhere still gets its data.
-void fEnterGameFolder() {
-  if (fDirectoryExists("dat")) return;
-  const std::string home = fExecutableDirectory();
-  if (fDirectoryExists(home + "/dat")) fChangeDirectory(home);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   const SCommandLine line = fParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -44,6 +34,7 @@ int main(int argc, char** argv) {
   SLaunchOptions options;
   options.frameLimit = line.frames;
   if (!line.screenshotPath.empty()) options.screenshotPath = fAbsolutePath(line.screenshotPath);
+  if (!line.frameStatsPath.empty()) options.frameStatsPath = fAbsolutePath(line.frameStatsPath);
   if (!line.playReplay.empty()) {
     // Checked whole before the window opens: a bad archive changes nothing.
     const std::string archive = fAbsolutePath(line.playReplay);
@@ -62,7 +53,32 @@ int main(int argc, char** argv) {
     const int mode = line.playMode;
     options.firstScene = [mode] { return std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode)); };
   }
-  fEnterGameFolder();
+  // The game's names ("dat/score.dat") find their folders: the game folder
+  // itself, or the installed data and the player's own folders.
+  try {
+    fEnterFileRoots(line.dataDir);
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
+  options.noWait = line.noWait;
+  options.fastForward = line.fastForward;
+  if (line.watchMode >= 0) {
+    const int mode = line.watchMode;
+    const SReplayInfo info = SReplayInfo::fReplay(mode);
+    if (!fFileExists(info.path)) {
+      std::fprintf(stderr, "plimoball: no stored replay of %s at %s\n", fModeName(mode), info.path.c_str());
+      return 2;
+    }
+    options.firstScene = [mode, info] {
+      // As the title menu's replay button builds it: the stage gets its first
+      // fAnimate in the frame it is built, its first recorded keys in the next.
+      auto stage = std::make_unique<CPlimoStage>(mode, info);
+      stage->fAnimate();
+      return stage;
+    };
+    options.endWithFirstScene = true;
+  }
   fInstallBackend(fMakeSdlBackend());
   return fGameMain(options);
 }

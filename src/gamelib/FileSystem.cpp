@@ -4,58 +4,77 @@
 #include <filesystem>
 #include <system_error>
 
+#include "gamelib/FileRoots.h"
 #include "util/Assert.h"
 
 namespace fs = std::filesystem;
 
 bool fFileExists(const std::string& path) {
   std::error_code ec;
-  return fs::is_regular_file(path, ec);
+  return fs::is_regular_file(fReadLocation(path), ec);
 }
 
 bool fDirectoryExists(const std::string& path) {
-  std::error_code ec;
-  return fs::is_directory(path, ec);
+  for (const std::string& location : fDirectoryLocations(path)) {
+    std::error_code ec;
+    if (fs::is_directory(location, ec)) return true;
+  }
+  return false;
 }
 
 bool fDeleteFile(const std::string& path) {
-  if (!fFileExists(path)) return false;
+  const std::string location = fWriteLocation(path);
   std::error_code ec;
-  return fs::remove(path, ec);
+  if (!fs::is_regular_file(location, ec)) return false;
+  return fs::remove(location, ec);
 }
 
 void fRenameFile(const std::string& from, const std::string& to) {
+  fPrepareWrite(to);
   std::error_code ec;
-  fs::rename(from, to, ec);
-  if (ec) throw CGameError("cannot rename " + from + " to " + to + ": " + ec.message());
+  fs::rename(fWriteLocation(from), fWriteLocation(to), ec);
+  if (ec) throw CGameError("cannot rename " + fWriteLocation(from) + " to " + fWriteLocation(to) + ": " + ec.message());
 }
 
 void fCreateDirectories(const std::string& path) {
+  const std::string location = fWriteLocation(path);
   std::error_code ec;
-  fs::create_directories(path, ec);
-  if (ec) throw CGameError("cannot create directory " + path + ": " + ec.message());
+  fs::create_directories(location, ec);
+  if (ec) throw CGameError("cannot create directory " + location + ": " + ec.message());
 }
 
 void fRemoveTree(const std::string& path) {
   std::error_code ec;
-  fs::remove_all(path, ec);
+  fs::remove_all(fWriteLocation(path), ec);
 }
 
 std::vector<std::string> fListDirectory(const std::string& directory) {
+  // The player's folder first; the game data adds what it ships.
+  const std::vector<std::string> locations = fDirectoryLocations(directory);
   std::vector<std::string> names;
+  bool found = false;
   std::error_code ec;
-  for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
-    names.push_back(it->path().filename().string());
+  for (std::size_t i = 0; i < locations.size(); ++i) {
+    if (!fs::is_directory(locations[i], ec)) continue;
+    found = true;
+    for (fs::directory_iterator it(locations[i], ec), end; !ec && it != end; it.increment(ec)) {
+      std::error_code inner;
+      if (i > 0 && !it->is_directory(inner) && !fIsShippedData(it->path().string())) continue;
+      names.push_back(it->path().filename().string());
+    }
+    if (ec) throw CGameError("cannot list directory " + locations[i] + ": " + ec.message());
   }
-  if (ec) throw CGameError("cannot list directory " + directory + ": " + ec.message());
+  if (!found) throw CGameError("cannot list directory " + locations.front() + ": no such directory");
   std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }
 
 std::uint64_t fFileSize(const std::string& path) {
   std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (ec) throw CGameError("cannot read the size of " + path + ": " + ec.message());
+  const std::string location = fReadLocation(path);
+  const auto size = fs::file_size(location, ec);
+  if (ec) throw CGameError("cannot read the size of " + location + ": " + ec.message());
   return size;
 }
 
@@ -95,22 +114,24 @@ std::string fMakeTemporaryDirectory(const std::string& prefix) {
 }
 
 CBinaryFile::CBinaryFile(const std::string& path, EOpen how) : mPath(path) {
+  if (how != EOpen::Read) fPrepareWrite(path);
+  const std::string location = how == EOpen::Read ? fReadLocation(path) : fWriteLocation(path);
   switch (how) {
     case EOpen::Read:
-      mFile = std::fopen(path.c_str(), "rb");
+      mFile = std::fopen(location.c_str(), "rb");
       break;
     case EOpen::Update:
-      mFile = std::fopen(path.c_str(), "r+b");
-      if (mFile == nullptr) mFile = std::fopen(path.c_str(), "w+b");
+      mFile = std::fopen(location.c_str(), "r+b");
+      if (mFile == nullptr) mFile = std::fopen(location.c_str(), "w+b");
       break;
     case EOpen::Append:
-      mFile = std::fopen(path.c_str(), "ab");
+      mFile = std::fopen(location.c_str(), "ab");
       break;
     case EOpen::Truncate:
-      mFile = std::fopen(path.c_str(), "wb");
+      mFile = std::fopen(location.c_str(), "wb");
       break;
   }
-  if (mFile == nullptr) throw CGameError("cannot open " + path);
+  if (mFile == nullptr) throw CGameError("cannot open " + location);
 }
 
 CBinaryFile::~CBinaryFile() { fClose(); }

@@ -1,5 +1,7 @@
 // Files and directories, for everything the game keeps on disk. Paths are
-// relative to the working directory, with forward slashes.
+// the game's own relative names with forward slashes ("dat/score.dat"); the
+// file roots (FileRoots.h) say which folder on disk each stands for. The
+// working-directory helpers below take real paths.
 #pragma once
 
 #include <cstdint>

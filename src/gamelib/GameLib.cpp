@@ -1,5 +1,6 @@
 #include <utility>
 
+#include "gamelib/FrameTiming.h"
 #include "gamelib/GameLibBackend.h"
 #include "util/Assert.h"
 
@@ -24,6 +25,8 @@ int SetWindowIconID(int id) { return fBackend().SetWindowIconID(id); }
 int SetMainWindowText(const char* text) { return fBackend().SetMainWindowText(text); }
 int SetGraphMode(int width, int height, int colourBits, int refreshRate) { return fBackend().SetGraphMode(width, height, colourBits, refreshRate); }
 int ChangeWindowMode(int windowed) { return fBackend().ChangeWindowMode(windowed); }
+int SetWindowSizeExtendRate(double rate) { return fBackend().SetWindowSizeExtendRate(rate); }
+int GetWindowActiveFlag() { return fBackend().GetWindowActiveFlag(); }
 int SetUseFPUPreserveFlag(int flag) { return fBackend().SetUseFPUPreserveFlag(flag); }
 int SetWaitVSyncFlag(int flag) { return fBackend().SetWaitVSyncFlag(flag); }
 int DxLib_Init() { return fBackend().DxLib_Init(); }
@@ -94,4 +97,6 @@ int GetMousePoint(int* x, int* y) { return fBackend().GetMousePoint(x, y); }
 int GetMouseWheelRotVol(int clearFlag) { return fBackend().GetMouseWheelRotVol(clearFlag); }
 int GetNowCount(int useRDTSCFlag) { return fBackend().GetNowCount(useRDTSCFlag); }
 int Sleep(int milliseconds) { return fBackend().Sleep(milliseconds); }
+std::int64_t GetNowHiPerformanceCount() { return fBackend().GetNowHiPerformanceCount(); }
+int GetWaitVSyncFlag() { return fBackend().GetWaitVSyncFlag(); }
 std::int64_t fGetUtcMilliseconds() { return fBackend().fGetUtcMilliseconds(); }

@@ -137,6 +137,7 @@ constexpr int KEY_INPUT_F11 = 0x57;
 constexpr int KEY_INPUT_F12 = 0x58;
 constexpr int KEY_INPUT_RCONTROL = 0x9D;
 constexpr int KEY_INPUT_RALT = 0xB8;
+constexpr int KEY_INPUT_PAUSE = 0xC5;
 constexpr int KEY_INPUT_HOME = 0xC7;
 constexpr int KEY_INPUT_UP = 0xC8;
 constexpr int KEY_INPUT_PGUP = 0xC9;
@@ -155,7 +156,12 @@ int SetOutApplicationLogValidFlag(int flag);
 int SetWindowIconID(int id);
 int SetMainWindowText(const char* text);
 int SetGraphMode(int width, int height, int colourBits, int refreshRate);
+// Before DxLib_Init it chooses the first window; afterwards it switches at once.
 int ChangeWindowMode(int windowed);
+// The window's size as a multiple of the screen's (1.0, 1.5, 2.0); windowed only.
+int SetWindowSizeExtendRate(double rate);
+// 1 while the window has the keyboard focus.
+int GetWindowActiveFlag();
 int SetUseFPUPreserveFlag(int flag);
 int SetWaitVSyncFlag(int flag);
 int DxLib_Init();

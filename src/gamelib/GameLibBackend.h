@@ -16,6 +16,8 @@ class CGameLibBackend {
   virtual int SetMainWindowText(const char* text) = 0;
   virtual int SetGraphMode(int width, int height, int colourBits, int refreshRate) = 0;
   virtual int ChangeWindowMode(int windowed) = 0;
+  virtual int SetWindowSizeExtendRate(double rate) = 0;
+  virtual int GetWindowActiveFlag() = 0;
   virtual int SetUseFPUPreserveFlag(int flag) = 0;
   virtual int SetWaitVSyncFlag(int flag) = 0;
   virtual int DxLib_Init() = 0;
@@ -86,6 +88,8 @@ class CGameLibBackend {
   virtual int GetMouseWheelRotVol(int clearFlag) = 0;
   virtual int GetNowCount(int useRDTSCFlag) = 0;
   virtual int Sleep(int milliseconds) = 0;
+  virtual std::int64_t GetNowHiPerformanceCount() = 0;
+  virtual int GetWaitVSyncFlag() = 0;
   virtual std::int64_t fGetUtcMilliseconds() = 0;};
 
 // Installs the backend every game-library call goes to; returns the previous one.

@@ -98,6 +98,42 @@ void CSoundManager::fSetupTables() {
   }
 }
 
+namespace {
+
+// The designed volume (255 where the library's own stands) scaled by level/10.
+int fScaledVolume(int designed, int level, int divisor) {
+  const int base = designed == kDefaultVolume ? 255 : designed;
+  return base * level / 10 / divisor;
+}
+
+}  // namespace
+
+void CSoundManager::fSetVolumes(int music, int effects) {
+  PLIMO_ASSERT(music >= 0 && music <= 10 && effects >= 0 && effects <= 10, "volume out of range");
+  mMusicLevel = music;
+  mEffectLevel = effects;
+  mVolumesChanged = true;
+  fApplyVolumes();
+}
+
+void CSoundManager::fSetMusicLowered(bool lowered) {
+  mMusicLowered = lowered;
+  mVolumesChanged = true;
+  fApplyVolumes();
+}
+
+void CSoundManager::fApplyVolumes() {
+  if (!mEnabled || !mVolumesChanged) return;
+  for (std::size_t i = 0; i < kSoundEffectCount; ++i) {
+    if (mEffectHandles[i] > 0) ChangeVolumeSoundMem(fScaledVolume(kEffects[i].volume, mEffectLevel, 1), mEffectHandles[i]);
+  }
+  for (std::size_t i = 0; i < kBgmCount; ++i) {
+    if (mBgmHandles[i] > 0) {
+      ChangeVolumeSoundMem(fScaledVolume(kMusic[i].volume, mMusicLevel, mMusicLowered ? 4 : 1), mBgmHandles[i]);
+    }
+  }
+}
+
 void CSoundManager::fSetEffectFrequency(ESoundEffect effect, int frequency) {
   SetFrequencySoundMem(frequency, mEffectHandles[fEffectIndex(effect)]);
 }
@@ -113,6 +149,7 @@ void CSoundManager::fPlayBgm(EBgm bgm) {
   if (!mEnabled) return;
   if (mBgmHandles[index] <= 0) {
     mBgmHandles[index] = LoadSoundMem((std::string(kSoundRoot) + mBgmFiles[index]).c_str(), kPlayBuffers, -1);
+    fApplyVolumes();
   }
   PlaySoundMem(mBgmHandles[index], DX_PLAYTYPE_LOOP, 1);
 }

@@ -53,6 +53,12 @@ class CSoundManager {
   // Effects stay silent while muted (frames simulated for a replay jump);
   // the music plays on.
   void fSetEffectsMuted(bool muted) { mEffectsMuted = muted; }
+  // The player's volumes, 0 (silent) to 10 (as designed), applied to every
+  // sound at once.
+  void fSetVolumes(int music, int effects);
+  // Music at a quarter of its volume, for a paused game.
+  void fSetMusicLowered(bool lowered);
+
   bool fIsEnabled() const { return mEnabled; }
   int fEffectHandle(ESoundEffect effect) const;
   int fBgmHandle(EBgm bgm) const;
@@ -64,4 +70,10 @@ class CSoundManager {
   std::array<int, kBgmCount> mBgmHandles{};
   bool mEnabled;
   bool mEffectsMuted = false;
+  int mMusicLevel = 10;
+  int mEffectLevel = 10;
+  bool mMusicLowered = false;
+  bool mVolumesChanged = false;  // until then the designed volumes stand untouched
+
+  void fApplyVolumes();
 };

@@ -1,8 +1,10 @@
 #include "input/CKeyManager.h"
 
 #include "gamelib/GameLib.h"
+#include "input/KeyboardSetting.h"
 #include "input/PadButtonSetting.h"
 #include "input/TriggerLatch.h"
+#include "persist/Settings.h"
 
 namespace {
 
@@ -51,6 +53,13 @@ CKeyManager::CKeyManager() : mKeyboardCodes(kKeyboardCodes), mPadMasks(kDefaultP
   // the end of a replay) must be released before it counts as a press.
   mLatch.fill(true);
   fSetupPadButtonFromSetting();
+  fSetupKeyboardFromSettings();
+}
+
+void CKeyManager::fSetupKeyboardFromSettings() {
+  for (std::size_t i = 0; i < kAssignableKeys.size(); ++i) {
+    mKeyboardCodes[static_cast<std::size_t>(fKeyIndex(kAssignableKeys[i]))] = gSettings.keys[i];
+  }
 }
 
 int CKeyManager::fIsKeyboardDown(EGameKey key) {

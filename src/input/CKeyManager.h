@@ -26,6 +26,8 @@ class CKeyManager : public CKeyManagerBase {
   bool fIsPush(EGameKey key, bool once) override;
   int fGetPressedJoypadButton() override;
   void fSetupPadButtonFromSetting() override;
+  // Copies the keyboard keys of the eight assignable keys from the settings.
+  void fSetupKeyboardFromSettings();
 
   // 1 if the key's keyboard key is down now (Left..Down also take the cursor keys).
   virtual int fIsKeyboardDown(EGameKey key);

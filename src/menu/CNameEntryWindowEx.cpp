@@ -6,6 +6,7 @@
 #include "gamelib/GameLib.h"
 #include "gui/Window.h"
 #include "menu/DialogFrame.h"
+#include "text/Texts.h"
 
 namespace {
 constexpr int kKeyInputTyping = 0;
@@ -29,7 +30,7 @@ CNameEntryWindowEx::CNameEntryWindowEx(int maxLengthBytes, int fontHandle, int t
   const int width = (fontSize / 2) * maxLength + 40;
   window->fSetupBackground(fDialogLayers(width, 2 * fontSize + 40), 0, 0);
   fAddTextLabelAt(*window, "title", SPointD(10, 15), GetColor(255, 255, 255), GetColor(0, 0, 0), font, "",
-                  "名前入力", 255.0, fMakeSolidFocusBg(width - 20));
+                  fText(ETextId::NameEntryTitle), 255.0, fMakeSolidFocusBg(width - 20));
   window->fSetFocus("title", true);
   window->fSetPosition(SPointD(200, 150));
   fStartInput();

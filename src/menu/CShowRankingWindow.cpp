@@ -12,6 +12,9 @@
 #include "input/CKeyManagerBase.h"
 #include "online/RankingClient.h"
 #include "stage/CReplayTheatre.h"
+#include "stage/CPlimoStage.h"
+#include "text/KeyHints.h"
+#include "text/Texts.h"
 #include "util/Assert.h"
 
 namespace {
@@ -20,13 +23,13 @@ constexpr int kSortNoticeHeight = 60;
 constexpr int kArrowHalf = 8;
 constexpr int kBlinkPeriod = 60;
 constexpr int kBackgroundAlpha = 220;
-constexpr const char* kDownloading = "リプレイファイルをダウンロード中です...";
-
-const char* fSortText(CShowRankingWindow::ESortBy sortBy) {
+// The notice names the player's own key (and button) that re-sorts.
+std::string fSortText(CShowRankingWindow::ESortBy sortBy) {
+  const std::string key = fKeyAndButtonName(EGameKey::KeyC);
   switch (sortBy) {
-    case CShowRankingWindow::ESortBy::Score: return "スコア順でソート中(ボタン3で切り替え)";
-    case CShowRankingWindow::ESortBy::MaxChain: return "最大連鎖数順でソート中(ボタン3で切り替え)";
-    case CShowRankingWindow::ESortBy::Date: return "登録日時順でソート中(ボタン3で切り替え)";
+    case CShowRankingWindow::ESortBy::Score: return fFormatText(ETextId::SortByScoreFormat, key.c_str());
+    case CShowRankingWindow::ESortBy::MaxChain: return fFormatText(ETextId::SortByChainFormat, key.c_str());
+    case CShowRankingWindow::ESortBy::Date: return fFormatText(ETextId::SortByDateFormat, key.c_str());
   }
   return "";
 }
@@ -34,9 +37,12 @@ const char* fSortText(CShowRankingWindow::ESortBy sortBy) {
 }  // namespace
 
 void fAssignRanks(std::vector<SRankingData>& entries) {
-  int current = 0, ties = 0, previous = INT_MAX;
+  int current = 0, ties = 0, previous = 0;
+  bool first = true;
   for (SRankingData& entry : entries) {
-    if (entry.score < previous) {
+    // The first entry always opens rank 1, even with the largest score there is.
+    if (first || entry.score < previous) {
+      first = false;
       current = current + ties + 1;
       entry.rank = current;
       previous = entry.score;
@@ -50,10 +56,8 @@ void fAssignRanks(std::vector<SRankingData>& entries) {
 
 std::string fRankingRow(const SRankingData& entry) {
   const std::string date = entry.date.size() >= 3 ? entry.date.substr(0, entry.date.size() - 3) : "";
-  char row[512];
-  std::snprintf(row, sizeof row, "% 3d位 %8s % 7d点(%d連鎖) %s", entry.rank, entry.name.c_str(), entry.score,
-                entry.maxRensa, date.c_str());
-  return row;
+  return fFormatText(ETextId::RankingRowFormat, entry.rank, entry.name.c_str(), entry.score, entry.maxRensa,
+                     date.c_str());
 }
 
 CShowRankingWindow::CShowRankingWindow(std::vector<SRankingData> list, int modeIndex) : mode(modeIndex) {
@@ -164,7 +168,7 @@ void CShowRankingWindow::fInput() {
       return;
     }
     connectTask = EConnectTask::DownloadReplayPending;
-    subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({kDownloading}));
+    subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fText(ETextId::Downloading)}));
   } else if (keys.fIsPush(EGameKey::KeyX, true) || keys.fIsPush(EGameKey::KeyEsc, true)) {
     if (onClose) onClose();
   } else if (keys.fIsPush(EGameKey::KeyC, true)) {
@@ -208,7 +212,7 @@ void CShowRankingWindow::fPlayDownloaded(const SReplayInfo& stored) {
     std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
     if (fFileExists(info.path)) fDeleteFile(info.path);
     fShowSortMessage();
-    if (onMessage) onMessage(kUnreadableReplayText);
+    if (onMessage) onMessage(fText(ETextId::BadReplay));
   }
 }
 

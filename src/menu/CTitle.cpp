@@ -7,6 +7,8 @@
 #include "gfx/CImageManager.h"
 #include "input/CKeyManagerBase.h"
 #include "menu/CTitleMenu.h"
+#include "text/KeyHints.h"
+#include "text/Texts.h"
 
 namespace {
 constexpr int kBlinkPeriod = 80;
@@ -27,6 +29,7 @@ void CTitle::fUpdate() {
 void CTitle::fDraw() {
   DrawGraph(0, 0, gImageManager->fGetImage("title.png"), 0);
   if (frameCount % kBlinkPeriod < kBlinkPeriod / 2) {
-    DrawStringToHandle(210, 360, "Press Z Key", GetColor(180, 180, 255), gFontTitle, 0, 0);
+    const std::string prompt = fFormatText(ETextId::PressKeyFormat, fKeyboardKeyName(EGameKey::KeyZ).c_str());
+    DrawStringToHandle(210, 360, prompt.c_str(), GetColor(180, 180, 255), gFontTitle, 0, 0);
   }
 }

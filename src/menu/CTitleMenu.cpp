@@ -1,5 +1,6 @@
 #include "menu/CTitleMenu.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/Globals.h"
@@ -11,6 +12,7 @@
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
 #include "stage/StageModes.h"
+#include "text/Texts.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"
 
@@ -18,8 +20,6 @@ namespace {
 
 constexpr double kBackgroundAngle = 60.0;
 constexpr double kBackgroundSpeed = 1.0;
-constexpr const char* kConnecting = "ランキングサーバに接続中です...";
-constexpr const char* kNoReplay = "リプレイファイルが見つかりません";
 
 }  // namespace
 
@@ -60,6 +60,8 @@ void CTitleMenu::fUpdate() {
   }
   if (optionMenu) {
     optionMenu->fUpdate();
+  } else if (helpWindow) {
+    helpWindow->fInput();
   } else if (messageWindow) {
     CWaitMessageWindow* window = messageWindow.get();
     window->fInput(*gKeyManager);
@@ -128,6 +130,10 @@ void CTitleMenu::fDraw() {
     optionMenu->fDraw();
     return;
   }
+  if (helpWindow) {
+    helpWindow->fDraw();
+    return;
+  }
   for (const SPane& pane : panes) fDrawPane(pane);
   if (messageWindow) messageWindow->fDraw();
   if (infoWindow) infoWindow->fDraw();
@@ -161,7 +167,7 @@ void CTitleMenu::fUploadRanking(int mode) {
 
 void CTitleMenu::fStartStage(int mode, const SReplayInfo& info) {
   if (info.mode == SReplayInfo::EMode::Replay && !fFileExists(info.path)) {
-    fShowMessage(kNoReplay);
+    fShowMessage(fText(ETextId::NoReplay));
     return;
   }
   try {
@@ -173,7 +179,7 @@ void CTitleMenu::fStartStage(int mode, const SReplayInfo& info) {
   } catch (const CGameError& error) {
     std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
     gSoundManager->fStopAll();
-    fShowMessage(kUnreadableReplayText);
+    fShowMessage(fText(ETextId::BadReplay));
   }
 }
 
@@ -193,12 +199,24 @@ void CTitleMenu::fOpenNameEntry(int mode) {
   nameEntryWindow->onConfirm = [this](int tag) {
     connectTask = SConnectTask{SConnectTask::EType::UploadRankingPending, tag};
     fRetire(messageWindow);
-    messageWindow = std::make_unique<CWaitMessageWindow>(fMakeMessageInfo({kConnecting}));
+    messageWindow = std::make_unique<CWaitMessageWindow>(fMakeMessageInfo({fText(ETextId::Connecting)}));
   };
   nameEntryWindow->onCancel = [this] { fRetire(nameEntryWindow); };
 }
 
 void CTitleMenu::fOpenOptionMenu() {
   optionMenu = std::make_unique<COptionMenu>();
-  optionMenu->onClose = [this] { fRetire(optionMenu); };
+  optionMenu->onClose = [this] {
+    fRetire(optionMenu);
+    // The language may have changed, and the buttons' pictures with it.
+    const int cursor = panes.empty() ? 0 : panes.back().cursor;
+    panes.clear();
+    fPushPane(EPaneType::Top);
+    panes.back().cursor = std::min(cursor, static_cast<int>(panes.back().buttons.size()) - 1);
+  };
+}
+
+void CTitleMenu::fOpenHelp() {
+  helpWindow = std::make_unique<CHelpWindow>();
+  helpWindow->onClose = [this] { fRetire(helpWindow); };
 }

@@ -13,6 +13,7 @@
 #include "app/CScene.h"
 #include "gfx/SDrawData.h"
 #include "menu/CCommonMessageWindow.h"
+#include "menu/CHelpWindow.h"
 #include "menu/CNameEntryWindowEx.h"
 #include "menu/COptionMenu.h"
 #include "menu/CShowRankingWindow.h"
@@ -30,7 +31,8 @@ class CTitleMenu : public CScene {
     Option,
     PlimoMode,
     YoikoMode,
-    WanpakuMode
+    WanpakuMode,
+    HowToPlay
   };
 
   struct SConnectTask {
@@ -87,6 +89,7 @@ class CTitleMenu : public CScene {
   CWaitMessageWindow* fMessageWindow() const { return messageWindow.get(); }
   CNameEntryWindowEx* fNameEntryWindow() const { return nameEntryWindow.get(); }
   COptionMenu* fOptionMenu() const { return optionMenu.get(); }
+  CHelpWindow* fHelpWindow() const { return helpWindow.get(); }
   CShowRankingWindow* fRankingWindow() const { return rankingWindow.get(); }
   // A wait-for-key message; closing it drops it, then runs `then` if given.
   void fShowMessage(const std::string& text, std::function<void()> then = {});
@@ -103,6 +106,7 @@ class CTitleMenu : public CScene {
   void fShowHighScoreSummary(int mode);
   void fOpenNameEntry(int mode);
   void fOpenOptionMenu();
+  void fOpenHelp();
   // Windows dropped from inside their own callbacks live on to the next frame.
   template <typename T>
   void fRetire(std::unique_ptr<T>& window) {
@@ -116,6 +120,7 @@ class CTitleMenu : public CScene {
   std::unique_ptr<CScrollingBackground> background;
   SConnectTask connectTask;
   std::unique_ptr<COptionMenu> optionMenu;
+  std::unique_ptr<CHelpWindow> helpWindow;
   std::vector<SPane> panes;
   std::vector<std::shared_ptr<void>> mRetired;
 };

@@ -4,6 +4,7 @@
 #include "gui/Window.h"
 #include "input/CKeyManagerBase.h"
 #include "menu/DialogFrame.h"
+#include "text/Texts.h"
 
 namespace {
 // Runs a copy, so the callback may destroy the window that holds it.
@@ -23,13 +24,13 @@ CYesNoWindow::CYesNoWindow(int fontHandle, SPointD at)
 
   const unsigned int white = GetColor(255, 255, 255);
   const unsigned int black = GetColor(0, 0, 0);
-  fAddTextLabelAt(*window, "title", SPointD(10, 15), white, black, font, "", "送信しますか？", 255.0,
+  fAddTextLabelAt(*window, "title", SPointD(10, 15), white, black, font, "", fText(ETextId::ConfirmSend), 255.0,
                   fMakeSolidFocusBg(width - 20));
   window->fSetFocus("title", true);
   // Boxes two and three full-width characters wide.
-  fAddTextLabelAt(*window, "yes", SPointD(20, s + 30), white, black, font, "", "はい", 255.0,
+  fAddTextLabelAt(*window, "yes", SPointD(20, s + 30), white, black, font, "", fText(ETextId::Yes), 255.0,
                   fMakeSolidFocusBg(2 * s));
-  fAddTextLabelAt(*window, "no", SPointD(100, s + 30), white, black, font, "", "いいえ", 255.0,
+  fAddTextLabelAt(*window, "no", SPointD(100, s + 30), white, black, font, "", fText(ETextId::No), 255.0,
                   fMakeSolidFocusBg(3 * s));
   window->fSetWidgetLink("yes", CWidget::kLinkRight, "no");
   window->fSetWidgetLink("no", CWidget::kLinkLeft, "yes");

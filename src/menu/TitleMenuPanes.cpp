@@ -9,6 +9,7 @@
 #include "persist/Records.h"
 #include "stage/CPlimoStage.h"
 #include "stage/StageModes.h"
+#include "text/Texts.h"
 #include "util/Assert.h"
 
 namespace {
@@ -29,8 +30,10 @@ const EButtonType kModeButtonTypes[kModeCount] = {EButtonType::PlimoMode, EButto
 CTitleMenu::SButton fMakeButton(EButtonType type, const std::string& image, const std::string& focusedImage) {
   CTitleMenu::SButton button;
   button.type = type;
-  button.image = fGetDrawData("ui_parts/" + image + ".png");
-  button.focusedImage = fGetDrawData("ui_parts/" + focusedImage + ".png");
+  // English players get the pictures with English labels.
+  const std::string suffix = fCurrentLanguage() == ELanguage::English ? "_en" : "";
+  button.image = fGetDrawData("ui_parts/" + image + suffix + ".png");
+  button.focusedImage = fGetDrawData("ui_parts/" + focusedImage + suffix + ".png");
   return button;
 }
 
@@ -52,13 +55,9 @@ void fRun(const std::function<void()>& action) {
 
 std::string fModeDescription(int mode) {
   switch (mode) {
-    case 0:
-      return "２色繋げると消えるモードです。\n横２奥行き２高さ７のフィールドです。\n落ちてくるPlimoBallの色数は４色です。";
-    case 1:
-      // The mode deals four colours (0 to 3).
-      return "３色繋げると消えるモードです。\n横３奥行き２高さ８のフィールドです。\n落ちてくるPlimoBallの色数は４色です。";
-    case 2:
-      return "４色繋げると消えるモードです。\n横３奥行き３高さ８のフィールドです。\n落ちてくるPlimoBallの色数は５色です。";
+    case 0: return fText(ETextId::ModeDescriptionPlimo);
+    case 1: return fText(ETextId::ModeDescriptionYoiko);
+    case 2: return fText(ETextId::ModeDescriptionWanpaku);
   }
   PLIMO_ASSERT(false, "mode out of range");
   return "";
@@ -67,11 +66,8 @@ std::string fModeDescription(int mode) {
 std::string fHighScoreSummary(int mode) {
   PLIMO_ASSERT(mode >= 0 && mode < kModeCount, "mode out of range");
   const CHighScoreInfo& record = *gHighScores[static_cast<std::size_t>(mode)];
-  char text[256];
-  std::snprintf(text, sizeof text, "ハイスコア : %s\n最大連鎖数 : %d\nオンライン登録 : %s",
-                fWithThousandsSeparators(record.score).c_str(), record.maxRensa,
-                record.isRegistered ? "済み" : "まだ");
-  return text;
+  return fFormatText(ETextId::HighScoreSummaryFormat, fWithThousandsSeparators(record.score).c_str(), record.maxRensa,
+                     fText(record.isRegistered ? ETextId::Registered : ETextId::NotRegistered));
 }
 
 CTitleMenu::SPane CTitleMenu::fCreatePane(EPaneType type) {
@@ -108,6 +104,10 @@ CTitleMenu::SPane CTitleMenu::fCreatePane(EPaneType type) {
     SButton option = fMakeButton(EButtonType::Option, "title_option", "title_option_f");
     option.onDecide = [this] { fOpenOptionMenu(); };
     add(std::move(option), kTopPaneX);
+
+    SButton help = fMakeButton(EButtonType::HowToPlay, "title_howtoplay", "title_howtoplay_f");
+    help.onDecide = [this] { fOpenHelp(); };
+    add(std::move(help), kTopPaneX);
   } else {
     for (int mode = 0; mode < kModeCount; ++mode) {
       if ((type == EPaneType::ReplayMode && !fHasScore(mode)) ||
@@ -135,7 +135,7 @@ CTitleMenu::SPane CTitleMenu::fCreatePane(EPaneType type) {
         case EPaneType::ShowRankingMode:
           button.onDecide = [this, mode] {
             connectTask = SConnectTask{SConnectTask::EType::GetRankingListPending, mode};
-            fShowMessage("ランキングサーバに接続中です...");
+            fShowMessage(fText(ETextId::Connecting));
           };
           break;
         case EPaneType::Top:

@@ -9,6 +9,7 @@
 #include "persist/Records.h"
 #include "persist/ReplayArchiveCheck.h"
 #include "stage/StageModes.h"
+#include "text/Texts.h"
 #include "util/Assert.h"
 
 namespace {
@@ -22,7 +23,7 @@ std::string fDownloadFolder(int mode) { return std::string("dat/downloaded_repla
 
 SDownloadResult fDownloadFailed() {
   SDownloadResult result;
-  result.message = kRankingConnectionFailedText;
+  result.message = fText(ETextId::RankingConnectionFailed);
   return result;
 }
 
@@ -50,7 +51,7 @@ SRankingListResult fReadRankingListResponse(const SHttpResponse& response) {
   SRankingListResult result;
   if (!response.fIsOk()) {
     result.outcome = SRankingListResult::EOutcome::ConnectionFailed;
-    result.message = kRankingConnectionFailedText;
+    result.message = fText(ETextId::RankingConnectionFailed);
     return result;
   }
   // The server answers an empty ranking with an empty body.
@@ -58,7 +59,7 @@ SRankingListResult fReadRankingListResponse(const SHttpResponse& response) {
   if (fSplitFields(firstLine, '?').size() == kListFields) result.entries = fParseRankingList(response.body);
   if (result.entries.empty()) {
     result.outcome = SRankingListResult::EOutcome::NoData;
-    result.message = kRankingNoDataText;
+    result.message = fText(ETextId::RankingNoData);
     return result;
   }
   result.outcome = SRankingListResult::EOutcome::Listed;
@@ -87,7 +88,7 @@ SUploadResult fUploadRanking(const std::string& server, int mode, const std::str
   const CHighScoreInfo& record = fHighScoreOf(mode);
   const std::string replay = fReplayFilePath(mode, "replay");
   SUploadResult result;
-  result.message = kRankingConnectionFailedText;
+  result.message = fText(ETextId::RankingConnectionFailed);
   // Without its replay the server could only refuse the score.
   if (!fFileExists(replay)) return result;
 
@@ -101,9 +102,7 @@ SUploadResult fUploadRanking(const std::string& server, int mode, const std::str
   fLoadHighScore();
   result.success = true;
   result.rank = *rank;
-  char text[256];
-  std::snprintf(text, sizeof text, kRankingUploadSuccessFormat, *rank);
-  result.message = text;
+  result.message = fFormatText(ETextId::RankingUploadSuccessFormat, *rank);
   return result;
 }
 

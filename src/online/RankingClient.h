@@ -12,11 +12,6 @@
 #include "online/SRankingData.h"
 #include "stage/StageReplay.h"
 
-inline constexpr const char* kRankingConnectionFailedText = "ランキングサーバとの接続に失敗しました";
-inline constexpr const char* kRankingNoDataText = "ランキングデータが登録されていません";
-// printf format; the player's rank is its one %d.
-inline constexpr const char* kRankingUploadSuccessFormat =
-    "ランキングデータの送信に成功しました\nあなたの順位は%d位です";
 
 // The server named by the fourth line of "config.dat".
 std::string fRankingServer();

@@ -1,237 +1,506 @@
 #include "server/CRankingHttpServer.h"
 
-#include <arpa/inet.h>
-#include <httplib.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+// Boost 1.74's Asio uses std::exchange without including <utility>.
+#include <utility>
+
+#include <boost/asio.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http.hpp>
 
 #include <atomic>
-#include <optional>
-#include <thread>
+#include <cstdio>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "server/CRankingService.h"
 #include "server/RankingRequest.h"
 #include "util/Assert.h"
 
+namespace asio = boost::asio;
+namespace http = boost::beast::http;
+using asio::ip::tcp;
+using boost::system::error_code;
+
 namespace {
 
-constexpr std::size_t kMaxHeadBytes = 64 * 1024;
-constexpr std::size_t kMaxRequestLineBytes = 8192;
-constexpr int kSocketTimeoutMs = 10'000;
-constexpr time_t kSocketTimeoutSeconds = kSocketTimeoutMs / 1000;
+using Clock = std::chrono::steady_clock;
 
-// A socket read through a buffer that may hold bytes put back in front.
-class CSocketStream : public httplib::Stream {
- public:
-  explicit CSocketStream(int socket) : mSocket(socket) {}
-  using httplib::Stream::write;
-
-  bool is_readable() const override { return !mPending.empty() || fWait(POLLIN); }
-  bool is_writable() const override { return fWait(POLLOUT); }
-
-  ssize_t read(char* buffer, size_t size) override {
-    if (!mPending.empty()) {
-      const std::size_t count = std::min(size, mPending.size());
-      std::copy_n(mPending.data(), count, buffer);
-      mPending.erase(0, count);
-      return static_cast<ssize_t>(count);
-    }
-    if (!fWait(POLLIN)) return -1;
-    ssize_t count;
-    do {
-      count = ::recv(mSocket, buffer, size, 0);
-    } while (count < 0 && errno == EINTR);
-    return count;
+const char* fReason(int status) {
+  switch (status) {
+    case 200: return "OK";
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 408: return "Request Timeout";
+    case 413: return "Payload Too Large";
+    case 414: return "URI Too Long";
+    case 431: return "Request Header Fields Too Large";
+    case 500: return "Internal Server Error";
+    case 503: return "Service Unavailable";
+    default: return "Error";
   }
-
-  ssize_t write(const char* buffer, size_t size) override {
-    if (!fWait(POLLOUT)) return -1;
-    ssize_t count;
-    do {
-      count = ::send(mSocket, buffer, size, MSG_NOSIGNAL);
-    } while (count < 0 && errno == EINTR);
-    return count;
-  }
-
-  void get_remote_ip_and_port(std::string& ip, int& port) const override { fAddress(true, ip, port); }
-  void get_local_ip_and_port(std::string& ip, int& port) const override { fAddress(false, ip, port); }
-  socket_t socket() const override { return mSocket; }
-
-  // Reads up to the blank line that ends the head; false on a closed,
-  // silent or oversized head.
-  bool fReadHead(std::string& head) {
-    char chunk[4096];
-    while (head.find("\r\n\r\n") == std::string::npos) {
-      if (head.size() > kMaxHeadBytes) return false;
-      const ssize_t count = read(chunk, sizeof chunk);
-      if (count <= 0) return false;
-      head.append(chunk, static_cast<std::size_t>(count));
-    }
-    return true;
-  }
-  void fPutBack(std::string bytes) { mPending = std::move(bytes) + mPending; }
-
- private:
-  bool fWait(short events) const {
-    pollfd entry{mSocket, events, 0};
-    int ready;
-    do {
-      ready = ::poll(&entry, 1, kSocketTimeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    return ready > 0 && (entry.revents & (events | POLLHUP)) != 0;
-  }
-
-  void fAddress(bool remote, std::string& ip, int& port) const {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    auto* raw = reinterpret_cast<sockaddr*>(&address);
-    const int status = remote ? ::getpeername(mSocket, raw, &length) : ::getsockname(mSocket, raw, &length);
-    if (status != 0) return;
-    char text[INET6_ADDRSTRLEN] = {};
-    if (address.ss_family == AF_INET) {
-      const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address);
-      ::inet_ntop(AF_INET, &v4->sin_addr, text, sizeof text);
-      port = ntohs(v4->sin_port);
-    } else if (address.ss_family == AF_INET6) {
-      const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address);
-      ::inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text);
-      port = ntohs(v6->sin6_port);
-    }
-    ip = text;
-  }
-
-  int mSocket;
-  std::string mPending;
-};
-
-std::string fLowerCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
-// The head the library gets: the request line with the path alone, and a
-// binary body type in place of a form type (curl's --data-binary default),
-// which the library would try to parse and refuse above 8 KiB.
-struct SRewrittenHead {
-  std::string head;
-  std::string target;
-};
-
-std::optional<SRewrittenHead> fRewriteHead(const std::string& head) {
-  const std::size_t lineEnd = head.find("\r\n");
-  if (lineEnd == std::string::npos || lineEnd > kMaxRequestLineBytes) return std::nullopt;
-  const std::string line = head.substr(0, lineEnd);
-  const std::size_t first = line.find(' ');
-  const std::size_t last = line.rfind(' ');
-  if (first == std::string::npos || first == last) return std::nullopt;
-  SRewrittenHead rewritten;
-  rewritten.target = line.substr(first + 1, last - first - 1);
-  const std::string path = rewritten.target.substr(0, rewritten.target.find_first_of("?#"));
-  rewritten.head = line.substr(0, first) + " " + path + line.substr(last) + "\r\n";
-
-  bool sized = false;
-  std::size_t start = lineEnd + 2;
-  while (start < head.size()) {
-    const std::size_t end = head.find("\r\n", start);
-    if (end == std::string::npos) break;
-    const std::string header = head.substr(start, end - start);
-    start = end + 2;
-    if (header.empty()) {
-      // "curl -X POST" without data sends no length: an empty body, not
-      // one that lasts until the connection closes.
-      if (!sized) rewritten.head += "Content-Length: 0\r\n";
-      rewritten.head += "\r\n";
-      break;
-    }
-    const std::size_t colon = header.find(':');
-    const std::string name = colon == std::string::npos ? std::string() : fLowerCase(header.substr(0, colon));
-    sized = sized || name == "content-length" || name == "transfer-encoding";
-    if (name == "content-type" && fLowerCase(header).find("application/x-www-form-urlencoded") != std::string::npos) {
-      rewritten.head += "Content-Type: application/octet-stream\r\n";
-      continue;
-    }
-    rewritten.head += header + "\r\n";
-  }
-  // Whatever followed the head is the start of the body.
-  rewritten.head += head.substr(start);
-  return rewritten;
+// The answer's head; the body goes out beside it without a copy.
+std::string fResponseHead(int status, const std::string& contentType, std::size_t length, bool keepAlive) {
+  std::string head = "HTTP/1.1 " + std::to_string(status) + " " + fReason(status) + "\r\n";
+  head += "Content-Type: " + contentType + "\r\n";
+  head += "Content-Length: " + std::to_string(length) + "\r\n";
+  head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
+  return head;
 }
+
+const std::string kBusyAnswer =
+    "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain\r\nContent-Length: 21\r\nConnection: close\r\n\r\n"
+    "too many connections\n";
 
 }  // namespace
 
-class CRankingHttpServer::CServer : public httplib::Server {
+class CRankingHttpServer::CImpl {
  public:
-  CServer() {
-    set_payload_max_length(CRankingService::kMaxArchiveBytes);
-    set_read_timeout(kSocketTimeoutSeconds);
-    set_write_timeout(kSocketTimeoutSeconds);
+  class CSession;
+
+  CImpl(CRankingService& service, SHttpLimits limits, FRequestLog log)
+      : mService(service),
+        mLimits(limits),
+        mLog(std::move(log)),
+        mAcceptor(mIo),
+        mRetryTimer(mIo),
+        mGraceTimer(mIo),
+        mWork(asio::make_work_guard(mIo)),
+        mBlocking(static_cast<std::size_t>(std::max(1, limits.blockingThreads))) {}
+
+  ~CImpl();
+
+  int fBind(const std::string& host, int port) {
+    error_code error;
+    const auto address = asio::ip::make_address(host == "localhost" ? "127.0.0.1" : host, error);
+    if (error) throw CGameError("cannot listen on " + host + ": not an IP address");
+    const tcp::endpoint endpoint(address, static_cast<unsigned short>(port));
+    mAcceptor.open(endpoint.protocol(), error);
+    if (!error) mAcceptor.set_option(asio::socket_base::reuse_address(true), error);
+    if (!error) mAcceptor.bind(endpoint, error);
+    if (!error) mAcceptor.listen(asio::socket_base::max_listen_connections, error);
+    if (error) throw CGameError("cannot listen on " + host + ":" + std::to_string(port) + ": " + error.message());
+    return mAcceptor.local_endpoint().port();
   }
 
-  std::atomic<bool> mStopRequested{false};
-  std::atomic<bool> mListening{false};
+  void fListen() {
+    if (mStopped) return;
+    fAccept();
+    mIo.run();
+  }
+
+  void fStop() {
+    mStopped = true;
+    mIo.stop();
+  }
+
+  void fStopGracefully() {
+    asio::post(mIo, [this] { fBeginDrain(); });
+  }
+
+  // Called by sessions.
+  void fLogLine(const std::string& line) {
+    if (mLog) mLog(line);
+  }
+  void fForget(CSession* session, const std::string& address);
+
+  CRankingService& mService;
+  SHttpLimits mLimits;
+  FRequestLog mLog;
+  asio::io_context mIo{1};
+  tcp::acceptor mAcceptor;
+  asio::steady_timer mRetryTimer;
+  asio::steady_timer mGraceTimer;
+  asio::executor_work_guard<asio::io_context::executor_type> mWork;
+  asio::thread_pool mBlocking;
+  std::unordered_set<CSession*> mSessions;
+  std::unordered_map<std::string, std::size_t> mPerAddress;
+  std::atomic<bool> mStopped{false};
+  bool mDraining = false;
 
  private:
-  // One request per connection, its head read here first.
-  bool process_and_close_socket(socket_t socket) override {
-    bool processed = false;
-    CSocketStream stream(socket);
-    std::string head;
-    if (stream.fReadHead(head)) {
-      if (auto rewritten = fRewriteHead(head)) {
-        stream.fPutBack(std::move(rewritten->head));
-        bool closed = true;
-        const std::string target = rewritten->target;
-        processed = process_request(stream, true, closed, [&target](httplib::Request& request) {
-          request.target = target;
-        });
-      } else {
-        stream.write("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-      }
+  void fAccept();
+  void fAccepted(tcp::socket socket);
+  void fBeginDrain();
+  void fFinishIfDrained() {
+    if (mDraining && mSessions.empty()) {
+      mWork.reset();
+      mIo.stop();
     }
-    ::shutdown(socket, SHUT_RDWR);
-    ::close(socket);
-    return processed;
   }
+  friend class CSession;
 };
 
-CRankingHttpServer::CRankingHttpServer(CRankingService& service) : mServer(std::make_unique<CServer>()) {
-  mServer->Post(R"(/cgi-bin/plimoball100/.*)", [&service](const httplib::Request& request, httplib::Response& response) {
-    const auto mode = fScriptMode(request.path);
-    const auto arguments = fScriptArguments(request.target);
-    SServiceAnswer answer{404, "no such script\n"};
-    if (mode) answer = arguments ? service.fHandle(*mode, *arguments, request.body) : SServiceAnswer{400, "bad request\n"};
-    response.status = answer.status;
-    response.set_content(answer.body, answer.contentType.c_str());
+class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<CSession> {
+ public:
+  CSession(CImpl& server, tcp::socket socket, std::string address)
+      : mServer(server), mSocket(std::move(socket)), mAddress(std::move(address)), mDeadline(server.mIo) {}
+  ~CSession() { mServer.fForget(this, mAddress); }
+
+  void fStart() { fAwaitRequest(); }
+
+  // A connection waiting for its next request, with nothing of it read.
+  bool fIsIdle() const { return mState == EState::Reading && mHead.empty(); }
+  void fClose() {
+    mDeadline.cancel();
+    error_code ignored;
+    mSocket.shutdown(tcp::socket::shutdown_both, ignored);
+    mSocket.close(ignored);
+  }
+
+ private:
+  enum class EState { Reading, Working, Writing };
+
+  void fArmDeadline() {
+    mDeadline.expires_after(mServer.mLimits.requestDeadline);
+    mDeadline.async_wait([self = shared_from_this()](const error_code& error) {
+      if (error) return;  // cancelled: the phase ended in time
+      self->mTimedOut = true;
+      self->fClose();
+    });
+  }
+
+  void fAwaitRequest() {
+    mState = EState::Reading;
+    mStarted = Clock::now();
+    mRoute = SRankingRoute{};
+    mTimedOut = false;
+    fArmDeadline();
+    if (!mHead.empty()) {
+      fHeadBytesArrived();  // a pipelined request is already here
+    } else {
+      fReadHead();
+    }
+  }
+
+  void fReadHead() {
+    mSocket.async_read_some(asio::buffer(mChunk), [self = shared_from_this()](const error_code& error, std::size_t count) {
+      if (error) {
+        self->fEndReading("closed");
+        return;
+      }
+      if (self->mHead.empty()) self->mStarted = Clock::now();
+      self->mHead.append(self->mChunk.data(), count);
+      self->fHeadBytesArrived();
+    });
+  }
+
+  // A connection that ends while a request is read: logged when any of it came.
+  void fEndReading(const char* why) {
+    mDeadline.cancel();
+    if (!mHead.empty()) {
+      fLog(mTimedOut ? 408 : 400, mTimedOut ? "cut at the deadline" : why);
+    }
+  }
+
+  void fHeadBytesArrived() {
+    const SHttpLimits& limits = mServer.mLimits;
+    const std::size_t lineEnd = mHead.find("\r\n");
+    if ((lineEnd == std::string::npos && mHead.size() > limits.maxLineBytes) ||
+        (lineEnd != std::string::npos && lineEnd > limits.maxLineBytes)) {
+      fRefuse(414, "request line too long");
+      return;
+    }
+    if (lineEnd == std::string::npos) {
+      fReadHead();
+      return;
+    }
+    // The headers alone, after the line, have a limit of their own.
+    const std::size_t headEnd = mHead.find("\r\n\r\n", lineEnd);
+    const std::size_t headerBytes = (headEnd == std::string::npos ? mHead.size() : headEnd + 4) - lineEnd - 2;
+    if (headerBytes > limits.maxHeaderBytes + 2) {
+      fRefuse(431, "headers too large");
+      return;
+    }
+    if (headEnd == std::string::npos) {
+      fReadHead();
+      return;
+    }
+    const std::size_t headLimit = lineEnd + 2 + limits.maxHeaderBytes + 2;
+    const auto line = fParseRequestLine(mHead.substr(0, lineEnd));
+    if (!line) {
+      fRefuse(400, "bad request line");
+      return;
+    }
+    mRoute = fRouteRequest(line->method, line->target);
+    mHeadOnly = line->method == "HEAD";
+
+    mParser.emplace();
+    mParser->header_limit(static_cast<std::uint32_t>(headLimit));
+    mParser->body_limit(limits.maxBodyBytes);
+    mParser->eager(true);
+    std::size_t used = 0;
+    error_code error;
+    while (used < mHead.size() && !mParser->is_done()) {
+      const std::size_t count = mParser->put(asio::buffer(mHead.data() + used, mHead.size() - used), error);
+      used += count;
+      if (error == http::error::need_more) {
+        error = {};
+        break;
+      }
+      if (error || count == 0) break;
+    }
+    mHead.erase(0, used);
+    if (error == http::error::body_limit) {
+      fRefuse(413, "body too large");
+      return;
+    }
+    if (error || !mParser->is_header_done()) {
+      fRefuse(400, "bad headers");
+      return;
+    }
+    if (mParser->is_done()) {
+      fRequestRead();
+      return;
+    }
+    // curl asks before sending a large body; the answer lets it go on.
+    const auto expect = mParser->get()[http::field::expect];
+    if (boost::beast::iequals(expect, "100-continue")) {
+      asio::async_write(mSocket, asio::buffer(kContinue), [self = shared_from_this()](const error_code& error, std::size_t) {
+        if (error) {
+          self->fEndReading("closed");
+          return;
+        }
+        self->fReadBody();
+      });
+      return;
+    }
+    fReadBody();
+  }
+
+  void fReadBody() {
+    mBodyBuffer.clear();
+    mBodyBuffer.commit(asio::buffer_copy(mBodyBuffer.prepare(mHead.size()), asio::buffer(mHead)));
+    mHead.clear();
+    http::async_read(mSocket, mBodyBuffer, *mParser, [self = shared_from_this()](const error_code& error, std::size_t) {
+      if (error == http::error::body_limit) {
+        self->fRefuse(413, "body too large");
+        return;
+      }
+      if (error) {
+        self->fEndReading("closed mid-body");
+        return;
+      }
+      // Bytes past this request belong to the next one.
+      const auto rest = self->mBodyBuffer.data();
+      self->mHead.assign(static_cast<const char*>(rest.data()), rest.size());
+      self->fRequestRead();
+    });
+  }
+
+  void fRequestRead() {
+    mDeadline.cancel();
+    mState = EState::Working;
+    mKeepAlive = mParser->get().keep_alive();
+    using EKind = SRankingRoute::EKind;
+    CRankingService& service = mServer.mService;
+    switch (mRoute.kind) {
+      case EKind::List: {
+        std::shared_ptr<const std::string> body;
+        try {
+          body = service.fListBody(mRoute.mode);
+        } catch (const CGameError& error) {
+          fRespond(SServiceAnswer{500, "server error\n"}, error.what());
+          return;
+        }
+        fRespondShared(200, "text/plain; charset=utf-8", std::move(body), {});
+        return;
+      }
+      case EKind::BadRequest: fRespond(SServiceAnswer{400, "bad request\n"}, {}); return;
+      case EKind::NotFound: fRespond(SServiceAnswer{404, "no such script\n"}, {}); return;
+      case EKind::WrongMethod: fRespond(SServiceAnswer{405, "method not allowed\n"}, {}); return;
+      case EKind::Health:
+      case EKind::Upload:
+      case EKind::Download: break;
+    }
+    // These wait on the store or a verifier: off the event thread.
+    std::string body = std::move(mParser->get().body());
+    asio::post(mServer.mBlocking, [self = shared_from_this(), body = std::move(body)] {
+      SServiceAnswer answer;
+      std::string problem;
+      CRankingService& service = self->mServer.mService;
+      try {
+        if (self->mRoute.kind == SRankingRoute::EKind::Health) {
+          answer = service.fHealth();
+        } else {
+          answer = service.fHandle(self->mRoute.mode, self->mRoute.arguments, body);
+        }
+      } catch (const CGameError& error) {
+        problem = error.what();
+        answer = self->mRoute.kind == SRankingRoute::EKind::Upload ? SServiceAnswer{500, "UploadFailed?server error"}
+                                                                   : SServiceAnswer{500, "server error\n"};
+      }
+      asio::post(self->mServer.mIo, [self, answer = std::move(answer), problem = std::move(problem)]() mutable {
+        self->fRespond(std::move(answer), problem);
+      });
+    });
+  }
+
+  void fRefuse(int status, const std::string& why) {
+    mKeepAlive = false;
+    mState = EState::Working;
+    mDeadline.cancel();
+    fRespond(SServiceAnswer{status, why + "\n"}, why);
+  }
+
+  void fRespond(SServiceAnswer answer, const std::string& problem) {
+    auto body = std::make_shared<const std::string>(std::move(answer.body));
+    fRespondShared(answer.status, answer.contentType, std::move(body), problem);
+  }
+
+  void fRespondShared(int status, const std::string& contentType, std::shared_ptr<const std::string> body,
+                      const std::string& problem) {
+    mState = EState::Writing;
+    if (mServer.mDraining) mKeepAlive = false;
+    mStatus = status;
+    mProblem = problem;
+    mResponseHead = fResponseHead(status, contentType, body->size(), mKeepAlive);
+    mResponseBody = std::move(body);
+    std::array<asio::const_buffer, 2> buffers{asio::buffer(mResponseHead),
+                                              mHeadOnly ? asio::const_buffer() : asio::buffer(*mResponseBody)};
+    fArmDeadline();
+    asio::async_write(mSocket, buffers, [self = shared_from_this()](const error_code& error, std::size_t) {
+      self->mDeadline.cancel();
+      self->fLog(self->mStatus, self->mProblem, error ? "unsent" : nullptr);
+      self->mResponseBody.reset();
+      if (error || !self->mKeepAlive) {
+        self->fClose();
+        return;
+      }
+      self->fAwaitRequest();
+    });
+  }
+
+  // "ADDRESS KIND MODE STATUS RESULT MS"; an upload's result is its answer.
+  void fLog(int status, const std::string& problem, const char* unsent = nullptr) {
+    if (!mServer.mLog) return;
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - mStarted).count();
+    std::string result = std::to_string(status);
+    if (mRoute.kind == SRankingRoute::EKind::Upload && mResponseBody && mState == EState::Writing) {
+      result += " " + mResponseBody->substr(0, 80);
+    }
+    if (!problem.empty()) result += " (" + problem + ")";
+    if (unsent != nullptr) result += std::string(" (") + unsent + ")";
+    char tail[32];
+    std::snprintf(tail, sizeof tail, " %.1fms", ms);
+    mServer.fLogLine(mAddress + " " + fRouteKindName(mRoute.kind) + " " + (mRoute.mode.empty() ? "-" : mRoute.mode) +
+                     " " + result + tail);
+  }
+
+  static inline const std::string kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+
+  CImpl& mServer;
+  tcp::socket mSocket;
+  std::string mAddress;
+  asio::steady_timer mDeadline;
+  EState mState = EState::Reading;
+  bool mTimedOut = false;
+  bool mKeepAlive = false;
+  bool mHeadOnly = false;
+  Clock::time_point mStarted;
+  std::array<char, 4096> mChunk{};
+  std::string mHead;
+  boost::beast::flat_buffer mBodyBuffer;
+  std::optional<http::request_parser<http::string_body>> mParser;
+  SRankingRoute mRoute;
+  int mStatus = 0;
+  std::string mProblem;
+  std::string mResponseHead;
+  std::shared_ptr<const std::string> mResponseBody;
+};
+
+CRankingHttpServer::CImpl::~CImpl() {
+  mBlocking.join();
+  mDraining = false;  // the run below ends by itself
+  // Let every session end before the containers they report to go.
+  error_code ignored;
+  mAcceptor.close(ignored);
+  mRetryTimer.cancel();
+  mGraceTimer.cancel();
+  for (CSession* session : std::vector<CSession*>(mSessions.begin(), mSessions.end())) session->fClose();
+  mWork.reset();
+  mIo.restart();
+  mIo.run();
+}
+
+void CRankingHttpServer::CImpl::fForget(CSession* session, const std::string& address) {
+  mSessions.erase(session);
+  const auto found = mPerAddress.find(address);
+  if (found != mPerAddress.end() && --found->second == 0) mPerAddress.erase(found);
+  fFinishIfDrained();
+}
+
+void CRankingHttpServer::CImpl::fAccept() {
+  mAcceptor.async_accept(mIo, [this](const error_code& error, tcp::socket socket) {
+    if (error == asio::error::operation_aborted || !mAcceptor.is_open()) return;
+    if (error) {
+      // Out of descriptors, most likely: give closing connections a moment.
+      fLogLine(std::string("- accept failed: ") + error.message());
+      mRetryTimer.expires_after(std::chrono::milliseconds(50));
+      mRetryTimer.async_wait([this](const error_code& waitError) {
+        if (!waitError) fAccept();
+      });
+      return;
+    }
+    fAccepted(std::move(socket));
+    fAccept();
   });
 }
 
-CRankingHttpServer::~CRankingHttpServer() { fStop(); }
-
-int CRankingHttpServer::fBind(const std::string& host, int port) {
-  int bound = port;
-  if (port == 0) {
-    bound = mServer->bind_to_any_port(host);
-  } else if (!mServer->bind_to_port(host, port)) {
-    bound = -1;
+void CRankingHttpServer::CImpl::fAccepted(tcp::socket socket) {
+  error_code error;
+  const auto endpoint = socket.remote_endpoint(error);
+  if (error) return;
+  std::string address = endpoint.address().to_string();
+  std::size_t& fromAddress = mPerAddress[address];
+  if (mSessions.size() >= mLimits.maxConnections || fromAddress >= mLimits.maxConnectionsPerAddress) {
+    if (fromAddress == 0) mPerAddress.erase(address);
+    fLogLine(address + " - - 503 (too many connections) 0.0ms");
+    // Answered without reading; the socket lives until the answer is out.
+    auto held = std::make_shared<tcp::socket>(std::move(socket));
+    asio::async_write(*held, asio::buffer(kBusyAnswer), [held](const error_code&, std::size_t) {
+      error_code ignored;
+      held->shutdown(tcp::socket::shutdown_both, ignored);
+      held->close(ignored);
+    });
+    return;
   }
-  if (bound <= 0) throw CGameError("cannot listen on " + host + ":" + std::to_string(port));
-  return bound;
+  ++fromAddress;
+  socket.set_option(tcp::no_delay(true), error);
+  auto session = std::make_shared<CSession>(*this, std::move(socket), std::move(address));
+  mSessions.insert(session.get());
+  session->fStart();
 }
 
-void CRankingHttpServer::fListen() {
-  mServer->mListening = true;
-  if (!mServer->mStopRequested) mServer->listen_after_bind();
-  mServer->mListening = false;
+void CRankingHttpServer::CImpl::fBeginDrain() {
+  if (mDraining) return;
+  mDraining = true;
+  error_code ignored;
+  mAcceptor.close(ignored);
+  mRetryTimer.cancel();
+  for (CSession* session : std::vector<CSession*>(mSessions.begin(), mSessions.end())) {
+    if (session->fIsIdle()) session->fClose();
+  }
+  mGraceTimer.expires_after(mLimits.stopGrace);
+  mGraceTimer.async_wait([this](const error_code& error) {
+    if (error) return;
+    fLogLine("- stop: requests still running at the end of the grace time are dropped");
+    mIo.stop();
+  });
+  fFinishIfDrained();
 }
 
-void CRankingHttpServer::fStop() {
-  mServer->mStopRequested = true;
-  // A stop before the library starts running would be lost: wait for it
-  // to run (or for fListen to give up on its own).
-  while (mServer->mListening && !mServer->is_running()) std::this_thread::yield();
-  mServer->stop();
-}
+CRankingHttpServer::CRankingHttpServer(CRankingService& service, SHttpLimits limits, FRequestLog log)
+    : mImpl(std::make_unique<CImpl>(service, limits, std::move(log))) {}
+
+CRankingHttpServer::~CRankingHttpServer() = default;
+
+int CRankingHttpServer::fBind(const std::string& host, int port) { return mImpl->fBind(host, port); }
+
+void CRankingHttpServer::fListen() { mImpl->fListen(); }
+
+void CRankingHttpServer::fStop() { mImpl->fStop(); }
+
+void CRankingHttpServer::fStopGracefully() { mImpl->fStopGracefully(); }

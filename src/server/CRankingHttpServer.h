@@ -1,17 +1,39 @@
-// The ranking scripts over HTTP. The game's requests carry their arguments
-// as "?"-separated parts after the first "?", which the HTTP library would
-// refuse; each connection's request line is therefore read here, the
-// library is handed the path alone, and the handler gets the raw target.
+// The ranking scripts over HTTP, on one event-driven thread (Boost.Asio):
+// thousands of idle or slow connections cost memory, never a thread. Each
+// request line is read here, since the game's targets carry several "?";
+// Boost.Beast reads the headers and the body. Uploads and downloads, which
+// wait on the verifiers and the store, run on a small thread pool; list
+// answers come from the service's cache on the event thread.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
 class CRankingService;
 
+struct SHttpLimits {
+  // The whole request must arrive within this, and its answer leave.
+  std::chrono::milliseconds requestDeadline{10'000};
+  std::size_t maxConnections = 4000;
+  std::size_t maxConnectionsPerAddress = 64;
+  std::size_t maxLineBytes = 8192;
+  std::size_t maxHeaderBytes = 8192;
+  std::size_t maxBodyBytes = 4u * 1024 * 1024;
+  // Threads for uploads and downloads: at least one per verifier worker.
+  int blockingThreads = 4;
+  // How long a graceful stop waits for requests in flight.
+  std::chrono::milliseconds stopGrace{10'000};
+};
+
+// Receives one line per request (no newline), on the event thread.
+using FRequestLog = std::function<void(const std::string& line)>;
+
 class CRankingHttpServer {
  public:
-  explicit CRankingHttpServer(CRankingService& service);
+  CRankingHttpServer(CRankingService& service, SHttpLimits limits = {}, FRequestLog log = {});
   ~CRankingHttpServer();
   CRankingHttpServer(const CRankingHttpServer&) = delete;
   CRankingHttpServer& operator=(const CRankingHttpServer&) = delete;
@@ -19,12 +41,15 @@ class CRankingHttpServer {
   // Binds the address; port 0 takes any free port. Returns the bound port;
   // throws CGameError when the address cannot be bound.
   int fBind(const std::string& host, int port);
-  // Serves until fStop; returns at once if fStop came first.
+  // Serves until a stop; returns at once if a stop came first.
   void fListen();
-  // Callable from any thread, before, during or after fListen.
+  // Callable from any thread, before, during or after fListen: stops at once.
   void fStop();
+  // Stops accepting and closes idle connections, lets requests in flight
+  // finish (within the limits' stopGrace), then fListen returns.
+  void fStopGracefully();
 
  private:
-  class CServer;
-  std::unique_ptr<CServer> mServer;
+  class CImpl;
+  std::unique_ptr<CImpl> mImpl;
 };

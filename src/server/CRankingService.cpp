@@ -1,21 +1,13 @@
 #include "server/CRankingService.h"
 
-#include <mutex>
-
-#include "app/ReplayCheck.h"
 #include "online/RankingClient.h"
 #include "server/RankingRequest.h"
 #include "server/Sha256.h"
-#include "stage/StageModes.h"
 #include "util/Assert.h"
 
 namespace {
 
 SServiceAnswer fRefuse(const std::string& reason) { return SServiceAnswer{200, "UploadFailed?" + reason}; }
-
-// A check takes over the process's working directory and the game's globals
-// while it runs: one at a time in the whole process, whatever the service.
-std::mutex gCheckMutex;
 
 SServiceAnswer fBadRequest() { return SServiceAnswer{400, "bad request\n"}; }
 
@@ -27,22 +19,11 @@ int fModeIndex(const std::string& mode) {
   return 0;
 }
 
-// The game of the archive, played through; a reason when it cannot be.
-std::string fCheck(const std::string& archive, SReplayCheckResult& result) {
-  try {
-    result = fCheckReplayBytes(archive);
-    return {};
-  } catch (const CGameError&) {
-  } catch (const CFatalError&) {
-  } catch (const std::exception&) {
-  }
-  return "replay cannot be played";
-}
-
 }  // namespace
 
-CRankingService::CRankingService(CRankingDatabase& database, std::function<std::time_t()> clock)
-    : mDatabase(database), mClock(std::move(clock)) {
+CRankingService::CRankingService(IRankingStore& store, IReplayVerifier& verifier, std::function<std::time_t()> clock,
+                                 std::chrono::milliseconds listMaxAge)
+    : mStore(store), mVerifier(verifier), mClock(std::move(clock)), mListMaxAge(listMaxAge) {
   if (!mClock) mClock = [] { return std::time(nullptr); };
 }
 
@@ -63,14 +44,42 @@ SServiceAnswer CRankingService::fHandle(const std::string& mode, const std::vect
   return fBadRequest();
 }
 
-SServiceAnswer CRankingService::fList(const std::string& mode) const {
-  SServiceAnswer answer;
-  for (const SRankingEntry& entry : mDatabase.fList(mode)) {
-    answer.body += entry.name + "?" + std::to_string(entry.score) + "?" + std::to_string(entry.maxRensa) + "?" +
-                   entry.replayKey + "?" + entry.date + "\n";
+std::string CRankingService::fBuildListBody(const std::string& mode) const {
+  std::string body;
+  for (const SRankingEntry& entry : mStore.fList(mode)) {
+    body += entry.name + "?" + std::to_string(entry.score) + "?" + std::to_string(entry.maxRensa) + "?" +
+            entry.replayKey + "?" + entry.date + "\n";
   }
-  return answer;
+  return body;
 }
+
+std::shared_ptr<const std::string> CRankingService::fListBody(const std::string& mode) {
+  const int index = fModeIndex(mode);
+  SCachedList& cached = mLists[static_cast<std::size_t>(index)];
+  unsigned generation;
+  {
+    std::lock_guard lock(mListMutex);
+    const bool fresh = std::chrono::steady_clock::now() - cached.built < mListMaxAge;
+    if (cached.body && fresh) return cached.body;
+    generation = cached.generation;
+  }
+  auto body = std::make_shared<const std::string>(fBuildListBody(mode));
+  std::lock_guard lock(mListMutex);
+  if (cached.generation == generation) {
+    cached.body = body;
+    cached.built = std::chrono::steady_clock::now();
+  }
+  return body;
+}
+
+void CRankingService::fInvalidateList(int mode) {
+  std::lock_guard lock(mListMutex);
+  SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
+  cached.body.reset();
+  ++cached.generation;
+}
+
+SServiceAnswer CRankingService::fList(const std::string& mode) { return SServiceAnswer{200, *fListBody(mode)}; }
 
 SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vector<std::string>& arguments,
                                         const std::string& body) {
@@ -85,15 +94,14 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
 
   // Cheap refusals first: a check plays a whole game.
   const std::string hash = fSha256Hex(body);
-  if (mDatabase.fHasArchive(hash)) return fRefuse("replay already registered");
-  if (!fIsReplayArchiveOfMode(body, fModeIndex(mode))) return fRefuse("not a replay of this mode");
+  if (mStore.fHasArchive(hash)) return fRefuse("replay already registered");
+  const int modeIndex = fModeIndex(mode);
+  if (!fIsReplayArchiveOfMode(body, modeIndex)) return fRefuse("not a replay of this mode");
 
-  SReplayCheckResult result;
-  {
-    std::lock_guard lock(gCheckMutex);
-    const std::string problem = fCheck(body, result);
-    if (!problem.empty()) return fRefuse(problem);
-  }
+  const SVerifyOutcome outcome = mVerifier.fVerify(body);
+  if (outcome.kind == SVerifyOutcome::EKind::Unplayable) return fRefuse("replay cannot be played");
+  if (outcome.kind == SVerifyOutcome::EKind::Failed) return fRefuse("replay check failed");
+  const SReplayCheckResult& result = outcome.result;
   if (result.mode != mode) return fRefuse("not a replay of this mode");
   if (!result.confirmed) return fRefuse("game not finished");
   if (result.score != *score || result.maxRensa != *maxRensa) return fRefuse("score does not match replay");
@@ -106,13 +114,20 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   entry.date = fFormatUtcDate(mClock());
   entry.archiveHash = hash;
   entry.archive = body;
-  const auto added = mDatabase.fAdd(entry);
+  // Only a committed entry is answered as a success.
+  const auto added = mStore.fAdd(entry);
   if (!added) return fRefuse("replay already registered");
+  fInvalidateList(modeIndex);
   return SServiceAnswer{200, "UploadSuccess?" + std::to_string(added->rank)};
 }
 
 SServiceAnswer CRankingService::fDownload(const std::string& mode, const std::string& replayKey) const {
-  auto archive = mDatabase.fArchive(mode, replayKey);
+  auto archive = mStore.fArchive(mode, replayKey);
   if (!archive) return SServiceAnswer{404, "no such replay\n"};
   return SServiceAnswer{200, std::move(*archive), "application/zip"};
+}
+
+SServiceAnswer CRankingService::fHealth() const {
+  mStore.fPing();
+  return SServiceAnswer{200, "ok\n"};
 }

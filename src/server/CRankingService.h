@@ -3,12 +3,18 @@
 // replay download.
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <ctime>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
-#include "server/CRankingDatabase.h"
+#include "server/IRankingStore.h"
+#include "server/IReplayVerifier.h"
+#include "stage/StageModes.h"
 
 struct SServiceAnswer {
   int status = 200;
@@ -20,17 +26,40 @@ class CRankingService {
  public:
   static constexpr std::size_t kMaxArchiveBytes = 4u * 1024 * 1024;
 
-  // clock gives the registration time; tests pass a fixed one.
-  explicit CRankingService(CRankingDatabase& database, std::function<std::time_t()> clock = {});
+  // clock gives the registration time; tests pass a fixed one. A list
+  // answer is built once and kept until an upload is accepted here, or
+  // until it is older than listMaxAge: other server processes may share the
+  // store and accept uploads of their own.
+  CRankingService(IRankingStore& store, IReplayVerifier& verifier, std::function<std::time_t()> clock = {},
+                  std::chrono::milliseconds listMaxAge = std::chrono::milliseconds(1000));
 
   // One request to ranking_<mode>.cgi with its decoded arguments.
   SServiceAnswer fHandle(const std::string& mode, const std::vector<std::string>& arguments, const std::string& body);
 
-  SServiceAnswer fList(const std::string& mode) const;
+  // The list answer's body, shared: a list request copies nothing.
+  std::shared_ptr<const std::string> fListBody(const std::string& mode);
+  SServiceAnswer fList(const std::string& mode);
   SServiceAnswer fUpload(const std::string& mode, const std::vector<std::string>& arguments, const std::string& body);
   SServiceAnswer fDownload(const std::string& mode, const std::string& replayKey) const;
+  // "ok" when the store answers; throws CGameError when it does not.
+  SServiceAnswer fHealth() const;
+
+  IRankingStore& fStore() { return mStore; }
 
  private:
-  CRankingDatabase& mDatabase;
+  struct SCachedList {
+    std::shared_ptr<const std::string> body;
+    std::chrono::steady_clock::time_point built;
+    unsigned generation = 0;  // counts invalidations, so a slow rebuild cannot undo one
+  };
+
+  std::string fBuildListBody(const std::string& mode) const;
+  void fInvalidateList(int mode);
+
+  IRankingStore& mStore;
+  IReplayVerifier& mVerifier;
   std::function<std::time_t()> mClock;
+  std::chrono::milliseconds mListMaxAge;
+  std::array<SCachedList, kModeCount> mLists;
+  std::mutex mListMutex;
 };

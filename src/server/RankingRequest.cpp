@@ -86,3 +86,66 @@ std::string fFormatUtcDate(std::time_t time) {
   std::strftime(text.data(), text.size(), "%Y/%m/%d %H:%M:%S", &parts);
   return text.data();
 }
+
+std::optional<SRequestLine> fParseRequestLine(const std::string& line) {
+  const std::size_t first = line.find(' ');
+  if (first == std::string::npos || first == 0) return std::nullopt;
+  const std::size_t second = line.find(' ', first + 1);
+  if (second == std::string::npos || second == first + 1) return std::nullopt;
+  SRequestLine request{line.substr(0, first), line.substr(first + 1, second - first - 1), line.substr(second + 1)};
+  for (const char c : request.method) {
+    if (c < 'A' || c > 'Z') return std::nullopt;
+  }
+  for (const char c : request.target) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= ' ' || byte == 0x7f) return std::nullopt;
+  }
+  if (request.target.front() != '/') return std::nullopt;
+  if (request.version != "HTTP/1.1" && request.version != "HTTP/1.0") return std::nullopt;
+  return request;
+}
+
+SRankingRoute fRouteRequest(const std::string& method, const std::string& target) {
+  using EKind = SRankingRoute::EKind;
+  SRankingRoute route;
+  const std::string path = target.substr(0, target.find_first_of("?#"));
+  if (path == "/healthz") {
+    route.kind = method == "GET" || method == "HEAD" ? EKind::Health : EKind::WrongMethod;
+    return route;
+  }
+  const auto mode = fScriptMode(path);
+  if (!mode) return route;
+  route.mode = *mode;
+  // The game's client posts every request.
+  if (method != "POST") {
+    route.kind = EKind::WrongMethod;
+    return route;
+  }
+  auto arguments = fScriptArguments(target);
+  route.kind = EKind::BadRequest;
+  if (!arguments || arguments->empty()) return route;
+  route.arguments = std::move(*arguments);
+  const std::string& request = route.arguments.front();
+  const std::size_t count = route.arguments.size();
+  if (request == "GetRankingList" && (count == 1 || (count == 2 && route.arguments[1].empty()))) {
+    route.kind = EKind::List;
+  } else if (request == "UploadRanking") {
+    route.kind = EKind::Upload;
+  } else if (request == "DownloadReplay" && count == 2) {
+    route.kind = EKind::Download;
+  }
+  return route;
+}
+
+const char* fRouteKindName(SRankingRoute::EKind kind) {
+  switch (kind) {
+    case SRankingRoute::EKind::List: return "list";
+    case SRankingRoute::EKind::Upload: return "upload";
+    case SRankingRoute::EKind::Download: return "download";
+    case SRankingRoute::EKind::Health: return "health";
+    case SRankingRoute::EKind::BadRequest: return "bad";
+    case SRankingRoute::EKind::NotFound: return "unknown";
+    case SRankingRoute::EKind::WrongMethod: return "method";
+  }
+  return "unknown";
+}

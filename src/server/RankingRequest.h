@@ -28,3 +28,25 @@ std::optional<int> fParseCount(const std::string& text);
 
 // "YYYY/MM/DD HH:MM:SS", UTC.
 std::string fFormatUtcDate(std::time_t time);
+
+// "METHOD TARGET HTTP/1.x", read here rather than by the HTTP library: the
+// game's targets carry several "?". Nothing for any other line, or for a
+// target with blanks or control bytes.
+struct SRequestLine {
+  std::string method;
+  std::string target;
+  std::string version;  // "HTTP/1.0" or "HTTP/1.1"
+};
+std::optional<SRequestLine> fParseRequestLine(const std::string& line);
+
+// Where a request goes: one of the scripts' three requests, the health
+// check, or a refusal.
+struct SRankingRoute {
+  enum class EKind { List, Upload, Download, Health, BadRequest, NotFound, WrongMethod };
+  EKind kind = EKind::NotFound;
+  std::string mode;
+  std::vector<std::string> arguments;
+};
+SRankingRoute fRouteRequest(const std::string& method, const std::string& target);
+// "list", "upload", "download", "health", "bad", "unknown", "method".
+const char* fRouteKindName(SRankingRoute::EKind kind);

@@ -1,16 +1,5 @@
 #include "server/ServerOptions.h"
 
-#include <pthread.h>
-#include <signal.h>
-
-#include <atomic>
-#include <cstdio>
-#include <thread>
-
-#include "gamelib/FileSystem.h"
-#include "server/CRankingDatabase.h"
-#include "server/CRankingHttpServer.h"
-#include "server/CRankingService.h"
 #include "server/RankingRequest.h"
 #include "util/Assert.h"
 
@@ -27,77 +16,53 @@ void fParseListen(const std::string& value, SServerOptions& options) {
   options.port = *port;
 }
 
+int fPositive(const std::string& option, const std::string& value) {
+  const auto number = fParseCount(value);
+  if (!number || *number == 0) throw CGameError(option + " wants a whole number above 0, not \"" + value + "\"");
+  return *number;
+}
+
 }  // namespace
 
 SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
   SServerOptions options;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
+  for (std::size_t i = 0; i < arguments.size(); i += 2) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
       options.help = true;
       return options;
     }
-    if (argument != "--listen" && argument != "--db") throw CGameError("unknown argument \"" + argument + "\"");
-    if (i + 1 >= arguments.size()) throw CGameError(argument + " needs a value");
-    const std::string& value = arguments[++i];
+    if (argument.rfind("--", 0) != 0) throw CGameError("unknown argument \"" + argument + "\"");
+    if (i + 1 >= arguments.size()) {
+      if (argument == "--listen" || argument == "--db" || argument == "--workers" || argument == "--deadline-ms" ||
+          argument == "--max-connections" || argument == "--max-per-address" || argument == "--check-ms" ||
+          argument == "--check-memory-mb") {
+        throw CGameError(argument + " needs a value");
+      }
+      throw CGameError("unknown argument \"" + argument + "\"");
+    }
+    const std::string& value = arguments[i + 1];
     if (argument == "--listen") {
       fParseListen(value, options);
-    } else {
-      if (value.empty()) throw CGameError("--db needs a file name");
+    } else if (argument == "--db") {
+      if (value.empty()) throw CGameError("--db needs a file name or a postgresql:// URI");
       options.database = value;
+    } else if (argument == "--workers") {
+      options.workers = fPositive(argument, value);
+    } else if (argument == "--deadline-ms") {
+      options.limits.requestDeadline = std::chrono::milliseconds(fPositive(argument, value));
+    } else if (argument == "--max-connections") {
+      options.limits.maxConnections = static_cast<std::size_t>(fPositive(argument, value));
+    } else if (argument == "--max-per-address") {
+      options.limits.maxConnectionsPerAddress = static_cast<std::size_t>(fPositive(argument, value));
+    } else if (argument == "--check-ms") {
+      options.checkMs = fPositive(argument, value);
+    } else if (argument == "--check-memory-mb") {
+      options.checkMemoryMb = fPositive(argument, value);
+    } else {
+      throw CGameError("unknown argument \"" + argument + "\"");
     }
   }
   if (options.database.empty()) throw CGameError("--db PATH is required");
   return options;
-}
-
-int fRankingServerMain(const std::vector<std::string>& arguments) {
-  SServerOptions options;
-  try {
-    options = fParseServerOptions(arguments);
-  } catch (const CGameError& error) {
-    std::fprintf(stderr, "plimoball-ranking-server: %s\n%s", error.what(), kServerUsage);
-    return 2;
-  }
-  if (options.help) {
-    std::printf("%s", kServerUsage);
-    return 0;
-  }
-
-  // Signals are taken by one waiting thread; every other thread, the HTTP
-  // workers included, inherits the blocked mask.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-  signal(SIGPIPE, SIG_IGN);
-
-  try {
-    // Replay checks move the working directory: every path is fixed now.
-    CRankingDatabase database(fAbsolutePath(options.database));
-    CRankingService service(database);
-    CRankingHttpServer server(service);
-    const int port = server.fBind(options.host, options.port);
-    const bool bracket = options.host.find(':') != std::string::npos;
-    std::printf("plimoball-ranking-server listening on %s%s%s:%d\n", bracket ? "[" : "", options.host.c_str(),
-                bracket ? "]" : "", port);
-    std::fflush(stdout);
-
-    std::atomic<bool> signalled{false};
-    std::thread waiter([&] {
-      int signal = 0;
-      sigwait(&stopSignals, &signal);
-      signalled = true;
-      server.fStop();
-    });
-    server.fListen();
-    // Ended without a signal: wake the waiter with one it is waiting for.
-    if (!signalled) pthread_kill(waiter.native_handle(), SIGTERM);
-    waiter.join();
-  } catch (const CGameError& error) {
-    std::fprintf(stderr, "plimoball-ranking-server: %s\n", error.what());
-    return 1;
-  }
-  return 0;
 }

@@ -4,18 +4,34 @@
 #include <string>
 #include <vector>
 
+#include "server/CRankingHttpServer.h"
+
 struct SServerOptions {
   std::string host = "127.0.0.1";
   int port = 8080;
-  std::string database;  // required
+  std::string database;  // required: an SQLite file or a postgresql:// URI
+  int workers = 0;       // 0: one per core
+  SHttpLimits limits;
+  int checkMs = 5000;
+  int checkMemoryMb = 512;
   bool help = false;
 };
 
 inline constexpr const char* kServerUsage =
-    "usage: plimoball-ranking-server --listen HOST:PORT --db PATH\n"
-    "  --listen HOST:PORT  address to serve on (default 127.0.0.1:8080; port 0 takes a free one)\n"
-    "  --db PATH           SQLite database file, created when missing\n"
-    "  --help              show this text\n";
+    "usage: plimoball-ranking-server --listen HOST:PORT --db PATH|URI [options]\n"
+    "  --listen HOST:PORT       address to serve on (default 127.0.0.1:8080; port 0 takes a free one)\n"
+    "  --db PATH                SQLite database file, created when missing\n"
+    "  --db postgresql://...    PostgreSQL database shared by several servers (libpq URI)\n"
+    "  --workers N              verifier processes (default: one per core)\n"
+    "  --deadline-ms N          time for a whole request to arrive (default 10000)\n"
+    "  --max-connections N      open connections in all (default 4000)\n"
+    "  --max-per-address N      open connections from one address (default 64)\n"
+    "  --check-ms N             time limit of one replay check (default 5000)\n"
+    "  --check-memory-mb N      memory limit of a verifier process (default 512)\n"
+    "  --help                   show this text\n"
+    "Logs one line per request on stderr: address, kind, mode, result, milliseconds.\n"
+    "GET /healthz answers \"ok\" while the database answers. SIGTERM or SIGINT stop\n"
+    "taking connections and finish the requests in flight (at most 10 s).\n";
 
 // The arguments after the program name. Throws CGameError with a one-line
 // reason for anything it cannot use.

@@ -1,5 +1,8 @@
 #include "stage/CPlimoBall.h"
 
+#include <cmath>
+#include <numbers>
+
 #include "stage/CPlimoStage.h"
 #include "stage/ModelTable.h"
 #include "util/Assert.h"
@@ -9,6 +12,11 @@ namespace {
 constexpr int kCell = 512;          // fall progress of one cell
 constexpr int kCellUnits = 32;      // world units of one cell
 constexpr int kLooseBallSpeed = 128;  // a resting ball whose support went
+// A ball that the piece would clear glows brighter and back, once every
+// kPulseFrames frames.
+constexpr int kPulseFrames = 40;
+constexpr float kPulseLow = 1.15f;
+constexpr float kPulseHigh = 1.75f;
 
 }  // namespace
 
@@ -45,9 +53,28 @@ void CPlimoBall::fSetHighlight(bool on) { highlighted = on; }
 void CPlimoBall::fDraw() {
   if (!alive) return;
   if (state == EState::Vanishing) {
+    // The pulse ends before the blink: a frame's picture must not depend on
+    // which frames were drawn before it (skipped frames, replay jumps).
+    if (mPulsing && model.fHandle() != -1) {
+      MV1SetDifColorScale(model.fHandle(), GetColorF(1.0f, 1.0f, 1.0f, 1.0f));
+      mPulsing = false;
+    }
     // Blinks with a period of ten frames.
     if (vanishCount % 10 < 5) model.fDraw();
     return;
+  }
+  const bool inPlay = mStage.state == CPlimoStage::EState::Playing || mStage.state == CPlimoStage::EState::Finishing;
+  if (highlighted && inPlay && model.fHandle() != -1) {
+    const double phase = 2.0 * std::numbers::pi * (mStage.frameCount % kPulseFrames) / kPulseFrames;
+    const auto glow = static_cast<float>(kPulseLow + (kPulseHigh - kPulseLow) * (0.5 - 0.5 * std::cos(phase)));
+    MV1SetDifColorScale(model.fHandle(), GetColorF(glow, glow, glow, 1.0f));
+    mPulsing = true;
+    model.fDraw();
+    return;
+  }
+  if (mPulsing && model.fHandle() != -1) {
+    MV1SetDifColorScale(model.fHandle(), GetColorF(1.0f, 1.0f, 1.0f, 1.0f));
+    mPulsing = false;
   }
   if (highlighted) {
     highlightModel.fDraw();
@@ -58,6 +85,7 @@ void CPlimoBall::fDraw() {
 
 void CPlimoBall::fDarken() {
   const COLOR_F dark = GetColorF(0.05f, 0.05f, 0.05f, 0.95f);
+  mPulsing = false;  // the dark look replaces the glow for good
   if (model.fHandle() != -1) MV1SetDifColorScale(model.fHandle(), dark);
   if (highlightModel.fHandle() != -1) MV1SetDifColorScale(highlightModel.fHandle(), dark);
 }

@@ -57,6 +57,7 @@ class CPlimoBall {
   bool alive = true;
   EState state = EState::Falling;
   bool highlighted = false;
+  bool mPulsing = false;  // the normal model carries the highlight's glow
 
  private:
   void fUpdateFalling();

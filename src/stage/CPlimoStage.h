@@ -57,6 +57,9 @@ class CPlimoStage : public CScene {
   void fAnimate() override;
   void fUpdate() override;
   void fDraw() override;
+  // P, Pause or the pad's pause button in a normal game; losing the window's
+  // focus pauses too.
+  bool fIsPausedFrame() override;
   virtual void fSetMode(int mode);
   // The loaded models, handed to the next build of the same replay.
   CModelTable fTakeModelTable() { return std::exchange(mModelTable, CModelTable{}); }
@@ -103,6 +106,9 @@ class CPlimoStage : public CScene {
   void fAnimateToppingOut();
 
   // ---- presentation ----
+  // Where the camera stands (degrees round the box) for a camera direction
+  // of directionDegree, at rest or part-way through a turn.
+  static double fViewAngle(double directionDegree);
   void fSetCamera(double angle);
   // Sets the camera and light where this stage has them: after another
   // stage was played on the same game library.
@@ -113,8 +119,14 @@ class CPlimoStage : public CScene {
   void fUpdateGhost();
   void fBuildScenery();
   void fDrawQueuePanel();
+  // A wall brick whose outer side faces the camera (drawn see-through).
+  bool fIsNearWall(const CModel& part) const;
   void fDrawTexts();
   static void fPlaySound(ESoundEffect effect);
+  void fSetPaused(bool on);
+  void fDrawPaused();
+  // The keys that play again and leave, under the end pictures.
+  void fDrawEndHint();
 
   // ---- fields, in the stage's order ----
   double originA = 0.0;
@@ -161,6 +173,8 @@ class CPlimoStage : public CScene {
   // A replay's archive, checked whole before the stage was built.
   std::shared_ptr<const SCheckedReplay> checkedReplay;
   bool rebuiltForJump = false;
+  bool paused = false;
+  bool pauseKeyDown = true;  // a key held as the stage starts does not pause it
   // The loaded models every placed model is duplicated from.
   CModelTable mModelTable;
 

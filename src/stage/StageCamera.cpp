@@ -10,10 +10,16 @@ constexpr double kCameraDistance = 360.0;
 constexpr double kCameraHeight = 560.0;
 constexpr double kLightHeight = -280.0;
 constexpr double kRestOffset = 16.0;  // the rest angle sits 16 degrees short of the quarter
+// The camera stands a quarter further round than the direction it is named
+// after: the keys turn with cameraDir the way replays expect, and from there
+// each of them moves the ball the same way on screen.
+constexpr double kViewQuarter = 90.0;
 constexpr float kGhostOpacity = 0.4f;
 constexpr int kCellUnits = 32;
 
 }  // namespace
+
+double CPlimoStage::fViewAngle(double directionDegree) { return directionDegree + kViewQuarter - kRestOffset; }
 
 void CPlimoStage::fSetCamera(double angle) {
   const double radian = fDegreeToRadian(angle);
@@ -46,7 +52,7 @@ void CPlimoStage::fAnimateCamera() {
   const double sweep = (90.0 / turnFrames) * turnStep;
   const double base = fDirectionToDegree(cameraDir);
   const double angle = turnWay == EDirection4::Right ? base + sweep : base - sweep;
-  fSetCamera(angle - kRestOffset);
+  fSetCamera(fViewAngle(angle));
   if (++turnStep > turnFrames) {
     turnStep = 0;
     cameraDir = turnTarget;

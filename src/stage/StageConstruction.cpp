@@ -56,7 +56,7 @@ void CPlimoStage::fBuild() {
   originB = D * (-kCellUnits) / 4;
   grid = CStageGrid(W, D, H);
   SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
-  fSetCamera(fDirectionToDegree(cameraDir) - 16.0);
+  fSetCamera(fViewAngle(fDirectionToDegree(cameraDir)));
   fBuildScenery();
   fSetupReplay(*this);
   for (SAppairInfo& entry : queue) entry = fDeal();

@@ -1,13 +1,18 @@
 // What the stage shows: the box and its balls, the queue panel and the
 // head-up display.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/Globals.h"
 #include "gfx/CImageManager.h"
 #include "stage/CPlimoStage.h"
 #include "stage/StageModes.h"
 #include "stage/StageReplay.h"
+#include "text/KeyHints.h"
+#include "text/Texts.h"
 #include "util/CFpsTimer.h"
 
 namespace {
@@ -30,6 +35,37 @@ std::string fBallPicture(int colour) { return std::string("ui_parts/plimoball_")
 
 bool fIsBlinkOn(int frameCount) { return frameCount % 60 < 30; }
 
+// Walls between the camera and the balls are see-through, so that every
+// ball in the box shows from every rest position; the far walls stay solid.
+constexpr float kNearWallOpacity = 0.28f;
+// The landing ghost is a brighter, see-through copy of the piece, more
+// opaque than it is made so that it reads among the balls.
+constexpr float kGhostBrightness = 1.4f;
+constexpr float kGhostOpacity = 0.6f;
+constexpr int kCellUnits = 32;
+
+}  // namespace
+
+bool CPlimoStage::fIsNearWall(const CModel& part) const {
+  const VECTOR at = part.fPosition();
+  if (at.z < 0.0f) return false;  // the turf under the box
+  constexpr float kTolerance = 0.5f;
+  auto on = [&](float coordinate, double plane) { return std::fabs(coordinate - static_cast<float>(plane)) < kTolerance; };
+  const double nearB = originB - kCellUnits / 2;
+  const double farB = originB + kCellUnits * (D - 1) + kCellUnits / 2;
+  const double nearA = originA - kCellUnits / 2;
+  const double farA = originA + kCellUnits * (W - 1) + kCellUnits / 2;
+  // A wall stands between the camera and the box when the camera is on its
+  // outer side.
+  if (on(at.y, nearB)) return cameraPos.y < nearB;
+  if (on(at.y, farB)) return cameraPos.y > farB;
+  if (on(at.x, nearA)) return cameraPos.x < nearA;
+  if (on(at.x, farA)) return cameraPos.x > farA;
+  return false;
+}
+
+namespace {
+
 }  // namespace
 
 std::string fWithThousandsSeparators(int value) {
@@ -48,10 +84,49 @@ std::string fWithThousandsSeparators(int value) {
 void CPlimoStage::fDraw() {
   fDrawPicture(0, 0, "bg.png", false);
   fDrawPicture(374, 0, "ui_parts/menu.png", false);
+  if (paused) {
+    fDrawTexts();
+    fDrawPaused();
+    return;
+  }
 
-  for (CModel& part : scenery) part.fDraw();
-  for (auto& ball : balls) ball->fDraw();
-  if (ghost) ghost->fDraw();
+  // Opaque first, nearest first, so that the depth test spares the shading
+  // of what is hidden: the balls from the camera outwards, then the far
+  // walls and the turf. Then what is seen through: the ghost and the near
+  // walls.
+  std::vector<CPlimoBall*> byDistance;
+  byDistance.reserve(balls.size());
+  for (auto& ball : balls) byDistance.push_back(ball.get());
+  auto distance = [this](const VECTOR& at) {
+    const float dx = at.x - cameraPos.x, dy = at.y - cameraPos.y, dz = at.z - cameraPos.z;
+    return dx * dx + dy * dy + dz * dz;
+  };
+  std::stable_sort(byDistance.begin(), byDistance.end(), [&](const CPlimoBall* a, const CPlimoBall* b) {
+    return distance(a->fWorldPosition()) < distance(b->fWorldPosition());
+  });
+  for (CPlimoBall* ball : byDistance) ball->fDraw();
+  std::vector<CModel*> nearWalls;
+  for (auto part = scenery.rbegin(); part != scenery.rend(); ++part) {  // the walls before the turf
+    if (fIsNearWall(*part)) {
+      nearWalls.push_back(&*part);
+      continue;
+    }
+    if (part->fPosition().z >= 0.0f && part->fHandle() != -1) MV1SetOpacityRate(part->fHandle(), 1.0f);
+    part->fDraw();
+  }
+  // The ghost shows where the piece will land: only while there is one in play.
+  const bool inPlay = state == EState::Playing || state == EState::Finishing;
+  if (ghost && piece != nullptr && inPlay) {
+    if (ghost->fHandle() != -1) {
+      MV1SetDifColorScale(ghost->fHandle(), GetColorF(kGhostBrightness, kGhostBrightness, kGhostBrightness, 1.0f));
+      MV1SetOpacityRate(ghost->fHandle(), kGhostOpacity);
+    }
+    ghost->fDraw();
+  }
+  for (CModel* wall : nearWalls) {
+    if (wall->fHandle() != -1) MV1SetOpacityRate(wall->fHandle(), kNearWallOpacity);
+    wall->fDraw();
+  }
 
   fDrawQueuePanel();
   fDrawTexts();
@@ -60,6 +135,7 @@ void CPlimoStage::fDraw() {
   if (state == EState::GameOver || state == EState::StageClear) {
     fDrawPicture(50, 280, state == EState::GameOver ? "ui_parts/gameover.png" : "ui_parts/stageclear.png", true);
     if (newRecord && fIsBlinkOn(frameCount)) fDrawPicture(400, 380, "ui_parts/save_highscore.png", true);
+    fDrawEndHint();
   }
 
   if (replayInfo.mode == SReplayInfo::EMode::Practice) {
@@ -82,6 +158,12 @@ void CPlimoStage::fDraw() {
       if (stateTimer == kGoFirstFrame) fPlaySound(ESoundEffect::Ok1b);
     }
   }
+}
+
+void CPlimoStage::fDrawEndHint() {
+  const std::string hint = fFormatText(ETextId::EndHintFormat, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
+                                       fKeyboardKeyName(EGameKey::KeyX).c_str());
+  fDrawText(20, 450, hint, GetColor(255, 255, 255), gFontText);
 }
 
 void CPlimoStage::fDrawQueuePanel() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/Globals.h"
+#include "gamelib/FrameTiming.h"
 #include "gamelib/GameLib.h"
 
 CFpsTimer::CFpsTimer(bool skip, bool measureRate) : skipMode(skip), measure(measureRate) {
@@ -14,7 +15,10 @@ CFpsTimer::CFpsTimer(bool skip, bool measureRate) : skipMode(skip), measure(meas
 
 int CFpsTimer::fSlotLength() const {
   if (noWait) return 0;
-  return slowMotion ? kSlowFrameMilliseconds : kFrameMilliseconds;
+  if (slowMotion) return kSlowFrameMilliseconds;
+  // When the swap waits for the display, the display paces the normal
+  // frame; sleeping as well would wait twice and miss every other refresh.
+  return GetWaitVSyncFlag() != 0 ? 0 : kFrameMilliseconds;
 }
 
 // The sleep stops a millisecond short of the slot so that its coarse

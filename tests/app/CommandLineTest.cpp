@@ -7,13 +7,24 @@ namespace {
 using EAction = SCommandLine::EAction;
 
 TEST(CommandLineTest, OptionsCombine) {
-  const auto line = fParseCommandLine({"--frames", "30", "--screenshot", "shot.png", "--play", "yoiko"});
+  const auto line =
+      fParseCommandLine({"--frames", "30", "--screenshot", "shot.png", "--play", "yoiko", "--data-dir", "saves"});
   EXPECT_EQ(line.action, EAction::Play);
+  EXPECT_EQ(line.dataDir, "saves");
   EXPECT_EQ(line.frames, 30);
   EXPECT_EQ(line.screenshotPath, "shot.png");
   EXPECT_EQ(line.playMode, 1);
   EXPECT_EQ(fParseCommandLine({}).playMode, -1);
   EXPECT_EQ(fParseCommandLine({}).frames, -1);
+
+  const auto measuring = fParseCommandLine({"--watch-replay", "wanpaku", "--no-wait", "--frame-stats", "f.csv"});
+  EXPECT_EQ(measuring.action, EAction::Play);
+  EXPECT_EQ(measuring.watchMode, 2);
+  EXPECT_EQ(measuring.playMode, -1);
+  EXPECT_TRUE(measuring.noWait);
+  EXPECT_EQ(measuring.frameStatsPath, "f.csv");
+  EXPECT_FALSE(fParseCommandLine({}).noWait);
+  EXPECT_EQ(fParseCommandLine({}).watchMode, -1);
 }
 
 TEST(CommandLineTest, BadInputIsAnErrorWithAReason) {
@@ -22,6 +33,11 @@ TEST(CommandLineTest, BadInputIsAnErrorWithAReason) {
                                                                 {"--frames", "12x"},
                                                                 {"--play", "tetris"},
                                                                 {"--screenshot"},
+                                                                {"--data-dir"},
+                                                                {"--data-dir", ""},
+                                                                {"--frame-stats"},
+                                                                {"--watch-replay", "tetris"},
+                                                                {"--watch-replay", "plimo", "--play", "plimo"},
                                                                 {"--fullscreen"},
                                                                 {"verify-replay"},
                                                                 {"verify-replay", "a", "b"}}) {

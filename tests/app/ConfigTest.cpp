@@ -75,4 +75,17 @@ TEST_F(ConfigFileTest, TheFileIsReadFromTheWorkingDirectory) {
   EXPECT_TRUE(config.bNoReserve);
 }
 
+TEST(ConfigTest, TheWindowModeIsWrittenIntoTheFirstLineOnly) {
+  EXPECT_EQ(fWithWindowMode("WindowMode=1\nSound=0\nNoReserve=1\nserver=example.org:9\n", false),
+            "WindowMode=0\nSound=0\nNoReserve=1\nserver=example.org:9\n");
+  EXPECT_EQ(fWithWindowMode("W=0\r\nSound=1\r\nx=1\r\n", true), "WindowMode=1\r\nSound=1\r\nx=1\r\n");
+  EXPECT_EQ(fWithWindowMode("", false), "WindowMode=0\nSound=1\nNoReserve=1\n");
+  EXPECT_EQ(fWithWindowMode("WindowMode=1", false), "WindowMode=0");
+  // What was written reads back as written, the other flags unchanged.
+  const SConfig config = fParseConfig(fWithWindowMode("WindowMode=1\nSound=0\nNoReserve=0\n", false));
+  EXPECT_FALSE(config.bWindowMode);
+  EXPECT_FALSE(config.bSound);
+  EXPECT_FALSE(config.bNoReserve);
+}
+
 }  // namespace

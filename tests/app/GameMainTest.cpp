@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -88,6 +89,7 @@ TEST_F(GameMainTest, StartUpSetsUpTheWindowInOrder) {
       "CreateFontToHandle(\"Arial Black\", 36, 0, 2, 0, -1, 0, -1)",
       "CreateFontToHandle(\"(default)\", 24, 0, 2, -1, -1, 0, -1)",
       "CreateFontToHandle(\"(default)\", 28, 9, 3, -1, -1, 0, -1)",
+      "CreateFontToHandle(\"(default)\", 18, 0, 2, -1, -1, 0, -1)",
       "DxLib_End()",
   };
   EXPECT_EQ(calls, expected);
@@ -183,6 +185,35 @@ TEST_F(GameMainTest, ASkippedFrameIsFlippedWithoutClearingOrDrawing) {
                                                "a.destroyed"}));
   EXPECT_EQ(backend().fLogOf({"ClsDrawScreen", "ScreenFlip"}),
             (std::vector<std::string>{"ClsDrawScreen()", "ScreenFlip()", "ScreenFlip()"}));
+}
+
+// A scene whose every update takes `milliseconds` on the headless clock.
+class CTimedScene : public CScene {
+ public:
+  CTimedScene(CHeadlessBackend& backend, int milliseconds) : mBackend(backend), mMilliseconds(milliseconds) {}
+  void fUpdate() override { mBackend.fAdvanceClock(mMilliseconds); }
+  void fAnimate() override {}
+  void fDraw() override { gEvents.push_back("draw"); }
+
+ private:
+  CHeadlessBackend& mBackend;
+  int mMilliseconds;
+};
+
+TEST_F(GameMainTest, WithNoWaitOneFrameARefreshIsShownAndEveryFrameIsMeasured) {
+  backend().fSetLogging(true);
+  SLaunchOptions options;
+  options.frameLimit = 40;
+  options.noWait = true;
+  options.frameStatsPath = "frames.csv";
+  options.firstScene = [this] { return std::make_unique<CTimedScene>(backend(), 4); };
+  ASSERT_EQ(fGameMain(options), 0);
+  // 160 ms of frames: shown at 4, 20, 36, ... ms, one in four.
+  EXPECT_EQ(backend().fLogOf({"ScreenFlip"}).size(), 10u);
+  EXPECT_EQ(std::count(gEvents.begin(), gEvents.end(), "draw"), 10);
+  const std::string csv = fReadWholeFile("frames.csv");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 41);
+  EXPECT_EQ(csv.substr(csv.find('\n') + 1, 14), "0,4000,0,0,0\n1") << "the update's 4 ms, no time drawing";
 }
 
 TEST_F(GameMainTest, AnEscapingExceptionWritesOneLogAndShutsDownNormally) {

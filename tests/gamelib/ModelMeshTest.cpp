@@ -118,6 +118,26 @@ TEST(SdlModelMesh, DegenerateFacesGetAUsableNormal) {
   }
 }
 
+// Coordinates near the float range: the areas overflow floats, the normals
+// must still be the faces' unit normals, flat and smooth.
+TEST(SdlModelMesh, HugeModelsGetFiniteUnitNormals) {
+  SMqoFileObject huge = fCube(false, 59.5f);
+  for (auto& vertex : huge.vertices) {
+    for (float& c : vertex) c *= 6e37f;
+  }
+  for (bool smooth : {false, true}) {
+    huge.smooth = smooth;
+    const SModelMesh mesh = fBuildModelMesh(fFileWith(huge, 1));
+    ASSERT_EQ(mesh.vertices.size(), 36u);
+    for (const SMeshVertex& v : mesh.vertices) {
+      ASSERT_TRUE(std::isfinite(v.normal.x) && std::isfinite(v.normal.y) && std::isfinite(v.normal.z));
+      EXPECT_NEAR(fLength3(v.normal), 1.0f, 1e-5f);
+      // A cube's corner normal, flat or blended, leans outwards.
+      EXPECT_GT(fDot3(v.normal, v.position * (1.0f / 6e37f)), 0.0f);
+    }
+  }
+}
+
 #ifdef PLIMO_HAVE_ASSETGEN
 TEST(SdlModelMesh, TheBallIsRoundAndFacesOutwards) {
   const auto file = fReadMqoFile(fWriteMqo(fBallModel(kBallColours[2].colour, false, false)));

@@ -93,6 +93,37 @@ TEST_F(ResourceManagerTest, StoppedMusicIsReloadedWhenPlayedAgain) {
   EXPECT_FALSE(backend().fIsSoundPlaying(second)) << "music reloaded outside the map is stopped too";
 }
 
+TEST_F(ResourceManagerTest, ThePlayersVolumesScaleTheDesignedOnes) {
+  fMakeSoundFolder();
+  CSoundManager sounds(true);
+  backend().fSetLogging(true);
+  sounds.fSetVolumes(5, 3);
+  const auto set = [&](int volume, int handle) {
+    return "ChangeVolumeSoundMem(" + std::to_string(volume) + ", " + std::to_string(handle) + ")";
+  };
+  const auto log = backend().fLogOf({"ChangeVolumeSoundMem"});
+  const auto has = [&](const std::string& call) { return std::find(log.begin(), log.end(), call) != log.end(); };
+  EXPECT_TRUE(has(set(3, sounds.fEffectHandle(ESoundEffect::Bom10)))) << "designed 10, at 3/10";
+  EXPECT_TRUE(has(set(76, sounds.fEffectHandle(ESoundEffect::Get50)))) << "the library's 255, at 3/10";
+  EXPECT_TRUE(has(set(10, sounds.fBgmHandle(EBgm::Bgml031)))) << "designed 20, at 5/10";
+  EXPECT_TRUE(has(set(127, sounds.fBgmHandle(EBgm::Tamco03))));
+
+  // A paused game lowers the music to a quarter; effects keep their volume.
+  backend().fClearLog();
+  sounds.fSetMusicLowered(true);
+  const auto lowered = backend().fLogOf({"ChangeVolumeSoundMem"});
+  EXPECT_NE(std::find(lowered.begin(), lowered.end(), set(31, sounds.fBgmHandle(EBgm::Tamco03))), lowered.end());
+  EXPECT_NE(std::find(lowered.begin(), lowered.end(), set(3, sounds.fEffectHandle(ESoundEffect::Bom10))), lowered.end());
+
+  // Music reloaded after a stop gets the player's volume, not the library's.
+  sounds.fSetMusicLowered(false);
+  sounds.fStopBgm(EBgm::Tamco03);
+  backend().fClearLog();
+  sounds.fPlayBgm(EBgm::Tamco03);
+  const auto reloaded = backend().fLogOf({"ChangeVolumeSoundMem"});
+  EXPECT_NE(std::find(reloaded.begin(), reloaded.end(), set(127, sounds.fBgmHandle(EBgm::Tamco03))), reloaded.end());
+}
+
 TEST_F(ResourceManagerTest, DisabledSoundLoadsAndPlaysNothing) {
   fMakeSoundFolder();
   backend().fSetLogging(true);

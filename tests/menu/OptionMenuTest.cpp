@@ -12,7 +12,7 @@ class OptionMenuTest : public GuiFixture {
  protected:
   void SetUp() override {
     GuiFixture::SetUp();
-    menu = std::make_unique<COptionMenu>();
+    menu = std::make_unique<COptionMenu>(COptionMenu::EPage::Pad);
     menu->onClose = [this] { ++closed; };
     fFrame();  // every key is seen released once
   }
@@ -57,15 +57,15 @@ TEST_F(OptionMenuTest, TheRowsShowTheDefaultButtons) {
   EXPECT_EQ(menu->fGetWindow().fGetOrder(),
             (std::vector<std::string>{"TEXT2", "LEFT", "UP", "RIGHT", "DOWN", "KEY_X", "KEY_SPACE", "KEY_Z", "KEY_C"}));
   EXPECT_EQ(fText("TEXT2"), "【ゲームパッド】");
-  EXPECT_EQ(fText("LEFT"), "左移動　　　　:Button?");
-  EXPECT_EQ(fText("UP"), "上移動　　　　:Button?");
-  EXPECT_EQ(fText("RIGHT"), "右移動　　　　:Button?");
-  EXPECT_EQ(fText("DOWN"), "下移動　　　　:Button?");
+  EXPECT_EQ(fText("LEFT"), "左移動　　　　:Button?(ボタンを押す)");
+  EXPECT_EQ(fText("UP"), "上移動　　　　:Button?(ボタンを押す)");
+  EXPECT_EQ(fText("RIGHT"), "右移動　　　　:Button?(ボタンを押す)");
+  EXPECT_EQ(fText("DOWN"), "下移動　　　　:Button?(ボタンを押す)");
   EXPECT_EQ(fText("KEY_X"), "落下　　　　　:Button2");
   EXPECT_EQ(fText("KEY_SPACE"), "ホールド　　　:Button8");
   EXPECT_EQ(fText("KEY_Z"), "左回転　　　　:Button1");
   EXPECT_EQ(fText("KEY_C"), "右回転　　　　:Button3");
-  for (const auto& row : kOptionRows) EXPECT_EQ(std::string(row.label).size(), 22u) << row.name;
+  for (const auto& row : kOptionRows) EXPECT_EQ(std::string(::fText(row.label)).size(), 22u) << row.name;
 
   EXPECT_EQ(fFocus(), "LEFT");
   EXPECT_FALSE(menu->fGetWindow().fGetWidget("TEXT2")->fIsFocused());
@@ -75,12 +75,12 @@ TEST_F(OptionMenuTest, TheRowsShowTheDefaultButtons) {
 
 TEST_F(OptionMenuTest, TheWindowIsSizedToTheWidestRow) {
   backend().fSetLogging(true);
-  COptionMenu another;
-  // "左移動　　　　:Button?": seven full-width characters and eight
-  // half-width ones, 176 pixels, plus margins 25 + 25; nine rows 24 apart
-  // plus margins 20 + 20.
+  COptionMenu another(COptionMenu::EPage::Pad);
+  // "左移動　　　　:Button?(ボタンを押す)": thirteen full-width characters
+  // and ten half-width ones, 288 pixels, plus margins 25 + 25; nine rows 24
+  // apart plus margins 20 + 20.
   EXPECT_EQ(backend().fLogOf({"MakeGraph"}),
-            (std::vector<std::string>{"MakeGraph(226, 248, 0)", "MakeGraph(226, 248, 0)"}));
+            (std::vector<std::string>{"MakeGraph(338, 248, 0)", "MakeGraph(338, 248, 0)"}));
 }
 
 TEST_F(OptionMenuTest, TheCursorCyclesThroughTheKeyRowsOnlyAndIgnoresThePad) {

@@ -2,6 +2,8 @@
 // entry's replay from disk or after a download.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "app/GameMain.h"
 #include "gfx/CSoundManager.h"
 #include "gui/GuiFixture.h"
@@ -96,6 +98,18 @@ TEST_F(RankingWindowTest, EqualScoresShareARankAndTheNextSkips) {
   }
   EXPECT_EQ(scores, (std::vector<int>{900, 800, 800, 700}));
   EXPECT_EQ(ranks, (std::vector<int>{1, 2, 2, 4}));
+}
+
+// The largest score a server can send still heads the list as rank 1.
+TEST_F(RankingWindowTest, TheLargestScoresAreRankOneAndShareIt) {
+  std::vector<SRankingData> entries(3);
+  entries[0].score = INT_MAX;
+  entries[1].score = INT_MAX;
+  entries[2].score = -5;
+  fAssignRanks(entries);
+  EXPECT_EQ(entries[0].rank, 1);
+  EXPECT_EQ(entries[1].rank, 1);
+  EXPECT_EQ(entries[2].rank, 3);
 }
 
 TEST_F(RankingWindowTest, TwentyFiveEntriesMakeThreePagesWithArrowsWhereThereIsMore) {

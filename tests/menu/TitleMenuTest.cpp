@@ -27,7 +27,7 @@ class TitleMenuTest : public GuiFixture {
     fReplaceTitleMenuScene({});  // the real menu, when a scene leaves for it
     fMakeDataFolders();
     for (const char* name : {"menu_bg", "title_play", "title_showreplay", "title_registranking", "title_showranking",
-                             "title_option", "title_plimomode", "title_yoikomode", "title_wanpakumode"}) {
+                             "title_option", "title_howtoplay", "title_plimomode", "title_yoikomode", "title_wanpakumode"}) {
       fWriteWholeFile(std::string("dat/image/ui_parts/") + name + ".png", fPngHeader(200, 40));
       fWriteWholeFile(std::string("dat/image/ui_parts/") + name + "_f.png", fPngHeader(200, 40));
     }
@@ -120,7 +120,7 @@ TEST_F(TitleMenuTest, WithoutHighScoresReplayAndRegistrationAreGreyedAndDoNothin
   const auto& top = menu.fPanes().back();
   EXPECT_EQ(fButtonTypes(top), (std::vector<EButtonType>{EButtonType::Play, EButtonType::ShowReplay,
                                                         EButtonType::RegistRanking, EButtonType::ShowRanking,
-                                                        EButtonType::Option}));
+                                                        EButtonType::Option, EButtonType::HowToPlay}));
   EXPECT_EQ(fImageOf(top.buttons[1]), fImage("ui_parts/title_showreplay_ng.png"));
   EXPECT_EQ(top.buttons[1].focusedImage.fCurrentGraph(), fImage("ui_parts/title_showreplay_f_ng.png"));
   EXPECT_EQ(fImageOf(top.buttons[2]), fImage("ui_parts/title_registranking_ng.png"));

@@ -80,13 +80,62 @@ TEST(ServerOptionsTest, ListenAndDatabaseAreRead) {
   EXPECT_EQ(defaults.port, 8080);
   EXPECT_EQ(fParseServerOptions({"--listen", "[::1]:0", "--db", "r.db"}).host, "::1");
   EXPECT_TRUE(fParseServerOptions({"--help"}).help);
+
+  const SServerOptions tuned = fParseServerOptions({"--db", "postgresql://h/db", "--workers", "3", "--deadline-ms", "250",
+                                                    "--max-connections", "50", "--max-per-address", "5", "--check-ms",
+                                                    "900", "--check-memory-mb", "128"});
+  EXPECT_EQ(tuned.database, "postgresql://h/db");
+  EXPECT_EQ(tuned.workers, 3);
+  EXPECT_EQ(tuned.limits.requestDeadline, std::chrono::milliseconds(250));
+  EXPECT_EQ(tuned.limits.maxConnections, 50u);
+  EXPECT_EQ(tuned.limits.maxConnectionsPerAddress, 5u);
+  EXPECT_EQ(tuned.checkMs, 900);
+  EXPECT_EQ(tuned.checkMemoryMb, 128);
+}
+
+TEST(RankingRequestTest, TheRequestLineIsReadHereWithEveryQuestionMarkKept) {
+  const auto line = fParseRequestLine("POST /cgi-bin/plimoball100//ranking_plimo.cgi?UploadRanking?a&b#%?1?2 HTTP/1.1");
+  ASSERT_TRUE(line.has_value());
+  EXPECT_EQ(line->method, "POST");
+  EXPECT_EQ(line->target, "/cgi-bin/plimoball100//ranking_plimo.cgi?UploadRanking?a&b#%?1?2");
+  EXPECT_EQ(line->version, "HTTP/1.1");
+  EXPECT_TRUE(fParseRequestLine("GET /healthz HTTP/1.0").has_value());
+  for (const char* bad : {"", "GET", "GET /", "GET  / HTTP/1.1", "GET / HTTP/1.1 x", "get / HTTP/1.1", "GET x HTTP/1.1",
+                          "GET / HTTP/2", "GET /a\x01b HTTP/1.1", "GET / HTTP/1.1\r", " GET / HTTP/1.1"}) {
+    EXPECT_FALSE(fParseRequestLine(bad).has_value()) << bad;
+  }
+  EXPECT_FALSE(fParseRequestLine(std::string("GET /a\x7f HTTP/1.1")).has_value());
+}
+
+TEST(RankingRequestTest, RequestsAreRoutedByPathMethodAndFirstArgument) {
+  using EKind = SRankingRoute::EKind;
+  const std::string script = "/cgi-bin/plimoball100//ranking_yoiko.cgi";
+  EXPECT_EQ(fRouteRequest("POST", script + "?GetRankingList?").kind, EKind::List);
+  EXPECT_EQ(fRouteRequest("POST", script + "?GetRankingList").kind, EKind::List);
+  EXPECT_EQ(fRouteRequest("POST", script + "?GetRankingList?x").kind, EKind::BadRequest);
+  const SRankingRoute upload = fRouteRequest("POST", script + "?UploadRanking?a%26b?1?2");
+  EXPECT_EQ(upload.kind, EKind::Upload);
+  EXPECT_EQ(upload.mode, "yoiko");
+  EXPECT_EQ(upload.arguments, (std::vector<std::string>{"UploadRanking", "a&b", "1", "2"}));
+  EXPECT_EQ(fRouteRequest("POST", script + "?DownloadReplay?k").kind, EKind::Download);
+  EXPECT_EQ(fRouteRequest("POST", script + "?DownloadReplay").kind, EKind::BadRequest);
+  EXPECT_EQ(fRouteRequest("POST", script + "?Other?").kind, EKind::BadRequest);
+  EXPECT_EQ(fRouteRequest("POST", script + "?a%zz").kind, EKind::BadRequest);
+  EXPECT_EQ(fRouteRequest("POST", script).kind, EKind::BadRequest);
+  EXPECT_EQ(fRouteRequest("GET", script + "?GetRankingList?").kind, EKind::WrongMethod);
+  EXPECT_EQ(fRouteRequest("POST", "/cgi-bin/plimoball100//ranking_x.cgi?GetRankingList?").kind, EKind::NotFound);
+  EXPECT_EQ(fRouteRequest("GET", "/healthz").kind, EKind::Health);
+  EXPECT_EQ(fRouteRequest("HEAD", "/healthz?x").kind, EKind::Health);
+  EXPECT_EQ(fRouteRequest("POST", "/healthz").kind, EKind::WrongMethod);
+  EXPECT_STREQ(fRouteKindName(EKind::Upload), "upload");
 }
 
 TEST(ServerOptionsTest, UnusableCommandLinesAreRefused) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{}, {"--listen", "127.0.0.1:8080"}, {"--db"}, {"--db", ""},
         {"--db", "r.db", "--listen", "8080"}, {"--db", "r.db", "--listen", "h:70000"},
-        {"--db", "r.db", "--listen", "h:x"}, {"--db", "r.db", "--port", "1"}}) {
+        {"--db", "r.db", "--listen", "h:x"}, {"--db", "r.db", "--port", "1"}, {"--db", "r.db", "--workers", "0"},
+        {"--db", "r.db", "--deadline-ms", "-5"}, {"--db", "r.db", "--workers"}, {"--db", "r.db", "stray"}}) {
     EXPECT_THROW(fParseServerOptions(arguments), CGameError);
   }
 }

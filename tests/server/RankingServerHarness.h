@@ -1,6 +1,6 @@
 // The ranking server run inside the test process on a free local port, with
-// a fixed registration time, and a raw client for requests the game's own
-// client never makes.
+// a fixed registration time and real verifier worker processes, and a raw
+// client for requests the game's own client never makes.
 #pragma once
 
 #include <ctime>
@@ -8,18 +8,38 @@
 #include <string>
 #include <thread>
 
-#include "server/CRankingDatabase.h"
 #include "server/CRankingHttpServer.h"
 #include "server/CRankingService.h"
+#include "server/CVerifierPool.h"
+#include "server/IRankingStore.h"
 
 // 2024/05/06 07:08:09 UTC
 inline constexpr std::time_t kTestNow = 1714979289;
 
+// The built server program (it is also the verifier worker).
+extern const std::string kServerExecutable;
+
+struct SHarnessOptions {
+  SHttpLimits limits;
+  int workers = 1;
+  FRequestLog log;
+  // Checks with this in place of the worker pool when set.
+  IReplayVerifier* verifier = nullptr;
+  std::chrono::milliseconds listMaxAge{1000};
+};
+
+SVerifierPoolOptions fTestPoolOptions(int workers);
+
 class CRunningRankingServer {
  public:
-  // databasePath must be absolute: checks move the working directory.
-  explicit CRunningRankingServer(const std::string& databasePath)
-      : mDatabase(databasePath), mService(mDatabase, [] { return kTestNow; }), mHttp(mService) {
+  // storeLocation: an absolute SQLite path (checks move the working
+  // directory) or a postgresql:// URI.
+  explicit CRunningRankingServer(const std::string& storeLocation, SHarnessOptions options = {})
+      : mStore(fOpenRankingStore(storeLocation)),
+        mVerifiers(fTestPoolOptions(options.workers)),
+        mService(*mStore, options.verifier != nullptr ? *options.verifier : mVerifiers, [] { return kTestNow; },
+                 options.listMaxAge),
+        mHttp(mService, options.limits, std::move(options.log)) {
     mPort = mHttp.fBind("127.0.0.1", 0);
     mThread = std::thread([this] { mHttp.fListen(); });
   }
@@ -35,10 +55,13 @@ class CRunningRankingServer {
     return "http://" + fAddress() + "/cgi-bin/plimoball100//ranking_" + mode + ".cgi?";
   }
   int fPort() const { return mPort; }
-  CRankingDatabase& fDatabase() { return mDatabase; }
+  IRankingStore& fDatabase() { return *mStore; }
+  CRankingHttpServer& fHttp() { return mHttp; }
+  CVerifierPool& fVerifiers() { return mVerifiers; }
 
  private:
-  CRankingDatabase mDatabase;
+  std::unique_ptr<IRankingStore> mStore;
+  CVerifierPool mVerifiers;
   CRankingService mService;
   CRankingHttpServer mHttp;
   int mPort = 0;
@@ -47,3 +70,5 @@ class CRunningRankingServer {
 
 // Sends the bytes as they are and returns everything the server answered.
 std::string fRawHttpExchange(int port, const std::string& request);
+// A connected socket to the local port; -1 when it cannot connect.
+int fConnectLocal(int port);

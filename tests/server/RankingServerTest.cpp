@@ -9,6 +9,7 @@
 #include "persist/Records.h"
 #include "server/RankingServerHarness.h"
 #include "server/Sha256.h"
+#include "server/ThrowawayPostgres.h"
 #include "support/HeadlessTest.h"
 
 namespace {
@@ -17,7 +18,7 @@ const std::string kFixtures = PLIMO_FIXTURE_DIR;
 
 std::string fFixture(const std::string& name) { return fReadWholeFile(kFixtures + "/" + name); }
 
-class RankingServerTest : public HeadlessTest {
+class RankingServerTest : public HeadlessTest, public ::testing::WithParamInterface<std::string> {
  protected:
   void SetUp() override {
     HeadlessTest::SetUp();
@@ -32,7 +33,7 @@ class RankingServerTest : public HeadlessTest {
     fSaveHighScore();
     fWriteWholeFile("dat/replay_plimo/replay", fFixture("plimo_seed123.zip"));
     fWriteWholeFile("dat/replay_yoiko/replay", fFixture("yoiko_seed456.zip"));
-    mDatabasePath = fAbsolutePath("ranking.db");
+    mDatabasePath = fTestStoreLocation(GetParam());
   }
   void TearDown() override {
     gHighScores.clear();
@@ -62,7 +63,7 @@ SNewRankingEntry fEntry(const std::string& mode, const std::string& name, int sc
   return entry;
 }
 
-TEST_F(RankingServerTest, AReplayGoesUpIsListedComesBackByteForByteAndSurvivesARestart) {
+TEST_P(RankingServerTest, AReplayGoesUpIsListedComesBackByteForByteAndSurvivesARestart) {
   const std::string archive = fFixture("plimo_seed123.zip");
   std::string key;
   {
@@ -107,7 +108,7 @@ TEST_F(RankingServerTest, AReplayGoesUpIsListedComesBackByteForByteAndSurvivesAR
   EXPECT_FALSE(fDownloadReplay(restarted.fAddress(), 1, key).success);
 }
 
-TEST_F(RankingServerTest, AScoreOrChainTheReplayDoesNotReachIsRefused) {
+TEST_P(RankingServerTest, AScoreOrChainTheReplayDoesNotReachIsRefused) {
   CRunningRankingServer server(mDatabasePath);
   const std::string archive = fFixture("plimo_seed123.zip");
   EXPECT_EQ(fUploadAnswer(server, "plimo", "taro?20700?3", archive), "UploadFailed?score does not match replay");
@@ -115,7 +116,7 @@ TEST_F(RankingServerTest, AScoreOrChainTheReplayDoesNotReachIsRefused) {
   EXPECT_EQ(CCurlWrapper::fPostFile(server.fScriptUrl("plimo") + "GetRankingList?", "a.txt").body, "");
 }
 
-TEST_F(RankingServerTest, OnlyAFinishedGameOfTheScriptsModeIsChecked) {
+TEST_P(RankingServerTest, OnlyAFinishedGameOfTheScriptsModeIsChecked) {
   CRunningRankingServer server(mDatabasePath);
   const std::string plimo = fFixture("plimo_seed123.zip");
   EXPECT_EQ(fUploadAnswer(server, "yoiko", "taro?20600?3", plimo), "UploadFailed?not a replay of this mode");
@@ -130,7 +131,7 @@ TEST_F(RankingServerTest, OnlyAFinishedGameOfTheScriptsModeIsChecked) {
   EXPECT_EQ(fUploadAnswer(server, "plimo", "taro?0?0", CArchiver::fPack(members)), "UploadFailed?game not finished");
 }
 
-TEST_F(RankingServerTest, BadNamesAndNumbersAreRefusedBeforeAnyCheck) {
+TEST_P(RankingServerTest, BadNamesAndNumbersAreRefusedBeforeAnyCheck) {
   CRunningRankingServer server(mDatabasePath);
   const std::string archive = fFixture("plimo_seed123.zip");
   for (const char* name : {"", "123456789", "a%20b", "a%3Fb", "a%09b", "%E3%81%82", "a%7Fb"}) {
@@ -146,7 +147,7 @@ TEST_F(RankingServerTest, BadNamesAndNumbersAreRefusedBeforeAnyCheck) {
   EXPECT_EQ(CCurlWrapper::fPostFile(server.fScriptUrl("plimo") + "GetRankingList?", "a.txt").body, "");
 }
 
-TEST_F(RankingServerTest, AnOddNameRoundTripsThroughUploadAndList) {
+TEST_P(RankingServerTest, AnOddNameRoundTripsThroughUploadAndList) {
   CRunningRankingServer server(mDatabasePath);
   const SUploadResult upload = fUploadRanking(server.fAddress(), 1, "a&b#%");
   ASSERT_TRUE(upload.success) << upload.message;
@@ -158,9 +159,9 @@ TEST_F(RankingServerTest, AnOddNameRoundTripsThroughUploadAndList) {
   EXPECT_EQ(list.entries[0].maxRensa, 2);
 }
 
-TEST_F(RankingServerTest, TheListIsBestFirstWithTiesInRegistrationOrder) {
+TEST_P(RankingServerTest, TheListIsBestFirstWithTiesInRegistrationOrder) {
   CRunningRankingServer server(mDatabasePath);
-  CRankingDatabase& database = server.fDatabase();
+  IRankingStore& database = server.fDatabase();
   EXPECT_EQ(database.fAdd(fEntry("plimo", "first500", 500, 1, "2024/01/01 00:00:00"))->rank, 1);
   EXPECT_EQ(database.fAdd(fEntry("plimo", "best", 900, 4, "2024/01/02 00:00:00"))->rank, 1);
   EXPECT_EQ(database.fAdd(fEntry("plimo", "second500", 500, 2, "2024/01/03 00:00:00"))->rank, 2);
@@ -181,7 +182,7 @@ TEST_F(RankingServerTest, TheListIsBestFirstWithTiesInRegistrationOrder) {
   EXPECT_EQ(keys.size(), 4u);
 }
 
-TEST_F(RankingServerTest, RequestsTheGameNeverSendsAreAnsweredSafely) {
+TEST_P(RankingServerTest, RequestsTheGameNeverSendsAreAnsweredSafely) {
   CRunningRankingServer server(mDatabasePath);
   const std::string base = "http://" + server.fAddress();
   EXPECT_EQ(CCurlWrapper::fPostFile(base + "/cgi-bin/plimoball100//ranking_other.cgi?GetRankingList?", "a.txt").status, 404);
@@ -211,5 +212,9 @@ TEST_F(RankingServerTest, RequestsTheGameNeverSendsAreAnsweredSafely) {
   EXPECT_EQ(unsized.substr(0, 12), "HTTP/1.1 200") << unsized;
   EXPECT_EQ(fRawHttpExchange(server.fPort(), "garbage\r\n\r\n").substr(0, 12), "HTTP/1.1 400");
 }
+
+// Every protocol test runs against both stores.
+INSTANTIATE_TEST_SUITE_P(Stores, RankingServerTest, ::testing::Values("sqlite", "postgres"),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace

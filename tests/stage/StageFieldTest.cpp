@@ -89,8 +89,9 @@ TEST_F(StageTest, BuildsSceneryFromTheSharedModels) {
   EXPECT_EQ(static_cast<int>(s.scenery.size()), floor + walls);
   EXPECT_EQ(backend().fLogOf({"MV1SetRotationXYZ"}).size(), static_cast<std::size_t>(walls));
   for (const CModel& part : s.scenery) EXPECT_NE(part.fHandle(), -1);
-  // The starting camera rests 16 degrees short of the Right quarter.
-  EXPECT_NEAR(s.cameraPos.x, 360.0 * std::sin(74.0 * 3.14159265358979 / 180.0), 1e-3);
+  // The starting camera rests a quarter past Right, less 16 degrees.
+  EXPECT_NEAR(s.cameraPos.x, 360.0 * std::sin(164.0 * 3.14159265358979 / 180.0), 1e-3);
+  EXPECT_NEAR(s.cameraPos.y, 360.0 * std::cos(164.0 * 3.14159265358979 / 180.0), 1e-3);
   EXPECT_NEAR(s.cameraPos.z, 560.0, 1e-6);
 }
 

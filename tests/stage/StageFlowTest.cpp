@@ -125,10 +125,10 @@ TEST_F(StageFlowTest, CameraTurnsTenDegreesAFrameAndIgnoresKeysWhileTurning) {
   }
   EXPECT_FALSE(s.turning);
   EXPECT_EQ(s.cameraDir, EDirection4::Up);
-  for (std::size_t i = 0; i < angles.size(); ++i) EXPECT_NEAR(angles[i], 74.0 - 10.0 * i, 1e-3) << i;
-  EXPECT_NEAR(angles.back(), -16.0, 1e-3);  // the rest angle of Up
+  for (std::size_t i = 0; i < angles.size(); ++i) EXPECT_NEAR(angles[i], 164.0 - 10.0 * i, 1e-3) << i;
+  EXPECT_NEAR(angles.back(), 74.0, 1e-3);  // the rest angle of Up
   fStep(3);
-  EXPECT_NEAR(angleNow(), -16.0, 1e-3);
+  EXPECT_NEAR(angleNow(), 74.0, 1e-3);
   EXPECT_EQ(backend().fLogOf({"SetCameraScreenCenter"}).front(), "SetCameraScreenCenter(200, 380)");
 }
 

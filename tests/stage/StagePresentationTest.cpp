@@ -1,7 +1,9 @@
 // How the stage looks and sounds: pictures, texts, ball looks and the sound
 // of each event.
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "app/Globals.h"
 #include "gamelib/FileSystem.h"
@@ -206,14 +208,123 @@ TEST_F(StagePresentationTest, BallsBlinkWhileVanishingAndShowTheirHighlight) {
     return backend().fLogOf({"MV1DrawModel"});
   };
   EXPECT_EQ(drawn(), std::vector<std::string>{"MV1DrawModel(" + std::to_string(normal) + ")"});
+  // In play a ball the piece would clear glows: its own model, brighter and
+  // back over 40 frames.
   ball.fSetHighlight(true);
+  std::vector<std::string> scales;
+  for (int frame = 0; frame < 40; frame += 10) {
+    stage().frameCount = frame;
+    EXPECT_EQ(drawn(), std::vector<std::string>{"MV1DrawModel(" + std::to_string(normal) + ")"});
+    scales.push_back(backend().fLogOf({"MV1SetDifColorScale"}).at(0));
+  }
+  EXPECT_NE(scales[0], scales[2]) << "dimmest at the start, brightest half-way";
+  EXPECT_EQ(scales[1], scales[3]);
+  // Once the game is over the lit model shows, and the glow is taken back.
+  stage().state = EStage::GameOver;
   EXPECT_EQ(drawn(), std::vector<std::string>{"MV1DrawModel(" + std::to_string(lit) + ")"});
+  EXPECT_EQ(backend().fLogOf({"MV1SetDifColorScale"}).size(), 1u);
   ball.state = EBall::Vanishing;
   int shown = 0;
   for (ball.vanishCount = 80; ball.vanishCount > 70; --ball.vanishCount) shown += drawn().size();
   EXPECT_EQ(shown, 5);
   ball.vanishCount = 15;
   EXPECT_TRUE(drawn().empty());
+}
+
+// Which models one fDraw draws, in order, and the opacity each was given
+// last before it was drawn.
+struct SDrawnModel {
+  int handle;
+  std::string opacity;
+};
+
+TEST_F(StagePresentationTest, WallsBetweenTheCameraAndTheBoxAreSeeThroughAndDrawnLast) {
+  CPlimoStage& s = fStartPlaying(2);
+  fSetField({"RGB|...|..."});
+  ASSERT_TRUE(fStepUntil([&] { return s.piece != nullptr; }, 100));
+  fStep();  // so that the first press counts
+  auto drawOrder = [&] {
+    backend().fClearLog();
+    backend().fSetLogging(true);
+    s.fDraw();
+    backend().fSetLogging(false);
+    std::vector<SDrawnModel> out;
+    std::map<int, std::string> opacity;
+    for (const std::string& entry : backend().fLogOf({"MV1SetOpacityRate", "MV1DrawModel"})) {
+      const int handle = std::stoi(entry.substr(entry.find('(') + 1));
+      if (entry.rfind("MV1SetOpacityRate", 0) == 0) {
+        opacity[handle] = entry.substr(entry.find(", ") + 2);
+      } else {
+        out.push_back({handle, opacity.count(handle) ? opacity[handle] : ""});
+      }
+    }
+    return out;
+  };
+  auto isWall = [&](int handle) {
+    for (std::size_t i = static_cast<std::size_t>(s.W * s.D); i < s.scenery.size(); ++i) {
+      if (s.scenery[i].fHandle() == handle) return true;
+    }
+    return false;
+  };
+  std::set<int> previousNear;
+  for (int turn = 0; turn < 2; ++turn) {
+    const std::vector<SDrawnModel> drawn = drawOrder();
+    // The opaque models come first, the balls before any wall, the turf
+    // last of them; what comes after the turf is seen through.
+    std::size_t lastTurf = 0, firstWall = drawn.size(), lastBall = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+      const bool turf = drawn[i].handle >= s.scenery.front().fHandle() && drawn[i].handle < s.scenery[static_cast<std::size_t>(s.W * s.D)].fHandle();
+      if (turf) lastTurf = i;
+      if (isWall(drawn[i].handle)) firstWall = std::min(firstWall, i);
+      if (!turf && !isWall(drawn[i].handle) && drawn[i].handle != s.ghost->fHandle()) lastBall = i;
+    }
+    EXPECT_LT(lastBall, firstWall);
+    std::set<int> nearWalls;
+    int farWalls = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+      if (!isWall(drawn[i].handle)) continue;
+      if (i > lastTurf) {
+        EXPECT_EQ(drawn[i].opacity, "0.28)");
+        nearWalls.insert(drawn[i].handle);
+      } else {
+        EXPECT_EQ(drawn[i].opacity, "1)");
+        ++farWalls;
+      }
+    }
+    // The camera stands off a corner: two of the four walls face it.
+    EXPECT_EQ(nearWalls.size(), static_cast<std::size_t>((s.H - 2) * (s.W + s.D)));
+    EXPECT_EQ(farWalls, (s.H - 2) * (s.W + s.D));
+    EXPECT_NE(nearWalls, previousNear) << "the see-through walls follow the camera";
+    previousNear = nearWalls;
+    fTap(EGameKey::KeyZ);
+    ASSERT_TRUE(fStepUntil([&] { return !s.turning; }, 20));
+  }
+}
+
+TEST_F(StagePresentationTest, TheGhostShowsBrightWhileThereIsAPieceAndNeverAfterTheGame) {
+  CPlimoStage& s = fStartPlaying(0);
+  ASSERT_TRUE(fStepUntil([&] { return s.piece != nullptr; }, 100));
+  fStep();  // so that the first press counts
+  ASSERT_NE(s.ghost, nullptr);
+  const std::string ghostDrawn = "MV1DrawModel(" + std::to_string(s.ghost->fHandle()) + ")";
+  auto drawLog = [&] {
+    return fDrawLog({"MV1DrawModel", "MV1SetDifColorScale"});
+  };
+  auto shows = [&](const std::vector<std::string>& log) {
+    return std::find(log.begin(), log.end(), ghostDrawn) != log.end();
+  };
+  const auto playing = drawLog();
+  ASSERT_TRUE(shows(playing));
+  EXPECT_NE(std::find(playing.begin(), playing.end(),
+                      "MV1SetDifColorScale(" + std::to_string(s.ghost->fHandle()) + ", (1.4, 1.4, 1.4, 1))"),
+            playing.end());
+  fTap(EGameKey::KeyX);  // locked: no piece until the next spawn
+  ASSERT_EQ(s.piece, nullptr);
+  EXPECT_FALSE(shows(drawLog()));
+  // Topped out: the ghost stays where the last piece was, but is not drawn.
+  for (int h = 1; h <= s.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);  // over the dropped one
+  ASSERT_TRUE(fStepUntil([&] { return s.state == EStage::GameOver; }, 400));
+  EXPECT_FALSE(shows(drawLog()));
 }
 
 TEST_F(StagePresentationTest, EventsPlayTheirSounds) {

@@ -62,6 +62,23 @@ int fChooseKey(const CPlimoStage& stage, const SBotStyle& style, long long frame
   return 0;
 }
 
+// P pauses; keys pressed while paused must change nothing; P again resumes.
+void fPlayPause(CHeadlessBackend& backend, int frames) {
+  backend.fSetKey(KEY_INPUT_P, true);
+  fRunFrameLogic();
+  backend.fReleaseAllKeys();
+  for (int i = 0; i < frames; ++i) {
+    backend.fSetKey(KEY_INPUT_X, i % 4 == 1);
+    backend.fSetKey(KEY_INPUT_SPACE, i % 4 == 3);
+    fRunFrameLogic();
+  }
+  backend.fReleaseAllKeys();
+  fRunFrameLogic();
+  backend.fSetKey(KEY_INPUT_P, true);
+  fRunFrameLogic();
+  backend.fReleaseAllKeys();
+}
+
 }  // namespace
 
 SBotGame fPlayBotGame(CHeadlessBackend& backend, int mode, std::int64_t utcMillis, SBotStyle style) {
@@ -74,6 +91,7 @@ SBotGame fPlayBotGame(CHeadlessBackend& backend, int mode, std::int64_t utcMilli
   gCurrentScene.fReleaseRetired();
   for (long long frame = 0; frame < kFrameLimit; ++frame) {
     backend.fReleaseAllKeys();
+    if (style.pauseEvery > 0 && frame > 0 && frame % style.pauseEvery == 0) fPlayPause(backend, style.pauseFrames);
     // Keys are pressed on even frames only, so every press is a new one.
     const int key = frame % 2 == 0 ? fChooseKey(*stage, style, frame) : 0;
     if (key != 0) backend.fSetKey(key, true);

@@ -24,6 +24,10 @@ struct SBotStyle {
   int dropEvery = 2;   // drop every n-th piece, let the others fall
   int holdEvery = 7;   // hold every n-th piece
   int turnEvery = 5;   // turn the camera for every n-th piece
+  // Pause with P every n-th frame (0: never) for this many frames, pressing
+  // X and Space while paused; paused frames are not counted.
+  int pauseEvery = 0;
+  int pauseFrames = 30;
 };
 
 // Plays one normal game of the mode on the installed headless backend with

@@ -32,6 +32,11 @@ foreach(colour ${colours})
   list(APPEND expected image/ui_parts/plimoball_${colour}.png plimo_${colour}.mqo plimo_${colour}_h.mqo)
 endforeach()
 list(APPEND expected waku.mqo shibafu.mqo renga.mqo)
+# The program's icon: the window's, and the desktop's at each hicolor size.
+set(icon_sizes 48 64 128 256)
+foreach(size ${icon_sizes})
+  list(APPEND expected icon/plimoball-${size}.png)
+endforeach()
 foreach(sound se017-0006.wav get_50.wav bom10.wav tm2_laser001.wav crash25.wav power32.wav mecha20.wav
               ok1a.mp3 ok1b.mp3 cursor00_a.wav shoot16_b.wav quiz1.wav hit76_d.wav power31.wav
               tm2_quiz000good.wav PutA@22.wav pochi01@11.wav tm2_quiz004.wav power04.wav pi14.wav
@@ -94,6 +99,9 @@ if(problems STREQUAL "")
   check_size(image/ui_parts/title_wanpakumode_f.png 260 44)
   check_size(image/ui_parts/window1_bg.png 64 64)
   check_size(image/ui_parts/window1_waku.png 64 64)
+  foreach(size ${icon_sizes})
+    check_size(icon/plimoball-${size}.png ${size} ${size})
+  endforeach()
 endif()
 
 # Same bytes on the second run.

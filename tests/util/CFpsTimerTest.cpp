@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Globals.h"
+#include "gamelib/FrameTiming.h"
 #include "support/HeadlessTest.h"
 #include "util/CFpsTimer.h"
 
@@ -40,6 +41,19 @@ TEST_F(CFpsTimerTest, NoWaitAndSlowMotionChangeTheSlot) {
   timer.fToggleSlowMotion();
   fFrame(timer, 2);
   EXPECT_EQ(backend().fLogOf({"Sleep"}), (std::vector<std::string>{"Sleep(0)", "Sleep(167)"}));
+}
+
+TEST_F(CFpsTimerTest, WhenSwapsWaitForTheDisplayTheNormalFrameIsNotSleptAsWell) {
+  CFpsTimer timer(false, true);
+  backend().fSetLogging(true);
+  SetWaitVSyncFlag(1);  // asked for, but this GL cannot: the timer paces
+  fFrame(timer, 5);
+  backend().fSetVSyncWorks(true);
+  SetWaitVSyncFlag(1);
+  fFrame(timer, 5);
+  timer.fToggleSlowMotion();  // slow motion is longer than a refresh: still slept
+  fFrame(timer, 5);
+  EXPECT_EQ(backend().fLogOf({"Sleep"}), (std::vector<std::string>{"Sleep(11)", "Sleep(0)", "Sleep(164)"}));
 }
 
 TEST_F(CFpsTimerTest, RateReadsSixtyUntilThreeSecondsHavePassedThenFramesOverThree) {

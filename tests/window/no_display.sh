@@ -15,7 +15,7 @@ fail() {
 cd "$GAME_DIR" || fail "no game folder $GAME_DIR"
 start=$(date +%s%N)
 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
-  timeout 20 ./plimoball --frames 30 2> "$errors"
+  timeout 20 ./plimoball --data-dir "$WORK_DIR/data-no-display" --frames 30 2> "$errors"
 status=$?
 elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 

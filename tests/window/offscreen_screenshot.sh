@@ -16,7 +16,7 @@ fail() {
 }
 
 cd "$GAME_DIR" || fail "no game folder $GAME_DIR"
-SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 ./plimoball --frames 30 --screenshot "$shot"
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 ./plimoball --data-dir "$WORK_DIR/data-offscreen" --frames 30 --screenshot "$shot"
 status=$?
 [ "$status" -eq 0 ] || fail "the game exited with status $status"
 [ -s "$shot" ] || fail "no screenshot at $shot"

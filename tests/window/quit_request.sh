@@ -14,7 +14,7 @@ fail() {
 }
 
 cd "$GAME_DIR" || fail "no game folder $GAME_DIR"
-SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ./plimoball &
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ./plimoball --data-dir "$WORK_DIR/data-quit" &
 game=$!
 sleep 2
 kill -0 "$game" 2>/dev/null || fail "the game ended on its own"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The ranking server as a program: it names the port it took, answers the
-# game's requests as the curl program sends them, checks an uploaded replay,
+# game's requests as the curl program sends them and its health check, logs
+# each request, checks an uploaded replay,
 # stops cleanly on SIGTERM and SIGINT, and keeps its data across a restart.
 set -u
 GAME_DIR=$1
@@ -56,6 +57,8 @@ stop() {
 script() { echo "http://127.0.0.1:$port/cgi-bin/plimoball100//ranking_$1.cgi"; }
 
 start
+health=$(curl -s "http://127.0.0.1:$port/healthz")
+[ "$health" = ok ] || fail "/healthz answered: $health"
 list=$(curl -s -X POST "$(script plimo)?GetRankingList?" --data-binary @"$WORK_DIR/a.txt" 2>/dev/null)
 [ -z "$list" ] || fail "a new ranking is not empty: $list"
 answer=$(curl -s -X POST "$(script plimo)?UploadRanking?a%26b%23%25?20600?3" --data-binary @"$FIXTURES/plimo_seed123.zip")
@@ -63,6 +66,9 @@ answer=$(curl -s -X POST "$(script plimo)?UploadRanking?a%26b%23%25?20600?3" --d
 answer=$(curl -s -X POST "$(script plimo)?UploadRanking?taro?20600?3" --data-binary @"$FIXTURES/plimo_seed123.zip")
 [ "$answer" = "UploadFailed?replay already registered" ] || fail "duplicate answered: $answer"
 stop TERM
+# One line per request: address, kind, mode, result, milliseconds.
+grep -Eq '^127\.0\.0\.1 health - 200 [0-9.]+ms$' "$log" || fail "no log line for the health check: $(cat "$log")"
+grep -Eq '^127\.0\.0\.1 upload plimo 200 UploadSuccess\?1 [0-9.]+ms$' "$log" || fail "no log line for the upload"
 
 start
 list=$(curl -s -X POST "$(script plimo)?GetRankingList?")

@@ -16,7 +16,7 @@ fail() {
 }
 
 cd "$GAME_DIR" || fail "no game folder $GAME_DIR"
-SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 120 ./plimoball --play yoiko --frames 200 --screenshot "$shot" \
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 120 ./plimoball --data-dir "$WORK_DIR/data-stage" --play yoiko --frames 200 --screenshot "$shot" \
   >"$WORK_DIR/stage.out" 2>&1
 status=$?
 [ "$status" -eq 0 ] || fail "the game exited with status $status: $(tail -5 "$WORK_DIR/stage.out")"

@@ -17,7 +17,7 @@ fail() {
 
 cd "$GAME_DIR" || fail "no game folder $GAME_DIR"
 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$raw" timeout 120 \
-  ./plimoball --play yoiko --frames 150 >"$WORK_DIR/sound.out" 2>&1
+  ./plimoball --data-dir "$WORK_DIR/data-sound" --play yoiko --frames 150 >"$WORK_DIR/sound.out" 2>&1
 status=$?
 [ "$status" -eq 0 ] || fail "the game exited with status $status: $(tail -5 "$WORK_DIR/sound.out")"
 [ -s "$raw" ] || fail "nothing was written to the disk audio file"
@@ -26,7 +26,7 @@ loud=$(tr -d '\000' <"$raw" | wc -c)
 [ "$loud" -ge 20000 ] || fail "the mix is silence ($loud non-zero bytes of $bytes)"
 
 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=no-such-driver timeout 120 \
-  ./plimoball --play yoiko --frames 30 >"$WORK_DIR/silent.out" 2>&1
+  ./plimoball --data-dir "$WORK_DIR/data-sound" --play yoiko --frames 30 >"$WORK_DIR/silent.out" 2>&1
 status=$?
 [ "$status" -eq 0 ] || fail "without a sound device the game exited with status $status"
 notes=$(grep -c "runs silent" "$WORK_DIR/silent.out")

@@ -33,7 +33,7 @@ press() {
 play_dir=$(mktemp -d)
 cp -r "$GAME_DIR/." "$play_dir/"  # a private copy: the game writes records and replays
 cd "$play_dir" || fail "no game folder"
-unset SDL_VIDEODRIVER
+unset SDL_VIDEODRIVER PLIMOBALL_DATA_DIR
 SDL_AUDIODRIVER=dummy ./plimoball &
 game=$!
 timeout 20 xdotool search --sync --name '^PlimoBall$' >/dev/null || fail "no window named PlimoBall appeared"

@@ -53,6 +53,8 @@ cat > "$inner" <<'INNER'
 set -u
 cd "$1" || exit 1
 WORK_DIR=$2
+# The game's own X window, and its records in the copied folder.
+unset SDL_VIDEODRIVER PLIMOBALL_DATA_DIR
 SDL_AUDIODRIVER=dummy ./plimoball > "$WORK_DIR/game.out" 2>&1 &
 game=$!
 press() { xdotool key --delay 150 "$@"; sleep 0.4; }

@@ -28,7 +28,7 @@ average() {
 }
 cd "$GAME_DIR" || fail "no game folder $GAME_DIR"
 unset SDL_VIDEODRIVER
-SDL_AUDIODRIVER=dummy ./plimoball &
+SDL_AUDIODRIVER=dummy ./plimoball --data-dir "$WORK_DIR/data-letterbox" &
 game=$!
 window=$(timeout 20 xdotool search --sync --name '^PlimoBall$' | head -n 1)
 [ -n "$window" ] || fail "no window named PlimoBall appeared"

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <utility>
 
 #include "Painter.h"
 #include "Pictures.h"
@@ -13,11 +14,12 @@ constexpr double kPi = std::numbers::pi;
 constexpr int kButtonWidth = 260;
 constexpr int kButtonHeight = 44;
 
-enum class EIcon { Play, Replay, Upload, Crown, Gear, Mode };
+enum class EIcon { Play, Replay, Upload, Crown, Gear, Mode, Book };
 
 struct SButtonInfo {
   const char* name;   // "title_play" ...
   const char* label;  // what the player reads
+  const char* englishLabel;  // the same in the English pictures ("<name>..._en")
   EIcon icon;
   SColour colour;     // the icon ball's colour
   int groupSize;      // mode buttons: balls shown that clear together
@@ -84,6 +86,10 @@ void fDrawIcon(cairo_t* cr, EIcon icon, double cx, double cy, double r) {
       cairo_arc_negative(cr, cx, cy, 0.17 * r, 2 * kPi, 0);
       break;
     case EIcon::Mode:
+      break;
+    case EIcon::Book:  // an open book: two pages
+      cairo_rectangle(cr, cx - 0.5 * r, cy - 0.38 * r, 0.44 * r, 0.76 * r);
+      cairo_rectangle(cr, cx + 0.06 * r, cy - 0.38 * r, 0.44 * r, 0.76 * r);
       break;
   }
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
@@ -183,23 +189,29 @@ void fDrawButton(CAssetWriter& out, const SButtonInfo& button, ELook look, const
 
 void fMakeButtons(CAssetWriter& out) {
   const SButtonInfo buttons[] = {
-      {"title_play", "ゲームスタート", EIcon::Play, kBallColours[0].colour, 0},
-      {"title_showreplay", "リプレイを見る", EIcon::Replay, kBallColours[2].colour, 0},
-      {"title_registranking", "ランキング登録", EIcon::Upload, kBallColours[1].colour, 0},
-      {"title_showranking", "ランキングを見る", EIcon::Crown, kBallColours[3].colour, 0},
-      {"title_option", "オプション", EIcon::Gear, kBallColours[4].colour, 0},
-      {"title_plimomode", "ぷりもモード", EIcon::Mode, kBallColours[5].colour, 2},
-      {"title_yoikomode", "よいこモード", EIcon::Mode, kBallColours[1].colour, 3},
-      {"title_wanpakumode", "わんぱくモード", EIcon::Mode, kBallColours[0].colour, 4},
+      {"title_play", "ゲームスタート", "Start game", EIcon::Play, kBallColours[0].colour, 0},
+      {"title_showreplay", "リプレイを見る", "Watch replays", EIcon::Replay, kBallColours[2].colour, 0},
+      {"title_registranking", "ランキング登録", "Send high score", EIcon::Upload, kBallColours[1].colour, 0},
+      {"title_showranking", "ランキングを見る", "Online ranking", EIcon::Crown, kBallColours[3].colour, 0},
+      {"title_option", "オプション", "Options", EIcon::Gear, kBallColours[4].colour, 0},
+      {"title_howtoplay", "遊び方", "How to play", EIcon::Book, kBallColours[2].colour, 0},
+      {"title_plimomode", "ぷりもモード", "Plimo mode", EIcon::Mode, kBallColours[5].colour, 2},
+      {"title_yoikomode", "よいこモード", "Yoiko mode", EIcon::Mode, kBallColours[1].colour, 3},
+      {"title_wanpakumode", "わんぱくモード", "Wanpaku mode", EIcon::Mode, kBallColours[0].colour, 4},
   };
-  for (const SButtonInfo& button : buttons) {
-    const std::string name = button.name;
-    fDrawButton(out, button, ELook::Normal, name);
-    fDrawButton(out, button, ELook::Focused, name + "_f");
-    // Replay and registration grey out when there is nothing to show or send.
-    if (name == "title_showreplay" || name == "title_registranking") {
-      fDrawButton(out, button, ELook::Disabled, name + "_ng");
-      fDrawButton(out, button, ELook::DisabledFocused, name + "_f_ng");
+  for (const SButtonInfo& japanese : buttons) {
+    // Every picture twice: the game's own, and "_en" for English players.
+    SButtonInfo english = japanese;
+    english.label = japanese.englishLabel;
+    for (const auto& [button, suffix] : {std::pair{japanese, ""}, std::pair{english, "_en"}}) {
+      const std::string name = button.name;
+      fDrawButton(out, button, ELook::Normal, name + suffix);
+      fDrawButton(out, button, ELook::Focused, name + "_f" + suffix);
+      // Replay and registration grey out when there is nothing to show or send.
+      if (name == "title_showreplay" || name == "title_registranking") {
+        fDrawButton(out, button, ELook::Disabled, name + "_ng" + suffix);
+        fDrawButton(out, button, ELook::DisabledFocused, name + "_f_ng" + suffix);
+      }
     }
   }
 }

@@ -15,3 +15,6 @@ void fMakeHudPictures(CAssetWriter& out);
 void fMakeMenuPictures(CAssetWriter& out);
 // The full-screen pictures: "title.png" and the stage background "bg.png".
 void fMakeScenePictures(CAssetWriter& out);
+// The program's icon, "icon/plimoball-<size>.png" at 48, 64, 128 and 256
+// pixels: for the window and the desktop's menus.
+void fMakeIcons(CAssetWriter& out);

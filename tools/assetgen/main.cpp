@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
       fMakeHudPictures(out);
       fMakeMenuPictures(out);
       fMakeScenePictures(out);
+      fMakeIcons(out);
     }
     if (wanted("models")) fMakeModels(out);
     if (wanted("sounds")) fMakeSoundEffects(out);

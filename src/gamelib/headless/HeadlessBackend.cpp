@@ -142,12 +142,18 @@ int CHeadlessBackend::ChangeWindowMode(int windowed) {
   fRecord("ChangeWindowMode", windowed);
   return 0;
 }
+int CHeadlessBackend::SetWindowSizeExtendRate(double rate) {
+  fRecord("SetWindowSizeExtendRate", rate);
+  return 0;
+}
+int CHeadlessBackend::GetWindowActiveFlag() { return mWindowActive ? 1 : 0; }
 int CHeadlessBackend::SetUseFPUPreserveFlag(int flag) {
   fRecord("SetUseFPUPreserveFlag", flag);
   return 0;
 }
 int CHeadlessBackend::SetWaitVSyncFlag(int flag) {
   fRecord("SetWaitVSyncFlag", flag);
+  mVSync = flag != 0 && mVSyncWorks ? 1 : 0;
   return 0;
 }
 int CHeadlessBackend::DxLib_Init() {
@@ -424,32 +430,35 @@ std::string CHeadlessBackend::fDescribeModel(int handle) const {
 }
 int CHeadlessBackend::SetupCamera_Perspective(float fov) {
   fRecord("SetupCamera_Perspective", fov);
+  mCamera.fieldOfView = fov;
   return 0;
 }
 int CHeadlessBackend::SetCameraPositionAndTargetAndUpVec(VECTOR position, VECTOR target, VECTOR up) {
   fRecord("SetCameraPositionAndTargetAndUpVec", position, target, up);
-  mCameraPosition = position;
-  mCameraTarget = target;
-  mCameraUp = up;
+  mCamera.eye = position;
+  mCamera.target = target;
+  mCamera.up = up;
   return 0;
 }
 int CHeadlessBackend::SetCameraScreenCenter(float x, float y) {
   fRecord("SetCameraScreenCenter", x, y);
+  mCamera.centreX = x;
+  mCamera.centreY = y;
   return 0;
 }
 int CHeadlessBackend::ChangeLightTypeDir(VECTOR direction) {
   fRecord("ChangeLightTypeDir", direction);
-  mLightDirection = direction;
+  mCamera.lightDirection = direction;
   return 0;
 }
 
 std::string CHeadlessBackend::fDescribeView() const {
   std::string text = "camera ";
-  fAppendArg(text, mCameraPosition);
-  fAppendArg(text, mCameraTarget);
-  fAppendArg(text, mCameraUp);
+  fAppendArg(text, mCamera.eye);
+  fAppendArg(text, mCamera.target);
+  fAppendArg(text, mCamera.up);
   text += " light ";
-  fAppendArg(text, mLightDirection);
+  fAppendArg(text, mCamera.lightDirection);
   return text;
 }
 

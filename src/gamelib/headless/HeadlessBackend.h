@@ -22,6 +22,18 @@ class CHeadlessBackend : public CGameLibBackend {
     int drawMode = DX_DRAWMODE_NEAREST;
   };
 
+  // The 3D view as last set, so that tests can project what the stage
+  // places with the renderer's own maths.
+  struct SCameraState {
+    float fieldOfView = 0.0f;  // radians
+    VECTOR eye{};
+    VECTOR target{};
+    VECTOR up{};
+    float centreX = 320.0f;
+    float centreY = 240.0f;
+    VECTOR lightDirection{};
+  };
+
   CHeadlessBackend();
 
   // ---- scripting, for tests and simulations ----
@@ -33,6 +45,8 @@ class CHeadlessBackend : public CGameLibBackend {
 
   void fSetNow(int milliseconds) { mNow = milliseconds; }
   void fAdvanceClock(int milliseconds) { mNow += milliseconds; }
+  // Whether buffer swaps wait for the display, as a GL with vsync would.
+  void fSetVSyncWorks(bool works) { mVSyncWorks = works; }
   int fNow() const { return mNow; }
   void fSetUtcBase(std::int64_t milliseconds) { mUtcBase = milliseconds; }
   int fTotalSlept() const { return mTotalSlept; }
@@ -43,6 +57,7 @@ class CHeadlessBackend : public CGameLibBackend {
   void fSetMouse(int x, int y, int buttons) { mMouseX = x, mMouseY = y, mMouseButtons = buttons; }
   void fAddWheel(int notches) { mWheel += notches; }
   void fCloseWindow() { mWindowClosed = true; }
+  void fSetWindowActive(bool active) { mWindowActive = active; }
   void fFailInit(bool fail) { mFailInit = fail; }
 
   // Text input: typed into the active key-input field.
@@ -51,6 +66,7 @@ class CHeadlessBackend : public CGameLibBackend {
   void fCancelTyping() { fSetInputState(2); }
 
   const SDrawState& fDrawState() const { return mState; }
+  const SCameraState& fCameraState() const { return mCamera; }
   bool fIsStateNeutral() const;
   int fLiveModelCount() const { return static_cast<int>(mModels.size()); }
   int fLiveGraphCount() const { return static_cast<int>(mGraphs.size()); }
@@ -67,6 +83,8 @@ class CHeadlessBackend : public CGameLibBackend {
   int SetMainWindowText(const char* text) override;
   int SetGraphMode(int width, int height, int colourBits, int refreshRate) override;
   int ChangeWindowMode(int windowed) override;
+  int SetWindowSizeExtendRate(double rate) override;
+  int GetWindowActiveFlag() override;
   int SetUseFPUPreserveFlag(int flag) override;
   int SetWaitVSyncFlag(int flag) override;
   int DxLib_Init() override;
@@ -139,6 +157,8 @@ class CHeadlessBackend : public CGameLibBackend {
   int GetMouseWheelRotVol(int clearFlag) override;
   int GetNowCount(int useRDTSCFlag) override;
   int Sleep(int milliseconds) override;
+  std::int64_t GetNowHiPerformanceCount() override { return std::int64_t{mNow} * 1000; }
+  int GetWaitVSyncFlag() override { return mVSync; }
   std::int64_t fGetUtcMilliseconds() override;
 
  private:
@@ -165,15 +185,19 @@ class CHeadlessBackend : public CGameLibBackend {
   bool mLogging = false;
   std::vector<std::string> mLog;
   int mNow = 0;
+  int mVSync = 0;
+  bool mVSyncWorks = false;
   int mTotalSlept = 0;
   std::int64_t mUtcBase = 1'700'000'000'000;
   std::array<bool, KEY_CODE_COUNT> mKeys{};
   int mPad = 0;
   int mMouseX = 0, mMouseY = 0, mMouseButtons = 0, mWheel = 0;
   bool mWindowClosed = false;
+  bool mWindowActive = true;
   bool mFailInit = false;
   int mFlips = 0;
   SDrawState mState;
+  SCameraState mCamera;
   int mNextHandle = 1;
   std::map<int, SGraph> mGraphs;
   std::map<int, SFont> mFonts;
@@ -189,6 +213,5 @@ class CHeadlessBackend : public CGameLibBackend {
   };
   SModel* fModel(int handle);
   std::map<int, SModel> mModels;
-  VECTOR mCameraPosition{}, mCameraTarget{}, mCameraUp{}, mLightDirection{};
   std::map<int, bool> mSounds;  // handle -> playing
 };

@@ -1,5 +1,6 @@
 #include "gamelib/sdl/CGlModels.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <exception>
@@ -64,7 +65,74 @@ void main() {
 }
 )";
 
+// Lit per vertex: for meshes of flat faces with no highlight to speak of
+// (bricks, turf), whose faces look the same either way. On a software
+// renderer the fragments are most of the frame, and these are most of them.
+constexpr const char* kVertexLitShader = R"(#version 330 core
+layout(location = 0) in vec3 aPosition;
+layout(location = 1) in vec3 aNormal;
+uniform mat4 uModel;
+uniform mat4 uViewProjection;
+uniform vec3 uEye;
+uniform vec3 uLightDirection;
+uniform vec4 uDiffuse;
+uniform vec3 uAmbient;
+uniform vec3 uEmissive;
+uniform float uSpecular;
+uniform float uPower;
+uniform vec4 uColourScale;
+uniform float uOpacity;
+out vec4 vColour;
+
+const vec3 kLightColour = vec3(1.0, 0.98, 0.94);
+const vec3 kSkyAmbient = vec3(0.62, 0.66, 0.72);
+const vec3 kGroundAmbient = vec3(0.50, 0.47, 0.42);
+
+void main() {
+  vec4 world = uModel * vec4(aPosition, 1.0);
+  gl_Position = uViewProjection * world;
+  vec3 normal = normalize(mat3(uModel) * aNormal);
+  vec3 toLight = -uLightDirection;
+  float lambert = max(dot(normal, toLight), 0.0);
+  vec3 toEye = normalize(uEye - world.xyz);
+  vec3 halfway = normalize(toLight + toEye);
+  float shine = lambert > 0.0 ? pow(max(dot(normal, halfway), 0.0), max(uPower, 1.0)) : 0.0;
+  vec3 ambientLight = mix(kGroundAmbient, kSkyAmbient, normal.z * 0.5 + 0.5);
+  vec3 scale = uColourScale.rgb;
+  vec3 colour = uEmissive * scale + ambientLight * uAmbient * scale + kLightColour * uDiffuse.rgb * scale * lambert +
+                kLightColour * uSpecular * shine;
+  float alpha = clamp(uDiffuse.a * uColourScale.a * uOpacity, 0.0, 1.0);
+  vColour = vec4(min(colour, vec3(1.0)) * alpha, alpha);
+}
+)";
+
+constexpr const char* kVertexLitFragmentShader = R"(#version 330 core
+in vec4 vColour;
+out vec4 fragColour;
+void main() { fragColour = vColour; }
+)";
+
+// Above this a material has a highlight that must stay round: lit per pixel.
+constexpr float kVertexLitMaxSpecular = 0.15f;
+
 SVector3 fVector(VECTOR v) { return SVector3{v.x, v.y, v.z}; }
+
+CGlModels::SUniforms fUniformsOf(GLuint program) {
+  auto at = [program](const char* name) { return glGetUniformLocation(program, name); };
+  CGlModels::SUniforms uniforms;
+  uniforms.model = at("uModel");
+  uniforms.viewProjection = at("uViewProjection");
+  uniforms.eye = at("uEye");
+  uniforms.lightDirection = at("uLightDirection");
+  uniforms.diffuse = at("uDiffuse");
+  uniforms.ambient = at("uAmbient");
+  uniforms.emissive = at("uEmissive");
+  uniforms.specular = at("uSpecular");
+  uniforms.power = at("uPower");
+  uniforms.colourScale = at("uColourScale");
+  uniforms.opacity = at("uOpacity");
+  return uniforms;
+}
 
 }  // namespace
 
@@ -76,18 +144,14 @@ CGlModels::SGpuMesh::~SGpuMesh() {
 bool CGlModels::fInit(std::string& error) {
   mProgram = fBuildGlProgram(kVertexShader, kFragmentShader, error);
   if (mProgram == 0) return false;
-  auto at = [this](const char* name) { return glGetUniformLocation(mProgram, name); };
-  mUniforms.model = at("uModel");
-  mUniforms.viewProjection = at("uViewProjection");
-  mUniforms.eye = at("uEye");
-  mUniforms.lightDirection = at("uLightDirection");
-  mUniforms.diffuse = at("uDiffuse");
-  mUniforms.ambient = at("uAmbient");
-  mUniforms.emissive = at("uEmissive");
-  mUniforms.specular = at("uSpecular");
-  mUniforms.power = at("uPower");
-  mUniforms.colourScale = at("uColourScale");
-  mUniforms.opacity = at("uOpacity");
+  mUniforms = fUniformsOf(mProgram);
+  mVertexLitProgram = fBuildGlProgram(kVertexLitShader, kVertexLitFragmentShader, error);
+  if (mVertexLitProgram == 0) {
+    glDeleteProgram(mProgram);
+    mProgram = 0;
+    return false;
+  }
+  mVertexLitUniforms = fUniformsOf(mVertexLitProgram);
   return true;
 }
 
@@ -95,7 +159,8 @@ void CGlModels::fShutdown() {
   if (mProgram == 0) return;
   mModels.clear();  // the last copy of each mesh frees its buffers
   glDeleteProgram(mProgram);
-  mProgram = 0;
+  glDeleteProgram(mVertexLitProgram);
+  mProgram = mVertexLitProgram = 0;
 }
 
 CGlModels::SModel* CGlModels::fFind(int model) {
@@ -107,6 +172,8 @@ std::shared_ptr<CGlModels::SGpuMesh> CGlModels::fUpload(const SModelMesh& mesh) 
   auto gpu = std::make_shared<SGpuMesh>();
   gpu->runs = mesh.runs;
   gpu->materials = mesh.materials;
+  gpu->vertexLit = std::all_of(mesh.materials.begin(), mesh.materials.end(),
+                               [](const SMeshMaterial& material) { return material.specular <= kVertexLitMaxSpecular; });
   glGenVertexArrays(1, &gpu->vao);
   glGenBuffers(1, &gpu->vbo);
   glBindVertexArray(gpu->vao);
@@ -222,13 +289,14 @@ int CGlModels::fDraw(int model) {
   const SMatrix4 placement = fModelMatrix(found->position, found->rotation);
 
   mRenderer.fBegin3D();
-  glUseProgram(mProgram);
-  glUniformMatrix4fv(mUniforms.viewProjection, 1, GL_FALSE, viewProjection.m.data());
-  glUniformMatrix4fv(mUniforms.model, 1, GL_FALSE, placement.m.data());
-  glUniform3f(mUniforms.eye, mCamera.eye.x, mCamera.eye.y, mCamera.eye.z);
-  glUniform3f(mUniforms.lightDirection, mLightDirection.x, mLightDirection.y, mLightDirection.z);
-  glUniform4fv(mUniforms.colourScale, 1, found->colourScale.data());
-  glUniform1f(mUniforms.opacity, found->opacity);
+  const SUniforms& uniforms = found->mesh->vertexLit ? mVertexLitUniforms : mUniforms;
+  glUseProgram(found->mesh->vertexLit ? mVertexLitProgram : mProgram);
+  glUniformMatrix4fv(uniforms.viewProjection, 1, GL_FALSE, viewProjection.m.data());
+  glUniformMatrix4fv(uniforms.model, 1, GL_FALSE, placement.m.data());
+  glUniform3f(uniforms.eye, mCamera.eye.x, mCamera.eye.y, mCamera.eye.z);
+  glUniform3f(uniforms.lightDirection, mLightDirection.x, mLightDirection.y, mLightDirection.z);
+  glUniform4fv(uniforms.colourScale, 1, found->colourScale.data());
+  glUniform1f(uniforms.opacity, found->opacity);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   // The game's models wind their faces counter-clockwise seen from outside
@@ -252,11 +320,11 @@ int CGlModels::fDraw(int model) {
       glDisable(GL_BLEND);
       glDepthMask(GL_TRUE);
     }
-    glUniform4fv(mUniforms.diffuse, 1, material.diffuse.data());
-    glUniform3fv(mUniforms.ambient, 1, material.ambient.data());
-    glUniform3fv(mUniforms.emissive, 1, material.emissive.data());
-    glUniform1f(mUniforms.specular, material.specular);
-    glUniform1f(mUniforms.power, material.power);
+    glUniform4fv(uniforms.diffuse, 1, material.diffuse.data());
+    glUniform3fv(uniforms.ambient, 1, material.ambient.data());
+    glUniform3fv(uniforms.emissive, 1, material.emissive.data());
+    glUniform1f(uniforms.specular, material.specular);
+    glUniform1f(uniforms.power, material.power);
     glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first), static_cast<GLsizei>(run.count));
   }
   glBindVertexArray(0);

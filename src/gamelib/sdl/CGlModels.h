@@ -45,6 +45,13 @@ class CGlModels {
   void fSetLightDirection(VECTOR direction);
   const SCamera3D& fCamera() const { return mCamera; }
 
+ public:
+  struct SUniforms {
+    GLint model = -1, viewProjection = -1, eye = -1, lightDirection = -1;
+    GLint diffuse = -1, ambient = -1, emissive = -1, specular = -1, power = -1;
+    GLint colourScale = -1, opacity = -1;
+  };
+
  private:
   // A mesh on the GPU, shared by a loaded model and all its copies.
   struct SGpuMesh {
@@ -52,6 +59,7 @@ class CGlModels {
     GLuint vbo = 0;
     std::vector<SMeshRun> runs;
     std::vector<SMeshMaterial> materials;
+    bool vertexLit = false;  // no highlight: lit per vertex, which is cheaper
     ~SGpuMesh();
   };
   struct SModel {
@@ -61,12 +69,6 @@ class CGlModels {
     float opacity = 1.0f;
     std::array<float, 4> colourScale{1.0f, 1.0f, 1.0f, 1.0f};
   };
-  struct SUniforms {
-    GLint model = -1, viewProjection = -1, eye = -1, lightDirection = -1;
-    GLint diffuse = -1, ambient = -1, emissive = -1, specular = -1, power = -1;
-    GLint colourScale = -1, opacity = -1;
-  };
-
   SModel* fFind(int model);
   std::shared_ptr<SGpuMesh> fUpload(const SModelMesh& mesh) const;
 
@@ -74,6 +76,8 @@ class CGlModels {
   int& mNextHandle;
   GLuint mProgram = 0;
   SUniforms mUniforms;
+  GLuint mVertexLitProgram = 0;
+  SUniforms mVertexLitUniforms;
   std::map<int, SModel> mModels;
   SCamera3D mCamera;
   SVector3 mLightDirection{0.0f, 0.0f, -1.0f};

@@ -336,6 +336,21 @@ void CGlRenderer::fPresent(int windowWidth, int windowHeight) {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
   glViewport(0, 0, windowWidth, windowHeight);
+  if (windowWidth == mWidth && windowHeight == mHeight) {
+    // One to one: a plain copy, much cheaper than drawing the picture on a
+    // software renderer. The window stays opaque whatever the back screen's
+    // alpha says.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, mResolveFramebuffer);
+    glBlitFramebuffer(0, 0, mWidth, mHeight, 0, 0, mWidth, mHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+    glViewport(0, 0, mWidth, mHeight);
+    glEnable(GL_SCISSOR_TEST);
+    return;
+  }
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   const SViewportRect view = fLetterbox(windowWidth, windowHeight, mWidth, mHeight);

@@ -13,6 +13,9 @@
 
 namespace {
 
+constexpr int kProgramIconId = 100;
+constexpr const char* kProgramIconPicture = "dat/icon/plimoball-64.png";
+
 bool fIsSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && value[0] != '\0';
@@ -35,7 +38,11 @@ CSdlBackend::~CSdlBackend() { DxLib_End(); }
 // ---- set-up and frame ----
 
 int CSdlBackend::SetOutApplicationLogValidFlag(int) { return 0; }
-int CSdlBackend::SetWindowIconID(int) { return 0; }  // the window keeps the desktop's default icon
+int CSdlBackend::SetWindowIconID(int id) {
+  // The program's one icon resource is the picture the desktop's menus show too.
+  if (id != kProgramIconId) return -1;
+  return mWindow.fSetIcon(kProgramIconPicture) ? 0 : -1;
+}
 int CSdlBackend::SetMainWindowText(const char* text) {
   mWindow.fSetTitle(text);
   return 0;
@@ -51,6 +58,12 @@ int CSdlBackend::ChangeWindowMode(int windowed) {
   mWindow.fSetWindowed(windowed != 0);
   return 0;
 }
+int CSdlBackend::SetWindowSizeExtendRate(double rate) {
+  if (rate <= 0.0) return -1;
+  mWindow.fSetScale(rate);
+  return 0;
+}
+int CSdlBackend::GetWindowActiveFlag() { return mActive ? 1 : 0; }
 int CSdlBackend::SetUseFPUPreserveFlag(int) { return 0; }
 int CSdlBackend::SetWaitVSyncFlag(int flag) {
   mWindow.fSetVSync(flag != 0);
@@ -132,6 +145,10 @@ int CSdlBackend::ProcessMessage() {
     } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
                event.window.windowID == mWindow.fId()) {
       mClosed = true;
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+      mActive = false;
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+      mActive = true;
     } else {
       mInput.fHandleEvent(event);
       mKeyInput.fHandleEvent(event);
@@ -337,6 +354,11 @@ int CSdlBackend::Sleep(int milliseconds) {
   if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
   return 0;
 }
+std::int64_t CSdlBackend::GetNowHiPerformanceCount() {
+  static const double kMicrosecondsPerTick = 1e6 / static_cast<double>(SDL_GetPerformanceFrequency());
+  return static_cast<std::int64_t>(static_cast<double>(SDL_GetPerformanceCounter()) * kMicrosecondsPerTick);
+}
+int CSdlBackend::GetWaitVSyncFlag() { return mWindow.fIsVSyncActive() ? 1 : 0; }
 std::int64_t CSdlBackend::fGetUtcMilliseconds() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
       .count();

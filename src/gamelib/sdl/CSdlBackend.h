@@ -31,6 +31,8 @@ class CSdlBackend : public CGameLibBackend {
   int SetMainWindowText(const char* text) override;
   int SetGraphMode(int width, int height, int colourBits, int refreshRate) override;
   int ChangeWindowMode(int windowed) override;
+  int SetWindowSizeExtendRate(double rate) override;
+  int GetWindowActiveFlag() override;
   int SetUseFPUPreserveFlag(int flag) override;
   int SetWaitVSyncFlag(int flag) override;
   int DxLib_Init() override;
@@ -103,6 +105,8 @@ class CSdlBackend : public CGameLibBackend {
   int GetMouseWheelRotVol(int clearFlag) override;
   int GetNowCount(int useRDTSCFlag) override;
   int Sleep(int milliseconds) override;
+  std::int64_t GetNowHiPerformanceCount() override;
+  int GetWaitVSyncFlag() override;
   std::int64_t fGetUtcMilliseconds() override;
 
   // For tests and tools: the open window, the number of live pictures and
@@ -117,6 +121,8 @@ class CSdlBackend : public CGameLibBackend {
   bool fStartSdl();
 
   bool mInitialised = false;
+  // Only a focus event clears it: a window under a bare X server never gets one.
+  bool mActive = true;
   bool mClosed = false;
   int mScreenWidth = 640;
   int mScreenHeight = 480;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "gamelib/FileRoots.h"
 #include "gamelib/sdl/PixelOps.h"
 
 void CSdlImages::fSetTransColour(int red, int green, int blue) {
@@ -31,7 +32,7 @@ const CSdlImages::SImage* CSdlImages::fFind(int graph) const {
 
 int CSdlImages::fLoad(const char* path) {
   if (path == nullptr || !mRenderer.fIsReady()) return -1;
-  SDL_Surface* loaded = IMG_Load(path);
+  SDL_Surface* loaded = IMG_Load(fReadLocation(path).c_str());
   if (loaded == nullptr) {
     std::fprintf(stderr, "PlimoBall: cannot load picture %s: %s\n", path, IMG_GetError());
     return -1;

@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <utility>
 
+#include "gamelib/FileRoots.h"
 #include "gamelib/sdl/MaskPixels.h"
 
 int CSdlMasks::fLoad(const char* path) {
   if (path == nullptr) return -1;
-  SDL_Surface* loaded = IMG_Load(path);
+  SDL_Surface* loaded = IMG_Load(fReadLocation(path).c_str());
   if (loaded == nullptr) {
     std::fprintf(stderr, "PlimoBall: cannot load mask %s: %s\n", path, IMG_GetError());
     return -1;

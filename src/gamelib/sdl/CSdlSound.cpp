@@ -18,6 +18,16 @@ constexpr int kMixChannels = 2;
 constexpr int kMixChunkBytes = 1024;  // about 23 ms of latency at 44.1 kHz
 // Every effect of the game could sound at once, and the music besides.
 constexpr int kMixerChannels = 48;
+// MP3 files longer than this are streamed (see the header).
+constexpr std::size_t kStreamedBytes = 128 * 1024;
+
+bool fIsMp3(const std::string& bytes) {
+  if (bytes.size() < 3) return false;
+  if (bytes.compare(0, 3, "ID3") == 0) return true;
+  const auto first = static_cast<unsigned char>(bytes[0]);
+  const auto second = static_cast<unsigned char>(bytes[1]);
+  return first == 0xFF && (second & 0xE0) == 0xE0;  // an MPEG frame sync
+}
 
 extern "C" void fIgnoreAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
@@ -92,12 +102,20 @@ CSdlSound::SSound* CSdlSound::fFind(int sound) {
 }
 
 bool CSdlSound::fIsOnChannel(const SSound& sound) const {
+  if (sound.music != nullptr) return mOpen && sound.music == mCurrentMusic && Mix_PlayingMusic() != 0;
   // Channels are handed to whatever plays next once a sound ends.
   return mOpen && sound.channel >= 0 && sound.fChunk() != nullptr && Mix_Playing(sound.channel) != 0 &&
          Mix_GetChunk(sound.channel) == sound.fChunk();
 }
 
 void CSdlSound::fHalt(SSound& sound) {
+  if (sound.music != nullptr) {
+    if (sound.music == mCurrentMusic) {
+      Mix_HaltMusic();
+      mCurrentMusic = nullptr;
+    }
+    return;
+  }
   if (fIsOnChannel(sound)) Mix_HaltChannel(sound.channel);
   sound.channel = -1;
 }
@@ -106,9 +124,12 @@ void CSdlSound::fFree(SSound& sound) {
   fHalt(sound);
   if (sound.resampled != nullptr) Mix_FreeChunk(sound.resampled);  // does not own `samples`
   if (sound.decoded != nullptr) Mix_FreeChunk(sound.decoded);
+  if (sound.music != nullptr) Mix_FreeMusic(sound.music);
   sound.resampled = nullptr;
   sound.decoded = nullptr;
+  sound.music = nullptr;
   sound.samples.clear();
+  sound.encoded.clear();
 }
 
 int CSdlSound::fLoad(const char* path) {
@@ -122,6 +143,19 @@ int CSdlSound::fLoad(const char* path) {
   }
   SSound sound;
   sound.sourceRate = fSoundFileSampleRate(bytes).value_or(mDeviceRate);
+  if (mOpen && bytes.size() > kStreamedBytes && fIsMp3(bytes)) {
+    const int handle = mNextHandle++;
+    SSound& stored = mSounds.emplace(handle, std::move(sound)).first->second;
+    stored.encoded = std::move(bytes);  // read from while it plays
+    SDL_RWops* stream = SDL_RWFromConstMem(stored.encoded.data(), static_cast<int>(stored.encoded.size()));
+    stored.music = stream == nullptr ? nullptr : Mix_LoadMUS_RW(stream, 1);
+    if (stored.music == nullptr) {
+      std::fprintf(stderr, "PlimoBall: cannot decode sound %s: %s\n", path, Mix_GetError());
+      mSounds.erase(handle);
+      return -1;
+    }
+    return handle;
+  }
   if (mOpen) {
     SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     sound.decoded = stream == nullptr ? nullptr : Mix_LoadWAV_RW(stream, 1);
@@ -138,8 +172,16 @@ int CSdlSound::fLoad(const char* path) {
 int CSdlSound::fPlay(int sound, int playType, bool fromTop) {
   SSound* found = fFind(sound);
   if (found == nullptr) return -1;
-  if (!mOpen || found->fChunk() == nullptr) return 0;
   const int loops = playType == DX_PLAYTYPE_LOOP ? -1 : 0;
+  if (found->music != nullptr) {
+    if (fIsOnChannel(*found) && !fromTop) return 0;
+    found->loops = loops;
+    Mix_VolumeMusic(found->volume);
+    if (Mix_PlayMusic(found->music, loops) != 0) return -1;
+    mCurrentMusic = found->music;
+    return 0;
+  }
+  if (!mOpen || found->fChunk() == nullptr) return 0;
   found->loops = loops;
   if (fIsOnChannel(*found)) {
     if (!fromTop) return 0;
@@ -171,6 +213,7 @@ int CSdlSound::fSetVolume(int volume, int sound) {
   found->volume = fMixerVolume(volume);
   if (found->decoded != nullptr) Mix_VolumeChunk(found->decoded, found->volume);
   if (found->resampled != nullptr) Mix_VolumeChunk(found->resampled, found->volume);
+  if (found->music != nullptr && found->music == mCurrentMusic) Mix_VolumeMusic(found->volume);
   return 0;
 }
 
@@ -179,6 +222,7 @@ int CSdlSound::fSetFrequency(int frequency, int sound) {
   if (found == nullptr) return -1;
   const double ratio = frequency == -1 ? 1.0 : static_cast<double>(frequency) / found->sourceRate;
   if (!(ratio >= 1.0 / kMaxRateChange && ratio <= kMaxRateChange)) return -1;
+  if (found->music != nullptr) return ratio == 1.0 ? 0 : -1;  // a stream plays at its own rate
   if (found->decoded == nullptr) return 0;  // silent: nothing to resample
 
   const bool wasPlaying = fIsOnChannel(*found);

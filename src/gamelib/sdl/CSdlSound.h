@@ -1,6 +1,9 @@
 // Sound handles on SDL2_mixer: each sound is decoded into memory when it is
 // loaded (WAV and MP3) and plays on a mixer channel of its own, so effects
-// and music overlap freely. Without a sound device the mixer runs on SDL's
+// overlap freely. Long MP3 files (the music) are kept as they are and
+// decoded while they play, as SDL_mixer's one music stream: decoded whole
+// they would cost megabytes each and a pause before the first frame. Only
+// one of them plays at a time; starting another stops it. Without a sound device the mixer runs on SDL's
 // silent "dummy" driver: the game plays on, only nothing is heard.
 #pragma once
 
@@ -8,6 +11,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 class CSdlSound {
@@ -48,6 +52,9 @@ class CSdlSound {
     int volume = kFullVolume;
     int channel = -1;  // the channel it last started on
     int loops = 0;     // as last started: -1 looping, 0 once
+    // A streamed sound: its file, and the stream while it is loaded.
+    std::string encoded;
+    Mix_Music* music = nullptr;
     Mix_Chunk* fChunk() const { return resampled != nullptr ? resampled : decoded; }
   };
   static constexpr int kFullVolume = MIX_MAX_VOLUME;
@@ -65,4 +72,5 @@ class CSdlSound {
   int mDeviceRate = 44100;
   int mDeviceChannels = 2;
   std::map<int, SSound> mSounds;
+  Mix_Music* mCurrentMusic = nullptr;  // the one on the music stream
 };

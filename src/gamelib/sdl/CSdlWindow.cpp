@@ -1,8 +1,32 @@
 #include "gamelib/sdl/CSdlWindow.h"
 
+#include <SDL_image.h>
+
+#include <cstdio>
+
+#include "gamelib/FileRoots.h"
+
 void CSdlWindow::fSetTitle(const char* title) {
   mTitle = title == nullptr ? "" : title;
   if (mWindow != nullptr) SDL_SetWindowTitle(mWindow, mTitle.c_str());
+}
+
+bool CSdlWindow::fSetIcon(const std::string& picture) {
+  mIcon = picture;
+  return fApplyIcon();
+}
+
+bool CSdlWindow::fApplyIcon() {
+  if (mWindow == nullptr || mIcon.empty()) return true;
+  SDL_Surface* icon = IMG_Load(fReadLocation(mIcon).c_str());
+  if (icon == nullptr) {
+    // The window keeps the desktop's default icon; the game plays on.
+    std::fprintf(stderr, "PlimoBall: cannot load the window icon %s: %s\n", mIcon.c_str(), IMG_GetError());
+    return false;
+  }
+  SDL_SetWindowIcon(mWindow, icon);
+  SDL_FreeSurface(icon);
+  return true;
 }
 
 void CSdlWindow::fSetSize(int width, int height) {
@@ -10,10 +34,27 @@ void CSdlWindow::fSetSize(int width, int height) {
   if (height > 0) mHeight = height;
 }
 
+void CSdlWindow::fSetWindowed(bool windowed) {
+  mWindowed = windowed;
+  if (mWindow == nullptr) return;
+  SDL_SetWindowFullscreen(mWindow, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (windowed) fSetScale(mScale);
+}
+
+void CSdlWindow::fSetScale(double scale) {
+  mScale = scale;
+  if (mWindow == nullptr || !mWindowed) return;
+  SDL_SetWindowSize(mWindow, static_cast<int>(mWidth * scale), static_cast<int>(mHeight * scale));
+  SDL_SetWindowPosition(mWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
 void CSdlWindow::fSetVSync(bool on) {
   mVSync = on;
-  // Fails without vsync support (Xvfb); the game paces itself anyway.
-  if (mContext != nullptr) SDL_GL_SetSwapInterval(on ? 1 : 0);
+  // Fails without vsync support (Xvfb); the game then paces itself.
+  mVSyncActive = false;
+  if (mContext == nullptr) return;
+  SDL_GL_SetSwapInterval(on ? 1 : 0);
+  mVSyncActive = on && SDL_GL_GetSwapInterval() != 0;
 }
 
 bool CSdlWindow::fOpen(std::string& error) {
@@ -28,8 +69,8 @@ bool CSdlWindow::fOpen(std::string& error) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
   int x = SDL_WINDOWPOS_CENTERED;
   int y = SDL_WINDOWPOS_CENTERED;
-  int width = mWidth;
-  int height = mHeight;
+  int width = static_cast<int>(mWidth * mScale);
+  int height = static_cast<int>(mHeight * mScale);
   SDL_DisplayMode desktop;
   if (!mWindowed && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
     // Made at the desktop's size: without a window manager to honour the
@@ -55,6 +96,7 @@ bool CSdlWindow::fOpen(std::string& error) {
   }
   SDL_GL_MakeCurrent(mWindow, mContext);
   fSetVSync(mVSync);
+  fApplyIcon();
   return true;
 }
 
@@ -62,6 +104,7 @@ void CSdlWindow::fClose() {
   if (mContext != nullptr) {
     SDL_GL_DeleteContext(mContext);
     mContext = nullptr;
+    mVSyncActive = false;
   }
   if (mWindow != nullptr) {
     SDL_DestroyWindow(mWindow);

@@ -30,7 +30,12 @@ inline float fLength3(SVector3 a) { return std::sqrt(fDot3(a, a)); }
 // The unit vector along a, or fallback when a has no length to speak of.
 inline SVector3 fNormalised3(SVector3 a, SVector3 fallback) {
   const float length = fLength3(a);
-  return length > 1e-12f ? a * (1.0f / length) : fallback;
+  if (std::isfinite(length)) return length > 1e-12f ? a * (1.0f / length) : fallback;
+  // Near the top of the float range the squares overflow: measure in double.
+  if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(a.z)) return fallback;
+  const double x = a.x, y = a.y, z = a.z;
+  const double wide = std::sqrt(x * x + y * y + z * z);
+  return {static_cast<float>(x / wide), static_cast<float>(y / wide), static_cast<float>(z / wide)};
 }
 
 struct SMatrix4 {

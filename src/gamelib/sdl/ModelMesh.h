@@ -55,6 +55,10 @@ inline SMeshMaterial fMeshMaterial(const SMqoFileMaterial& in) {
   return out;
 }
 
+// Face normals of models this large stay below it, so that adding up the
+// faces round a vertex stays finite too.
+inline constexpr double kMaxFaceNormalLength = 1e30;
+
 // A polygon's normal with a length of twice its area (Newell's method, which
 // also copes with quads that are not quite flat).
 inline SVector3 fPolygonNormal(const SMqoFileObject& object, const SMqoFileFace& face) {
@@ -67,7 +71,23 @@ inline SVector3 fPolygonNormal(const SMqoFileObject& object, const SMqoFileFace&
     normal.y += (a[2] - b[2]) * (a[0] + b[0]);
     normal.z += (a[0] - b[0]) * (a[1] + b[1]);
   }
-  return normal;
+  if (std::isfinite(normal.x) && std::isfinite(normal.y) && std::isfinite(normal.z) &&
+      std::max({std::abs(normal.x), std::abs(normal.y), std::abs(normal.z)}) <= kMaxFaceNormalLength) {
+    return normal;
+  }
+  // Coordinates near the float range overflow it: the same sum in double,
+  // shortened to a length floats can add up.
+  double x = 0.0, y = 0.0, z = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto& a = object.vertices[static_cast<std::size_t>(face.vertices[i])];
+    const auto& b = object.vertices[static_cast<std::size_t>(face.vertices[(i + 1) % n])];
+    x += (double{a[1]} - b[1]) * (double{a[2]} + b[2]);
+    y += (double{a[2]} - b[2]) * (double{a[0]} + b[0]);
+    z += (double{a[0]} - b[0]) * (double{a[1]} + b[1]);
+  }
+  const double largest = std::max({std::abs(x), std::abs(y), std::abs(z)});
+  const double scale = largest > kMaxFaceNormalLength ? kMaxFaceNormalLength / largest : 1.0;
+  return SVector3{static_cast<float>(x * scale), static_cast<float>(y * scale), static_cast<float>(z * scale)};
 }
 
 // The normal at each corner of each face of an object, face by face. Flat

@@ -1,4 +1,4 @@
-#include "server/CRankingDatabase.h"
+#include "server/CSqliteRankingStore.h"
 
 #include <sqlite3.h>
 
@@ -101,17 +101,9 @@ class CTransaction {
   bool mCommitted = false;
 };
 
-// 16 hex digits: the entry's number in the first six keeps keys unique, the
-// archive's hash in the other ten makes them hard to guess.
-std::string fMakeReplayKey(long long id, const std::string& archiveHash) {
-  char number[8];
-  std::snprintf(number, sizeof number, "%06llx", static_cast<unsigned long long>(id) & 0xffffffull);
-  return std::string(number) + archiveHash.substr(0, 10);
-}
-
 }  // namespace
 
-CRankingDatabase::CRankingDatabase(const std::string& path) {
+CSqliteRankingStore::CSqliteRankingStore(const std::string& path) {
   const int status =
       sqlite3_open_v2(path.c_str(), &mDatabase, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
   if (status != SQLITE_OK) {
@@ -121,6 +113,10 @@ CRankingDatabase::CRankingDatabase(const std::string& path) {
   }
   sqlite3_busy_timeout(mDatabase, kBusyTimeoutMs);
   try {
+    // Rollback journal with FULL sync: a commit is on the disk when it
+    // returns, and a killed server leaves a journal SQLite rolls back.
+    fExecute("PRAGMA journal_mode=DELETE");
+    fExecute("PRAGMA synchronous=FULL");
     fExecute(kCreateTable);
     fExecute(kCreateIndex);
   } catch (const CGameError& error) {
@@ -129,14 +125,14 @@ CRankingDatabase::CRankingDatabase(const std::string& path) {
   }
 }
 
-CRankingDatabase::~CRankingDatabase() { sqlite3_close(mDatabase); }
+CSqliteRankingStore::~CSqliteRankingStore() { sqlite3_close(mDatabase); }
 
-void CRankingDatabase::fExecute(const char* sql) const {
+void CSqliteRankingStore::fExecute(const char* sql) const {
   CStatement statement(mDatabase, sql);
   if (statement.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
 }
 
-std::vector<SRankingEntry> CRankingDatabase::fList(const std::string& mode) const {
+std::vector<SRankingEntry> CSqliteRankingStore::fList(const std::string& mode) const {
   std::lock_guard lock(mMutex);
   CStatement query(mDatabase,
                    "SELECT name, score, max_rensa, replay_key, date FROM entries WHERE mode = ?1 "
@@ -156,30 +152,27 @@ std::vector<SRankingEntry> CRankingDatabase::fList(const std::string& mode) cons
   return entries;
 }
 
-bool CRankingDatabase::fHasArchive(const std::string& archiveHash) const {
+bool CSqliteRankingStore::fHasArchive(const std::string& archiveHash) const {
   std::lock_guard lock(mMutex);
   CStatement query(mDatabase, "SELECT 1 FROM entries WHERE archive_hash = ?1");
   query.fBind(1, archiveHash);
   return query.fStep();
 }
 
-std::optional<SAddedEntry> CRankingDatabase::fAdd(const SNewRankingEntry& entry) {
+std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& entry) {
   std::lock_guard lock(mMutex);
   CTransaction transaction(mDatabase);
-  {
-    CStatement known(mDatabase, "SELECT 1 FROM entries WHERE archive_hash = ?1");
-    known.fBind(1, entry.archiveHash);
-    if (known.fStep()) return std::nullopt;
-  }
   // The hash is unique too, so it holds the key's place until the entry's
-  // number is known.
+  // number is known; a second copy of an archive breaks that constraint.
   CStatement insert(mDatabase,
                     "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive) "
                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?5, ?7)");
   insert.fBind(1, entry.mode).fBind(2, entry.name).fBind(3, static_cast<long long>(entry.score));
   insert.fBind(4, static_cast<long long>(entry.maxRensa)).fBind(5, entry.archiveHash).fBind(6, entry.date);
   insert.fBindBlob(7, entry.archive);
-  if (insert.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+  const int inserted = insert.fRun();
+  if (inserted == SQLITE_CONSTRAINT) return std::nullopt;
+  if (inserted != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
   const long long id = sqlite3_last_insert_rowid(mDatabase);
 
   SAddedEntry added;
@@ -198,7 +191,12 @@ std::optional<SAddedEntry> CRankingDatabase::fAdd(const SNewRankingEntry& entry)
   return added;
 }
 
-std::optional<std::string> CRankingDatabase::fArchive(const std::string& mode, const std::string& replayKey) const {
+void CSqliteRankingStore::fPing() const {
+  std::lock_guard lock(mMutex);
+  fExecute("SELECT 1");
+}
+
+std::optional<std::string> CSqliteRankingStore::fArchive(const std::string& mode, const std::string& replayKey) const {
   std::lock_guard lock(mMutex);
   CStatement query(mDatabase, "SELECT archive FROM entries WHERE mode = ?1 AND replay_key = ?2");
   query.fBind(1, mode).fBind(2, replayKey);

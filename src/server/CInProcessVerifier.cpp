@@ -1,0 +1,31 @@
+#include <mutex>
+#include <new>
+
+#include "server/IReplayVerifier.h"
+#include "util/Assert.h"
+
+namespace {
+std::mutex gCheckMutex;
+}
+
+SVerifyOutcome CInProcessVerifier::fVerify(const std::string& archive) {
+  SVerifyOutcome outcome;
+  std::lock_guard lock(gCheckMutex);
+  try {
+    outcome.result = fCheckReplayBytes(archive);
+    outcome.kind = SVerifyOutcome::EKind::Checked;
+  } catch (const CGameError& error) {
+    outcome.kind = SVerifyOutcome::EKind::Unplayable;
+    outcome.detail = error.what();
+  } catch (const CFatalError& error) {
+    outcome.kind = SVerifyOutcome::EKind::Unplayable;
+    outcome.detail = error.fMessage();
+  } catch (const std::bad_alloc&) {
+    outcome.kind = SVerifyOutcome::EKind::Failed;
+    outcome.detail = "out of memory";
+  } catch (const std::exception& error) {
+    outcome.kind = SVerifyOutcome::EKind::Unplayable;
+    outcome.detail = error.what();
+  }
+  return outcome;
+}

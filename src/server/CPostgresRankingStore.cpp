@@ -1,0 +1,188 @@
+#include "server/CPostgresRankingStore.h"
+
+#include <libpq-fe.h>
+
+#include <string>
+#include <vector>
+
+#include "util/Assert.h"
+
+namespace {
+
+constexpr const char* kCreateTable =
+    "CREATE TABLE IF NOT EXISTS entries ("
+    " id BIGSERIAL PRIMARY KEY,"
+    " mode TEXT NOT NULL,"
+    " name TEXT NOT NULL,"
+    " score INTEGER NOT NULL,"
+    " max_rensa INTEGER NOT NULL,"
+    " replay_key TEXT NOT NULL UNIQUE,"
+    " date TEXT NOT NULL,"
+    " archive_hash TEXT NOT NULL UNIQUE,"
+    " archive BYTEA NOT NULL)";
+constexpr const char* kCreateIndex = "CREATE INDEX IF NOT EXISTS entries_by_score ON entries (mode, score DESC, id)";
+// Two servers starting at once may both try to create the table.
+constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(7261001)";
+
+// One result, cleared when it goes out of scope.
+class CResult {
+ public:
+  explicit CResult(PGresult* result) : mResult(result) {}
+  ~CResult() { PQclear(mResult); }
+  CResult(CResult&& other) noexcept : mResult(other.mResult) { other.mResult = nullptr; }
+  CResult(const CResult&) = delete;
+  CResult& operator=(const CResult&) = delete;
+  CResult& operator=(CResult&&) = delete;
+  PGresult* fGet() const { return mResult; }
+  int fRows() const { return PQntuples(mResult); }
+  std::string fText(int row, int column) const {
+    return std::string(PQgetvalue(mResult, row, column), static_cast<std::size_t>(PQgetlength(mResult, row, column)));
+  }
+  int fInt(int row, int column) const { return std::stoi(fText(row, column)); }
+
+ private:
+  PGresult* mResult;
+};
+
+[[noreturn]] void fFail(PGconn* connection, const char* what) {
+  std::string message = PQerrorMessage(connection);
+  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+  throw CGameError(std::string("ranking database: cannot ") + what + ": " + message);
+}
+
+// Runs a statement with text parameters and checks that it worked;
+// binaryResult asks for raw bytes back.
+CResult fRun(PGconn* connection, const char* sql, std::initializer_list<const std::string*> values,
+             bool binaryResult = false) {
+  std::vector<const char*> data;
+  // Text parameters end with the zero byte std::string always has.
+  for (const std::string* value : values) data.push_back(value->c_str());
+  CResult result(PQexecParams(connection, sql, static_cast<int>(data.size()), nullptr, data.data(), nullptr, nullptr,
+                              binaryResult ? 1 : 0));
+  const ExecStatusType status = PQresultStatus(result.fGet());
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fFail(connection, "run a statement");
+  return result;
+}
+
+bool fIsUniqueViolation(PGresult* result) {
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  return state != nullptr && std::string(state) == "23505";
+}
+
+}  // namespace
+
+CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri) : mUri(connectionUri) {
+  std::lock_guard lock(mMutex);
+  try {
+    PGconn* connection = fConnection();
+    fRun(connection, "BEGIN", {});
+    fRun(connection, kSchemaLock, {});
+    fRun(connection, kCreateTable, {});
+    fRun(connection, kCreateIndex, {});
+    fRun(connection, "COMMIT", {});
+  } catch (const CGameError& error) {
+    PQfinish(mConnection);
+    mConnection = nullptr;
+    throw CGameError(std::string("cannot use the PostgreSQL database as the ranking database: ") + error.what());
+  }
+}
+
+CPostgresRankingStore::~CPostgresRankingStore() { PQfinish(mConnection); }
+
+pg_conn* CPostgresRankingStore::fConnection() const {
+  if (mConnection != nullptr && PQstatus(mConnection) == CONNECTION_OK) return mConnection;
+  if (mConnection != nullptr) {
+    PQreset(mConnection);
+  } else {
+    mConnection = PQconnectdb(mUri.c_str());
+  }
+  if (mConnection == nullptr) throw CGameError("ranking database: out of memory connecting to PostgreSQL");
+  if (PQstatus(mConnection) != CONNECTION_OK) fFail(mConnection, "connect to PostgreSQL");
+  // Notices ("relation already exists, skipping") would land in the
+  // request log.
+  PQsetNoticeProcessor(mConnection, [](void*, const char*) {}, nullptr);
+  // A commit returns once the log is on the disk, whatever the server's
+  // default; the session's time zone does not matter (dates are text).
+  fRun(mConnection, "SET synchronous_commit = on", {});
+  return mConnection;
+}
+
+std::vector<SRankingEntry> CPostgresRankingStore::fList(const std::string& mode) const {
+  std::lock_guard lock(mMutex);
+  const CResult result = fRun(fConnection(),
+                              "SELECT name, score, max_rensa, replay_key, date FROM entries WHERE mode = $1 "
+                              "ORDER BY score DESC, id ASC",
+                              {&mode});
+  std::vector<SRankingEntry> entries;
+  entries.reserve(static_cast<std::size_t>(result.fRows()));
+  for (int row = 0; row < result.fRows(); ++row) {
+    SRankingEntry entry;
+    entry.mode = mode;
+    entry.name = result.fText(row, 0);
+    entry.score = result.fInt(row, 1);
+    entry.maxRensa = result.fInt(row, 2);
+    entry.replayKey = result.fText(row, 3);
+    entry.date = result.fText(row, 4);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+bool CPostgresRankingStore::fHasArchive(const std::string& archiveHash) const {
+  std::lock_guard lock(mMutex);
+  return fRun(fConnection(), "SELECT 1 FROM entries WHERE archive_hash = $1", {&archiveHash}).fRows() > 0;
+}
+
+std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& entry) {
+  std::lock_guard lock(mMutex);
+  PGconn* connection = fConnection();
+  fRun(connection, "BEGIN", {});
+  try {
+    const std::string score = std::to_string(entry.score);
+    const std::string maxRensa = std::to_string(entry.maxRensa);
+    // The hash holds the key's place until the entry's number is known; the
+    // unique constraint on it refuses a second copy of an archive, also
+    // when another server process stored it a moment ago.
+    const char* insertSql =
+        "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive) "
+        "VALUES ($1, $2, $3::integer, $4::integer, $5, $6, $5, $7) RETURNING id";
+    std::vector<const char*> data{entry.mode.c_str(), entry.name.c_str(), score.c_str(),    maxRensa.c_str(),
+                                  entry.archiveHash.c_str(), entry.date.c_str(), entry.archive.data()};
+    std::vector<int> lengths{0, 0, 0, 0, 0, 0, static_cast<int>(entry.archive.size())};
+    std::vector<int> formats{0, 0, 0, 0, 0, 0, 1};
+    CResult inserted(PQexecParams(connection, insertSql, 7, nullptr, data.data(), lengths.data(), formats.data(), 0));
+    if (PQresultStatus(inserted.fGet()) != PGRES_TUPLES_OK) {
+      const bool duplicate = fIsUniqueViolation(inserted.fGet());
+      if (!duplicate) fFail(connection, "store an entry");
+      fRun(connection, "ROLLBACK", {});
+      return std::nullopt;
+    }
+    const long long id = std::stoll(inserted.fText(0, 0));
+    SAddedEntry added;
+    added.replayKey = fMakeReplayKey(id, entry.archiveHash);
+    const std::string idText = std::to_string(id);
+    fRun(connection, "UPDATE entries SET replay_key = $1 WHERE id = $2::bigint", {&added.replayKey, &idText});
+    const CResult higher =
+        fRun(connection, "SELECT COUNT(*) FROM entries WHERE mode = $1 AND score > $2::integer", {&entry.mode, &score});
+    added.rank = 1 + higher.fInt(0, 0);
+    fRun(connection, "COMMIT", {});
+    return added;
+  } catch (...) {
+    // The connection may be gone; a new one starts without the transaction.
+    if (PQstatus(connection) == CONNECTION_OK) PQclear(PQexec(connection, "ROLLBACK"));
+    throw;
+  }
+}
+
+std::optional<std::string> CPostgresRankingStore::fArchive(const std::string& mode, const std::string& replayKey) const {
+  std::lock_guard lock(mMutex);
+  const CResult result = fRun(fConnection(), "SELECT archive FROM entries WHERE mode = $1 AND replay_key = $2",
+                              {&mode, &replayKey}, true);
+  if (result.fRows() == 0) return std::nullopt;
+  return result.fText(0, 0);
+}
+
+void CPostgresRankingStore::fPing() const {
+  std::lock_guard lock(mMutex);
+  fRun(fConnection(), "SELECT 1", {});
+}

@@ -1,0 +1,34 @@
+// The shared store: the same entries in a PostgreSQL database, so that
+// several server processes (on several machines) serve one ranking. Every
+// commit waits for the server's write-ahead log to reach its disk.
+#pragma once
+
+#include <mutex>
+
+#include "server/IRankingStore.h"
+
+struct pg_conn;
+
+class CPostgresRankingStore : public IRankingStore {
+ public:
+  // Connects and creates the table when missing. Throws CGameError when
+  // the database cannot be reached or used.
+  explicit CPostgresRankingStore(const std::string& connectionUri);
+  ~CPostgresRankingStore() override;
+  CPostgresRankingStore(const CPostgresRankingStore&) = delete;
+  CPostgresRankingStore& operator=(const CPostgresRankingStore&) = delete;
+
+  std::vector<SRankingEntry> fList(const std::string& mode) const override;
+  bool fHasArchive(const std::string& archiveHash) const override;
+  std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override;
+  std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const override;
+  void fPing() const override;
+
+ private:
+  // The connection, made again when it was lost.
+  pg_conn* fConnection() const;
+
+  std::string mUri;
+  mutable pg_conn* mConnection = nullptr;
+  mutable std::mutex mMutex;
+};

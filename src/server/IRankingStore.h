@@ -1,0 +1,61 @@
+// What the ranking server keeps: every accepted entry with its replay
+// archive. One interface over the embedded SQLite file and a shared
+// PostgreSQL database, so several server processes can serve one ranking.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct SRankingEntry {
+  std::string mode;
+  std::string name;
+  int score = 0;
+  int maxRensa = 0;
+  std::string replayKey;
+  std::string date;
+};
+
+struct SNewRankingEntry {
+  std::string mode;
+  std::string name;
+  int score = 0;
+  int maxRensa = 0;
+  std::string date;
+  std::string archiveHash;  // SHA-256 hex of the archive: each is accepted once
+  std::string archive;
+};
+
+struct SAddedEntry {
+  std::string replayKey;
+  int rank = 0;  // 1 + the entries of the mode with a higher score
+};
+
+// Implementations are safe to use from several threads at once. Failures
+// of the database itself throw CGameError.
+class IRankingStore {
+ public:
+  virtual ~IRankingStore() = default;
+
+  // Best score first; equal scores in the order they were registered.
+  virtual std::vector<SRankingEntry> fList(const std::string& mode) const = 0;
+  virtual bool fHasArchive(const std::string& archiveHash) const = 0;
+  // Stores the entry under a new replay key and returns only once it is
+  // durably committed; nothing when the database already holds its archive
+  // (a unique constraint decides, so this holds across server processes).
+  virtual std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) = 0;
+  // The stored archive of the mode's entry with that key.
+  virtual std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const = 0;
+  // Throws when the database cannot be reached.
+  virtual void fPing() const = 0;
+};
+
+// "postgresql://..." (or "postgres://...") opens PostgreSQL; anything else
+// is the path of an SQLite file, created when missing.
+std::unique_ptr<IRankingStore> fOpenRankingStore(const std::string& location);
+bool fIsPostgresLocation(const std::string& location);
+
+// 16 hex digits: the entry's number in the first six keeps keys unique, the
+// archive's hash in the other ten makes them hard to guess.
+std::string fMakeReplayKey(long long id, const std::string& archiveHash);

@@ -1,0 +1,33 @@
+// Plays an uploaded replay with the game's own rules and says how its game
+// ended; the ranking service only compares the outcome with the claim.
+#pragma once
+
+#include <string>
+
+#include "app/ReplayCheck.h"
+
+struct SVerifyOutcome {
+  enum class EKind {
+    Checked,     // result holds the game's end
+    Unplayable,  // the archive is damaged or foreign
+    Failed,      // the check itself crashed, ran too long or grew too large
+  };
+  EKind kind = EKind::Failed;
+  SReplayCheckResult result;
+  std::string detail;  // for the log: why it failed
+};
+
+class IReplayVerifier {
+ public:
+  virtual ~IReplayVerifier() = default;
+  // Callable from several threads at once.
+  virtual SVerifyOutcome fVerify(const std::string& archive) = 0;
+};
+
+// Checks in this process, one at a time: a check takes over the process's
+// working directory and the game's globals while it runs. For tests, fuzzing
+// and tools; the server uses the worker pool.
+class CInProcessVerifier : public IReplayVerifier {
+ public:
+  SVerifyOutcome fVerify(const std::string& archive) override;
+};

@@ -1,0 +1,114 @@
+#include <pthread.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include "gamelib/FileSystem.h"
+#include "server/CRankingHttpServer.h"
+#include "server/CRankingService.h"
+#include "server/CVerifierPool.h"
+#include "server/IRankingStore.h"
+#include "server/ServerOptions.h"
+#include "server/VerifierWire.h"
+#include "util/Assert.h"
+
+namespace {
+
+// How the server starts its verifiers: itself, in worker mode.
+constexpr const char* kWorkerArgument = "--verifier-worker";
+
+std::string fOwnExecutable() {
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) throw CGameError("cannot find the server's own executable to start verifiers");
+  return std::string(path, static_cast<std::size_t>(length));
+}
+
+// Idle connections each hold a descriptor: take all the system allows.
+void fRaiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
+void fWriteLogLine(const std::string& line) {
+  const std::string text = line + "\n";
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+}  // namespace
+
+int fRankingServerMain(const std::vector<std::string>& arguments) {
+  if (arguments.size() == 1 && arguments[0] == kWorkerArgument) return fVerifierWorkerMain(0, 1);
+
+  SServerOptions options;
+  try {
+    options = fParseServerOptions(arguments);
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "plimoball-ranking-server: %s\n%s", error.what(), kServerUsage);
+    return 2;
+  }
+  if (options.help) {
+    std::printf("%s", kServerUsage);
+    return 0;
+  }
+
+  // Signals are taken by one waiting thread; every other thread inherits
+  // the blocked mask (verifiers unblock them again).
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  fRaiseDescriptorLimit();
+
+  try {
+    // Replay checks move the working directory: every path is fixed now.
+    const std::string location =
+        fIsPostgresLocation(options.database) ? options.database : fAbsolutePath(options.database);
+    const auto store = fOpenRankingStore(location);
+
+    SVerifierPoolOptions poolOptions;
+    poolOptions.command = {fOwnExecutable(), kWorkerArgument};
+    poolOptions.workers = options.workers > 0 ? options.workers : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    poolOptions.timeLimit = std::chrono::milliseconds(options.checkMs);
+    poolOptions.memoryLimitBytes = static_cast<std::size_t>(options.checkMemoryMb) * 1024 * 1024;
+    CVerifierPool verifiers(poolOptions);
+
+    CRankingService service(*store, verifiers);
+    SHttpLimits limits = options.limits;
+    // Every verifier busy, and still room for downloads and health checks.
+    limits.blockingThreads = poolOptions.workers + 2;
+    CRankingHttpServer server(service, limits, fWriteLogLine);
+    const int port = server.fBind(options.host, options.port);
+    const bool bracket = options.host.find(':') != std::string::npos;
+    std::printf("plimoball-ranking-server listening on %s%s%s:%d\n", bracket ? "[" : "", options.host.c_str(),
+                bracket ? "]" : "", port);
+    std::fflush(stdout);
+    std::fprintf(stderr, "- %d verifier workers, store %s\n", poolOptions.workers,
+                 fIsPostgresLocation(location) ? "PostgreSQL" : location.c_str());
+
+    std::atomic<bool> signalled{false};
+    std::thread waiter([&] {
+      int signal = 0;
+      sigwait(&stopSignals, &signal);
+      signalled = true;
+      server.fStopGracefully();
+    });
+    server.fListen();
+    // Ended without a signal: wake the waiter with one it is waiting for.
+    if (!signalled) pthread_kill(waiter.native_handle(), SIGTERM);
+    waiter.join();
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "plimoball-ranking-server: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}

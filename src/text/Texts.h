@@ -1,0 +1,102 @@
+// Every text the game shows, looked up by name in the table of the current
+// language. Texts with printf conversions are formats: both languages use
+// the same conversions in the same order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "text/Language.h"
+
+enum class ETextId : int {
+  // title and title menu
+  PressKeyFormat,  // %s: the decide key
+  HowToPlayButton,
+  ModeDescriptionPlimo,
+  ModeDescriptionYoiko,
+  ModeDescriptionWanpaku,
+  HighScoreSummaryFormat,  // %s score, %d chain, %s registered or not
+  Registered,
+  NotRegistered,
+  Connecting,
+  NoReplay,
+  BadReplay,
+  // ranking
+  Downloading,
+  SortByScoreFormat,  // %s: the key that re-sorts
+  SortByChainFormat,
+  SortByDateFormat,
+  RankingRowFormat,  // rank, name, score, chain, date
+  RankingConnectionFailed,
+  RankingNoData,
+  RankingUploadSuccessFormat,  // %d: the rank
+  // name entry
+  NameEntryTitle,
+  ConfirmSend,
+  Yes,
+  No,
+  // option menu
+  OptionSettingsHeading,
+  OptionKeyboardHeading,
+  OptionPadHeading,
+  OptionLanguageLabel,
+  OptionMusicLabel,
+  OptionEffectsLabel,
+  OptionDisplayLabel,
+  OptionWindowSizeLabel,
+  OptionKeyboardRow,
+  OptionPadRow,
+  OptionAllDefaultsRow,
+  OptionKeyDefaultsRow,
+  OptionWindowed,
+  OptionFullScreen,
+  OptionLeftLabel,
+  OptionUpLabel,
+  OptionRightLabel,
+  OptionDownLabel,
+  OptionDropLabel,
+  OptionHoldLabel,
+  OptionTurnLeftLabel,
+  OptionTurnRightLabel,
+  OptionPressAButton,
+  OptionPressAKey,
+  OptionPadHint,
+  OptionGeneralHintFormat,  // %s decide key, %s back key
+  OptionKeyInUseFormat,     // %s the key, %s the action that has it
+  OptionKeyReservedFormat,  // %s the key
+  OptionKeysRestored,
+  OptionAllRestored,
+  // stage
+  EndHintFormat,  // %s, %s: the two keys that play again
+  Pause,
+  PauseHintFormat,  // %s: the pause keys
+  PauseLeaveLine,
+  // help
+  HelpTitleFormat,  // %d page, %d pages
+  HelpFooterFormat,  // %s: the back key
+  HelpGoal,
+  HelpKeysFormat,  // the keyboard and pad keys of the eight actions and pause
+  HelpChains,
+  HelpModes,
+  HelpReplays,
+  HelpPadDirections,
+  HelpPauseLabel,
+  HelpLeaveLine,
+  HelpAltEnterLine,
+  Count
+};
+constexpr int kTextCount = static_cast<int>(ETextId::Count);
+
+struct STextEntry {
+  ETextId id;
+  const char* text;
+};
+
+// The text in the current language.
+const char* fText(ETextId id);
+const char* fTextIn(ELanguage language, ETextId id);
+// printf with a text of the table as the format.
+std::string fFormatText(ETextId id, ...);
+
+// The raw tables, for tests: one entry per id, in any order.
+const std::vector<STextEntry>& fTextTable(ELanguage language);

@@ -1,0 +1,107 @@
+// The texts for players who read no Japanese: written for them, not
+// transliterated.
+#include "text/TextTables.h"
+
+const std::vector<STextEntry>& fEnglishTexts() {
+  static const std::vector<STextEntry> table = {
+      {ETextId::PressKeyFormat, "Press %s Key"},
+      {ETextId::HowToPlayButton, "How to play"},
+      {ETextId::ModeDescriptionPlimo,
+       "Groups of 2 balls of one colour vanish.\nThe box is 2 wide, 2 deep and 7 high.\nBalls come in 4 colours."},
+      {ETextId::ModeDescriptionYoiko,
+       "Groups of 3 balls of one colour vanish.\nThe box is 3 wide, 2 deep and 8 high.\nBalls come in 4 colours."},
+      {ETextId::ModeDescriptionWanpaku,
+       "Groups of 4 balls of one colour vanish.\nThe box is 3 wide, 3 deep and 8 high.\nBalls come in 5 colours."},
+      {ETextId::HighScoreSummaryFormat, "High score : %s\nLongest chain : %d\nOnline ranking : %s"},
+      {ETextId::Registered, "sent"},
+      {ETextId::NotRegistered, "not sent yet"},
+      {ETextId::Connecting, "Connecting to the ranking server..."},
+      {ETextId::NoReplay, "The replay file was not found."},
+      {ETextId::BadReplay, "The replay file could not be read."},
+      {ETextId::Downloading, "Downloading the replay..."},
+      {ETextId::SortByScoreFormat, "Sorted by score (%s: change)"},
+      {ETextId::SortByChainFormat, "Sorted by longest chain (%s: change)"},
+      {ETextId::SortByDateFormat, "Sorted by date (%s: change)"},
+      {ETextId::RankingRowFormat, "% 3d. %8s % 7d pts (%d chain) %s"},
+      {ETextId::RankingConnectionFailed, "Could not connect to the ranking server."},
+      {ETextId::RankingNoData, "No scores have been sent for this mode yet."},
+      {ETextId::RankingUploadSuccessFormat, "Your score was sent.\nYou are number %d in the ranking."},
+      {ETextId::NameEntryTitle, "Your name"},
+      {ETextId::ConfirmSend, "Send it?"},
+      {ETextId::Yes, "Yes"},
+      {ETextId::No, "No"},
+      {ETextId::OptionSettingsHeading, "[Settings]"},
+      {ETextId::OptionKeyboardHeading, "[Keyboard]"},
+      {ETextId::OptionPadHeading, "[Gamepad]"},
+      {ETextId::OptionLanguageLabel, "Language: "},
+      {ETextId::OptionMusicLabel, "Music volume: "},
+      {ETextId::OptionEffectsLabel, "Effects volume: "},
+      {ETextId::OptionDisplayLabel, "Display: "},
+      {ETextId::OptionWindowSizeLabel, "Window size: "},
+      {ETextId::OptionKeyboardRow, "Keyboard keys..."},
+      {ETextId::OptionPadRow, "Gamepad buttons..."},
+      {ETextId::OptionAllDefaultsRow, "Back to defaults (all)"},
+      {ETextId::OptionKeyDefaultsRow, "Back to default keys"},
+      {ETextId::OptionWindowed, "Window"},
+      {ETextId::OptionFullScreen, "Full screen"},
+      {ETextId::OptionLeftLabel, "Move left: "},
+      {ETextId::OptionUpLabel, "Move up: "},
+      {ETextId::OptionRightLabel, "Move right: "},
+      {ETextId::OptionDownLabel, "Move down: "},
+      {ETextId::OptionDropLabel, "Drop: "},
+      {ETextId::OptionHoldLabel, "Hold: "},
+      {ETextId::OptionTurnLeftLabel, "Turn camera left: "},
+      {ETextId::OptionTurnRightLabel, "Turn camera right: "},
+      {ETextId::OptionPressAButton, " (press a button)"},
+      {ETextId::OptionPressAKey, "Press a key (Esc: cancel)"},
+      {ETextId::OptionPadHint, "Choose a row and press a pad button to assign it."},
+      {ETextId::OptionGeneralHintFormat, "Up/Down: choose  Left/Right: change  %s: select  %s: back"},
+      {ETextId::OptionKeyInUseFormat, "%s is already used for \"%s\"."},
+      {ETextId::OptionKeyReservedFormat, "%s cannot be assigned."},
+      {ETextId::OptionKeysRestored, "The default keys are back."},
+      {ETextId::OptionAllRestored, "All settings are back to their defaults."},
+      {ETextId::EndHintFormat, "%s / %s: play again   Esc: back to the menu"},
+      {ETextId::Pause, "PAUSE"},
+      {ETextId::PauseHintFormat, "%s: resume"},
+      {ETextId::PauseLeaveLine, "Esc: back to the menu"},
+      {ETextId::HelpTitleFormat, "How to play (%d/%d)"},
+      {ETextId::HelpFooterFormat, "Left/Right: page   %s: back"},
+      {ETextId::HelpGoal,
+       "[The goal]\n"
+       "Steer each falling ball and stack it in the box.\n"
+       "Balls of one colour that touch face to face vanish.\n"
+       "Clearing balls raises the level: balls fall faster.\n"
+       "The game is over when the column where balls appear\n"
+       "is full; play every ball of the mode to clear the stage.\n"
+       "The camera turns in quarter steps; moves follow the view."},
+      {ETextId::HelpKeysFormat, "[Keys]   keyboard / gamepad"},
+      {ETextId::HelpChains,
+       "[Groups, chains and garbage]\n"
+       "A group of the mode's size in one colour vanishes.\n"
+       "Balls above fall into the gaps and may vanish in turn:\n"
+       "a chain. Each ball scores 100 x the chain count squared.\n"
+       "Clears without a chain fill the garbage meter; when it\n"
+       "is full, a whole layer of grey garbage balls drops in.\n"
+       "Garbage vanishes with a group that vanishes next to it."},
+      {ETextId::HelpModes,
+       "[The three modes]\n"
+       "Plimo: groups of 2; box 2 x 2 x 7; 4 colours; 200 balls.\n"
+       "Yoiko: groups of 3; box 3 x 2 x 8; 4 colours; 300 balls.\n"
+       "Wanpaku: groups of 4; box 3 x 3 x 8; 5 colours; 300 balls.\n"
+       "The level rises every 30 balls cleared in Plimo,\n"
+       "every 40 in the other two."},
+      {ETextId::HelpReplays,
+       "[Replays and the ranking]\n"
+       "Your best game of each mode is kept as a replay:\n"
+       "watch it with \"Watch replays\".\n"
+       "\"Send high score\" puts it into the online ranking;\n"
+       "\"Online ranking\" lists the best players and lets you\n"
+       "download and watch their games.\n"
+       "In a replay: F1 fast, F2 slow motion, Esc leave."},
+      {ETextId::HelpPadDirections, "D-pad"},
+      {ETextId::HelpPauseLabel, "Pause: "},
+      {ETextId::HelpLeaveLine, "Esc: leave the game for the menu"},
+      {ETextId::HelpAltEnterLine, "Alt+Enter: window / full screen"},
+  };
+  return table;
+}

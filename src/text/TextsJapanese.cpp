@@ -1,0 +1,106 @@
+// The game's own texts.
+#include "text/TextTables.h"
+
+const std::vector<STextEntry>& fJapaneseTexts() {
+  static const std::vector<STextEntry> table = {
+      {ETextId::PressKeyFormat, "Press %s Key"},
+      {ETextId::HowToPlayButton, "遊び方"},
+      {ETextId::ModeDescriptionPlimo,
+       "２色繋げると消えるモードです。\n横２奥行き２高さ７のフィールドです。\n落ちてくるPlimoBallの色数は４色です。"},
+      // The mode deals four colours (0 to 3).
+      {ETextId::ModeDescriptionYoiko,
+       "３色繋げると消えるモードです。\n横３奥行き２高さ８のフィールドです。\n落ちてくるPlimoBallの色数は４色です。"},
+      {ETextId::ModeDescriptionWanpaku,
+       "４色繋げると消えるモードです。\n横３奥行き３高さ８のフィールドです。\n落ちてくるPlimoBallの色数は５色です。"},
+      {ETextId::HighScoreSummaryFormat, "ハイスコア : %s\n最大連鎖数 : %d\nオンライン登録 : %s"},
+      {ETextId::Registered, "済み"},
+      {ETextId::NotRegistered, "まだ"},
+      {ETextId::Connecting, "ランキングサーバに接続中です..."},
+      {ETextId::NoReplay, "リプレイファイルが見つかりません"},
+      {ETextId::BadReplay, "リプレイファイルを読み込めませんでした"},
+      {ETextId::Downloading, "リプレイファイルをダウンロード中です..."},
+      {ETextId::SortByScoreFormat, "スコア順でソート中(%sで切り替え)"},
+      {ETextId::SortByChainFormat, "最大連鎖数順でソート中(%sで切り替え)"},
+      {ETextId::SortByDateFormat, "登録日時順でソート中(%sで切り替え)"},
+      {ETextId::RankingRowFormat, "% 3d位 %8s % 7d点(%d連鎖) %s"},
+      {ETextId::RankingConnectionFailed, "ランキングサーバとの接続に失敗しました"},
+      {ETextId::RankingNoData, "ランキングデータが登録されていません"},
+      {ETextId::RankingUploadSuccessFormat, "ランキングデータの送信に成功しました\nあなたの順位は%d位です"},
+      {ETextId::NameEntryTitle, "名前入力"},
+      {ETextId::ConfirmSend, "送信しますか？"},
+      {ETextId::Yes, "はい"},
+      {ETextId::No, "いいえ"},
+      {ETextId::OptionSettingsHeading, "【設定】"},
+      {ETextId::OptionKeyboardHeading, "【キーボード】"},
+      {ETextId::OptionPadHeading, "【ゲームパッド】"},
+      {ETextId::OptionLanguageLabel, "言語　　　　　:"},
+      {ETextId::OptionMusicLabel, "音楽の音量　　:"},
+      {ETextId::OptionEffectsLabel, "効果音の音量　:"},
+      {ETextId::OptionDisplayLabel, "画面　　　　　:"},
+      {ETextId::OptionWindowSizeLabel, "ウィンドウ倍率:"},
+      {ETextId::OptionKeyboardRow, "キーボードのキー設定"},
+      {ETextId::OptionPadRow, "ゲームパッドのボタン設定"},
+      {ETextId::OptionAllDefaultsRow, "すべて初期設定に戻す"},
+      {ETextId::OptionKeyDefaultsRow, "初期設定のキーに戻す"},
+      {ETextId::OptionWindowed, "ウィンドウ"},
+      {ETextId::OptionFullScreen, "フルスクリーン"},
+      {ETextId::OptionLeftLabel, "左移動　　　　:"},
+      {ETextId::OptionUpLabel, "上移動　　　　:"},
+      {ETextId::OptionRightLabel, "右移動　　　　:"},
+      {ETextId::OptionDownLabel, "下移動　　　　:"},
+      {ETextId::OptionDropLabel, "落下　　　　　:"},
+      {ETextId::OptionHoldLabel, "ホールド　　　:"},
+      {ETextId::OptionTurnLeftLabel, "左回転　　　　:"},
+      {ETextId::OptionTurnRightLabel, "右回転　　　　:"},
+      {ETextId::OptionPressAButton, "(ボタンを押す)"},
+      {ETextId::OptionPressAKey, "キーを押してください(Escで取り消し)"},
+      {ETextId::OptionPadHint, "行を選んでパッドのボタンを押すと割り当てます"},
+      {ETextId::OptionGeneralHintFormat, "↑↓:選ぶ ←→:変更 %s:決定 %s:戻る"},
+      {ETextId::OptionKeyInUseFormat, "%sはすでに「%s」に使われています"},
+      {ETextId::OptionKeyReservedFormat, "%sは割り当てられません"},
+      {ETextId::OptionKeysRestored, "キーを初期設定に戻しました"},
+      {ETextId::OptionAllRestored, "すべての設定を初期設定に戻しました"},
+      {ETextId::EndHintFormat, "%s / %s : もう一度　Esc : タイトルへ"},
+      {ETextId::Pause, "PAUSE"},
+      {ETextId::PauseHintFormat, "%s : 再開"},
+      {ETextId::PauseLeaveLine, "Esc : タイトルへ"},
+      {ETextId::HelpTitleFormat, "遊び方 (%d/%d)"},
+      {ETextId::HelpFooterFormat, "←→ : ページ　%s : 戻る"},
+      {ETextId::HelpGoal,
+       "【目的】\n"
+       "落ちてくるPlimoBallを動かして箱に積みます。\n"
+       "同じ色のボールが面でつながると消えます。\n"
+       "ボールを消すほどレベルが上がり、落下が速くなります。\n"
+       "出てくる場所の列がいっぱいになるとゲームオーバー、\n"
+       "すべてのボールを置き終えるとステージクリアです。\n"
+       "カメラは９０度ずつ回せます。移動は見ている向きが基準です。"},
+      {ETextId::HelpKeysFormat, "【キー】　キーボード / ゲームパッド"},
+      {ETextId::HelpChains,
+       "【連鎖とおじゃま】\n"
+       "モードの個数だけ同じ色がつながると消えます。\n"
+       "上のボールが落ちてまた消えると「連鎖」になります。\n"
+       "１個消すごとに 100 × 連鎖数の２乗 点が入ります。\n"
+       "連鎖しない消し方を続けるとおじゃまメーターがたまり、\n"
+       "いっぱいになるとおじゃまボールが一段分降ってきます。\n"
+       "おじゃまボールは隣で消えたボールと一緒に消えます。"},
+      {ETextId::HelpModes,
+       "【モード】\n"
+       "ぷりも : ２個で消えます。横２奥行き２高さ７、４色、200個。\n"
+       "よいこ : ３個で消えます。横３奥行き２高さ８、４色、300個。\n"
+       "わんぱく : ４個で消えます。横３奥行き３高さ８、５色、300個。\n"
+       "ぷりもは30個、ほかは40個消すごとにレベルが上がります。"},
+      {ETextId::HelpReplays,
+       "【リプレイとランキング】\n"
+       "ハイスコアを出したゲームはリプレイとして保存され、\n"
+       "「リプレイを見る」でいつでも見られます。\n"
+       "「ランキング登録」でハイスコアをオンラインランキングに送り、\n"
+       "「ランキングを見る」で順位表を見て、リプレイを\n"
+       "ダウンロードして見られます。\n"
+       "リプレイ中 : F1 速送り　F2 スロー　Esc 終了"},
+      {ETextId::HelpPadDirections, "十字キー"},
+      {ETextId::HelpPauseLabel, "一時停止　　　:"},
+      {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},
+      {ETextId::HelpAltEnterLine, "Alt+Enter : ウィンドウ / フルスクリーン切り替え"},
+  };
+  return table;
+}

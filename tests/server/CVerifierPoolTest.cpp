@@ -1,0 +1,124 @@
+#include "server/CVerifierPool.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <future>
+
+#include "gamelib/FileSystem.h"
+#include "server/RankingServerHarness.h"
+#include "server/VerifierWire.h"
+#include "util/Assert.h"
+
+namespace {
+
+const std::string kFixtures = PLIMO_FIXTURE_DIR;
+
+SVerifierPoolOptions fShellPool(const std::string& script) {
+  SVerifierPoolOptions options;
+  options.command = {"/bin/sh", "-c", script};
+  options.workers = 1;
+  options.timeLimit = std::chrono::milliseconds(500);
+  options.memoryLimitBytes = 64u * 1024 * 1024;
+  return options;
+}
+
+TEST(CVerifierPoolTest, TwoWorkersCheckRealGamesAtOnce) {
+  CVerifierPool pool(fTestPoolOptions(2));
+  const std::string plimo = fReadWholeFile(kFixtures + "/plimo_seed123.zip");
+  const std::string yoiko = fReadWholeFile(kFixtures + "/yoiko_seed456.zip");
+  auto first = std::async(std::launch::async, [&] { return pool.fVerify(plimo); });
+  auto second = std::async(std::launch::async, [&] { return pool.fVerify(yoiko); });
+  const SVerifyOutcome one = first.get();
+  const SVerifyOutcome two = second.get();
+  ASSERT_EQ(one.kind, SVerifyOutcome::EKind::Checked) << one.detail;
+  ASSERT_EQ(two.kind, SVerifyOutcome::EKind::Checked) << two.detail;
+  EXPECT_EQ(one.result.mode, "plimo");
+  EXPECT_EQ(one.result.score, 20600);
+  EXPECT_EQ(one.result.maxRensa, 3);
+  EXPECT_TRUE(one.result.confirmed);
+  EXPECT_EQ(two.result.mode, "yoiko");
+  EXPECT_EQ(two.result.score, 12800);
+  // A damaged archive is the upload's fault, not the worker's.
+  EXPECT_EQ(pool.fVerify("PK\x03\x04 not an archive").kind, SVerifyOutcome::EKind::Unplayable);
+  EXPECT_EQ(pool.fReplacedCount(), 0);
+}
+
+TEST(CVerifierPoolTest, AWorkerThatDiesIsReplacedAndTheNextCheckWorks) {
+  CVerifierPool pool(fTestPoolOptions(1));
+  const pid_t before = pool.fWorkerIds().at(0);
+  ::kill(before, SIGKILL);
+  const std::string plimo = fReadWholeFile(kFixtures + "/plimo_seed123.zip");
+  const SVerifyOutcome lost = pool.fVerify(plimo);
+  EXPECT_EQ(lost.kind, SVerifyOutcome::EKind::Failed);
+  EXPECT_NE(lost.detail.find("crashed"), std::string::npos) << lost.detail;
+  EXPECT_EQ(pool.fReplacedCount(), 1);
+  EXPECT_NE(pool.fWorkerIds().at(0), before);
+  const SVerifyOutcome next = pool.fVerify(plimo);
+  EXPECT_EQ(next.kind, SVerifyOutcome::EKind::Checked) << next.detail;
+}
+
+TEST(CVerifierPoolTest, CrashingHangingGreedyAndBabblingWorkersFailOnlyTheirCheck) {
+  struct SCase {
+    const char* script;
+    std::vector<const char*> expected;  // one of these in the reason
+  };
+  const SCase cases[] = {
+      {"head -c 4 >/dev/null; kill -SEGV $$", {"crashed"}},
+      {"exec sleep 60", {"time limit"}},
+      // Grows by a megabyte at a time until the limit stops it: the
+      // address-space limit (it dies) or the resident-size watch, well
+      // before the time limit.
+      {"exec awk 'BEGIN { s = \"x\"; for (i = 0; i < 20; i++) s = s s; while (1) t = t s }'", {"memory", "crashed"}},
+      {"echo nonsense; exec sleep 60", {"not one"}},
+  };
+  for (const SCase& test : cases) {
+    SVerifierPoolOptions options = fShellPool(test.script);
+    if (test.expected[0] != std::string("time limit")) options.timeLimit = std::chrono::seconds(30);
+    CVerifierPool pool(options);
+    const auto start = std::chrono::steady_clock::now();
+    const SVerifyOutcome outcome = pool.fVerify("archive");
+    EXPECT_EQ(outcome.kind, SVerifyOutcome::EKind::Failed) << test.script;
+    bool named = false;
+    for (const char* reason : test.expected) named = named || outcome.detail.find(reason) != std::string::npos;
+    EXPECT_TRUE(named) << test.script << ": " << outcome.detail;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(25)) << test.script;
+    EXPECT_EQ(pool.fReplacedCount(), 1) << test.script;
+  }
+}
+
+TEST(CVerifierPoolTest, AWorkerProgramThatCannotRunIsReportedAtStart) {
+  SVerifierPoolOptions options = fShellPool("");
+  options.command = {"/nonexistent/verifier"};
+  EXPECT_THROW(CVerifierPool pool(options), CGameError);
+}
+
+TEST(VerifierWireTest, AnswersRoundTripAndAnythingElseIsRefused) {
+  SVerifyOutcome checked;
+  checked.kind = SVerifyOutcome::EKind::Checked;
+  checked.result.mode = "wanpaku";
+  checked.result.confirmed = true;
+  checked.result.score = 123456;
+  checked.result.maxRensa = 7;
+  checked.result.frames = 153135;
+  std::string line = fEncodeVerifierAnswer(checked);
+  ASSERT_EQ(line.back(), '\n');
+  line.pop_back();
+  const auto decoded = fDecodeVerifierAnswer(line);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(decoded->kind, SVerifyOutcome::EKind::Checked);
+  EXPECT_EQ(decoded->result.mode, "wanpaku");
+  EXPECT_TRUE(decoded->result.confirmed);
+  EXPECT_EQ(decoded->result.score, 123456);
+  EXPECT_EQ(decoded->result.maxRensa, 7);
+  EXPECT_EQ(fDecodeVerifierAnswer("unplayable")->kind, SVerifyOutcome::EKind::Unplayable);
+  for (const char* bad : {"", "checked", "checked plimo 1 2 3", "checked other 1 2 3 4", "checked plimo 2 1 1 1",
+                          "checked plimo 1 x 1 1", "checked plimo 1 1 1 1 extra", "unplayable ", "UNPLAYABLE"}) {
+    EXPECT_FALSE(fDecodeVerifierAnswer(bad).has_value()) << bad;
+  }
+  const std::string request = fEncodeVerifierRequest(std::string(300, 'a'));
+  ASSERT_EQ(request.size(), 304u);
+  EXPECT_EQ(fDecodeVerifierLength(reinterpret_cast<const unsigned char*>(request.data())), 300u);
+}
+
+}  // namespace

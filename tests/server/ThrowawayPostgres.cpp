@@ -1,0 +1,99 @@
+#include "server/ThrowawayPostgres.h"
+
+#include <libpq-fe.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "gamelib/FileSystem.h"
+
+namespace {
+
+int fFreePort() {
+  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(probe);
+  return ntohs(address.sin_port);
+}
+
+std::string fPostgresBin() {
+  namespace fs = std::filesystem;
+  const fs::path root = "/usr/lib/postgresql";
+  std::error_code error;
+  for (const auto& version : fs::directory_iterator(root, error)) {
+    if (fs::exists(version.path() / "bin" / "initdb")) return (version.path() / "bin").string();
+  }
+  throw std::runtime_error("no PostgreSQL server programs under /usr/lib/postgresql (Debian package postgresql)");
+}
+
+}  // namespace
+
+CThrowawayPostgres& CThrowawayPostgres::fInstance() {
+  static CThrowawayPostgres instance;
+  return instance;
+}
+
+std::string CThrowawayPostgres::fRun(const std::string& command) const {
+  std::string output;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
+  char chunk[512];
+  std::size_t count;
+  while ((count = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, count);
+  if (::pclose(pipe) != 0) throw std::runtime_error(command + " failed: " + output);
+  return output;
+}
+
+CThrowawayPostgres::CThrowawayPostgres() {
+  mBin = fPostgresBin();
+  char folder[] = "/tmp/plimo-pg-XXXXXX";
+  if (::mkdtemp(folder) == nullptr) throw std::runtime_error("cannot make a folder for PostgreSQL");
+  mFolder = folder;
+  if (::geteuid() == 0) {
+    fRun("chown postgres:postgres " + mFolder);
+    mAsUser = "runuser -u postgres -- ";
+  }
+  mPort = fFreePort();
+  const std::string data = mFolder + "/data";
+  fRun(mAsUser + mBin + "/initdb -D " + data + " -U plimo -A trust --no-sync -E UTF8 --no-locale");
+  // fsync off: the tests kill our server, never PostgreSQL or the machine.
+  fRun(mAsUser + mBin + "/pg_ctl -D " + data + " -l " + mFolder + "/log -w -t 60 -o \"-p " + std::to_string(mPort) +
+       " -k " + mFolder + " -c listen_addresses=127.0.0.1 -c fsync=off\" start");
+}
+
+CThrowawayPostgres::~CThrowawayPostgres() {
+  try {
+    fRun(mAsUser + mBin + "/pg_ctl -D " + mFolder + "/data -m immediate -w stop");
+  } catch (const std::exception&) {
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(mFolder, ignored);
+}
+
+std::string CThrowawayPostgres::fNewDatabase() {
+  const std::string server = "postgresql://plimo@127.0.0.1:" + std::to_string(mPort) + "/";
+  const std::string name = "ranking" + std::to_string(++mDatabases);
+  PGconn* connection = PQconnectdb((server + "postgres").c_str());
+  PGresult* result = PQexec(connection, ("CREATE DATABASE " + name).c_str());
+  const bool made = PQresultStatus(result) == PGRES_COMMAND_OK;
+  const std::string why = PQerrorMessage(connection);
+  PQclear(result);
+  PQfinish(connection);
+  if (!made) throw std::runtime_error("cannot make a test database: " + why);
+  return server + name;
+}
+
+std::string fTestStoreLocation(const std::string& kind) {
+  if (kind == "postgres") return CThrowawayPostgres::fInstance().fNewDatabase();
+  return fAbsolutePath("ranking.db");
+}

@@ -121,6 +121,20 @@ void fBenchStepBackAtEnd(benchmark::State& state) {
   }
 }
 
+// The same once a paused frame or two have prepared the frame before.
+void fBenchPreparedStepBackAtEnd(benchmark::State& state) {
+  CTheatreBench bench;
+  CReplayTheatre& theatre = bench.fOpen();
+  theatre.fSetPaused(true);
+  for (auto _ : state) {
+    theatre.fJumpTo(theatre.fLastFrame());
+    while (!theatre.fIsStepBackReady()) gCurrentScene->fUpdate();
+    const auto start = std::chrono::steady_clock::now();
+    theatre.fStepBack();
+    state.SetIterationTime(fSecondsSince(start));
+  }
+}
+
 // T in the middle of the replay: the paused stage becomes the practice game.
 void fBenchTakeOver(benchmark::State& state) {
   CTheatreBench bench;
@@ -140,6 +154,7 @@ BENCHMARK(fBenchOpen)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fBenchJumpToEnd)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fBenchJumpBackToMiddle)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fBenchStepBackAtEnd)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(fBenchPreparedStepBackAtEnd)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fBenchTakeOver)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -12,8 +12,8 @@
 #include "gamelib/sdl/SdlBackend.h"
 #include "persist/ReplayArchiveCheck.h"
 #include "stage/CPlimoStage.h"
-#include "stage/StageModes.h"
 #include "stage/CReplayTheatre.h"
+#include "stage/StageModes.h"
 #include "util/Assert.h"
 
 int main(int argc, char** argv) {

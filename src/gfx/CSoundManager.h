@@ -50,15 +50,15 @@ class CSoundManager {
   virtual void fStopAllBgm();
   virtual void fStopAllEffects();
 
+  // Effects stay silent while muted (frames simulated for a replay jump);
+  // the music plays on.
+  void fSetEffectsMuted(bool muted) { mEffectsMuted = muted; }
   // The player's volumes, 0 (silent) to 10 (as designed), applied to every
   // sound at once.
   void fSetVolumes(int music, int effects);
   // Music at a quarter of its volume, for a paused game.
   void fSetMusicLowered(bool lowered);
 
-  // Effects stay silent while muted (frames simulated for a replay jump);
-  // the music plays on.
-  void fSetEffectsMuted(bool muted) { mEffectsMuted = muted; }
   bool fIsEnabled() const { return mEnabled; }
   int fEffectHandle(ESoundEffect effect) const;
   int fBgmHandle(EBgm bgm) const;
@@ -69,11 +69,11 @@ class CSoundManager {
   std::array<std::string, kBgmCount> mBgmFiles{};
   std::array<int, kBgmCount> mBgmHandles{};
   bool mEnabled;
+  bool mEffectsMuted = false;
   int mMusicLevel = 10;
   int mEffectLevel = 10;
   bool mMusicLowered = false;
   bool mVolumesChanged = false;  // until then the designed volumes stand untouched
 
   void fApplyVolumes();
-  bool mEffectsMuted = false;
 };

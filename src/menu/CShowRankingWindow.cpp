@@ -11,10 +11,10 @@
 #include "gui/CSetupWindowInfo.h"
 #include "input/CKeyManagerBase.h"
 #include "online/RankingClient.h"
+#include "stage/CReplayTheatre.h"
 #include "stage/CPlimoStage.h"
 #include "text/KeyHints.h"
 #include "text/Texts.h"
-#include "stage/CReplayTheatre.h"
 #include "util/Assert.h"
 
 namespace {

@@ -110,6 +110,9 @@ class CPlimoStage : public CScene {
   // of directionDegree, at rest or part-way through a turn.
   static double fViewAngle(double directionDegree);
   void fSetCamera(double angle);
+  // Sets the camera and light where this stage has them: after another
+  // stage was played on the same game library.
+  void fApplyView();
   void fStartCameraTurn(EDirection4 way);
   void fAnimateCamera();
   void fCreateGhost();
@@ -169,9 +172,9 @@ class CPlimoStage : public CScene {
   SReplayInfo replayInfo;
   // A replay's archive, checked whole before the stage was built.
   std::shared_ptr<const SCheckedReplay> checkedReplay;
+  bool rebuiltForJump = false;
   bool paused = false;
   bool pauseKeyDown = true;  // a key held as the stage starts does not pause it
-  bool rebuiltForJump = false;
   // The loaded models every placed model is duplicated from.
   CModelTable mModelTable;
 

@@ -26,6 +26,26 @@ class CMutedEffects {
   }
 };
 
+// The prepared stage's key player and generator in place while it plays.
+class CPreparedInPlace {
+ public:
+  CPreparedInPlace(std::unique_ptr<CKeyManagerBase>& keys, std::unique_ptr<CRandom>& random)
+      : mKeys(keys), mRandom(random) {
+    fSwap();
+  }
+  ~CPreparedInPlace() { fSwap(); }
+  CPreparedInPlace(const CPreparedInPlace&) = delete;
+  CPreparedInPlace& operator=(const CPreparedInPlace&) = delete;
+
+ private:
+  void fSwap() {
+    std::swap(mKeys, gKeyManager);
+    std::swap(mRandom, gRandom);
+  }
+  std::unique_ptr<CKeyManagerBase>& mKeys;
+  std::unique_ptr<CRandom>& mRandom;
+};
+
 }  // namespace
 
 CReplayTheatre::CReplayTheatre(int mode, const SReplayInfo& info) : mInfo(info) {
@@ -39,7 +59,62 @@ CReplayTheatre::CReplayTheatre(int mode, const SReplayInfo& info) : mInfo(info) 
   mWasDown.fill(true);
 }
 
-CReplayTheatre::~CReplayTheatre() = default;
+CReplayTheatre::~CReplayTheatre() { fDropPrepared(); }
+
+void CReplayTheatre::fDropPrepared() {
+  if (mPrepared.stage == nullptr) return;
+  // Its models but not the table: that belongs to the shown stage.
+  mPrepared.stage->fTakeModelTable();
+  mPrepared.stage->fReleaseModels();
+  mPrepared = SPrepared{};
+}
+
+void CReplayTheatre::fPrepareStepBack() {
+  const long long wanted = mFrame - 1;
+  // Never up to the recorded end, which would leave the stage.
+  if (wanted < 0 || wanted >= mMarks.length - 1) return;
+  if (mPrepared.stage != nullptr && mPrepared.frame > wanted) fDropPrepared();
+  const CMutedEffects quiet;
+  if (mPrepared.stage == nullptr) {
+    // The build puts its player and generator in place; leaving the scope
+    // hands them to the prepared stage and puts the shown stage's back.
+    const CPreparedInPlace inPlace(mPrepared.keys, mPrepared.random);
+    mPrepared.stage = std::make_unique<CPlimoStage>(mStage->mode, mInfo, mReplay, CModelTable(mStage->mModelTable));
+    dynamic_cast<CKeyPlayer&>(*gKeyManager).fStop();
+    mPrepared.stage->fAnimate();
+    mPrepared.frame = 0;
+  }
+  {
+    const CPreparedInPlace inPlace(mPrepared.keys, mPrepared.random);
+    auto& player = dynamic_cast<CKeyPlayer&>(*gKeyManager);
+    for (long long i = 0; i < kPrepareFramesPerFrame && mPrepared.frame < wanted; ++i) {
+      player.fPlayRecordedFrame();
+      mPrepared.stage->fUpdate();
+      mPrepared.stage->fAnimate();
+      ++mPrepared.frame;
+    }
+  }
+  mStage->fApplyView();
+}
+
+void CReplayTheatre::fStepBack() {
+  if (!fIsStepBackReady()) {
+    fDropPrepared();
+    fJumpTo(mFrame - 1);
+    return;
+  }
+  CModelTable models = mStage->fTakeModelTable();
+  mStage->fReleaseModels();
+  mPrepared.stage->fTakeModelTable();
+  mPrepared.stage->mModelTable = std::move(models);
+  mStage = std::move(mPrepared.stage);
+  gKeyManager = std::move(mPrepared.keys);
+  gRandom = std::move(mPrepared.random);
+  mPrepared = SPrepared{};
+  mFrame -= 1;
+  mStage->fApplyView();
+  mTimelineLeft = kTimelineFrames;
+}
 
 CKeyPlayer& CReplayTheatre::fPlayer() const {
   auto* player = dynamic_cast<CKeyPlayer*>(gKeyManager.get());
@@ -97,6 +172,7 @@ void CReplayTheatre::fSetSpeed(int index) {
 }
 
 void CReplayTheatre::fTakeOver() {
+  fDropPrepared();
   fTakeOverReplay(*mStage);
   // The stage is the scene from now on; this theatre ends with the frame.
   gCurrentScene = std::move(mStage);
@@ -163,7 +239,11 @@ void CReplayTheatre::fUpdate() {
   if (!mBuildFrameAnimated) return;
   if (mTimelineLeft > 0) --mTimelineLeft;
   fReadKeys();
-  if (gCurrentScene.fGet() != this || mPaused) return;
+  if (gCurrentScene.fGet() != this) return;
+  if (mPaused) {
+    fPrepareStepBack();
+    return;
+  }
   mQuarters += kSpeedQuarters[static_cast<std::size_t>(mSpeed)];
   const int frames = mQuarters / 4;
   mQuarters %= 4;

@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "app/CScene.h"
+#include "input/CKeyManagerBase.h"
+#include "util/CRandom.h"
 #include "stage/ReplayScan.h"
 #include "stage/StageReplay.h"
 
@@ -23,6 +25,9 @@ class CReplayTheatre : public CScene {
   static constexpr std::array<int, 5> kSpeedQuarters = {1, 2, 4, 8, 16};
   static constexpr int kNormalSpeed = 2;
   static constexpr long long kFramesPerTenSeconds = 10000 / 17;
+  // Frames a paused theatre plays ahead each frame to have the frame before
+  // ready for a step back (a few milliseconds' work).
+  static constexpr long long kPrepareFramesPerFrame = 10000;
   // How long the timeline stays after a jump: 2 s.
   static constexpr int kTimelineFrames = 2000 / 17;
 
@@ -41,7 +46,10 @@ class CReplayTheatre : public CScene {
   void fSetPaused(bool paused) { mPaused = paused; }
   // Plays one more frame; false when the replay left its stage (its end).
   bool fStepForward();
-  void fStepBack() { fJumpTo(mFrame - 1); }
+  // At once when a paused frame had time to prepare it; otherwise a jump.
+  void fStepBack();
+  // Whether the frame before is prepared (for tests and benchmarks).
+  bool fIsStepBackReady() const { return mPrepared.stage != nullptr && mPrepared.frame == mFrame - 1; }
   // Any frame from 0 (the stage as built) to the last one before the
   // recorded end; beyond that is clamped.
   void fJumpTo(long long frame);
@@ -69,6 +77,19 @@ class CReplayTheatre : public CScene {
   void fDrawBanner() const;
   void fDrawHelp() const;
 
+  // A second build of the replay, played silently up to the frame before
+  // the current one while the theatre is paused, with its own key player and
+  // generator (put in place only while it plays) and a copy of the model
+  // table that it does not own.
+  struct SPrepared {
+    std::unique_ptr<CPlimoStage> stage;
+    std::unique_ptr<CKeyManagerBase> keys;
+    std::unique_ptr<CRandom> random;
+    long long frame = 0;
+  };
+  void fPrepareStepBack();
+  void fDropPrepared();
+
   SReplayInfo mInfo;
   std::shared_ptr<const SCheckedReplay> mReplay;
   SReplayMarks mMarks;
@@ -80,4 +101,5 @@ class CReplayTheatre : public CScene {
   int mQuarters = 0;  // the pace's carry between frames
   int mTimelineLeft = 0;
   std::array<bool, 256> mWasDown{};
+  SPrepared mPrepared;
 };

@@ -33,6 +33,12 @@ void CPlimoStage::fSetCamera(double angle) {
   SetCameraScreenCenter(200.0f, 380.0f);
 }
 
+void CPlimoStage::fApplyView() {
+  ChangeLightTypeDir(VGet(-cameraPos.x, -cameraPos.y, static_cast<float>(kLightHeight)));
+  SetCameraScreenCenter(200.0f, 380.0f);
+  SetCameraPositionAndTargetAndUpVec(cameraPos, VGet(0.0f, 0.0f, 0.0f), VGet(0.0f, 0.0f, 1.0f));
+}
+
 void CPlimoStage::fStartCameraTurn(EDirection4 way) {
   if (turning) return;
   fPlaySound(ESoundEffect::Pi14);

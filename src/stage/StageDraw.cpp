@@ -139,7 +139,7 @@ void CPlimoStage::fDraw() {
   }
 
   if (replayInfo.mode == SReplayInfo::EMode::Practice) {
-    fDrawText(10, 76, "PRACTICE", GetColor(255, 160, 60), gFontLarge);
+    fDrawText(10, 76, fText(ETextId::PracticeBanner), GetColor(255, 160, 60), gFontLarge);
   }
 
   if (gFpsTimer) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Globals.h"
+#include "text/Texts.h"
 #include "gamelib/GameLib.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
@@ -32,7 +33,7 @@ const char* const kSpeedNames[] = {"x1/4", "x1/2", "x1", "x2", "x4"};
 
 void CReplayTheatre::fDrawBanner() const {
   const unsigned int gold = GetColor(255, 220, 80);
-  DrawStringToHandle(10, 76, "REPLAY", gold, gFontLarge, GetColor(0, 0, 0), 0);
+  DrawStringToHandle(10, 76, fText(ETextId::TheatreBanner), gold, gFontLarge, GetColor(0, 0, 0), 0);
   if (!mInfo.player.empty()) {
     const std::string who = mInfo.player + "  " + mInfo.date;
     DrawStringToHandle(12, 116, who.c_str(), GetColor(255, 255, 255), gFontSmall, GetColor(0, 0, 0), 0);
@@ -65,15 +66,14 @@ void CReplayTheatre::fDrawTimeline() const {
   const int at = xOf(mFrame);
   DrawBox(at - 1, kBarTop - 3, at + 2, kBarTop + kBarHeight + 3, GetColor(255, 255, 255), 1);
 
-  char text[96];
-  std::snprintf(text, sizeof text, "%s / %s   frame %lld / %lld   %s", fClock(mFrame).c_str(),
-                fClock(mMarks.length).c_str(), mFrame, mMarks.length, kSpeedNames[mSpeed]);
-  DrawStringToHandle(kBarLeft, kBarTop - 16, text, GetColor(255, 255, 255), gFontSmall, black, 0);
+  const std::string text = fFormatText(ETextId::TheatrePositionFormat, fClock(mFrame).c_str(),
+                                       fClock(mMarks.length).c_str(), mFrame, mMarks.length, kSpeedNames[mSpeed]);
+  DrawStringToHandle(kBarLeft, kBarTop - 16, text.c_str(), GetColor(255, 255, 255), gFontSmall, black, 0);
 }
 
 void CReplayTheatre::fDrawHelp() const {
   const unsigned int white = GetColor(255, 255, 255);
   const unsigned int black = GetColor(0, 0, 0);
-  DrawStringToHandle(80, 440, "Space/P play  <-/-> frame  Shift+<-/-> piece  T take over", white, gFontSmall, black, 0);
-  DrawStringToHandle(80, 456, "PgUp/PgDn 10 s  Home/End  1-5 speed  Esc leave", white, gFontSmall, black, 0);
+  DrawStringToHandle(80, 440, fText(ETextId::TheatreHelpLine1), white, gFontSmall, black, 0);
+  DrawStringToHandle(80, 456, fText(ETextId::TheatreHelpLine2), white, gFontSmall, black, 0);
 }

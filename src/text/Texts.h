@@ -71,6 +71,12 @@ enum class ETextId : int {
   Pause,
   PauseHintFormat,  // %s: the pause keys
   PauseLeaveLine,
+  // replay theatre
+  TheatreBanner,
+  PracticeBanner,
+  TheatrePositionFormat,  // %s now, %s length, %lld frame, %lld frames, %s speed
+  TheatreHelpLine1,
+  TheatreHelpLine2,
   // help
   HelpTitleFormat,  // %d page, %d pages
   HelpFooterFormat,  // %s: the back key

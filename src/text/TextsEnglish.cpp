@@ -97,7 +97,13 @@ const std::vector<STextEntry>& fEnglishTexts() {
        "\"Send high score\" puts it into the online ranking;\n"
        "\"Online ranking\" lists the best players and lets you\n"
        "download and watch their games.\n"
-       "In a replay: F1 fast, F2 slow motion, Esc leave."},
+       "In a replay: F1 fast, F2 slow motion, Space pause,\n"
+       "arrows step, T takes over, Esc leaves."},
+      {ETextId::TheatreBanner, "REPLAY"},
+      {ETextId::PracticeBanner, "PRACTICE"},
+      {ETextId::TheatrePositionFormat, "%s / %s   frame %lld / %lld   %s"},
+      {ETextId::TheatreHelpLine1, "Space/P play  <-/-> frame  Shift+<-/-> piece  T take over"},
+      {ETextId::TheatreHelpLine2, "PgUp/PgDn 10 s  Home/End  1-5 speed  Esc leave"},
       {ETextId::HelpPadDirections, "D-pad"},
       {ETextId::HelpPauseLabel, "Pause: "},
       {ETextId::HelpLeaveLine, "Esc: leave the game for the menu"},

@@ -96,7 +96,13 @@ const std::vector<STextEntry>& fJapaneseTexts() {
        "「ランキング登録」でハイスコアをオンラインランキングに送り、\n"
        "「ランキングを見る」で順位表を見て、リプレイを\n"
        "ダウンロードして見られます。\n"
-       "リプレイ中 : F1 速送り　F2 スロー　Esc 終了"},
+       "リプレイ中 : F1 速送り　F2 スロー　Space 一時停止\n"
+       "　　　　　　←/→ 1コマ　T 操作を引き継ぐ　Esc 終了"},
+      {ETextId::TheatreBanner, "REPLAY"},
+      {ETextId::PracticeBanner, "PRACTICE"},
+      {ETextId::TheatrePositionFormat, "%s / %s   %lld / %lld フレーム   %s"},
+      {ETextId::TheatreHelpLine1, "Space/P 再生・停止  ←/→ 1コマ  Shift+←/→ ピース  T 操作を引き継ぐ"},
+      {ETextId::TheatreHelpLine2, "PgUp/PgDn 10秒  Home/End 最初/最後  1-5 速さ  Esc 終了"},
       {ETextId::HelpPadDirections, "十字キー"},
       {ETextId::HelpPauseLabel, "一時停止　　　:"},
       {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},

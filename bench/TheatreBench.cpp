@@ -135,6 +135,22 @@ void fBenchPreparedStepBackAtEnd(benchmark::State& state) {
   }
 }
 
+// The step a player makes: ten seconds of watching near the end, a pause,
+// one frame back.
+void fBenchStepBackAfterWatching(benchmark::State& state) {
+  CTheatreBench bench;
+  CReplayTheatre& theatre = bench.fOpen();
+  for (auto _ : state) {
+    theatre.fSetPaused(false);
+    theatre.fJumpTo(theatre.fLastFrame() - 2 * CReplayTheatre::kFramesPerTenSeconds);
+    for (long long i = 0; i < CReplayTheatre::kFramesPerTenSeconds; ++i) gCurrentScene->fUpdate();
+    theatre.fSetPaused(true);
+    const auto start = std::chrono::steady_clock::now();
+    theatre.fStepBack();
+    state.SetIterationTime(fSecondsSince(start));
+  }
+}
+
 // T in the middle of the replay: the paused stage becomes the practice game.
 void fBenchTakeOver(benchmark::State& state) {
   CTheatreBench bench;
@@ -155,6 +171,7 @@ BENCHMARK(fBenchJumpToEnd)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fBenchJumpBackToMiddle)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fBenchStepBackAtEnd)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fBenchPreparedStepBackAtEnd)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(fBenchStepBackAfterWatching)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fBenchTakeOver)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -69,7 +69,7 @@ void CReplayTheatre::fDropPrepared() {
   mPrepared = SPrepared{};
 }
 
-void CReplayTheatre::fPrepareStepBack() {
+void CReplayTheatre::fPrepareStepBack(long long budget) {
   const long long wanted = mFrame - 1;
   // Never up to the recorded end, which would leave the stage.
   if (wanted < 0 || wanted >= mMarks.length - 1) return;
@@ -87,7 +87,7 @@ void CReplayTheatre::fPrepareStepBack() {
   {
     const CPreparedInPlace inPlace(mPrepared.keys, mPrepared.random);
     auto& player = dynamic_cast<CKeyPlayer&>(*gKeyManager);
-    for (long long i = 0; i < kPrepareFramesPerFrame && mPrepared.frame < wanted; ++i) {
+    for (long long i = 0; i < budget && mPrepared.frame < wanted; ++i) {
       player.fPlayRecordedFrame();
       mPrepared.stage->fUpdate();
       mPrepared.stage->fAnimate();
@@ -241,7 +241,7 @@ void CReplayTheatre::fUpdate() {
   fReadKeys();
   if (gCurrentScene.fGet() != this) return;
   if (mPaused) {
-    fPrepareStepBack();
+    fPrepareStepBack(kPrepareFramesPerFrame);
     return;
   }
   mQuarters += kSpeedQuarters[static_cast<std::size_t>(mSpeed)];
@@ -250,6 +250,7 @@ void CReplayTheatre::fUpdate() {
   for (int i = 0; i < frames; ++i) {
     if (!fStepForward()) return;
   }
+  if (frames > 0) fPrepareStepBack(kPrepareFramesWhilePlaying);
   // From the command line the program ends with the recorded game.
   if (mInfo.endsProgram && mFrame >= mMarks.length) fLeaveReplay(*mStage);
 }

@@ -28,6 +28,9 @@ class CReplayTheatre : public CScene {
   // Frames a paused theatre plays ahead each frame to have the frame before
   // ready for a step back (a few milliseconds' work).
   static constexpr long long kPrepareFramesPerFrame = 10000;
+  // The same while the replay plays: a lighter share of each frame, so that
+  // a pause after a moment of watching finds the frame before ready.
+  static constexpr long long kPrepareFramesWhilePlaying = 2000;
   // How long the timeline stays after a jump: 2 s.
   static constexpr int kTimelineFrames = 2000 / 17;
 
@@ -87,7 +90,7 @@ class CReplayTheatre : public CScene {
     std::unique_ptr<CRandom> random;
     long long frame = 0;
   };
-  void fPrepareStepBack();
+  void fPrepareStepBack(long long budget);
   void fDropPrepared();
 
   SReplayInfo mInfo;

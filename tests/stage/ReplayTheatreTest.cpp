@@ -155,6 +155,14 @@ TEST_F(ReplayTheatreTest, JumpsAndStepsLandExactlyWhereStraightPlayDoes) {
     ASSERT_TRUE(jumping.fStepForward());
     ASSERT_TRUE(jumping.fStepForward());
     EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain + 1)) << "two steps forward";
+    // Watching prepares the frame before as it plays: a pause finds it ready.
+    jumping.fJumpTo(0);
+    while (jumping.fFrame() < chain) jumping.fUpdate();
+    jumping.fSetPaused(true);
+    EXPECT_TRUE(jumping.fIsStepBackReady());
+    jumping.fStepBack();
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain - 1)) << "a step back after watching";
+    jumping.fSetPaused(false);
     jumping.fJumpTo(last + 500);
     EXPECT_EQ(jumping.fFrame(), last) << "clamped before the recorded end";
     jumping.fJumpTo(-7);

@@ -193,7 +193,9 @@ void CReplayTheatre::fReadKeys() {
   const bool escape = fPressed(KEY_INPUT_ESCAPE);
   const bool f1 = fPressed(KEY_INPUT_F1);
   const bool f2 = fPressed(KEY_INPUT_F2);
-  const bool pause = fPressed(KEY_INPUT_SPACE) | fPressed(KEY_INPUT_P);
+  const bool space = fPressed(KEY_INPUT_SPACE);
+  const bool pKey = fPressed(KEY_INPUT_P);
+  const bool pause = space || pKey;
   const bool right = fPressed(KEY_INPUT_RIGHT);
   const bool left = fPressed(KEY_INPUT_LEFT);
   const bool pageDown = fPressed(KEY_INPUT_PGDN);

@@ -74,6 +74,6 @@ void CReplayTheatre::fDrawTimeline() const {
 void CReplayTheatre::fDrawHelp() const {
   const unsigned int white = GetColor(255, 255, 255);
   const unsigned int black = GetColor(0, 0, 0);
-  DrawStringToHandle(80, 440, fText(ETextId::TheatreHelpLine1), white, gFontSmall, black, 0);
-  DrawStringToHandle(80, 456, fText(ETextId::TheatreHelpLine2), white, gFontSmall, black, 0);
+  DrawStringToHandle(12, 440, fText(ETextId::TheatreHelpLine1), white, gFontSmall, black, 0);
+  DrawStringToHandle(12, 456, fText(ETextId::TheatreHelpLine2), white, gFontSmall, black, 0);
 }

@@ -100,9 +100,11 @@ const std::vector<STextEntry>& fJapaneseTexts() {
        "　　　　　　←/→ 1コマ　T 操作を引き継ぐ　Esc 終了"},
       {ETextId::TheatreBanner, "REPLAY"},
       {ETextId::PracticeBanner, "PRACTICE"},
-      {ETextId::TheatrePositionFormat, "%s / %s   %lld / %lld フレーム   %s"},
-      {ETextId::TheatreHelpLine1, "Space/P 再生・停止  ←/→ 1コマ  Shift+←/→ ピース  T 操作を引き継ぐ"},
-      {ETextId::TheatreHelpLine2, "PgUp/PgDn 10秒  Home/End 最初/最後  1-5 速さ  Esc 終了"},
+      // The theatre's lines are drawn in the HUD's font, which has no
+      // Japanese letters: they read in English, as the HUD does.
+      {ETextId::TheatrePositionFormat, "%s / %s   frame %lld / %lld   %s"},
+      {ETextId::TheatreHelpLine1, "Space/P play  <-/-> frame  Shift+<-/-> piece  T take over"},
+      {ETextId::TheatreHelpLine2, "PgUp/PgDn 10 s  Home/End  1-5 speed  Esc leave"},
       {ETextId::HelpPadDirections, "十字キー"},
       {ETextId::HelpPauseLabel, "一時停止　　　:"},
       {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},

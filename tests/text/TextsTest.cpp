@@ -57,6 +57,19 @@ TEST(TextsTest, EnglishTextsAreTranslatedNotCopied) {
   EXPECT_STREQ(fTextIn(ELanguage::Japanese, ETextId::RankingRowFormat), "% 3d位 %8s % 7d点(%d連鎖) %s");
 }
 
+// The replay theatre's lines are drawn in the HUD's font, which holds no
+// Japanese letters: in either language they must be plain ASCII, or the
+// player sees empty boxes.
+TEST(TextsTest, TextsInTheHudFontArePlainAsciiInBothLanguages) {
+  for (const ELanguage language : {ELanguage::Japanese, ELanguage::English}) {
+    for (const ETextId id : {ETextId::TheatreBanner, ETextId::PracticeBanner, ETextId::TheatrePositionFormat,
+                             ETextId::TheatreHelpLine1, ETextId::TheatreHelpLine2}) {
+      const std::string text = fTextIn(language, id);
+      for (const unsigned char c : text) EXPECT_LT(c, 0x80) << "no glyph in the HUD font: " << text;
+    }
+  }
+}
+
 TEST(TextsTest, FormattingUsesTheCurrentLanguage) {
   fSetLanguage(ELanguage::English);
   EXPECT_EQ(fFormatText(ETextId::RankingUploadSuccessFormat, 7), "Your score was sent.\nYou are number 7 in the ranking.");

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "gamelib/FileSystem.h"
 #include "gamelib/sdl/GlProgram.h"
@@ -26,11 +27,10 @@ void main() {
 }
 )";
 
-// Lit per pixel, so the highlight on a ball stays round. Out premultiplied,
-// like everything else in the back screen.
-constexpr const char* kFragmentShader = R"(#version 330 core
-in vec3 vWorld;
-in vec3 vNormal;
+// The light of every model, lit per pixel or per vertex alike: the
+// material's colours under one sun and a sky-to-ground ambient, out
+// premultiplied like everything else in the back screen.
+constexpr const char* kLighting = R"(
 uniform vec3 uEye;
 uniform vec3 uLightDirection;
 uniform vec4 uDiffuse;
@@ -40,18 +40,15 @@ uniform float uSpecular;
 uniform float uPower;
 uniform vec4 uColourScale;
 uniform float uOpacity;
-out vec4 fragColour;
 
 const vec3 kLightColour = vec3(1.0, 0.98, 0.94);
 const vec3 kSkyAmbient = vec3(0.62, 0.66, 0.72);
 const vec3 kGroundAmbient = vec3(0.50, 0.47, 0.42);
 
-void main() {
-  vec3 normal = normalize(vNormal);
-  if (!gl_FrontFacing) normal = -normal;
+vec4 fShade(vec3 normal, vec3 world) {
   vec3 toLight = -uLightDirection;
   float lambert = max(dot(normal, toLight), 0.0);
-  vec3 toEye = normalize(uEye - vWorld);
+  vec3 toEye = normalize(uEye - world);
   vec3 halfway = normalize(toLight + toEye);
   float shine = lambert > 0.0 ? pow(max(dot(normal, halfway), 0.0), max(uPower, 1.0)) : 0.0;
   // A little more light from the sky than from the ground, so the shaded
@@ -61,48 +58,39 @@ void main() {
   vec3 colour = uEmissive * scale + ambientLight * uAmbient * scale + kLightColour * uDiffuse.rgb * scale * lambert +
                 kLightColour * uSpecular * shine;
   float alpha = clamp(uDiffuse.a * uColourScale.a * uOpacity, 0.0, 1.0);
-  fragColour = vec4(min(colour, vec3(1.0)) * alpha, alpha);
+  return vec4(min(colour, vec3(1.0)) * alpha, alpha);
+}
+)";
+
+// Lit per pixel, so the highlight on a ball stays round.
+constexpr const char* kFragmentShaderHead = R"(#version 330 core
+in vec3 vWorld;
+in vec3 vNormal;
+out vec4 fragColour;
+)";
+constexpr const char* kFragmentShaderMain = R"(
+void main() {
+  vec3 normal = normalize(vNormal);
+  if (!gl_FrontFacing) normal = -normal;
+  fragColour = fShade(normal, vWorld);
 }
 )";
 
 // Lit per vertex: for meshes of flat faces with no highlight to speak of
 // (bricks, turf), whose faces look the same either way. On a software
 // renderer the fragments are most of the frame, and these are most of them.
-constexpr const char* kVertexLitShader = R"(#version 330 core
+constexpr const char* kVertexLitShaderHead = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 uniform mat4 uModel;
 uniform mat4 uViewProjection;
-uniform vec3 uEye;
-uniform vec3 uLightDirection;
-uniform vec4 uDiffuse;
-uniform vec3 uAmbient;
-uniform vec3 uEmissive;
-uniform float uSpecular;
-uniform float uPower;
-uniform vec4 uColourScale;
-uniform float uOpacity;
 out vec4 vColour;
-
-const vec3 kLightColour = vec3(1.0, 0.98, 0.94);
-const vec3 kSkyAmbient = vec3(0.62, 0.66, 0.72);
-const vec3 kGroundAmbient = vec3(0.50, 0.47, 0.42);
-
+)";
+constexpr const char* kVertexLitShaderMain = R"(
 void main() {
   vec4 world = uModel * vec4(aPosition, 1.0);
   gl_Position = uViewProjection * world;
-  vec3 normal = normalize(mat3(uModel) * aNormal);
-  vec3 toLight = -uLightDirection;
-  float lambert = max(dot(normal, toLight), 0.0);
-  vec3 toEye = normalize(uEye - world.xyz);
-  vec3 halfway = normalize(toLight + toEye);
-  float shine = lambert > 0.0 ? pow(max(dot(normal, halfway), 0.0), max(uPower, 1.0)) : 0.0;
-  vec3 ambientLight = mix(kGroundAmbient, kSkyAmbient, normal.z * 0.5 + 0.5);
-  vec3 scale = uColourScale.rgb;
-  vec3 colour = uEmissive * scale + ambientLight * uAmbient * scale + kLightColour * uDiffuse.rgb * scale * lambert +
-                kLightColour * uSpecular * shine;
-  float alpha = clamp(uDiffuse.a * uColourScale.a * uOpacity, 0.0, 1.0);
-  vColour = vec4(min(colour, vec3(1.0)) * alpha, alpha);
+  vColour = fShade(normalize(mat3(uModel) * aNormal), world.xyz);
 }
 )";
 
@@ -142,10 +130,12 @@ CGlModels::SGpuMesh::~SGpuMesh() {
 }
 
 bool CGlModels::fInit(std::string& error) {
-  mProgram = fBuildGlProgram(kVertexShader, kFragmentShader, error);
+  const std::string fragmentShader = std::string(kFragmentShaderHead) + kLighting + kFragmentShaderMain;
+  const std::string vertexLitShader = std::string(kVertexLitShaderHead) + kLighting + kVertexLitShaderMain;
+  mProgram = fBuildGlProgram(kVertexShader, fragmentShader.c_str(), error);
   if (mProgram == 0) return false;
   mUniforms = fUniformsOf(mProgram);
-  mVertexLitProgram = fBuildGlProgram(kVertexLitShader, kVertexLitFragmentShader, error);
+  mVertexLitProgram = fBuildGlProgram(vertexLitShader.c_str(), kVertexLitFragmentShader, error);
   if (mVertexLitProgram == 0) {
     glDeleteProgram(mProgram);
     mProgram = 0;

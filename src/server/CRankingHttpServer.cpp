@@ -365,11 +365,39 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       self->mDeadline.cancel();
       self->fLog(self->mStatus, self->mProblem, error ? "unsent" : nullptr);
       self->mResponseBody.reset();
-      if (error || !self->mKeepAlive) {
+      if (error) {
         self->fClose();
         return;
       }
+      if (!self->mKeepAlive) {
+        self->fLingerThenClose();
+        return;
+      }
       self->fAwaitRequest();
+    });
+  }
+
+  // A refused request may still be arriving (a body too large is answered
+  // before it is read). Closing at once would reset the connection and the
+  // client might never see the answer: stop sending, read and drop what
+  // comes for a moment, then close.
+  void fLingerThenClose() {
+    error_code ignored;
+    mSocket.shutdown(tcp::socket::shutdown_send, ignored);
+    mDeadline.expires_after(kLingerTime);
+    mDeadline.async_wait([self = shared_from_this()](const error_code& error) {
+      if (!error) self->fClose();
+    });
+    fDiscard();
+  }
+  void fDiscard() {
+    mSocket.async_read_some(asio::buffer(mDiscarded), [self = shared_from_this()](const error_code& error, std::size_t count) {
+      self->mDiscardedBytes += count;
+      if (error || self->mDiscardedBytes > kLingerBytes) {
+        self->fClose();
+        return;
+      }
+      self->fDiscard();
     });
   }
 
@@ -409,6 +437,10 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
   std::string mProblem;
   std::string mResponseHead;
   std::shared_ptr<const std::string> mResponseBody;
+  static constexpr auto kLingerTime = std::chrono::seconds(2);
+  static constexpr std::size_t kLingerBytes = 8u << 20;
+  std::array<char, 4096> mDiscarded{};
+  std::size_t mDiscardedBytes = 0;
 };
 
 CRankingHttpServer::CImpl::~CImpl() {

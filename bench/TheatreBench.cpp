@@ -79,11 +79,19 @@ double fSecondsSince(std::chrono::steady_clock::time_point start) {
 
 void fBenchOpen(benchmark::State& state) {
   CTheatreBench bench;
+  const CReplayTheatre* theatre = nullptr;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    bench.fOpen();
+    theatre = &bench.fOpen();
     state.SetIterationTime(fSecondsSince(start));
   }
+  // What the snapshots cost in memory.
+  std::size_t bytes = 0;
+  for (const SStageSnapshot& shot : theatre->fSnapshots()) {
+    bytes += sizeof shot + shot.balls.capacity() * sizeof(SStageSnapshot::SBall) + shot.cells.capacity() * sizeof(int);
+  }
+  state.counters["snapshots"] = static_cast<double>(theatre->fSnapshots().size());
+  state.counters["snapshot_kB"] = static_cast<double>(bytes) / 1024.0;
 }
 
 // From the first frame to the last: the longest forward jump.

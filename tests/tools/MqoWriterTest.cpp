@@ -188,6 +188,27 @@ TEST(AssetMqoWriter, RejectsBadFacesInsteadOfWritingABrokenFile) {
   EXPECT_NO_THROW(fWriteMqo(document));
 }
 
+TEST(AssetMqoWriter, WritesTexturesAndTextureCoordinates) {
+  SMqoDocument document;
+  SMqoMaterial material;
+  material.name = "wall";
+  material.texture = "wall.png";
+  document.materials.push_back(material);
+  document.materials.push_back({});
+  SMqoObject object;
+  object.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+  object.faces.push_back({{0, 1, 2}, 0, {{0, 1}, {1, 1}, {0.25, 0}}});
+  object.faces.push_back({{0, 2, 1}, 1, {}});
+  document.objects.push_back(object);
+  const std::string text = fWriteMqo(document);
+  EXPECT_NE(text.find(" tex(\"wall.png\")\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("M(0) UV(0.00000 1.00000 1.00000 1.00000 0.25000 0.00000)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("V(0 2 1) M(1)\n"), std::string::npos) << "no UV() for a face without one";
+  EXPECT_EQ(text.find("tex(\"\")"), std::string::npos) << "no tex() for a plain material";
+  document.objects[0].faces[0].uv.pop_back();
+  EXPECT_THROW(fWriteMqo(document), std::invalid_argument);
+}
+
 TEST(AssetMqoWriter, NumbersIgnoreTheLocaleAndNeverShowNegativeZero) {
   const char* previous = std::setlocale(LC_NUMERIC, nullptr);
   const std::string saved = previous != nullptr ? previous : "C";

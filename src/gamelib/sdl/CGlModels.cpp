@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -216,15 +218,33 @@ std::shared_ptr<CGlTexture> CGlModels::fTexture(const std::string& modelPath, co
   SDL_FreeSurface(loaded);
   if (rgba == nullptr) return nullptr;
   SDL_LockSurface(rgba);
-  auto* pixels = static_cast<std::uint8_t*>(rgba->pixels);
-  fPrepareImagePixels(pixels, rgba->w, rgba->h, rgba->pitch, kNoKeyColour);
-  auto texture = std::make_shared<CGlTexture>(rgba->w, rgba->h, pixels, rgba->pitch);
+  // Tightly packed, as the smaller levels are.
+  int width = rgba->w, height = rgba->h;
+  std::vector<std::uint8_t> level(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  for (int y = 0; y < height; ++y) {
+    std::memcpy(level.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 4,
+                static_cast<const std::uint8_t*>(rgba->pixels) + static_cast<std::ptrdiff_t>(y) * rgba->pitch,
+                static_cast<std::size_t>(width) * 4);
+  }
   SDL_UnlockSurface(rgba);
   SDL_FreeSurface(rgba);
+  fPrepareImagePixels(level.data(), width, height, width * 4, kNoKeyColour);
+  auto texture = std::make_shared<CGlTexture>(width, height, level.data(), width * 4);
   // Seen from afar a wall shrinks its picture several times over: mipmaps
-  // keep the bricks calm instead of sparkling, and repeat lets a face tile it.
+  // keep the bricks calm instead of sparkling, and repeat lets a face tile
+  // it. The levels are made here rather than by glGenerateMipmap, which a
+  // software renderer carries out with a shader it must compile first,
+  // delaying the first picture.
   glBindTexture(GL_TEXTURE_2D, texture->fId());
-  glGenerateMipmap(GL_TEXTURE_2D);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  for (int mip = 1; width > 1 || height > 1; ++mip) {
+    int halfWidth = 0, halfHeight = 0;
+    level = fHalvePixels(level.data(), width, height, halfWidth, halfHeight);
+    width = halfWidth;
+    height = halfHeight;
+    glTexImage2D(GL_TEXTURE_2D, mip, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+  }
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

@@ -37,6 +37,13 @@ CKeyPlayer::CKeyPlayer(std::shared_ptr<const std::string> keyLog) : mLogBytes(st
   mLogSize = mLogBytes->size();
 }
 
+CKeyPlayer::CKeyPlayer(std::shared_ptr<const CCompactLog> keyLog) : mLogCompact(std::move(keyLog)) {
+  PLIMO_ASSERT(mLogCompact != nullptr, "a key player needs a key log");
+  mLatch.fill(true);
+  mLogOpen = true;
+  mLogSize = mLogCompact->fSize();
+}
+
 CKeyPlayer::~CKeyPlayer() = default;
 
 bool CKeyPlayer::fIsLogFinished() const { return !mLogOpen || mLogPosition + kFrameTailSlack >= mLogSize; }
@@ -47,6 +54,7 @@ bool CKeyPlayer::fHasWholeFrame() const {
 
 std::size_t CKeyPlayer::fReadLog(unsigned char* buffer, std::size_t size) {
   if (mLogFile != nullptr) return mLogFile->fRead(buffer, size);
+  if (mLogCompact != nullptr) return mLogCompact->fRead(mLogPosition, buffer, size);
   const std::size_t count = std::min<std::uint64_t>(size, mLogBytes->size() - mLogPosition);
   std::memcpy(buffer, mLogBytes->data() + mLogPosition, count);
   return count;
@@ -129,5 +137,6 @@ void CKeyPlayer::fEnd() {
   mPlaying = false;
   if (mLogFile != nullptr) mLogFile->fClose();
   mLogBytes.reset();
+  mLogCompact.reset();
   mLogOpen = false;
 }

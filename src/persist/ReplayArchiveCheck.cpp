@@ -57,8 +57,8 @@ SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::strin
       checked.isDebug = isDebug;
       checked.seed = fLe32(seed->mBytes);
       checked.frames = static_cast<long long>(keyLog->mBytes.size() / kKeyLogFrameBytes);
-      // Moved, not copied: a long game's key log is many megabytes.
-      checked.keyLog = std::move(keyLog->mBytes);
+      // Kept packed: a long game's key log is many megabytes as bytes.
+      checked.keyLog = CCompactLog(keyLog->mBytes);
       checked.seedArchive = std::move(seed->mBytes);
       return checked;
     }

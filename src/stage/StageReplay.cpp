@@ -101,12 +101,12 @@ void fSetupReplay(CPlimoStage& stage) {
   // generator untouched.
   const std::string prefix = replay.isDebug ? "debug_" : "";
   if (!stage.rebuiltForJump) {
-    fWriteWholeFile(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
+    fWriteWholeFile(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog.fBytes());
     fWriteWholeFile(fReplayFilePath(mode, prefix + "replay.dat"), replay.seedArchive);
     std::printf("Seed = %d\n", replay.seed);
   }
   // Played from memory: the same bytes the file holds.
-  auto player = std::make_unique<CKeyPlayer>(std::shared_ptr<const std::string>(stage.checkedReplay, &replay.keyLog));
+  auto player = std::make_unique<CKeyPlayer>(std::shared_ptr<const CCompactLog>(stage.checkedReplay, &replay.keyLog));
   auto random = std::make_unique<CRandom>(replay.seed);
   player->fStart();
   // Nothing can fail from here on.

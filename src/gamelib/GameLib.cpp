@@ -92,6 +92,7 @@ int SetFrequencySoundMem(int frequency, int sound) { return fBackend().SetFreque
 int DeleteSoundMem(int sound, int logOutFlag) { return fBackend().DeleteSoundMem(sound, logOutFlag); }
 int CheckHitKey(int keyCode) { return fBackend().CheckHitKey(keyCode); }
 int GetJoypadInputState(int inputType) { return fBackend().GetJoypadInputState(inputType); }
+int GetJoypadNum() { return fBackend().GetJoypadNum(); }
 int GetMouseInput() { return fBackend().GetMouseInput(); }
 int GetMousePoint(int* x, int* y) { return fBackend().GetMousePoint(x, y); }
 int GetMouseWheelRotVol(int clearFlag) { return fBackend().GetMouseWheelRotVol(clearFlag); }

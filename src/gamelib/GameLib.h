@@ -250,6 +250,8 @@ int DeleteSoundMem(int sound, int logOutFlag = 0);
 
 int CheckHitKey(int keyCode);
 int GetJoypadInputState(int inputType);
+// How many pads are plugged in.
+int GetJoypadNum();
 int GetMouseInput();
 int GetMousePoint(int* x, int* y);
 int GetMouseWheelRotVol(int clearFlag = 1);

@@ -83,6 +83,7 @@ class CGameLibBackend {
   virtual int DeleteSoundMem(int sound, int logOutFlag) = 0;
   virtual int CheckHitKey(int keyCode) = 0;
   virtual int GetJoypadInputState(int inputType) = 0;
+  virtual int GetJoypadNum() = 0;
   virtual int GetMouseInput() = 0;
   virtual int GetMousePoint(int* x, int* y) = 0;
   virtual int GetMouseWheelRotVol(int clearFlag) = 0;

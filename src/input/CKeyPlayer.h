@@ -64,6 +64,18 @@ class CKeyPlayer : public CKeyManagerBase {
   // True while at least one whole frame (112 bytes) is left to read.
   bool fHasWholeFrame() const;
 
+  // Where a log in memory is read from, with what was read last: enough to
+  // go back to any earlier frame of the same log.
+  struct SPosition {
+    std::array<bool, kGameKeyCount> latch{};
+    std::array<bool, kGameKeyCount> recorded{};
+    std::uint64_t logPosition = 0;
+  };
+  SPosition fPosition() const;
+  // Only a log in memory can be set back; a position past its end is a
+  // programming error.
+  void fSetPosition(const SPosition& position);
+
  private:
   void fReadFrame();
   // Reads up to size bytes at the log's position; returns how many.

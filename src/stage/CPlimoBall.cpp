@@ -36,6 +36,13 @@ VECTOR CPlimoBall::fWorldPosition() const {
   return VGet(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }
 
+void CPlimoBall::fRestorePlacement(const SPlacement& placement) {
+  mPlacedA = placement.a;
+  mPlacedB = placement.b;
+  mPlacedH = placement.h;
+  mPlacedProgress = placement.progress;
+}
+
 void CPlimoBall::fUpdateModelPosition() {
   // Resting balls are placed again every frame: skip the unchanged ones.
   if (a == mPlacedA && b == mPlacedB && h == mPlacedH && progress == mPlacedProgress) return;

@@ -32,6 +32,16 @@ class CPlimoBall {
   // Places both models where the ball is now.
   void fUpdateModelPosition();
   VECTOR fWorldPosition() const;
+  // Where the models were last placed: part of a snapshot of the stage.
+  struct SPlacement {
+    int a = 0;
+    int b = 0;
+    int h = 0;
+    int progress = -1;  // -1: not placed since the ball was made
+  };
+  SPlacement fPlacement() const { return {mPlacedA, mPlacedB, mPlacedH, mPlacedProgress}; }
+  // The placement a snapshot found (the models are placed by the caller).
+  void fRestorePlacement(const SPlacement& placement);
   // The top-out look: both models nearly black.
   void fDarken();
   void fReleaseModels();

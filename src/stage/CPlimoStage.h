@@ -116,6 +116,8 @@ class CPlimoStage : public CScene {
   void fStartCameraTurn(EDirection4 way);
   void fAnimateCamera();
   void fCreateGhost();
+  // A ghost of that colour at that place, replacing any earlier one.
+  void fMakeGhost(int colour, VECTOR at);
   void fUpdateGhost();
   void fBuildScenery();
   void fDrawQueuePanel();
@@ -148,6 +150,7 @@ class CPlimoStage : public CScene {
   CStageGrid grid;
   std::vector<CModel> scenery;
   std::unique_ptr<CModel> ghost;
+  int ghostColour = -1;  // the colour the ghost was made in
   int garbageMeter = 0;
   int garbageLimit = 5;
   std::array<SAppairInfo, kQueueLength> queue{};

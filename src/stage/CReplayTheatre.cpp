@@ -6,6 +6,7 @@
 #include "gamelib/GameLib.h"
 #include "gfx/CSoundManager.h"
 #include "input/CKeyPlayer.h"
+#include "input/PauseKeys.h"
 #include "stage/CPlimoStage.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"
@@ -26,94 +27,25 @@ class CMutedEffects {
   }
 };
 
-// The prepared stage's key player and generator in place while it plays.
-class CPreparedInPlace {
- public:
-  CPreparedInPlace(std::unique_ptr<CKeyManagerBase>& keys, std::unique_ptr<CRandom>& random)
-      : mKeys(keys), mRandom(random) {
-    fSwap();
-  }
-  ~CPreparedInPlace() { fSwap(); }
-  CPreparedInPlace(const CPreparedInPlace&) = delete;
-  CPreparedInPlace& operator=(const CPreparedInPlace&) = delete;
-
- private:
-  void fSwap() {
-    std::swap(mKeys, gKeyManager);
-    std::swap(mRandom, gRandom);
-  }
-  std::unique_ptr<CKeyManagerBase>& mKeys;
-  std::unique_ptr<CRandom>& mRandom;
-};
-
 }  // namespace
 
 CReplayTheatre::CReplayTheatre(int mode, const SReplayInfo& info) : mInfo(info) {
   mReplay = fCheckStageReplay(mode, info);
-  mMarks = fScanReplay(mode, info, mReplay);
+  mMarks = fScanReplay(mode, info, mReplay, &mSnapshots, kSnapshotEvery);
+  PLIMO_ASSERT(!mSnapshots.empty() && mSnapshots.front().frame == 0, "a replay's scan keeps its first frame");
   mStage = std::make_unique<CPlimoStage>(mode, info, mReplay);
   // Played frame by frame from here: the frame loop's key snapshot must not
   // read the log.
   fPlayer().fStop();
   // The keys that opened the replay must be let go before they count.
   mWasDown.fill(true);
+  mPadWasDown.fill(true);
 }
 
-CReplayTheatre::~CReplayTheatre() { fDropPrepared(); }
-
-void CReplayTheatre::fDropPrepared() {
-  if (mPrepared.stage == nullptr) return;
-  // Its models but not the table: that belongs to the shown stage.
-  mPrepared.stage->fTakeModelTable();
-  mPrepared.stage->fReleaseModels();
-  mPrepared = SPrepared{};
-}
-
-void CReplayTheatre::fPrepareStepBack(long long budget) {
-  const long long wanted = mFrame - 1;
-  // Never up to the recorded end, which would leave the stage.
-  if (wanted < 0 || wanted >= mMarks.length - 1) return;
-  if (mPrepared.stage != nullptr && mPrepared.frame > wanted) fDropPrepared();
-  const CMutedEffects quiet;
-  if (mPrepared.stage == nullptr) {
-    // The build puts its player and generator in place; leaving the scope
-    // hands them to the prepared stage and puts the shown stage's back.
-    const CPreparedInPlace inPlace(mPrepared.keys, mPrepared.random);
-    mPrepared.stage = std::make_unique<CPlimoStage>(mStage->mode, mInfo, mReplay, CModelTable(mStage->mModelTable));
-    dynamic_cast<CKeyPlayer&>(*gKeyManager).fStop();
-    mPrepared.stage->fAnimate();
-    mPrepared.frame = 0;
-  }
-  {
-    const CPreparedInPlace inPlace(mPrepared.keys, mPrepared.random);
-    auto& player = dynamic_cast<CKeyPlayer&>(*gKeyManager);
-    for (long long i = 0; i < budget && mPrepared.frame < wanted; ++i) {
-      player.fPlayRecordedFrame();
-      mPrepared.stage->fUpdate();
-      mPrepared.stage->fAnimate();
-      ++mPrepared.frame;
-    }
-  }
-  mStage->fApplyView();
-}
+CReplayTheatre::~CReplayTheatre() = default;
 
 void CReplayTheatre::fStepBack() {
-  if (!fIsStepBackReady()) {
-    fDropPrepared();
-    fJumpTo(mFrame - 1);
-    return;
-  }
-  CModelTable models = mStage->fTakeModelTable();
-  mStage->fReleaseModels();
-  mPrepared.stage->fTakeModelTable();
-  mPrepared.stage->mModelTable = std::move(models);
-  mStage = std::move(mPrepared.stage);
-  gKeyManager = std::move(mPrepared.keys);
-  gRandom = std::move(mPrepared.random);
-  mPrepared = SPrepared{};
-  mFrame -= 1;
-  mStage->fApplyView();
-  mTimelineLeft = kTimelineFrames;
+  fJumpTo(mFrame - 1);
 }
 
 CKeyPlayer& CReplayTheatre::fPlayer() const {
@@ -134,21 +66,21 @@ bool CReplayTheatre::fStepForward() {
   return true;
 }
 
-void CReplayTheatre::fRebuild() {
-  CModelTable models = mStage->fTakeModelTable();
-  mStage->fReleaseModels();
-  mStage = std::make_unique<CPlimoStage>(mStage->mode, mInfo, mReplay, std::move(models));
-  fPlayer().fStop();
-  mStage->fAnimate();  // the build frame's
-  mFrame = 0;
-}
-
 void CReplayTheatre::fJumpTo(long long frame) {
   const long long target = std::clamp(frame, 0LL, fLastFrame());
   mTimelineLeft = kTimelineFrames;
   if (target == mFrame) return;
   const CMutedEffects quiet;
-  if (target < mFrame) fRebuild();
+  // The last snapshot at or before the target; played on from there unless
+  // the stage already stands between it and the target.
+  const auto after = std::upper_bound(mSnapshots.begin(), mSnapshots.end(), target,
+                                      [](long long at, const SStageSnapshot& shot) { return at < shot.frame; });
+  PLIMO_ASSERT(after != mSnapshots.begin(), "no snapshot at or before a frame");
+  const SStageSnapshot& from = *(after - 1);
+  if (target < mFrame || from.frame > mFrame) {
+    fRestoreStageSnapshot(*mStage, from, fPlayer(), *gRandom);
+    mFrame = from.frame;
+  }
   while (mFrame < target) {
     if (!fStepForward()) return;
   }
@@ -172,7 +104,6 @@ void CReplayTheatre::fSetSpeed(int index) {
 }
 
 void CReplayTheatre::fTakeOver() {
-  fDropPrepared();
   fTakeOverReplay(*mStage);
   // The stage is the scene from now on; this theatre ends with the frame.
   gCurrentScene = std::move(mStage);
@@ -186,7 +117,27 @@ bool CReplayTheatre::fPressed(int keyCode) {
   return pressed;
 }
 
-// Escape, F1 and F2 do what they do in every replay; the rest is the theatre's.
+bool CReplayTheatre::fPadPressed(EGameKey key) {
+  const bool down = mPad.fIsPadDown(key) != 0;
+  bool& was = mPadWasDown[static_cast<std::size_t>(fKeyIndex(key))];
+  const bool pressed = down && !was;
+  was = down;
+  return pressed;
+}
+
+bool CReplayTheatre::fPadPausePressed() {
+  const int mask = fPausePadMask();
+  const bool down = mask != 0 && (GetJoypadInputState(DX_INPUT_PAD1) & mask) != 0;
+  const bool pressed = down && !mPadPauseWasDown;
+  mPadPauseWasDown = down;
+  return pressed;
+}
+
+// Escape, F1 and F2 do what they do in every replay; the rest is the
+// theatre's. The pad's buttons serve the theatre by their game-key
+// assignments: pause, directions step (left/right, paused) and jump 10 s
+// (up/down), the camera turns jump a piece, hold changes the speed and drop
+// takes over.
 void CReplayTheatre::fReadKeys() {
   const bool shift = CheckHitKey(KEY_INPUT_LSHIFT) != 0 || CheckHitKey(KEY_INPUT_RSHIFT) != 0;
   // Every key is read every frame, so that each press counts once.
@@ -195,19 +146,29 @@ void CReplayTheatre::fReadKeys() {
   const bool f2 = fPressed(KEY_INPUT_F2);
   const bool space = fPressed(KEY_INPUT_SPACE);
   const bool pKey = fPressed(KEY_INPUT_P);
-  const bool pause = space || pKey;
-  const bool right = fPressed(KEY_INPUT_RIGHT);
-  const bool left = fPressed(KEY_INPUT_LEFT);
-  const bool pageDown = fPressed(KEY_INPUT_PGDN);
-  const bool pageUp = fPressed(KEY_INPUT_PGUP);
+  const bool padPause = fPadPausePressed();
+  const bool pause = space || pKey || padPause;
+  const bool rightKey = fPressed(KEY_INPUT_RIGHT);
+  const bool leftKey = fPressed(KEY_INPUT_LEFT);
+  const bool padRight = fPadPressed(EGameKey::Right);
+  const bool padLeft = fPadPressed(EGameKey::Left);
+  const bool padNextPiece = fPadPressed(EGameKey::KeyC);
+  const bool padPreviousPiece = fPadPressed(EGameKey::KeyZ);
+  const bool pageDown = fPressed(KEY_INPUT_PGDN) || fPadPressed(EGameKey::Down);
+  const bool pageUp = fPressed(KEY_INPUT_PGUP) || fPadPressed(EGameKey::Up);
   const bool home = fPressed(KEY_INPUT_HOME);
   const bool end = fPressed(KEY_INPUT_END);
-  const bool takeOver = fPressed(KEY_INPUT_T);
+  const bool tKey = fPressed(KEY_INPUT_T);
+  const bool takeOver = fPadPressed(EGameKey::KeyX) || tKey;
+  const bool nextSpeed = fPadPressed(EGameKey::KeySpace);
   constexpr std::array<int, 5> kSpeedKeys = {KEY_INPUT_1, KEY_INPUT_2, KEY_INPUT_3, KEY_INPUT_4, KEY_INPUT_5};
   int speed = -1;
   for (std::size_t i = 0; i < kSpeedKeys.size(); ++i) {
     if (fPressed(kSpeedKeys[i])) speed = static_cast<int>(i);
   }
+  if (speed < 0 && nextSpeed) speed = (mSpeed + 1) % static_cast<int>(kSpeedQuarters.size());
+  const bool right = rightKey || padRight;
+  const bool left = leftKey || padLeft;
 
   if (escape) {
     fLeaveReplay(*mStage);
@@ -221,8 +182,14 @@ void CReplayTheatre::fReadKeys() {
     fTakeOver();
     return;
   }
-  if (shift && (right || left)) {
-    fJumpPiece(right ? 1 : -1);
+  int pieceWay = 0;
+  if ((shift && rightKey) || padNextPiece) {
+    pieceWay = 1;
+  } else if ((shift && leftKey) || padPreviousPiece) {
+    pieceWay = -1;
+  }
+  if (pieceWay != 0) {
+    fJumpPiece(pieceWay);
   } else if (mPaused && right) {
     fStepForward();
   } else if (mPaused && left) {
@@ -242,17 +209,13 @@ void CReplayTheatre::fUpdate() {
   if (mTimelineLeft > 0) --mTimelineLeft;
   fReadKeys();
   if (gCurrentScene.fGet() != this) return;
-  if (mPaused) {
-    fPrepareStepBack(kPrepareFramesPerFrame);
-    return;
-  }
+  if (mPaused) return;
   mQuarters += kSpeedQuarters[static_cast<std::size_t>(mSpeed)];
   const int frames = mQuarters / 4;
   mQuarters %= 4;
   for (int i = 0; i < frames; ++i) {
     if (!fStepForward()) return;
   }
-  if (frames > 0) fPrepareStepBack(kPrepareFramesWhilePlaying);
   // From the command line the program ends with the recorded game.
   if (mInfo.endsProgram && mFrame >= mMarks.length) fLeaveReplay(*mStage);
 }

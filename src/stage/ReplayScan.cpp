@@ -9,6 +9,8 @@
 #include "gfx/CSoundManager.h"
 #include "input/CKeyPlayer.h"
 #include "stage/CPlimoStage.h"
+#include "stage/StageSnapshot.h"
+#include "util/Assert.h"
 #include "util/CRandom.h"
 
 namespace {
@@ -48,7 +50,9 @@ class CPrivateScan {
 
 }  // namespace
 
-SReplayMarks fScanReplay(int mode, const SReplayInfo& info, const std::shared_ptr<const SCheckedReplay>& replay) {
+SReplayMarks fScanReplay(int mode, const SReplayInfo& info, const std::shared_ptr<const SCheckedReplay>& replay,
+                         std::vector<SStageSnapshot>* snapshots, long long every) {
+  PLIMO_ASSERT(snapshots == nullptr || every > 0, "snapshots need an interval");
   SReplayMarks marks;
   marks.length = replay->frames;
   CPrivateScan scan;
@@ -58,6 +62,12 @@ SReplayMarks fScanReplay(int mode, const SReplayInfo& info, const std::shared_pt
   auto& player = dynamic_cast<CKeyPlayer&>(*gKeyManager);
   player.fStop();
   stage.fAnimate();
+  auto keep = [&](long long frame) {
+    if (snapshots != nullptr && frame % every == 0) {
+      snapshots->push_back(fTakeStageSnapshot(stage, frame, player, *gRandom));
+    }
+  };
+  keep(0);
   int serial = -1, rensa = 0, level = stage.level;
   // The last frame is not played: it may confirm the end and leave.
   for (long long frame = 1; frame < marks.length; ++frame) {
@@ -73,6 +83,7 @@ SReplayMarks fScanReplay(int mode, const SReplayInfo& info, const std::shared_pt
     rensa = stage.rensa;
     if (stage.level > level) marks.levelUps.push_back(frame);
     level = stage.level;
+    keep(frame);
   }
   stage.fReleaseModels();
   return marks;

@@ -19,6 +19,10 @@ struct SReplayMarks {
   std::vector<long long> levelUps;  // frames at which the level rose
 };
 
+struct SStageSnapshot;
+
 // Frames count key-log frames played after the stage was built: frame 0 is
-// the stage as built, frame n has played n recorded frames.
-SReplayMarks fScanReplay(int mode, const SReplayInfo& info, const std::shared_ptr<const SCheckedReplay>& replay);
+// the stage as built, frame n has played n recorded frames. Given a list, the
+// same pass keeps a snapshot of the stage at frame 0 and every `every` frames.
+SReplayMarks fScanReplay(int mode, const SReplayInfo& info, const std::shared_ptr<const SCheckedReplay>& replay,
+                         std::vector<SStageSnapshot>* snapshots = nullptr, long long every = 0);

@@ -60,10 +60,13 @@ void CPlimoStage::fAnimateCamera() {
   }
 }
 
-void CPlimoStage::fCreateGhost() {
+void CPlimoStage::fCreateGhost() { fMakeGhost(piece->colour, piece->fWorldPosition()); }
+
+void CPlimoStage::fMakeGhost(int colour, VECTOR at) {
   if (ghost) ghost->fDelete();
-  const int handle = mModelTable.fDuplicate(fBallModelName(piece->colour, false));
-  ghost = std::make_unique<CModel>(handle, piece->fWorldPosition(), VECTOR{});
+  const int handle = mModelTable.fDuplicate(fBallModelName(colour, false));
+  ghostColour = colour;
+  ghost = std::make_unique<CModel>(handle, at, VECTOR{});
   if (handle != -1) MV1SetOpacityRate(handle, kGhostOpacity);
 }
 

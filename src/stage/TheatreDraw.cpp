@@ -1,9 +1,12 @@
 // What the replay theatre draws over its stage: the REPLAY banner, the
-// timeline bar with its marks, and the help line while paused.
+// timeline bar with its marks, and the help lines while paused (the pad's
+// too, when one is plugged in).
 #include <cstdio>
 #include <string>
 
 #include "app/Globals.h"
+#include "input/PauseKeys.h"
+#include "text/KeyHints.h"
 #include "text/Texts.h"
 #include "gamelib/GameLib.h"
 #include "stage/CPlimoStage.h"
@@ -76,4 +79,18 @@ void CReplayTheatre::fDrawHelp() const {
   const unsigned int black = GetColor(0, 0, 0);
   DrawStringToHandle(12, 440, fText(ETextId::TheatreHelpLine1), white, gFontSmall, black, 0);
   DrawStringToHandle(12, 456, fText(ETextId::TheatreHelpLine2), white, gFontSmall, black, 0);
+  if (GetJoypadNum() <= 0) return;
+  // With a pad plugged in, its buttons as the option menu assigned them.
+  auto button = [](EGameKey key) {
+    const std::string name = fPadButtonName(key);
+    return name.empty() ? std::string("-") : name;
+  };
+  const int pauseMask = fPausePadMask();
+  const std::string pause = pauseMask == PAD_INPUT_8 ? "Button8" : pauseMask == PAD_INPUT_7 ? "Button7" : "-";
+  const std::string line1 = fFormatText(ETextId::TheatrePadHelpLine1Format, pause.c_str());
+  const std::string line2 =
+      fFormatText(ETextId::TheatrePadHelpLine2Format, button(EGameKey::KeyZ).c_str(), button(EGameKey::KeyC).c_str(),
+                  button(EGameKey::KeySpace).c_str(), button(EGameKey::KeyX).c_str());
+  DrawStringToHandle(12, 352, line1.c_str(), white, gFontSmall, black, 0);
+  DrawStringToHandle(12, 368, line2.c_str(), white, gFontSmall, black, 0);
 }

@@ -77,6 +77,8 @@ enum class ETextId : int {
   TheatrePositionFormat,  // %s now, %s length, %lld frame, %lld frames, %s speed
   TheatreHelpLine1,
   TheatreHelpLine2,
+  TheatrePadHelpLine1Format,  // %s the pad's pause button
+  TheatrePadHelpLine2Format,  // %s/%s previous/next piece, %s speed, %s take over
   // help
   HelpTitleFormat,  // %d page, %d pages
   HelpFooterFormat,  // %s: the back key

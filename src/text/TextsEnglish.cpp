@@ -104,6 +104,8 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::TheatrePositionFormat, "%s / %s   frame %lld / %lld   %s"},
       {ETextId::TheatreHelpLine1, "Space/P play  <-/-> frame  Shift+<-/-> piece  T take over"},
       {ETextId::TheatreHelpLine2, "PgUp/PgDn 10 s  Home/End  1-5 speed  Esc leave"},
+      {ETextId::TheatrePadHelpLine1Format, "Pad: %s play  D-pad <-/-> frame, up/down 10 s"},
+      {ETextId::TheatrePadHelpLine2Format, "Pad: %s/%s piece  %s speed  %s take over"},
       {ETextId::HelpPadDirections, "D-pad"},
       {ETextId::HelpPauseLabel, "Pause: "},
       {ETextId::HelpLeaveLine, "Esc: leave the game for the menu"},

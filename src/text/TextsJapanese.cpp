@@ -105,6 +105,8 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::TheatrePositionFormat, "%s / %s   frame %lld / %lld   %s"},
       {ETextId::TheatreHelpLine1, "Space/P play  <-/-> frame  Shift+<-/-> piece  T take over"},
       {ETextId::TheatreHelpLine2, "PgUp/PgDn 10 s  Home/End  1-5 speed  Esc leave"},
+      {ETextId::TheatrePadHelpLine1Format, "Pad: %s play  D-pad <-/-> frame, up/down 10 s"},
+      {ETextId::TheatrePadHelpLine2Format, "Pad: %s/%s piece  %s speed  %s take over"},
       {ETextId::HelpPadDirections, "十字キー"},
       {ETextId::HelpPauseLabel, "一時停止　　　:"},
       {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},

@@ -10,6 +10,7 @@
 #include "gamelib/FileSystem.h"
 #include "input/CKeyManager.h"
 #include "input/CKeyPlayer.h"
+#include "input/PauseKeys.h"
 #include "persist/Records.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
@@ -135,7 +136,15 @@ TEST_F(ReplayTheatreTest, JumpsAndStepsLandExactlyWhereStraightPlayDoes) {
     const long long chain = theatre.fMarks().chains.front().frame;
     const long long last = checked.frames - 1;
     EXPECT_EQ(theatre.fLastFrame(), last);
-    std::vector<long long> frames = {0, 1, last / 2, last - 1, last, chain - 1, chain, chain + 1};
+    // The snapshots' own frames and their neighbours: a jump lands on a
+    // snapshot, just before one (the longest play from the one before) and
+    // just after one (its first played frame).
+    const long long shot = CReplayTheatre::kSnapshotEvery;
+    ASSERT_GT(last, 3 * shot);
+    const long long lastShot = last / shot * shot;
+    std::vector<long long> frames = {0,        1,        last / 2,     last - 1,     last,        chain - 1,
+                                     chain,    chain + 1, shot - 1,    shot,         shot + 1,    2 * shot - 1,
+                                     lastShot, lastShot - 1};
     theatre.fStage().fReleaseModels();
     gCurrentScene.fClear();
     gKeyManager = std::make_unique<CKeyManager>();
@@ -155,13 +164,21 @@ TEST_F(ReplayTheatreTest, JumpsAndStepsLandExactlyWhereStraightPlayDoes) {
     ASSERT_TRUE(jumping.fStepForward());
     ASSERT_TRUE(jumping.fStepForward());
     EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain + 1)) << "two steps forward";
-    // Watching prepares the frame before as it plays: a pause finds it ready.
-    jumping.fJumpTo(0);
-    while (jumping.fFrame() < chain) jumping.fUpdate();
-    jumping.fSetPaused(true);
-    EXPECT_TRUE(jumping.fIsStepBackReady());
+    // Steps back across a snapshot: from a snapshot's frame to the one before,
+    // which is the longest play from the snapshot before it.
+    jumping.fJumpTo(2 * shot);
+    jumping.fJumpTo(shot + 1);
     jumping.fStepBack();
-    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(chain - 1)) << "a step back after watching";
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(shot)) << "a step back onto a snapshot";
+    jumping.fStepBack();
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(shot - 1)) << "a step back across a snapshot";
+    // Watching on from a restored snapshot reaches the same frames, so the
+    // key log's position and the generator came back with the stage.
+    jumping.fJumpTo(lastShot - 1);
+    jumping.fJumpTo(shot);
+    while (jumping.fFrame() < 2 * shot - 1) jumping.fUpdate();
+    EXPECT_EQ(fPicture(jumping.fStage()), straight.at(2 * shot - 1)) << "watched on from a snapshot";
+    EXPECT_EQ(jumping.fSnapshots().size(), static_cast<std::size_t>(last / shot + 1));
     jumping.fSetPaused(false);
     jumping.fJumpTo(last + 500);
     EXPECT_EQ(jumping.fFrame(), last) << "clamped before the recorded end";
@@ -282,6 +299,78 @@ TEST_F(ReplayTheatreTest, TheKeysPauseStepJumpAndChangeSpeed) {
   EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr);
   EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr);
   EXPECT_EQ(backend().fLiveModelCount(), 0);
+}
+
+// The pad works the theatre through the buttons the option menu assigned:
+// here drop is moved to button 5 and hold to button 6, and the theatre follows.
+TEST_F(ReplayTheatreTest, ThePadWorksTheTheatreByItsAssignedButtons) {
+  const auto savedOptions = gOptionInfo;
+  gOptionInfo = std::make_shared<COptionInfo>();
+  gOptionInfo->padButtons[static_cast<std::size_t>(fKeyIndex(EGameKey::KeyX))] = PAD_INPUT_5;
+  gOptionInfo->padButtons[static_cast<std::size_t>(fKeyIndex(EGameKey::KeySpace))] = PAD_INPUT_6;
+  CKeyManager assigned;
+  const int turnRight = assigned.fGetPadButton(EGameKey::KeyC);
+  const int turnLeft = assigned.fGetPadButton(EGameKey::KeyZ);
+  const int pause = fPausePadMask();
+  ASSERT_EQ(pause, PAD_INPUT_8) << "Start pauses, now that hold has left it";
+  auto press = [&](int mask) {
+    backend().fSetPad(mask);
+    fFrame();
+    backend().fSetPad(0);
+    fFrame();
+  };
+
+  const SReplayInfo info = fInstall(kFixtures[1]);
+  fOpenTheatre(1, info);
+  for (int i = 0; i < 11; ++i) fFrame();
+  press(pause);
+  ASSERT_TRUE(fTheatre().fIsPaused());
+  // With a pad plugged in, the help names its buttons as assigned.
+  auto helpText = [&] {
+    backend().fClearLog();
+    backend().fSetLogging(true);
+    fTheatre().fDraw();
+    backend().fSetLogging(false);
+    std::string text;
+    for (const std::string& call : backend().fLog()) text += call + "\n";
+    return text;
+  };
+  EXPECT_EQ(helpText().find("Pad:"), std::string::npos) << "no pad, no pad help";
+  backend().fSetPadCount(1);
+  const std::string help = helpText();
+  EXPECT_NE(help.find("Pad: Button8 play"), std::string::npos) << help;
+  EXPECT_NE(help.find("Pad: Button1/Button3 piece  Button6 speed  Button5 take over"), std::string::npos) << help;
+  backend().fSetPadCount(0);
+  const long long paused = fTheatre().fFrame();
+  press(PAD_INPUT_RIGHT);
+  EXPECT_EQ(fTheatre().fFrame(), paused + 1);
+  press(PAD_INPUT_LEFT);
+  press(PAD_INPUT_LEFT);
+  EXPECT_EQ(fTheatre().fFrame(), paused - 1);
+  press(PAD_INPUT_DOWN);
+  EXPECT_EQ(fTheatre().fFrame(), paused - 1 + CReplayTheatre::kFramesPerTenSeconds);
+  press(PAD_INPUT_UP);
+  EXPECT_EQ(fTheatre().fFrame(), paused - 1);
+  const auto& spawns = fTheatre().fMarks().spawns;
+  press(turnRight);
+  EXPECT_EQ(fTheatre().fFrame(), spawns.front());
+  press(turnRight);
+  EXPECT_EQ(fTheatre().fFrame(), spawns.at(1));
+  press(turnLeft);
+  EXPECT_EQ(fTheatre().fFrame(), spawns.front());
+  press(PAD_INPUT_6);
+  EXPECT_EQ(fTheatre().fSpeedIndex(), CReplayTheatre::kNormalSpeed + 1);
+  press(PAD_INPUT_6);
+  press(PAD_INPUT_6);
+  EXPECT_EQ(fTheatre().fSpeedIndex(), 0) << "the speeds go round";
+  press(PAD_INPUT_5);
+  auto* practice = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
+  ASSERT_NE(practice, nullptr) << "drop takes over";
+  EXPECT_EQ(practice->replayInfo.mode, SReplayInfo::EMode::Practice);
+  practice->fReleaseModels();
+  gCurrentScene.fClear();
+  gKeyManager = std::make_unique<CKeyManager>();
+  gOptionInfo = savedOptions;
 }
 
 TEST_F(ReplayTheatreTest, ATakeOverPlaysOnLiveAndNeverWritesAFile) {

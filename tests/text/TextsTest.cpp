@@ -63,7 +63,8 @@ TEST(TextsTest, EnglishTextsAreTranslatedNotCopied) {
 TEST(TextsTest, TextsInTheHudFontArePlainAsciiInBothLanguages) {
   for (const ELanguage language : {ELanguage::Japanese, ELanguage::English}) {
     for (const ETextId id : {ETextId::TheatreBanner, ETextId::PracticeBanner, ETextId::TheatrePositionFormat,
-                             ETextId::TheatreHelpLine1, ETextId::TheatreHelpLine2}) {
+                             ETextId::TheatreHelpLine1, ETextId::TheatreHelpLine2,
+                             ETextId::TheatrePadHelpLine1Format, ETextId::TheatrePadHelpLine2Format}) {
       const std::string text = fTextIn(language, id);
       for (const unsigned char c : text) EXPECT_LT(c, 0x80) << "no glyph in the HUD font: " << text;
     }

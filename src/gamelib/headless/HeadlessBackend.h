@@ -54,6 +54,7 @@ class CHeadlessBackend : public CGameLibBackend {
   void fSetKey(int keyCode, bool down);
   void fReleaseAllKeys();
   void fSetPad(int padWord) { mPad = padWord; }
+  void fSetPadCount(int count) { mPadCount = count; }
   void fSetMouse(int x, int y, int buttons) { mMouseX = x, mMouseY = y, mMouseButtons = buttons; }
   void fAddWheel(int notches) { mWheel += notches; }
   void fCloseWindow() { mWindowClosed = true; }
@@ -152,6 +153,7 @@ class CHeadlessBackend : public CGameLibBackend {
   int DeleteSoundMem(int sound, int logOutFlag) override;
   int CheckHitKey(int keyCode) override;
   int GetJoypadInputState(int inputType) override;
+  int GetJoypadNum() override { return mPadCount; }
   int GetMouseInput() override;
   int GetMousePoint(int* x, int* y) override;
   int GetMouseWheelRotVol(int clearFlag) override;
@@ -191,6 +193,7 @@ class CHeadlessBackend : public CGameLibBackend {
   std::int64_t mUtcBase = 1'700'000'000'000;
   std::array<bool, KEY_CODE_COUNT> mKeys{};
   int mPad = 0;
+  int mPadCount = 0;
   int mMouseX = 0, mMouseY = 0, mMouseButtons = 0, mWheel = 0;
   bool mWindowClosed = false;
   bool mWindowActive = true;

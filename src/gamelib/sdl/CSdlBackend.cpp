@@ -338,6 +338,7 @@ int CSdlBackend::CheckHitKey(int keyCode) { return mInitialised ? mInput.fCheckH
 int CSdlBackend::GetJoypadInputState(int inputType) {
   return mInitialised && inputType == DX_INPUT_PAD1 ? mInput.fPadWord() : 0;
 }
+int CSdlBackend::GetJoypadNum() { return mInitialised ? mInput.fPadCount() : 0; }
 int CSdlBackend::GetMouseInput() { return mInitialised ? mInput.fMouseButtons() : 0; }
 int CSdlBackend::GetMousePoint(int* x, int* y) {
   if (!mInitialised) {

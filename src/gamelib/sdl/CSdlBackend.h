@@ -100,6 +100,7 @@ class CSdlBackend : public CGameLibBackend {
   int DeleteSoundMem(int sound, int logOutFlag) override;
   int CheckHitKey(int keyCode) override;
   int GetJoypadInputState(int inputType) override;
+  int GetJoypadNum() override;
   int GetMouseInput() override;
   int GetMousePoint(int* x, int* y) override;
   int GetMouseWheelRotVol(int clearFlag) override;

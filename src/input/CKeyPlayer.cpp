@@ -132,7 +132,7 @@ bool CKeyPlayer::fIsLivePush(EGameKey key, bool once) {
 CKeyPlayer::SPosition CKeyPlayer::fPosition() const { return SPosition{mLatch, mRecorded, mLogPosition}; }
 
 void CKeyPlayer::fSetPosition(const SPosition& position) {
-  PLIMO_ASSERT(mLogBytes != nullptr && mLogOpen, "only a key log in memory is set back");
+  PLIMO_ASSERT((mLogBytes != nullptr || mLogCompact != nullptr) && mLogOpen, "only a key log in memory is set back");
   PLIMO_ASSERT(position.logPosition <= mLogSize, "a key log position past the log's end");
   mLatch = position.latch;
   mRecorded = position.recorded;

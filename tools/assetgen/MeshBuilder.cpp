@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 void fAddSphere(SMqoObject& object, SVec3 centre, double radius, int slices, int stacks,
-                const FMaterialByDirection& materialOf) {
+                const FMaterialByDirection& materialOf, double phase) {
   if (slices < 3 || stacks < 2 || radius <= 0.0) throw std::invalid_argument("sphere: too few segments");
   const int base = static_cast<int>(object.vertices.size());
   const double pi = std::numbers::pi;
@@ -14,7 +14,7 @@ void fAddSphere(SMqoObject& object, SVec3 centre, double radius, int slices, int
   for (int i = 1; i < stacks; ++i) {
     const double theta = pi * i / stacks;
     for (int j = 0; j < slices; ++j) {
-      const double phi = 2.0 * pi * j / slices;
+      const double phi = phase + 2.0 * pi * j / slices;
       object.vertices.push_back(centre + SVec3{radius * std::sin(theta) * std::cos(phi),
                                                radius * std::sin(theta) * std::sin(phi), radius * std::cos(theta)});
     }

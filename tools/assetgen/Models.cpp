@@ -1,6 +1,7 @@
 #include "Models.h"
 
 #include <cmath>
+#include <numbers>
 #include <utility>
 #include <vector>
 
@@ -11,11 +12,12 @@ namespace {
 
 constexpr double kBallRadius = 15.0;
 // A ball is 25 to 40 pixels across on the screen: 12 slices of 30 degrees
-// and 8 rows of 22.5 (168 triangles) keep its outline round to under a
+// and 9 rows of 20 (192 triangles) keep its outline round to under a
 // pixel, and smooth normals keep its light round. The crosses and bands
-// fall on whole faces.
+// fall on whole faces: an odd count of rows puts one row on the equator,
+// and the slices start half a slice round, so one is centred on each side.
 constexpr int kBallSlices = 12;
-constexpr int kBallStacks = 8;
+constexpr int kBallStacks = 9;
 
 SMqoMaterial fMaterial(const char* name, SColour c, double dif, double amb, double emi, double spc,
                        double power) {
@@ -37,22 +39,23 @@ SMqoDocument fBallModel(const SColour& colour, bool garbage, bool highlighted) {
   object.name = "ball";
   object.smooth = true;
   object.facetAngle = 59.5;
+  const double halfSlice = std::numbers::pi / kBallSlices;
   fAddSphere(object, {}, kBallRadius, kBallSlices, kBallStacks, [&](SVec3 d) {
-    // The glowing band: the two rows of faces either side of the equator
-    // (their centres lie at |z| 0.2; the next rows at 0.55).
+    // The glowing band: the row of faces on the equator (the next rows'
+    // centres lie at |z| 0.35).
     if (highlighted && std::fabs(d.z) < 0.3) return kGlow;
     if (garbage) {
       // A cross on each of the four sides, so one shows from every camera
-      // angle: an upright arm (the two slices beside the axis, centred 15
-      // degrees off it) and a level arm (the two rows at the equator).
+      // angle: an upright arm (the slice centred on the axis; the next ones'
+      // centres are 30 degrees off it) and a level arm (the equator's row).
       for (const SVec3 axis : {SVec3{1, 0, 0}, SVec3{-1, 0, 0}, SVec3{0, 1, 0}, SVec3{0, -1, 0}}) {
         const double along = fDot(d, axis);
         const double side = std::fabs(axis.x != 0.0 ? d.y : d.x);
-        if (along > 0.5 && (side < 0.4 || std::fabs(d.z) < 0.3)) return kMark;
+        if (along > 0.5 && (side < 0.3 || std::fabs(d.z) < 0.3)) return kMark;
       }
     }
     return kBody;
-  });
+  }, halfSlice);
   document.objects.push_back(std::move(object));
   return document;
 }

@@ -37,6 +37,13 @@ CKeyPlayer::CKeyPlayer(std::shared_ptr<const std::string> keyLog) : mLogBytes(st
   mLogSize = mLogBytes->size();
 }
 
+CKeyPlayer::CKeyPlayer(std::shared_ptr<const CCompactLog> keyLog) : mLogCompact(std::move(keyLog)) {
+  PLIMO_ASSERT(mLogCompact != nullptr, "a key player needs a key log");
+  mLatch.fill(true);
+  mLogOpen = true;
+  mLogSize = mLogCompact->fSize();
+}
+
 CKeyPlayer::~CKeyPlayer() = default;
 
 bool CKeyPlayer::fIsLogFinished() const { return !mLogOpen || mLogPosition + kFrameTailSlack >= mLogSize; }
@@ -47,6 +54,7 @@ bool CKeyPlayer::fHasWholeFrame() const {
 
 std::size_t CKeyPlayer::fReadLog(unsigned char* buffer, std::size_t size) {
   if (mLogFile != nullptr) return mLogFile->fRead(buffer, size);
+  if (mLogCompact != nullptr) return mLogCompact->fRead(mLogPosition, buffer, size);
   const std::size_t count = std::min<std::uint64_t>(size, mLogBytes->size() - mLogPosition);
   std::memcpy(buffer, mLogBytes->data() + mLogPosition, count);
   return count;
@@ -124,7 +132,7 @@ bool CKeyPlayer::fIsLivePush(EGameKey key, bool once) {
 CKeyPlayer::SPosition CKeyPlayer::fPosition() const { return SPosition{mLatch, mRecorded, mLogPosition}; }
 
 void CKeyPlayer::fSetPosition(const SPosition& position) {
-  PLIMO_ASSERT(mLogBytes != nullptr && mLogOpen, "only a key log in memory is set back");
+  PLIMO_ASSERT((mLogBytes != nullptr || mLogCompact != nullptr) && mLogOpen, "only a key log in memory is set back");
   PLIMO_ASSERT(position.logPosition <= mLogSize, "a key log position past the log's end");
   mLatch = position.latch;
   mRecorded = position.recorded;
@@ -139,5 +147,6 @@ void CKeyPlayer::fEnd() {
   mPlaying = false;
   if (mLogFile != nullptr) mLogFile->fClose();
   mLogBytes.reset();
+  mLogCompact.reset();
   mLogOpen = false;
 }

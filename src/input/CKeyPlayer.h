@@ -11,6 +11,7 @@
 
 #include "input/CKeyManager.h"
 #include "input/CKeyManagerBase.h"
+#include "util/CCompactLog.h"
 
 class CBinaryFile;
 
@@ -26,6 +27,7 @@ class CKeyPlayer : public CKeyManagerBase {
   explicit CKeyPlayer(SKeyLogBytes keyLog);
   // A log shared with its owner (a replay played again and again).
   explicit CKeyPlayer(std::shared_ptr<const std::string> keyLog);
+  explicit CKeyPlayer(std::shared_ptr<const CCompactLog> keyLog);
   ~CKeyPlayer() override;
   CKeyPlayer(const CKeyPlayer&) = delete;
   CKeyPlayer& operator=(const CKeyPlayer&) = delete;
@@ -82,7 +84,8 @@ class CKeyPlayer : public CKeyManagerBase {
   std::array<bool, kGameKeyCount> mLatch{};
   bool mPlaying = false;
   std::unique_ptr<CBinaryFile> mLogFile;  // a log on disk, or
-  std::shared_ptr<const std::string> mLogBytes;  // the log in memory
+  std::shared_ptr<const std::string> mLogBytes;  // the log in memory, or
+  std::shared_ptr<const CCompactLog> mLogCompact;  // packed in memory
   bool mLogOpen = false;
   std::uint64_t mLogSize = 0;
   std::uint64_t mLogPosition = 0;

@@ -65,11 +65,15 @@ class CZipReader {
 
 // Inflates one member, stopping as soon as the archive's total passes the
 // limit whatever the member claims its size to be.
-std::string fInflateMember(zip_t* archive, zip_uint64_t index, const std::string& name, std::uint64_t& unpacked,
-                           const std::string& label) {
+// `declared` is the size the directory gives (already within the limit):
+// room for it is made at once, so a large key log is not grown by doubling,
+// which would briefly hold it one and a half times over.
+std::string fInflateMember(zip_t* archive, zip_uint64_t index, const std::string& name, std::uint64_t declared,
+                           std::uint64_t& unpacked, const std::string& label) {
   zip_file_t* file = zip_fopen_index(archive, index, 0);
   if (file == nullptr) fRefuse(label, "its member \"" + name + "\" cannot be opened (" + zip_strerror(archive) + ")");
   std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(declared));
   std::array<char, kReadChunk> chunk{};
   std::optional<std::string> problem;
   while (true) {
@@ -196,6 +200,7 @@ std::vector<SArchiveMember> CArchiver::fReadMembersFromBytes(const std::string& 
 
   // Everything the directory says is checked before anything is inflated.
   std::vector<std::string> names;
+  std::vector<std::uint64_t> sizes;
   std::set<std::string> seen;
   std::uint64_t declared = 0;
   for (zip_int64_t i = 0; i < count; ++i) {
@@ -213,12 +218,13 @@ std::vector<SArchiveMember> CArchiver::fReadMembersFromBytes(const std::string& 
     }
     declared += stat.size;
     names.push_back(name);
+    sizes.push_back(stat.size);
   }
 
   std::vector<SArchiveMember> members;
   std::uint64_t unpacked = 0;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    members.push_back({names[i], fInflateMember(archive.fGet(), i, names[i], unpacked, label)});
+    members.push_back({names[i], fInflateMember(archive.fGet(), i, names[i], sizes[i], unpacked, label)});
   }
   return members;
 }

@@ -1,6 +1,7 @@
 #include "persist/ReplayArchiveCheck.h"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "gamelib/FileSystem.h"
@@ -24,8 +25,8 @@ std::int32_t fLe32(const std::string& bytes) {
   throw CGameError("The replay archive " + label + " cannot be played: " + why + ".");
 }
 
-const SArchiveMember* fFind(const std::vector<SArchiveMember>& members, const std::string& name) {
-  for (const SArchiveMember& member : members) {
+SArchiveMember* fFind(std::vector<SArchiveMember>& members, const std::string& name) {
+  for (SArchiveMember& member : members) {
     if (member.mName == name) return &member;
   }
   return nullptr;
@@ -36,13 +37,13 @@ const SArchiveMember* fFind(const std::vector<SArchiveMember>& members, const st
 SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::string& label) {
   // Names, sizes and CRCs: the archiver inflates every member and libzip
   // checks each one's CRC as it ends.
-  const std::vector<SArchiveMember> members = CArchiver::fReadMembersFromBytes(zipBytes, label);
+  std::vector<SArchiveMember> members = CArchiver::fReadMembersFromBytes(zipBytes, label);
   for (int mode = 0; mode < static_cast<int>(kModeNames.size()); ++mode) {
     for (const bool isDebug : {false, true}) {
       const std::string prefix = std::string("dat/replay_") + kModeNames[static_cast<std::size_t>(mode)] + "/" +
                                  (isDebug ? "debug_" : "");
-      const SArchiveMember* keyLog = fFind(members, prefix + "replay_key.dat");
-      const SArchiveMember* seed = fFind(members, prefix + "replay.dat");
+      SArchiveMember* keyLog = fFind(members, prefix + "replay_key.dat");
+      SArchiveMember* seed = fFind(members, prefix + "replay.dat");
       if (keyLog == nullptr && seed == nullptr) continue;
       if (keyLog == nullptr) fRefuse(label, "its key log " + prefix + "replay_key.dat is missing");
       if (seed == nullptr) fRefuse(label, "its seed " + prefix + "replay.dat is missing");
@@ -55,9 +56,10 @@ SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::strin
       checked.mode = mode;
       checked.isDebug = isDebug;
       checked.seed = fLe32(seed->mBytes);
-      checked.keyLog = keyLog->mBytes;
-      checked.seedArchive = seed->mBytes;
       checked.frames = static_cast<long long>(keyLog->mBytes.size() / kKeyLogFrameBytes);
+      // Kept packed: a long game's key log is many megabytes as bytes.
+      checked.keyLog = CCompactLog(keyLog->mBytes);
+      checked.seedArchive = std::move(seed->mBytes);
       return checked;
     }
   }

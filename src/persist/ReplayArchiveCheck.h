@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <string>
 
+#include "util/CCompactLog.h"
+
 struct SCheckedReplay {
   int mode = 0;          // 0 plimo, 1 yoiko, 2 wanpaku
   bool isDebug = false;  // packed by the debug save: "debug_" member names
   std::int32_t seed = 0;
-  std::string keyLog;    // the key log member, whole frames and any tail
+  CCompactLog keyLog;    // the key log member, whole frames and any tail (one bit a key)
   std::string seedArchive;  // the seed member as stored
   long long frames = 0;  // whole key-log frames
 };

@@ -37,7 +37,7 @@ bool fIsBlinkOn(int frameCount) { return frameCount % 60 < 30; }
 
 // Walls between the camera and the balls are see-through, so that every
 // ball in the box shows from every rest position; the far walls stay solid.
-constexpr float kNearWallOpacity = 0.28f;
+constexpr float kNearWallOpacity = 0.18f;
 // The landing ghost is a brighter, see-through copy of the piece, more
 // opaque than it is made so that it reads among the balls.
 constexpr float kGhostBrightness = 1.4f;

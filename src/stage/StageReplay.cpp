@@ -1,8 +1,10 @@
 #include "stage/StageReplay.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "app/Globals.h"
 #include "app/SceneFactory.h"
@@ -84,6 +86,28 @@ int fModeHighScore(int mode) {
   return gHighScores[index]->score;
 }
 
+namespace {
+
+// As fWriteWholeFile (a temporary file, then renamed), unpacked piece by
+// piece: the whole log as bytes would be many megabytes held for a moment,
+// which the heap then keeps.
+void fWriteKeyLog(const std::string& path, const CCompactLog& log) {
+  const std::string temporary = path + ".part";
+  {
+    CBinaryFile file(temporary, CBinaryFile::EOpen::Truncate);
+    std::array<unsigned char, 64 * 1024> piece{};
+    for (std::uint64_t at = 0; at < log.fSize();) {
+      const std::size_t got = log.fRead(at, piece.data(), piece.size());
+      file.fWrite(piece.data(), got);
+      at += got;
+    }
+    file.fClose();
+  }
+  fRenameFile(temporary, path);
+}
+
+}  // namespace
+
 void fSetupReplay(CPlimoStage& stage) {
   const int mode = stage.mode;
   if (stage.replayInfo.mode == SReplayInfo::EMode::Normal) {
@@ -101,12 +125,12 @@ void fSetupReplay(CPlimoStage& stage) {
   // generator untouched.
   const std::string prefix = replay.isDebug ? "debug_" : "";
   if (!stage.rebuiltForJump) {
-    fWriteWholeFile(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
+    fWriteKeyLog(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
     fWriteWholeFile(fReplayFilePath(mode, prefix + "replay.dat"), replay.seedArchive);
     std::printf("Seed = %d\n", replay.seed);
   }
   // Played from memory: the same bytes the file holds.
-  auto player = std::make_unique<CKeyPlayer>(std::shared_ptr<const std::string>(stage.checkedReplay, &replay.keyLog));
+  auto player = std::make_unique<CKeyPlayer>(std::shared_ptr<const CCompactLog>(stage.checkedReplay, &replay.keyLog));
   auto random = std::make_unique<CRandom>(replay.seed);
   player->fStart();
   // Nothing can fail from here on.

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (checked) {
     FUZZ_CHECK(checked->mode >= 0 && checked->mode < kModeCount);
-    FUZZ_CHECK(checked->frames >= 1 && checked->frames == static_cast<long long>(checked->keyLog.size() / 112));
+    FUZZ_CHECK(checked->frames >= 1 && checked->frames == static_cast<long long>(checked->keyLog.fSize() / 112));
     FUZZ_CHECK(checked->seedArchive.size() >= 4);
   }
 

@@ -2,6 +2,7 @@
 // flat and smooth normals.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -25,7 +26,7 @@ SMqoFileObject fCube(bool smooth, float facet) {
     cube.vertices.push_back({(i & 1) ? 0.5f : -0.5f, (i & 2) ? 0.5f : -0.5f, (i & 4) ? 0.5f : -0.5f});
   }
   const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
-  for (const auto& f : faces) cube.faces.push_back(SMqoFileFace{{f[0], f[1], f[2], f[3]}, 0});
+  for (const auto& f : faces) cube.faces.push_back(SMqoFileFace{{f[0], f[1], f[2], f[3]}, 0, {}});
   return cube;
 }
 
@@ -71,7 +72,7 @@ TEST(SdlModelMesh, GroupsTrianglesIntoMaterialRuns) {
   cube.faces[0].material = 1;
   cube.faces[1].material = -1;  // no M(): the default material, listed last
   cube.faces[2].material = 1;
-  cube.faces.push_back(SMqoFileFace{{0, 1, 3, 7, 6}, 1});  // a pentagon: a fan of three
+  cube.faces.push_back(SMqoFileFace{{0, 1, 3, 7, 6}, 1, {}});  // a pentagon: a fan of three
   SMqoFile file = fFileWith(cube, 2);
   file.materials[1].colour = {0.5f, 1.0f, 0.25f, 0.5f};
   file.materials[1].diffuse = 0.8f;
@@ -109,7 +110,7 @@ TEST(SdlModelMesh, GroupsTrianglesIntoMaterialRuns) {
 TEST(SdlModelMesh, DegenerateFacesGetAUsableNormal) {
   SMqoFileObject line;
   line.vertices = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
-  line.faces.push_back(SMqoFileFace{{0, 1, 2}, 0});
+  line.faces.push_back(SMqoFileFace{{0, 1, 2}, 0, {}});
   for (bool smooth : {false, true}) {
     line.smooth = smooth;
     const SModelMesh mesh = fBuildModelMesh(fFileWith(line, 1));
@@ -138,6 +139,26 @@ TEST(SdlModelMesh, HugeModelsGetFiniteUnitNormals) {
   }
 }
 
+TEST(SdlModelMesh, TextureCoordinatesFollowTheirCornersIntoTheFan) {
+  SMqoFileObject quad;
+  quad.smooth = false;
+  quad.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 2, 2}};
+  quad.faces.push_back(SMqoFileFace{{0, 1, 2, 3}, 0, {{0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}}});
+  quad.faces.push_back(SMqoFileFace{{0, 1, 4}, 0, {}});  // no UV(): every corner at (0, 0)
+  SMqoFile file = fFileWith(quad, 1);
+  file.materials[0].texture = "wall.png";
+  const SModelMesh mesh = fBuildModelMesh(file);
+  EXPECT_EQ(mesh.materials[0].texture, "wall.png");
+  EXPECT_EQ(mesh.materials[1].texture, "");
+  ASSERT_EQ(mesh.vertices.size(), 9u);
+  // The quad's two triangles first: u runs with x, v down from y = 1.
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_FLOAT_EQ(mesh.vertices[i].uv[0], mesh.vertices[i].position.x);
+    EXPECT_FLOAT_EQ(mesh.vertices[i].uv[1], 1.0f - mesh.vertices[i].position.y);
+  }
+  for (std::size_t i = 6; i < 9; ++i) EXPECT_EQ(mesh.vertices[i].uv, (std::array<float, 2>{0.0f, 0.0f}));
+}
+
 #ifdef PLIMO_HAVE_ASSETGEN
 TEST(SdlModelMesh, TheBallIsRoundAndFacesOutwards) {
   const auto file = fReadMqoFile(fWriteMqo(fBallModel(kBallColours[2].colour, false, false)));
@@ -153,6 +174,25 @@ TEST(SdlModelMesh, TheBallIsRoundAndFacesOutwards) {
     const SVector3 a = mesh.vertices[i].position, b = mesh.vertices[i + 1].position, c = mesh.vertices[i + 2].position;
     EXPECT_GT(fDot3(fCross3(b - a, c - a), a + b + c), 0.0f) << "wound counter-clockwise from outside";
   }
+}
+
+TEST(SdlModelMesh, TheBrickPictureTilesAcrossNeighbouringCells) {
+  const auto file = fReadMqoFile(fWriteMqo(fBrickModel()));
+  ASSERT_TRUE(file.has_value());
+  const SModelMesh mesh = fBuildModelMesh(*file);
+  ASSERT_EQ(mesh.materials[0].texture, kBrickTexture);
+  EXPECT_LE(mesh.vertices.size(), 6u * 2u * 3u) << "one slab: six faces at most";
+  // On the two broad faces the picture's u follows x and its v follows z, so
+  // a cell's right edge meets the next cell's left edge at the same place in
+  // the picture (u 1 and u 0), and a course carries on across cells.
+  int broad = 0;
+  for (const SMeshVertex& v : mesh.vertices) {
+    if (std::fabs(v.normal.y) < 0.99f) continue;
+    ++broad;
+    EXPECT_NEAR(v.uv[0], (v.position.x + 16.0f) / 32.0f, 1e-4f);
+    EXPECT_NEAR(v.uv[1], (16.0f - v.position.z) / 32.0f, 1e-4f);
+  }
+  EXPECT_EQ(broad, 2 * 6);
 }
 #endif
 

@@ -67,7 +67,9 @@ TEST(SdlMqoReader, ReadsMaterialsObjectsAndFaces) {
   EXPECT_FLOAT_EQ(red.emissive, 0.1f);
   EXPECT_FLOAT_EQ(red.specular, 0.5f);
   EXPECT_FLOAT_EQ(red.power, 30.0f);
+  EXPECT_EQ(red.texture, "a(b).png");  // brackets inside the quotes are the name's
   EXPECT_FLOAT_EQ(file->materials[1].colour[3], 0.5f);
+  EXPECT_EQ(file->materials[1].texture, "");
 
   ASSERT_EQ(file->objects.size(), 2u);
   const SMqoFileObject& box = file->objects[0];
@@ -84,6 +86,8 @@ TEST(SdlMqoReader, ReadsMaterialsObjectsAndFaces) {
   ASSERT_EQ(box.faces.size(), 3u);
   EXPECT_EQ(box.faces[0].vertices, (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(box.faces[0].material, 1);
+  EXPECT_EQ(box.faces[0].uv, (std::vector<std::array<float, 2>>{{0, 0}, {1, 0}, {1, 1}}));
+  EXPECT_TRUE(box.faces[1].uv.empty());
   EXPECT_EQ(box.faces[1].vertices, (std::vector<int>{0, 1, 2, 3}));
   EXPECT_EQ(box.faces[1].material, 0);
   EXPECT_EQ(box.faces[2].material, -1);
@@ -131,6 +135,9 @@ TEST(SdlMqoReader, RefusesDamagedFiles) {
       {"unclosed quote", replaced("\"glass\"", "\"glass")},
       {"object never closed", replaced("\t}\n}\nObject \"hidden\"", "\t}\nObject \"hidden\"")},
       {"a huge count", replaced("vertex 5 {", "vertex 99999999999 {")},
+      {"a UV short of the corners", replaced("UV(0 0 1 0 1 1)", "UV(0 0 1 0 1)")},
+      {"a UV past the corners", replaced("UV(0 0 1 0 1 1)", "UV(0 0 1 0 1 1 0 1)")},
+      {"a texture name unquoted", replaced("tex(\"a(b).png\")", "tex(a.png)")},
       {"binary vertices", replaced("\tvertex 5 {", "\tBVertex 1 {\n\t\tVector 60 [] \n\t}\n\tvertex 5 {")},
   };
   for (const auto& damaged : cases) EXPECT_FALSE(fReadMqoFile(damaged.text).has_value()) << damaged.what;
@@ -170,6 +177,9 @@ TEST(SdlMqoReader, WhatItTakesFromScrambledBytesIsConsistent) {
         }
         ASSERT_LT(face.material, static_cast<int>(file->materials.size()));
         ASSERT_GE(face.material, -1);
+        if (!face.uv.empty()) {
+          ASSERT_EQ(face.uv.size(), face.vertices.size());
+        }
       }
     }
   }

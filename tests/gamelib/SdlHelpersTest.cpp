@@ -275,4 +275,28 @@ TEST(SdlFrameCache, ValuesAreReleasedWhenDroppedOrReplaced) {
   EXPECT_EQ(released, 4);
 }
 
+TEST(SdlPixelOps, HalvingAveragesEachTwoByTwoBlockDownToOnePixel) {
+  // 4 x 2: two blocks, one of four different reds, one of one grey pixel
+  // among three black.
+  const std::vector<std::uint8_t> pixels = {
+      10, 0, 0, 255, 20, 0, 0, 255, 200, 200, 200, 255, 0, 0, 0, 255,  //
+      30, 0, 0, 255, 41, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255,
+  };
+  int width = 0, height = 0;
+  const std::vector<std::uint8_t> half = fHalvePixels(pixels.data(), 4, 2, width, height);
+  ASSERT_EQ(width, 2);
+  ASSERT_EQ(height, 1);
+  EXPECT_EQ(half, (std::vector<std::uint8_t>{25, 0, 0, 255, 50, 50, 50, 255}));  // 101 / 4 rounds to 25
+  // A one-pixel-high picture halves along its width only, and the chain
+  // of levels ends at 1 x 1 with the mean of everything.
+  const std::vector<std::uint8_t> row = fHalvePixels(half.data(), 2, 1, width, height);
+  ASSERT_EQ(width, 1);
+  ASSERT_EQ(height, 1);
+  EXPECT_EQ(row, (std::vector<std::uint8_t>{38, 25, 25, 255}));
+  // An odd side drops its last column, as GL's own level sizes do.
+  const std::vector<std::uint8_t> odd = fHalvePixels(pixels.data(), 3, 2, width, height);
+  EXPECT_EQ(width, 1);
+  EXPECT_EQ(odd.size(), 4u);
+}
+
 }  // namespace

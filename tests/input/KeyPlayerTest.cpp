@@ -199,10 +199,12 @@ TEST_F(KeyPlayerTest, PartialLastFrameIsReadAsFarAsItGoes) {
   // 112 + 40 bytes: the second frame keeps its first ten values (Left..KeyX);
   // KeyC, the eleventh, is cut off.
   fWriteWholeFile("cut.dat", whole.substr(0, 112 + 40));
-  for (int pass = 0; pass < 2; ++pass) {
+  // From the file, from its bytes and from the packed log alike.
+  for (int pass = 0; pass < 3; ++pass) {
     std::unique_ptr<CKeyPlayer> player =
-        pass == 0 ? std::make_unique<CKeyPlayer>("cut.dat")
-                  : std::make_unique<CKeyPlayer>(CKeyPlayer::SKeyLogBytes{whole.substr(0, 112 + 40)});
+        pass == 0   ? std::make_unique<CKeyPlayer>("cut.dat")
+        : pass == 1 ? std::make_unique<CKeyPlayer>(CKeyPlayer::SKeyLogBytes{whole.substr(0, 112 + 40)})
+                    : std::make_unique<CKeyPlayer>(std::make_shared<const CCompactLog>(whole.substr(0, 112 + 40)));
     player->fStart();
     player->fUpdateKeyState();
     EXPECT_TRUE(player->fIsPressed(EGameKey::Up));

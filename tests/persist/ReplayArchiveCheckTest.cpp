@@ -19,7 +19,7 @@ TEST_F(ReplayArchiveCheckTest, FixturesAndDebugSavesAreAcceptedWithTheirModeSeed
   EXPECT_FALSE(wanpaku.isDebug);
   EXPECT_EQ(wanpaku.seed, 789);
   EXPECT_EQ(wanpaku.frames, 153135);
-  EXPECT_EQ(wanpaku.keyLog.size(), 153135u * 112u);
+  EXPECT_EQ(wanpaku.keyLog.fSize(), 153135u * 112u);
 
   const std::string debug = fArchiveOf("dat/replay_yoiko/", "debug_", fIdleKeyLog(3) + "tail", std::string("\xff\xff\xff\xff", 4));
   const SCheckedReplay checked = fCheckReplayArchive(debug, "d");

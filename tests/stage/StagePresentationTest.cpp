@@ -284,7 +284,7 @@ TEST_F(StagePresentationTest, WallsBetweenTheCameraAndTheBoxAreSeeThroughAndDraw
     for (std::size_t i = 0; i < drawn.size(); ++i) {
       if (!isWall(drawn[i].handle)) continue;
       if (i > lastTurf) {
-        EXPECT_EQ(drawn[i].opacity, "0.28)");
+        EXPECT_EQ(drawn[i].opacity, "0.18)");
         nearWalls.insert(drawn[i].handle);
       } else {
         EXPECT_EQ(drawn[i].opacity, "1)");

@@ -2,11 +2,13 @@
 // refused before the key source, the generator, the music or the files in
 // dat/ change, and a failure after the check frees every model it made.
 #include <memory>
+#include <vector>
 
 #include "app/Globals.h"
 #include "gamelib/FileSystem.h"
 #include "input/CKeyManager.h"
 #include "input/CKeyPlayer.h"
+#include "persist/CArchiver.h"
 #include "stage/StageTestKit.h"
 #include "support/ReplayArchives.h"
 #include "util/Assert.h"
@@ -88,6 +90,13 @@ TEST_F(StageReplayStartTest, ASoundArchivePlaysFromItsSeedAndKeepsTheUnpackedFil
     ASSERT_NE(player, nullptr);
     EXPECT_TRUE(player->fIsPlaying());
     stage.fReleaseModels();
+  }
+  // Byte for byte the archive's key log, though it was held packed.
+  const std::vector<SArchiveMember> members = CArchiver::fReadMembersFromBytes(fFixture("wanpaku_seed789.zip"), "fixture");
+  for (const SArchiveMember& member : members) {
+    if (member.mName == "dat/replay_wanpaku/replay_key.dat") {
+      EXPECT_EQ(fReadWholeFile("dat/replay_wanpaku/replay_key.dat"), member.mBytes);
+    }
   }
   EXPECT_EQ(fFileSize("dat/replay_wanpaku/replay_key.dat"), 153135u * 112u);
   EXPECT_EQ(fFileSize("dat/replay_wanpaku/replay.dat"), 4u);

@@ -141,9 +141,10 @@ TEST(AssetMqoWriter, BallTextParsesBackWithItsCountsAndRadius) {
   const SParsedObject& object = parsed.objects[0];
   EXPECT_EQ(object.vertices.size(), ball.objects[0].vertices.size());
   EXPECT_EQ(object.faces.size(), ball.objects[0].faces.size());
-  // Enough faces to look round, but a handful of hundred, not thousands.
-  EXPECT_GE(object.faces.size(), 16u * 12u);
-  EXPECT_LE(object.faces.size(), 1000u);
+  // Round enough at 25 to 40 pixels across, and no finer: a full box holds
+  // 72 balls, and a software renderer pays for every triangle.
+  EXPECT_GE(object.faces.size(), 12u * 8u);
+  EXPECT_LE(object.faces.size(), 128u);
   for (const SVec3& v : object.vertices) EXPECT_NEAR(fLength(v), 15.0, 1e-3);
 }
 
@@ -176,15 +177,36 @@ TEST(AssetMqoWriter, RejectsBadFacesInsteadOfWritingABrokenFile) {
   document.materials.push_back({});
   SMqoObject object;
   object.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-  object.faces.push_back({{0, 1, 3}, 0});
+  object.faces.push_back({{0, 1, 3}, 0, {}});
   document.objects.push_back(object);
   EXPECT_THROW(fWriteMqo(document), std::invalid_argument);
-  document.objects[0].faces[0] = {{0, 1, 2}, 1};
+  document.objects[0].faces[0] = {{0, 1, 2}, 1, {}};
   EXPECT_THROW(fWriteMqo(document), std::invalid_argument);
-  document.objects[0].faces[0] = {{0, 1}, 0};
+  document.objects[0].faces[0] = {{0, 1}, 0, {}};
   EXPECT_THROW(fWriteMqo(document), std::invalid_argument);
-  document.objects[0].faces[0] = {{0, 1, 2}, 0};
+  document.objects[0].faces[0] = {{0, 1, 2}, 0, {}};
   EXPECT_NO_THROW(fWriteMqo(document));
+}
+
+TEST(AssetMqoWriter, WritesTexturesAndTextureCoordinates) {
+  SMqoDocument document;
+  SMqoMaterial material;
+  material.name = "wall";
+  material.texture = "wall.png";
+  document.materials.push_back(material);
+  document.materials.push_back({});
+  SMqoObject object;
+  object.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+  object.faces.push_back({{0, 1, 2}, 0, {{0, 1}, {1, 1}, {0.25, 0}}});
+  object.faces.push_back({{0, 2, 1}, 1, {}});
+  document.objects.push_back(object);
+  const std::string text = fWriteMqo(document);
+  EXPECT_NE(text.find(" tex(\"wall.png\")\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("M(0) UV(0.00000 1.00000 1.00000 1.00000 0.25000 0.00000)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("V(0 2 1) M(1)\n"), std::string::npos) << "no UV() for a face without one";
+  EXPECT_EQ(text.find("tex(\"\")"), std::string::npos) << "no tex() for a plain material";
+  document.objects[0].faces[0].uv.pop_back();
+  EXPECT_THROW(fWriteMqo(document), std::invalid_argument);
 }
 
 TEST(AssetMqoWriter, NumbersIgnoreTheLocaleAndNeverShowNegativeZero) {

@@ -31,7 +31,7 @@ endforeach()
 foreach(colour ${colours})
   list(APPEND expected image/ui_parts/plimoball_${colour}.png plimo_${colour}.mqo plimo_${colour}_h.mqo)
 endforeach()
-list(APPEND expected waku.mqo shibafu.mqo renga.mqo)
+list(APPEND expected waku.mqo shibafu.mqo renga.mqo renga.png)
 # The program's icon: the window's, and the desktop's at each hicolor size.
 set(icon_sizes 48 64 128 256)
 foreach(size ${icon_sizes})

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 void fAddSphere(SMqoObject& object, SVec3 centre, double radius, int slices, int stacks,
-                const FMaterialByDirection& materialOf) {
+                const FMaterialByDirection& materialOf, double phase) {
   if (slices < 3 || stacks < 2 || radius <= 0.0) throw std::invalid_argument("sphere: too few segments");
   const int base = static_cast<int>(object.vertices.size());
   const double pi = std::numbers::pi;
@@ -14,7 +14,7 @@ void fAddSphere(SMqoObject& object, SVec3 centre, double radius, int slices, int
   for (int i = 1; i < stacks; ++i) {
     const double theta = pi * i / stacks;
     for (int j = 0; j < slices; ++j) {
-      const double phi = 2.0 * pi * j / slices;
+      const double phi = phase + 2.0 * pi * j / slices;
       object.vertices.push_back(centre + SVec3{radius * std::sin(theta) * std::cos(phi),
                                                radius * std::sin(theta) * std::sin(phi), radius * std::cos(theta)});
     }
@@ -29,19 +29,19 @@ void fAddSphere(SMqoObject& object, SVec3 centre, double radius, int slices, int
   // Seen from outside, growing phi runs to the right and growing theta down,
   // so counter-clockwise is upper-left, lower-left, lower-right, upper-right.
   for (int j = 0; j < slices; ++j) {
-    SMqoFace face{{top, ring(1, j), ring(1, j + 1)}, 0};
+    SMqoFace face{{top, ring(1, j), ring(1, j + 1)}, 0, {}};
     face.material = material(face);
     object.faces.push_back(face);
   }
   for (int i = 1; i < stacks - 1; ++i) {
     for (int j = 0; j < slices; ++j) {
-      SMqoFace face{{ring(i, j), ring(i + 1, j), ring(i + 1, j + 1), ring(i, j + 1)}, 0};
+      SMqoFace face{{ring(i, j), ring(i + 1, j), ring(i + 1, j + 1), ring(i, j + 1)}, 0, {}};
       face.material = material(face);
       object.faces.push_back(face);
     }
   }
   for (int j = 0; j < slices; ++j) {
-    SMqoFace face{{ring(stacks - 1, j), bottom, ring(stacks - 1, j + 1)}, 0};
+    SMqoFace face{{ring(stacks - 1, j), bottom, ring(stacks - 1, j + 1)}, 0, {}};
     face.material = material(face);
     object.faces.push_back(face);
   }
@@ -50,7 +50,7 @@ void fAddSphere(SMqoObject& object, SVec3 centre, double radius, int slices, int
 void fAddQuad(SMqoObject& object, SVec3 a, SVec3 b, SVec3 c, SVec3 d, int material) {
   const int base = static_cast<int>(object.vertices.size());
   object.vertices.insert(object.vertices.end(), {a, b, c, d});
-  object.faces.push_back({{base, base + 1, base + 2, base + 3}, material});
+  object.faces.push_back({{base, base + 1, base + 2, base + 3}, material, {}});
 }
 
 void fAddBox(SMqoObject& object, SVec3 low, SVec3 high, const FMaterialByDirection& materialOf) {

@@ -12,9 +12,10 @@ using FMaterialByDirection = std::function<int(SVec3 direction)>;
 
 // A UV sphere, z being the polar axis: `slices` segments round, `stacks` from
 // pole to pole; quads between rings, triangles at the poles. Vertices are
-// shared so smooth shading works.
+// shared so smooth shading works. The first meridian lies `phase` radians
+// round from +x.
 void fAddSphere(SMqoObject& object, SVec3 centre, double radius, int slices, int stacks,
-                const FMaterialByDirection& materialOf);
+                const FMaterialByDirection& materialOf, double phase = 0.0);
 
 // The faces of an axis-aligned box; material per face from its outward
 // normal, a negative material leaving that face out (hidden faces). Each face

@@ -1,7 +1,9 @@
 #include "Models.h"
 
 #include <cmath>
-#include <cstdint>
+#include <numbers>
+#include <utility>
+#include <vector>
 
 #include "MeshBuilder.h"
 #include "Palette.h"
@@ -9,21 +11,17 @@
 namespace {
 
 constexpr double kBallRadius = 15.0;
-constexpr int kBallSlices = 24;  // 15 degrees a slice, so crosses and bands
-constexpr int kBallStacks = 16;  // fall on whole faces
+// A ball is 25 to 40 pixels across on the screen: 12 slices of 30 degrees
+// and 9 rows of 20 (192 triangles) keep its outline round to under a
+// pixel, and smooth normals keep its light round. The crosses and bands
+// fall on whole faces: an odd count of rows puts one row on the equator,
+// and the slices start half a slice round, so one is centred on each side.
+constexpr int kBallSlices = 12;
+constexpr int kBallStacks = 9;
 
 SMqoMaterial fMaterial(const char* name, SColour c, double dif, double amb, double emi, double spc,
                        double power) {
-  return {name, c.r, c.g, c.b, c.a, dif, amb, emi, spc, power};
-}
-
-// A stable per-brick variation (no random state, so files never change).
-uint32_t fHash(uint32_t a, uint32_t b) {
-  uint32_t h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u;
-  h ^= h >> 15;
-  h *= 0x2C1B3C6Du;
-  h ^= h >> 12;
-  return h;
+  return {name, c.r, c.g, c.b, c.a, dif, amb, emi, spc, power, {}};
 }
 
 }  // namespace
@@ -41,20 +39,23 @@ SMqoDocument fBallModel(const SColour& colour, bool garbage, bool highlighted) {
   object.name = "ball";
   object.smooth = true;
   object.facetAngle = 59.5;
+  const double halfSlice = std::numbers::pi / kBallSlices;
   fAddSphere(object, {}, kBallRadius, kBallSlices, kBallStacks, [&](SVec3 d) {
-    // The glowing band: the two rows of faces either side of the equator.
-    if (highlighted && std::fabs(d.z) < 0.15) return kGlow;
+    // The glowing band: the row of faces on the equator (the next rows'
+    // centres lie at |z| 0.35).
+    if (highlighted && std::fabs(d.z) < 0.3) return kGlow;
     if (garbage) {
       // A cross on each of the four sides, so one shows from every camera
-      // angle: an upright arm (two slices wide) and a level arm (two rows).
+      // angle: an upright arm (the slice centred on the axis; the next ones'
+      // centres are 30 degrees off it) and a level arm (the equator's row).
       for (const SVec3 axis : {SVec3{1, 0, 0}, SVec3{-1, 0, 0}, SVec3{0, 1, 0}, SVec3{0, -1, 0}}) {
         const double along = fDot(d, axis);
         const double side = std::fabs(axis.x != 0.0 ? d.y : d.x);
-        if (along > 0.5 && (side < 0.14 || std::fabs(d.z) < 0.15)) return kMark;
+        if (along > 0.5 && (side < 0.3 || std::fabs(d.z) < 0.3)) return kMark;
       }
     }
     return kBody;
-  });
+  }, halfSlice);
   document.objects.push_back(std::move(object));
   return document;
 }
@@ -88,44 +89,37 @@ SMqoDocument fTurfModel() {
 
 SMqoDocument fBrickModel() {
   SMqoDocument document;
-  document.materials.push_back(fMaterial("mortar", fHex(0xE6DCC8), 0.85, 0.6, 0.0, 0.0, 5));
-  document.materials.push_back(fMaterial("brick_a", fHex(0xC8553D), 0.85, 0.55, 0.0, 0.1, 8));
-  document.materials.push_back(fMaterial("brick_b", fHex(0xB54A36), 0.85, 0.55, 0.0, 0.1, 8));
-  document.materials.push_back(fMaterial("brick_c", fHex(0xD66A48), 0.85, 0.55, 0.0, 0.1, 8));
-  constexpr int kMortar = 0;
-  constexpr double kBorder = 3.5;  // half of the beam between two cells
-  constexpr double kGap = 0.4;     // mortar joint, on each side of a brick
+  // The bricks and mortar are in the picture; the colour stays white so the
+  // picture shows as painted under the light.
+  SMqoMaterial brick = fMaterial("renga", fHex(0xFFFFFF), 0.85, 0.6, 0.0, 0.1, 8);
+  brick.texture = kBrickTexture;
+  document.materials.push_back(brick);
 
   SMqoObject object;
   object.name = "renga";
-  // The segment is a brick frame round an open window: the walls stand on
-  // every side of the box, including the side facing the camera, and a solid
-  // slab there hides every ball inside. Side by side the frames make brick
-  // beams between the cells, and each cell shows through its own window.
-  auto mortar = [&](double x0, double z0, double x1, double z1) {
-    fAddBox(object, {x0, -1.6, z0}, {x1, 1.6, z1}, [](SVec3) { return kMortar; });
+  // One solid slab per cell: a handful of large faces instead of a frame of
+  // small bricks, which is what a software renderer pays for per triangle.
+  // The picture spans the 32 x 32 face and tiles across neighbouring cells.
+  constexpr double h = 16.0, t = 2.0;
+  auto onFace = [](double x, double z) { return SUv{(x + h) / (2 * h), (h - z) / (2 * h)}; };
+  // The thin faces show a strip of the picture inside one brick course, so
+  // a wall's top reads as brick tops and its ends as courses.
+  constexpr double kStripU = 0.03, kStripWidth = 0.09;
+  auto quad = [&](SVec3 a, SVec3 b, SVec3 c, SVec3 d, std::vector<SUv> uv) {
+    fAddQuad(object, a, b, c, d, 0);
+    object.faces.back().uv = std::move(uv);
   };
-  auto brick = [&](double x0, double z0, double x1, double z1, uint32_t seed) {
-    const int material = 1 + static_cast<int>(fHash(seed, static_cast<uint32_t>(x0 + 100)) % 3);
-    fAddBox(object, {x0 + kGap, -2.0, z0 + kGap}, {x1 - kGap, 2.0, z1 - kGap}, [&](SVec3) { return material; });
-  };
-  const double inner = 16.0 - kBorder;
-  mortar(-16, -16, 16, -inner);
-  mortar(-16, inner, 16, 16);
-  mortar(-16, -inner, -inner, inner);
-  mortar(inner, -inner, 16, inner);
-  // Bottom and top beams: whole bricks below, offset by half above.
-  brick(-16, -16, 0, -inner, 1);
-  brick(0, -16, 16, -inner, 1);
-  brick(-16, inner, -8, 16, 2);
-  brick(-8, inner, 8, 16, 2);
-  brick(8, inner, 16, 16, 2);
-  // Side pillars: three bricks each, on end.
-  for (int i = 0; i < 3; ++i) {
-    const double z0 = -inner + i * (2.0 * inner / 3.0), z1 = z0 + 2.0 * inner / 3.0;
-    brick(-16, z0, -inner, z1, 3 + i);
-    brick(inner, z0, 16, z1, 6 + i);
-  }
+  // Front (-y) and back (+y), each counter-clockwise seen from outside.
+  quad({-h, -t, -h}, {h, -t, -h}, {h, -t, h}, {-h, -t, h}, {onFace(-h, -h), onFace(h, -h), onFace(h, h), onFace(-h, h)});
+  quad({h, t, -h}, {-h, t, -h}, {-h, t, h}, {h, t, h}, {onFace(h, -h), onFace(-h, -h), onFace(-h, h), onFace(h, h)});
+  // Top and bottom.
+  const double v0 = kStripU, v1 = kStripU + kStripWidth;
+  quad({-h, -t, h}, {h, -t, h}, {h, t, h}, {-h, t, h}, {{0, v1}, {1, v1}, {1, v0}, {0, v0}});
+  quad({-h, t, -h}, {h, t, -h}, {h, -t, -h}, {-h, -t, -h}, {{0, v1}, {1, v1}, {1, v0}, {0, v0}});
+  // The two ends.
+  const double u0 = kStripU, u1 = kStripU + kStripWidth;
+  quad({-h, t, -h}, {-h, -t, -h}, {-h, -t, h}, {-h, t, h}, {{u0, 1}, {u1, 1}, {u1, 0}, {u0, 0}});
+  quad({h, -t, -h}, {h, t, -h}, {h, t, h}, {h, -t, h}, {{u0, 1}, {u1, 1}, {u1, 0}, {u0, 0}});
   document.objects.push_back(std::move(object));
   return document;
 }

@@ -13,9 +13,10 @@
 //                           layer 0, whose balls are centred at z = 0.
 //   renga.mqo               a brick wall segment standing in the model's x-z
 //                           plane: 32 wide (x -16 .. 16), 32 high (z -16 .. 16),
-//                           4 thick (y -2 .. 2), the same from both faces. It
-//                           is a brick frame round an open window, so the balls
-//                           stay visible through the wall nearest the camera.
+//                           4 thick (y -2 .. 2), the same from both faces: a
+//                           solid slab textured with renga.png, which tiles
+//                           across neighbouring cells. The stage draws the
+//                           walls nearest the camera see-through.
 //                           It faces +-y as it is: the walls on the y sides of
 //                           the box need no rotation, those on the x sides a
 //                           quarter turn about z.
@@ -25,6 +26,10 @@
 #include "AssetWriter.h"
 #include "MqoWriter.h"
 #include "Palette.h"
+
+// The brick wall's picture, beside the models (written by the pictures'
+// side of the generator, which draws with Cairo).
+inline constexpr const char* kBrickTexture = "renga.png";
 
 SMqoDocument fBallModel(const SColour& colour, bool garbage, bool highlighted);
 SMqoDocument fTurfModel();

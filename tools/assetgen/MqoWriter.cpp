@@ -38,6 +38,9 @@ void fCheckFace(const SMqoFace& face, const SMqoObject& object, size_t materialC
   if (face.material < 0 || static_cast<size_t>(face.material) >= materialCount) {
     throw std::invalid_argument("MQO: object \"" + object.name + "\" has a face with a bad material index");
   }
+  if (!face.uv.empty() && face.uv.size() != face.vertices.size()) {
+    throw std::invalid_argument("MQO: object \"" + object.name + "\" has a face with a UV for some corners only");
+  }
 }
 
 }  // namespace
@@ -51,7 +54,9 @@ std::string fWriteMqo(const SMqoDocument& document) {
   for (const SMqoMaterial& m : document.materials) {
     out += "\t\"" + m.name + "\" col(" + fNumber(m.r, 3) + " " + fNumber(m.g, 3) + " " + fNumber(m.b, 3) +
            " " + fNumber(m.a, 3) + ") dif(" + fNumber(m.dif, 3) + ") amb(" + fNumber(m.amb, 3) + ") emi(" +
-           fNumber(m.emi, 3) + ") spc(" + fNumber(m.spc, 3) + ") power(" + fNumber(m.power, 2) + ")\n";
+           fNumber(m.emi, 3) + ") spc(" + fNumber(m.spc, 3) + ") power(" + fNumber(m.power, 2) + ")";
+    if (!m.texture.empty()) out += " tex(\"" + m.texture + "\")";
+    out += "\n";
   }
   out += "}\n";
   for (const SMqoObject& object : document.objects) {
@@ -74,7 +79,16 @@ std::string fWriteMqo(const SMqoDocument& document) {
         if (i > 0) out += " ";
         out += std::to_string(face.vertices[i]);
       }
-      out += ") M(" + std::to_string(face.material) + ")\n";
+      out += ") M(" + std::to_string(face.material) + ")";
+      if (!face.uv.empty()) {
+        out += " UV(";
+        for (size_t i = 0; i < face.uv.size(); ++i) {
+          if (i > 0) out += " ";
+          out += fNumber(face.uv[i].u, 5) + " " + fNumber(face.uv[i].v, 5);
+        }
+        out += ")";
+      }
+      out += "\n";
     }
     out += "\t}\n}\n";
   }

@@ -31,11 +31,18 @@ struct SMqoMaterial {
   std::string name;
   double r = 1.0, g = 1.0, b = 1.0, a = 1.0;
   double dif = 0.8, amb = 0.6, emi = 0.0, spc = 0.0, power = 5.0;
+  std::string texture;  // a picture beside the model, multiplying the colour; "" for none
+};
+
+struct SUv {
+  double u = 0.0;
+  double v = 0.0;  // 0 at the picture's top
 };
 
 struct SMqoFace {
   std::vector<int> vertices;  // 3 or 4 indices into the object's vertices
   int material = 0;
+  std::vector<SUv> uv;  // one per corner, or none
 };
 
 struct SMqoObject {
@@ -52,5 +59,6 @@ struct SMqoDocument {
 };
 
 // The whole file text. Throws std::invalid_argument for a face that is not a
-// triangle or quad, or that names a vertex or material that does not exist.
+// triangle or quad, that names a vertex or material that does not exist, or
+// whose texture coordinates do not match its corners.
 std::string fWriteMqo(const SMqoDocument& document);

@@ -18,3 +18,6 @@ void fMakeScenePictures(CAssetWriter& out);
 // The program's icon, "icon/plimoball-<size>.png" at 48, 64, 128 and 256
 // pixels: for the window and the desktop's menus.
 void fMakeIcons(CAssetWriter& out);
+// The models' pictures: "renga.png", the brick wall's bricks and mortar
+// (beside the models, not under image/).
+void fMakeModelTextures(CAssetWriter& out);

@@ -39,7 +39,10 @@ int main(int argc, char** argv) {
       fMakeScenePictures(out);
       fMakeIcons(out);
     }
-    if (wanted("models")) fMakeModels(out);
+    if (wanted("models")) {
+      fMakeModels(out);
+      fMakeModelTextures(out);
+    }
     if (wanted("sounds")) fMakeSoundEffects(out);
     if (wanted("music")) fMakeMusic(out);
     const double seconds =

@@ -3,12 +3,19 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include "gamelib/FileRoots.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/sdl/GlProgram.h"
 #include "gamelib/sdl/MqoReader.h"
+#include "gamelib/sdl/PixelOps.h"
 
 namespace {
 
@@ -82,22 +89,32 @@ void main() {
 constexpr const char* kVertexLitShaderHead = R"(#version 330 core
 layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec2 aTexCoord;
 uniform mat4 uModel;
 uniform mat4 uViewProjection;
 out vec4 vColour;
+out vec2 vTexCoord;
 )";
 constexpr const char* kVertexLitShaderMain = R"(
 void main() {
   vec4 world = uModel * vec4(aPosition, 1.0);
   gl_Position = uViewProjection * world;
   vColour = fShade(normalize(mat3(uModel) * aNormal), world.xyz);
+  vTexCoord = aTexCoord;
 }
 )";
 
 constexpr const char* kVertexLitFragmentShader = R"(#version 330 core
 in vec4 vColour;
+in vec2 vTexCoord;
+uniform sampler2D uTexture;
+uniform bool uTextured;
 out vec4 fragColour;
-void main() { fragColour = vColour; }
+void main() {
+  fragColour = vColour;
+  // An opaque picture tints the lit colour; the alpha stays the material's.
+  if (uTextured) fragColour.rgb *= texture(uTexture, vTexCoord).rgb;
+}
 )";
 
 // Above this a material has a highlight that must stay round: lit per pixel.
@@ -119,6 +136,8 @@ CGlModels::SUniforms fUniformsOf(GLuint program) {
   uniforms.power = at("uPower");
   uniforms.colourScale = at("uColourScale");
   uniforms.opacity = at("uOpacity");
+  uniforms.textured = at("uTextured");
+  uniforms.texture = at("uTexture");
   return uniforms;
 }
 
@@ -162,8 +181,13 @@ std::shared_ptr<CGlModels::SGpuMesh> CGlModels::fUpload(const SModelMesh& mesh) 
   auto gpu = std::make_shared<SGpuMesh>();
   gpu->runs = mesh.runs;
   gpu->materials = mesh.materials;
-  gpu->vertexLit = std::all_of(mesh.materials.begin(), mesh.materials.end(),
-                               [](const SMeshMaterial& material) { return material.specular <= kVertexLitMaxSpecular; });
+  // Pictures are drawn by the per-vertex program only: a textured mesh's
+  // look comes from its picture, not from a highlight.
+  gpu->vertexLit =
+      std::all_of(mesh.materials.begin(), mesh.materials.end(),
+                  [](const SMeshMaterial& material) { return material.specular <= kVertexLitMaxSpecular; }) ||
+      std::any_of(mesh.materials.begin(), mesh.materials.end(),
+                  [](const SMeshMaterial& material) { return !material.texture.empty(); });
   glGenVertexArrays(1, &gpu->vao);
   glGenBuffers(1, &gpu->vbo);
   glBindVertexArray(gpu->vao);
@@ -175,8 +199,59 @@ std::shared_ptr<CGlModels::SGpuMesh> CGlModels::fUpload(const SModelMesh& mesh) 
   glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(SMeshVertex, position)));
   glEnableVertexAttribArray(1);
   glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(SMeshVertex, normal)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(SMeshVertex, uv)));
   glBindVertexArray(0);
   return gpu;
+}
+
+std::shared_ptr<CGlTexture> CGlModels::fTexture(const std::string& modelPath, const std::string& name) {
+  const std::size_t slash = modelPath.find_last_of('/');
+  const std::string path = (slash == std::string::npos ? "" : modelPath.substr(0, slash + 1)) + name;
+  if (auto known = mTextures[path].lock()) return known;
+  SDL_Surface* loaded = IMG_Load(fReadLocation(path).c_str());
+  if (loaded == nullptr) {
+    std::fprintf(stderr, "PlimoBall: cannot load the model picture %s: %s\n", path.c_str(), IMG_GetError());
+    return nullptr;
+  }
+  SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+  SDL_FreeSurface(loaded);
+  if (rgba == nullptr) return nullptr;
+  SDL_LockSurface(rgba);
+  // Tightly packed, as the smaller levels are.
+  int width = rgba->w, height = rgba->h;
+  std::vector<std::uint8_t> level(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  for (int y = 0; y < height; ++y) {
+    std::memcpy(level.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 4,
+                static_cast<const std::uint8_t*>(rgba->pixels) + static_cast<std::ptrdiff_t>(y) * rgba->pitch,
+                static_cast<std::size_t>(width) * 4);
+  }
+  SDL_UnlockSurface(rgba);
+  SDL_FreeSurface(rgba);
+  fPrepareImagePixels(level.data(), width, height, width * 4, kNoKeyColour);
+  auto texture = std::make_shared<CGlTexture>(width, height, level.data(), width * 4);
+  // Seen from afar a wall shrinks its picture several times over: mipmaps
+  // keep the bricks calm instead of sparkling, and repeat lets a face tile
+  // it. The levels are made here rather than by glGenerateMipmap, which a
+  // software renderer carries out with a shader it must compile first,
+  // delaying the first picture.
+  glBindTexture(GL_TEXTURE_2D, texture->fId());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  for (int mip = 1; width > 1 || height > 1; ++mip) {
+    int halfWidth = 0, halfHeight = 0;
+    level = fHalvePixels(level.data(), width, height, halfWidth, halfHeight);
+    width = halfWidth;
+    height = halfHeight;
+    glTexImage2D(GL_TEXTURE_2D, mip, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+  }
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  mTextures[path] = texture;
+  return texture;
 }
 
 int CGlModels::fLoad(const char* path) {
@@ -196,6 +271,9 @@ int CGlModels::fLoad(const char* path) {
   mRenderer.fFlush();  // uploading rebinds the array buffer the batch uses
   SModel model;
   model.mesh = fUpload(fBuildModelMesh(*file));
+  for (const SMeshMaterial& material : model.mesh->materials) {
+    model.mesh->textures.push_back(material.texture.empty() ? nullptr : fTexture(path, material.texture));
+  }
   const int handle = mNextHandle++;
   mModels.emplace(handle, std::move(model));
   return handle;
@@ -297,8 +375,15 @@ int CGlModels::fDraw(int model) {
   glCullFace(GL_BACK);
   glFrontFace(GL_CW);
   glBindVertexArray(found->mesh->vao);
+  // The texture's own filtering, not the 2D renderer's sampler on unit 0.
+  glActiveTexture(GL_TEXTURE0);
+  glBindSampler(0, 0);
+  glUniform1i(uniforms.texture, 0);
   for (const SMeshRun& run : found->mesh->runs) {
     const SMeshMaterial& material = found->mesh->materials[run.material];
+    const CGlTexture* texture = found->mesh->textures[run.material].get();
+    if (uniforms.textured != -1) glUniform1i(uniforms.textured, texture != nullptr ? 1 : 0);
+    if (texture != nullptr) glBindTexture(GL_TEXTURE_2D, texture->fId());
     const bool seeThrough = modelAlpha * material.diffuse[3] < 1.0f;
     if (seeThrough) {
       // Blended over what is behind, and leaving the depth alone so that

@@ -14,6 +14,7 @@
 
 #include "gamelib/GameLib.h"
 #include "gamelib/sdl/CGlRenderer.h"
+#include "gamelib/sdl/CGlTexture.h"
 #include "gamelib/sdl/Camera3D.h"
 #include "gamelib/sdl/ModelMesh.h"
 
@@ -50,6 +51,7 @@ class CGlModels {
     GLint model = -1, viewProjection = -1, eye = -1, lightDirection = -1;
     GLint diffuse = -1, ambient = -1, emissive = -1, specular = -1, power = -1;
     GLint colourScale = -1, opacity = -1;
+    GLint textured = -1, texture = -1;
   };
 
  private:
@@ -59,6 +61,7 @@ class CGlModels {
     GLuint vbo = 0;
     std::vector<SMeshRun> runs;
     std::vector<SMeshMaterial> materials;
+    std::vector<std::shared_ptr<CGlTexture>> textures;  // per material; null for none
     bool vertexLit = false;  // no highlight: lit per vertex, which is cheaper
     ~SGpuMesh();
   };
@@ -71,6 +74,9 @@ class CGlModels {
   };
   SModel* fFind(int model);
   std::shared_ptr<SGpuMesh> fUpload(const SModelMesh& mesh) const;
+  // The picture `name` beside the model at modelPath, shared by every model
+  // that names it; null (the material then drawn plain) when it cannot be read.
+  std::shared_ptr<CGlTexture> fTexture(const std::string& modelPath, const std::string& name);
 
   CGlRenderer& mRenderer;
   int& mNextHandle;
@@ -79,6 +85,7 @@ class CGlModels {
   GLuint mVertexLitProgram = 0;
   SUniforms mVertexLitUniforms;
   std::map<int, SModel> mModels;
+  std::map<std::string, std::weak_ptr<CGlTexture>> mTextures;  // by the picture's path
   SCamera3D mCamera;
   SVector3 mLightDirection{0.0f, 0.0f, -1.0f};
 };

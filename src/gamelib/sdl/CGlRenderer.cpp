@@ -66,6 +66,14 @@ bool CGlRenderer::fInit(int width, int height, std::string& error) {
   mHeight = height;
   mArea[0] = 0, mArea[1] = 0, mArea[2] = width, mArea[3] = height;
 
+  // A window without alpha is opaque as it is. Only one with alpha needs it
+  // set after each copy; a software renderer compiles a shader for that
+  // masked clear, which would delay the first picture.
+  GLint windowAlpha = 8;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, &windowAlpha);
+  mWindowHasAlpha = glGetError() != GL_NO_ERROR || windowAlpha != 0;
+
   mProgram = fBuildGlProgram(kVertexShader, kFragmentShader, error);
   if (mProgram == 0) return false;
   mScreenUniform = glGetUniformLocation(mProgram, "uScreen");
@@ -342,10 +350,12 @@ void CGlRenderer::fPresent(int windowWidth, int windowHeight) {
     // alpha says.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, mResolveFramebuffer);
     glBlitFramebuffer(0, 0, mWidth, mHeight, 0, 0, mWidth, mHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (mWindowHasAlpha) {
+      glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+      glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+      glClear(GL_COLOR_BUFFER_BIT);
+      glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
     glViewport(0, 0, mWidth, mHeight);
     glEnable(GL_SCISSOR_TEST);

@@ -99,6 +99,7 @@ class CGlRenderer {
   GLuint mVbo = 0;
   std::size_t mVboCapacity = 0;  // in vertices
   GLuint mSamplers[2] = {0, 0};  // nearest, bilinear
+  bool mWindowHasAlpha = true;   // the window's own buffer keeps an alpha channel
   static constexpr int kSamples = 4;
   int mSamples = 0;
   GLuint mFramebuffer = 0;  // what is drawn into

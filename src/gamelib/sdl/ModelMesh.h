@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "gamelib/sdl/Math3D.h"
@@ -16,6 +17,7 @@
 struct SMeshVertex {
   SVector3 position;
   SVector3 normal;
+  std::array<float, 2> uv{0.0f, 0.0f};  // into the material's texture, v down from its top row
 };
 
 // Colours already multiplied by their factors: diffuse = col x dif (alpha
@@ -26,6 +28,7 @@ struct SMeshMaterial {
   std::array<float, 3> emissive{0.0f, 0.0f, 0.0f};
   float specular = 0.0f;
   float power = 5.0f;
+  std::string texture;  // a picture file beside the model, multiplying the colour; "" for none
 };
 
 // vertices[first, first + count) are count / 3 triangles of one material.
@@ -52,6 +55,7 @@ inline SMeshMaterial fMeshMaterial(const SMqoFileMaterial& in) {
   out.diffuse[3] = in.colour[3];
   out.specular = in.specular;
   out.power = in.power;
+  out.texture = in.texture;
   return out;
 }
 
@@ -147,7 +151,8 @@ inline SModelMesh fBuildModelMesh(const SMqoFile& file) {
       auto& out = byMaterial[face.material < 0 ? defaultMaterial : static_cast<std::size_t>(face.material)];
       auto corner = [&](std::size_t i) {
         const auto& p = object.vertices[static_cast<std::size_t>(face.vertices[i])];
-        out.push_back(SMeshVertex{SVector3{p[0], p[1], p[2]}, normals[f][i]});
+        const std::array<float, 2> uv = face.uv.empty() ? std::array<float, 2>{} : face.uv[i];
+        out.push_back(SMeshVertex{SVector3{p[0], p[1], p[2]}, normals[f][i], uv});
       };
       for (std::size_t i = 1; i + 1 < face.vertices.size(); ++i) {
         corner(0);

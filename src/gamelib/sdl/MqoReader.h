@@ -1,6 +1,7 @@
-// Reads Metasequoia text models ("Format Text Ver 1.x"): materials and the
-// vertices and faces of each object. Everything else the format can hold
-// (scene settings, textures, UVs, mirrors, extra chunks) is skipped. A file
+// Reads Metasequoia text models ("Format Text Ver 1.x"): materials (with
+// their texture's file name) and the vertices, faces and texture coordinates
+// of each object. Everything else the format can hold (scene settings,
+// mirrors, extra chunks) is skipped. A file
 // that is cut short, names a vertex or material that is not there, or holds
 // a number that is not one is refused as a whole: the caller gets no model
 // rather than half of one.
@@ -28,11 +29,13 @@ struct SMqoFileMaterial {
   float emissive = 0.0f;                                // emi
   float specular = 0.0f;                                // spc, a grey level
   float power = 5.0f;                                   // the specular exponent
+  std::string texture;                                  // tex("file"), beside the model; "" for none
 };
 
 struct SMqoFileFace {
   std::vector<int> vertices;  // three or more, in the file's winding
   int material = -1;          // -1: no M(), the default material
+  std::vector<std::array<float, 2>> uv;  // UV(): one (u, v) per corner, v down; or none
 };
 
 struct SMqoFileObject {
@@ -212,8 +215,11 @@ inline bool fMaterialLine(std::string_view line, SMqoFileMaterial& material) {
                      : name == "spc" ? material.specular
                                      : material.power;
       field = one[0];
+    } else if (name == "tex") {
+      CCursor file(arguments);
+      if (!file.fQuoted(material.texture) || !file.fAtEnd()) return false;
     }
-    // Textures, shaders, reflection and the rest are not drawn.
+    // Shaders, reflection, alpha and bump maps and the rest are not drawn.
   }
   for (float& channel : material.colour) channel = std::clamp(channel, 0.0f, 1.0f);
   return true;
@@ -269,6 +275,13 @@ inline bool fFaceLine(std::string_view line, SMqoFileFace& face) {
       std::array<int, 1> material{};
       if (!fNumbers(arguments, material)) return false;
       face.material = material[0];
+    } else if (name == "UV") {
+      CCursor list(arguments);
+      face.uv.resize(static_cast<std::size_t>(corners));
+      for (auto& uv : face.uv) {
+        if (!list.fNumber(uv[0]) || !list.fNumber(uv[1])) return false;
+      }
+      if (!list.fAtEnd()) return false;
     }
   }
   return hasVertices;

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // No transparent colour: every pixel keeps its own alpha.
 constexpr int kNoKeyColour = -1;
@@ -34,6 +36,36 @@ inline void fPrepareImagePixels(std::uint8_t* pixels, int width, int height, int
       p[2] = fPremultiply(p[2], p[3]);
     }
   }
+}
+
+// The next smaller mipmap level of tightly packed RGBA pixels: half the size
+// (rounded down, at least 1), each pixel the rounded mean of the 2 x 2 (or,
+// along an odd or single-pixel side, fewer) pixels it covers. Premultiplied
+// pixels stay premultiplied.
+inline std::vector<std::uint8_t> fHalvePixels(const std::uint8_t* pixels, int width, int height, int& halfWidth,
+                                              int& halfHeight) {
+  halfWidth = std::max(width / 2, 1);
+  halfHeight = std::max(height / 2, 1);
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(halfWidth) * static_cast<std::size_t>(halfHeight) * 4);
+  const int stepX = width > 1 ? 2 : 1, stepY = height > 1 ? 2 : 1;
+  for (int y = 0; y < halfHeight; ++y) {
+    for (int x = 0; x < halfWidth; ++x) {
+      for (int c = 0; c < 4; ++c) {
+        int sum = 0, count = 0;
+        for (int dy = 0; dy < stepY; ++dy) {
+          for (int dx = 0; dx < stepX; ++dx) {
+            const std::size_t at = (static_cast<std::size_t>(y * stepY + dy) * static_cast<std::size_t>(width) +
+                                    static_cast<std::size_t>(x * stepX + dx)) * 4 + static_cast<std::size_t>(c);
+            sum += pixels[at];
+            ++count;
+          }
+        }
+        out[(static_cast<std::size_t>(y) * static_cast<std::size_t>(halfWidth) + static_cast<std::size_t>(x)) * 4 +
+            static_cast<std::size_t>(c)] = static_cast<std::uint8_t>((sum + count / 2) / count);
+      }
+    }
+  }
+  return out;
 }
 
 // Text with a one-pixel edge: the edge colour wherever the text's coverage

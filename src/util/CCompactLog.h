@@ -1,0 +1,34 @@
+// Bytes made of 32-bit little-endian words that are almost all 0 or 1 (a
+// key log: one word per key per frame), kept at one bit a word. A long
+// game's key log is many megabytes as bytes and a few hundred kilobytes so.
+// Reading gives back exactly the bytes it was made from; bytes with any
+// other word are kept as they are.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CCompactLog {
+ public:
+  CCompactLog() = default;
+  explicit CCompactLog(const std::string& bytes);
+
+  std::uint64_t fSize() const { return mSize; }
+  bool fIsPacked() const { return mPacked; }
+  // Copies the bytes from `position` on, at most `count` of them, to `out`;
+  // returns how many (none at or past the end).
+  std::size_t fRead(std::uint64_t position, unsigned char* out, std::size_t count) const;
+  // Every byte, as made.
+  std::string fBytes() const;
+
+ private:
+  bool fBit(std::uint64_t word) const { return ((mBits[word / 64] >> (word % 64)) & 1u) != 0; }
+
+  std::vector<std::uint64_t> mBits;  // packed: bit i is word i
+  std::string mRest;                 // packed: the bytes after the last whole word; else all of them
+  std::uint64_t mWords = 0;          // whole words packed
+  std::uint64_t mSize = 0;
+  bool mPacked = false;
+};

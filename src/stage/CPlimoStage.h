@@ -46,9 +46,9 @@ class CPlimoStage : public CScene {
   CPlimoStage(int mode, SReplayInfo info);
   // The same from a replay archive already checked (null for a normal game).
   CPlimoStage(int mode, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay);
-  // The same replay built again for a jump: from its checked archive, with
-  // the models the earlier build loaded, nothing unpacked and the music
-  // left playing.
+  // A second build of a replay already playing (the theatre's scan for marks
+  // and snapshots): from its checked archive, with the given models (loaded
+  // here when empty), nothing unpacked and the music left as it is.
   CPlimoStage(int mode, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay, CModelTable models);
   ~CPlimoStage() override = default;
   CPlimoStage(const CPlimoStage&) = delete;
@@ -175,7 +175,7 @@ class CPlimoStage : public CScene {
   SReplayInfo replayInfo;
   // A replay's archive, checked whole before the stage was built.
   std::shared_ptr<const SCheckedReplay> checkedReplay;
-  bool rebuiltForJump = false;
+  bool secondBuild = false;  // built by the constructor that takes a model table
   bool paused = false;
   bool pauseKeyDown = true;  // a key held as the stage starts does not pause it
   // The loaded models every placed model is duplicated from.

@@ -43,7 +43,7 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SChe
                          CModelTable models) {
   PLIMO_ASSERT(info.mode == SReplayInfo::EMode::Replay && replay != nullptr, "only a checked replay is built again");
   checkedReplay = std::move(replay);
-  rebuiltForJump = true;
+  secondBuild = true;
   fApplyModeConstants(mode_);
   replayInfo = std::move(info);
   mModelTable = std::move(models);

@@ -120,11 +120,11 @@ void fSetupReplay(CPlimoStage& stage) {
   }
   PLIMO_ASSERT(stage.checkedReplay != nullptr, "a replay stage is built on a checked archive");
   const SCheckedReplay& replay = *stage.checkedReplay;
-  // Unpacked where the design keeps them (once, not again for every jump); a
+  // Unpacked where the design keeps them (once, not again by a second build); a
   // failure here (a missing folder) still leaves the key source and the
   // generator untouched.
   const std::string prefix = replay.isDebug ? "debug_" : "";
-  if (!stage.rebuiltForJump) {
+  if (!stage.secondBuild) {
     fWriteKeyLog(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
     fWriteWholeFile(fReplayFilePath(mode, prefix + "replay.dat"), replay.seedArchive);
     std::printf("Seed = %d\n", replay.seed);

@@ -88,10 +88,14 @@ std::string fReadWholeFile(const std::string& path) {
 }
 
 void fWriteWholeFile(const std::string& path, const std::string& bytes) {
+  fWriteFileThrough(path, [&bytes](CBinaryFile& file) { file.fWrite(bytes.data(), bytes.size()); });
+}
+
+void fWriteFileThrough(const std::string& path, const std::function<void(CBinaryFile&)>& write) {
   const std::string temporary = path + ".part";
   {
     CBinaryFile file(temporary, CBinaryFile::EOpen::Truncate);
-    file.fWrite(bytes.data(), bytes.size());
+    write(file);
     file.fClose();
   }
   fRenameFile(temporary, path);

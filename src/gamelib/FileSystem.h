@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ std::uint64_t fFileSize(const std::string& path);
 // leaves a half-written file behind.
 std::string fReadWholeFile(const std::string& path);
 void fWriteWholeFile(const std::string& path, const std::string& bytes);
+class CBinaryFile;
+// The same for bytes written piece by piece through `write`.
+void fWriteFileThrough(const std::string& path, const std::function<void(CBinaryFile&)>& write);
 
 std::string fCurrentDirectory();
 void fChangeDirectory(const std::string& path);

@@ -1,7 +1,6 @@
 #include "input/CKeyPlayer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "gamelib/FileSystem.h"
 #include "input/KeyLog.h"
@@ -28,14 +27,7 @@ CKeyPlayer::CKeyPlayer(const std::string& keyLogPath)
 }
 
 CKeyPlayer::CKeyPlayer(SKeyLogBytes keyLog)
-    : CKeyPlayer(std::make_shared<const std::string>(std::move(keyLog.bytes))) {}
-
-CKeyPlayer::CKeyPlayer(std::shared_ptr<const std::string> keyLog) : mLogBytes(std::move(keyLog)) {
-  PLIMO_ASSERT(mLogBytes != nullptr, "a key player needs a key log");
-  mLatch.fill(true);
-  mLogOpen = true;
-  mLogSize = mLogBytes->size();
-}
+    : CKeyPlayer(std::make_shared<const CCompactLog>(keyLog.bytes)) {}
 
 CKeyPlayer::CKeyPlayer(std::shared_ptr<const CCompactLog> keyLog) : mLogCompact(std::move(keyLog)) {
   PLIMO_ASSERT(mLogCompact != nullptr, "a key player needs a key log");
@@ -54,10 +46,7 @@ bool CKeyPlayer::fHasWholeFrame() const {
 
 std::size_t CKeyPlayer::fReadLog(unsigned char* buffer, std::size_t size) {
   if (mLogFile != nullptr) return mLogFile->fRead(buffer, size);
-  if (mLogCompact != nullptr) return mLogCompact->fRead(mLogPosition, buffer, size);
-  const std::size_t count = std::min<std::uint64_t>(size, mLogBytes->size() - mLogPosition);
-  std::memcpy(buffer, mLogBytes->data() + mLogPosition, count);
-  return count;
+  return mLogCompact->fRead(mLogPosition, buffer, size);
 }
 
 // A log that has ended plays on with no key held. A last frame cut short
@@ -132,7 +121,7 @@ bool CKeyPlayer::fIsLivePush(EGameKey key, bool once) {
 CKeyPlayer::SPosition CKeyPlayer::fPosition() const { return SPosition{mLatch, mRecorded, mLogPosition}; }
 
 void CKeyPlayer::fSetPosition(const SPosition& position) {
-  PLIMO_ASSERT((mLogBytes != nullptr || mLogCompact != nullptr) && mLogOpen, "only a key log in memory is set back");
+  PLIMO_ASSERT(mLogCompact != nullptr && mLogOpen, "only a key log in memory is set back");
   PLIMO_ASSERT(position.logPosition <= mLogSize, "a key log position past the log's end");
   mLatch = position.latch;
   mRecorded = position.recorded;
@@ -146,7 +135,6 @@ void CKeyPlayer::fStop() { mPlaying = false; }
 void CKeyPlayer::fEnd() {
   mPlaying = false;
   if (mLogFile != nullptr) mLogFile->fClose();
-  mLogBytes.reset();
   mLogCompact.reset();
   mLogOpen = false;
 }

@@ -26,7 +26,6 @@ class CKeyPlayer : public CKeyManagerBase {
   explicit CKeyPlayer(const std::string& keyLogPath);
   explicit CKeyPlayer(SKeyLogBytes keyLog);
   // A log shared with its owner (a replay played again and again).
-  explicit CKeyPlayer(std::shared_ptr<const std::string> keyLog);
   explicit CKeyPlayer(std::shared_ptr<const CCompactLog> keyLog);
   ~CKeyPlayer() override;
   CKeyPlayer(const CKeyPlayer&) = delete;
@@ -83,9 +82,8 @@ class CKeyPlayer : public CKeyManagerBase {
 
   std::array<bool, kGameKeyCount> mLatch{};
   bool mPlaying = false;
-  std::unique_ptr<CBinaryFile> mLogFile;  // a log on disk, or
-  std::shared_ptr<const std::string> mLogBytes;  // the log in memory, or
-  std::shared_ptr<const CCompactLog> mLogCompact;  // packed in memory
+  std::unique_ptr<CBinaryFile> mLogFile;           // a log on disk, or
+  std::shared_ptr<const CCompactLog> mLogCompact;  // the log in memory
   bool mLogOpen = false;
   std::uint64_t mLogSize = 0;
   std::uint64_t mLogPosition = 0;

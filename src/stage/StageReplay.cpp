@@ -88,22 +88,17 @@ int fModeHighScore(int mode) {
 
 namespace {
 
-// As fWriteWholeFile (a temporary file, then renamed), unpacked piece by
-// piece: the whole log as bytes would be many megabytes held for a moment,
-// which the heap then keeps.
+// Unpacked piece by piece: the whole log as bytes would be many megabytes
+// held for a moment, which the heap then keeps.
 void fWriteKeyLog(const std::string& path, const CCompactLog& log) {
-  const std::string temporary = path + ".part";
-  {
-    CBinaryFile file(temporary, CBinaryFile::EOpen::Truncate);
+  fWriteFileThrough(path, [&log](CBinaryFile& file) {
     std::array<unsigned char, 64 * 1024> piece{};
     for (std::uint64_t at = 0; at < log.fSize();) {
       const std::size_t got = log.fRead(at, piece.data(), piece.size());
       file.fWrite(piece.data(), got);
       at += got;
     }
-    file.fClose();
-  }
-  fRenameFile(temporary, path);
+  });
 }
 
 }  // namespace

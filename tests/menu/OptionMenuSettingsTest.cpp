@@ -5,41 +5,26 @@
 
 #include "app/GameMain.h"
 #include "gui/CTextLabel.h"
-#include "gui/GuiFixture.h"
 #include "input/KeyboardSetting.h"
-#include "menu/COptionMenu.h"
+#include "menu/OptionMenuFixture.h"
 #include "persist/Settings.h"
 #include "text/Texts.h"
 
 namespace {
 
-class OptionMenuSettingsTest : public GuiFixture {
+class OptionMenuSettingsTest : public OptionMenuFixture {
  protected:
   void SetUp() override {
     GuiFixture::SetUp();
     gSettings = SSettings{};
     fSetLanguage(ELanguage::Japanese);
-    menu = std::make_unique<COptionMenu>();
-    menu->onClose = [this] { ++closed; };
-    fFrame();
+    fOpen(COptionMenu::EPage::Settings);
   }
   void TearDown() override {
     menu.reset();
     gSettings = SSettings{};
     fSetLanguage(ELanguage::Japanese);
-    GuiFixture::TearDown();
-  }
-  void fFrame() {
-    gKeyManager->fUpdateKeyState();
-    menu->fUpdate();
-    menu->fAnimate();
-    menu->fDraw();
-  }
-  void fTap(int keyCode) {
-    fHold(keyCode);
-    fFrame();
-    fRelease(keyCode);
-    fFrame();
+    OptionMenuFixture::TearDown();
   }
   std::string fRow(const std::string& row) const {
     return static_cast<const CTextLabel*>(menu->fGetWindow().fGetWidget(row))->fGetText();
@@ -59,9 +44,6 @@ class OptionMenuSettingsTest : public GuiFixture {
     fTap(keyCode);
     fFrame();
   }
-
-  std::unique_ptr<COptionMenu> menu;
-  int closed = 0;
 };
 
 TEST_F(OptionMenuSettingsTest, TheSettingsPageOpensFirstOnTheLanguage) {

@@ -3,38 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "gui/CTextLabel.h"
-#include "menu/COptionMenu.h"
-#include "gui/GuiFixture.h"
+#include "menu/OptionMenuFixture.h"
 
 namespace {
 
-class OptionMenuTest : public GuiFixture {
+class OptionMenuTest : public OptionMenuFixture {
  protected:
   void SetUp() override {
     GuiFixture::SetUp();
-    menu = std::make_unique<COptionMenu>(COptionMenu::EPage::Pad);
-    menu->onClose = [this] { ++closed; };
-    fFrame();  // every key is seen released once
-  }
-
-  void TearDown() override {
-    menu.reset();
-    GuiFixture::TearDown();
-  }
-
-  // One frame as the frame loop runs it.
-  void fFrame() {
-    gKeyManager->fUpdateKeyState();
-    menu->fUpdate();
-    menu->fAnimate();
-    menu->fDraw();
-  }
-
-  void fTap(int keyCode) {
-    fHold(keyCode);
-    fFrame();
-    fRelease(keyCode);
-    fFrame();
+    fOpen(COptionMenu::EPage::Pad);
   }
 
   void fPressPad(int padWord) {
@@ -48,9 +25,6 @@ class OptionMenuTest : public GuiFixture {
     return static_cast<const CTextLabel*>(menu->fGetWindow().fGetWidget(row))->fGetText();
   }
   std::string fFocus() const { return menu->fGetWindow().fGetFocus(); }
-
-  std::unique_ptr<COptionMenu> menu;
-  int closed = 0;
 };
 
 TEST_F(OptionMenuTest, TheRowsShowTheDefaultButtons) {

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-#include "app/ReplayCheck.h"
+#include "replay/ReplayCheck.h"
 #include "gamelib/FileSystem.h"
 
 namespace {

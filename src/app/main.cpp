@@ -5,15 +5,15 @@
 
 #include "app/CommandLine.h"
 #include "app/GameMain.h"
-#include "app/ReplayCheck.h"
+#include "app/VerifyReplay.h"
 #include "gamelib/FileRoots.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/sdl/SdlBackend.h"
-#include "persist/ReplayArchiveCheck.h"
+#include "persist/ReplayArchiveFile.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "util/Assert.h"
 
 int main(int argc, char** argv) {

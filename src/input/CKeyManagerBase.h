@@ -3,10 +3,11 @@
 #pragma once
 
 #include "input/GameKey.h"
+#include "rules/IRuleKeys.h"
 
-class CKeyManagerBase {
+class CKeyManagerBase : public IRuleKeys {
  public:
-  virtual ~CKeyManagerBase() = default;
+  ~CKeyManagerBase() override = default;
 
   // Takes this frame's snapshot (a player reads the next recorded frame).
   virtual void fUpdateKeyState() = 0;
@@ -18,7 +19,7 @@ class CKeyManagerBase {
   // Down in this frame's snapshot.
   virtual bool fIsPressed(EGameKey key) = 0;
   // once = false: as fIsPressed; once = true: true once per press.
-  virtual bool fIsPush(EGameKey key, bool once) = 0;
+  bool fIsPush(EGameKey key, bool once) override = 0;
   // The lowest pad button bit that is down, or -1.
   virtual int fGetPressedJoypadButton() = 0;
   virtual void fSetupPadButtonFromSetting() = 0;

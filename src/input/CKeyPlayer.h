@@ -11,6 +11,7 @@
 
 #include "input/CKeyManager.h"
 #include "input/CKeyManagerBase.h"
+#include "replay/CRecordedKeys.h"
 #include "util/CCompactLog.h"
 
 class CBinaryFile;
@@ -65,28 +66,19 @@ class CKeyPlayer : public CKeyManagerBase {
 
   // Where a log in memory is read from, with what was read last: enough to
   // go back to any earlier frame of the same log.
-  struct SPosition {
-    std::array<bool, kGameKeyCount> latch{};
-    std::array<bool, kGameKeyCount> recorded{};
-    std::uint64_t logPosition = 0;
-  };
-  SPosition fPosition() const;
+  using SPosition = CRecordedKeys::SPosition;
+  SPosition fPosition() const { return mKeys.fPosition(); }
   // Only a log in memory can be set back; a position past its end is a
   // programming error.
-  void fSetPosition(const SPosition& position);
+  void fSetPosition(const SPosition& position) { mKeys.fSetPosition(position); }
+  // The recorded keys alone, as the rules read them.
+  CRecordedKeys& fRecordedKeys() { return mKeys; }
 
  private:
-  void fReadFrame();
-  // Reads up to size bytes at the log's position; returns how many.
-  std::size_t fReadLog(unsigned char* buffer, std::size_t size);
+  void fReadFrame() { mKeys.fReadFrame(); }
 
-  std::array<bool, kGameKeyCount> mLatch{};
   bool mPlaying = false;
-  std::unique_ptr<CBinaryFile> mLogFile;           // a log on disk, or
-  std::shared_ptr<const CCompactLog> mLogCompact;  // the log in memory
-  bool mLogOpen = false;
-  std::uint64_t mLogSize = 0;
-  std::uint64_t mLogPosition = 0;
-  std::array<bool, kGameKeyCount> mRecorded{};
+  std::unique_ptr<CBinaryFile> mLogFile;  // a log on disk, read as it plays
+  CRecordedKeys mKeys;
   CKeyManager mLive;
 };

@@ -1,7 +1,7 @@
 #include "input/CKeyRecorder.h"
 
 #include "gamelib/FileSystem.h"
-#include "input/KeyLog.h"
+#include "replay/KeyLog.h"
 #include "util/Assert.h"
 
 CKeyRecorder::CKeyRecorder() = default;

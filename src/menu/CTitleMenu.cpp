@@ -11,7 +11,7 @@
 #include "online/RankingClient.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "text/Texts.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"

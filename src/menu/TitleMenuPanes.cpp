@@ -8,7 +8,7 @@
 #include "menu/CTitleMenu.h"
 #include "persist/Records.h"
 #include "stage/CPlimoStage.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "text/Texts.h"
 #include "util/Assert.h"
 

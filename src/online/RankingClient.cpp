@@ -7,8 +7,8 @@
 #include "online/RankingUrl.h"
 #include "persist/CArchiver.h"
 #include "persist/Records.h"
-#include "persist/ReplayArchiveCheck.h"
-#include "stage/StageModes.h"
+#include "replay/ReplayArchiveCheck.h"
+#include "rules/StageModes.h"
 #include "text/Texts.h"
 #include "util/Assert.h"
 
@@ -130,15 +130,6 @@ std::optional<SReplayInfo> fStoredDownloadedReplay(int mode, const std::string& 
   const auto path = fDownloadedReplayPath(mode, key);
   if (!path || !fFileExists(*path)) return std::nullopt;
   return fPlaybackOf(*path);
-}
-
-bool fIsReplayArchiveOfMode(const std::string& bytes, int mode) {
-  try {
-    const SCheckedReplay checked = fCheckReplayArchive(bytes, "from the ranking server");
-    return checked.mode == mode && !checked.isDebug;
-  } catch (const CGameError&) {
-    return false;
-  }
 }
 
 SDownloadResult fDownloadReplay(const std::string& server, int mode, const std::string& replayKey) {

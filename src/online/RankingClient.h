@@ -10,6 +10,7 @@
 
 #include "online/CCurlWrapper.h"
 #include "online/SRankingData.h"
+#include "replay/ReplayArchiveCheck.h"
 #include "stage/StageReplay.h"
 
 
@@ -66,9 +67,6 @@ std::optional<std::string> fDownloadedReplayPath(int mode, const std::string& ke
 // The playback of an entry's replay that was downloaded before, if its file
 // is on disk: the ranking window plays it without asking the server.
 std::optional<SReplayInfo> fStoredDownloadedReplay(int mode, const std::string& key);
-// Whether bytes are a playable replay archive of the mode: the whole check a
-// replay start makes, and the mode's own (not debug) members.
-bool fIsReplayArchiveOfMode(const std::string& bytes, int mode);
 // Fetches the entry's replay; only a valid archive of the mode, answered
 // with HTTP 200, is written and offered for playback. Anything else writes
 // nothing and reports a failed connection.

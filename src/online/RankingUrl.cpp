@@ -1,6 +1,6 @@
 #include "online/RankingUrl.h"
 
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 
 namespace {
 

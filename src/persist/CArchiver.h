@@ -9,17 +9,14 @@
 #include <string>
 #include <vector>
 
-struct SArchiveMember {
-  std::string mName;   // relative path, forward slashes
-  std::string mBytes;
-};
+#include "replay/ReplayZip.h"
 
 class CArchiver {
  public:
   // Unpacked size allowed for one archive, in all members together.
-  static constexpr std::uint64_t kMaxUnpackedBytes = 64ull * 1024 * 1024;
+  static constexpr std::uint64_t kMaxUnpackedBytes = ::kMaxUnpackedBytes;
   // A replay archive holds two members; this leaves room and no more.
-  static constexpr std::uint64_t kMaxMembers = 64;
+  static constexpr std::uint64_t kMaxMembers = ::kMaxMembers;
 
   // Packs the files, in list order, into archivePath (replacing it). The
   // sources are deleted when asked, once the archive is safely written.
@@ -34,11 +31,13 @@ class CArchiver {
   static std::vector<SArchiveMember> fReadMembers(const std::string& archivePath);
   // The same from an archive already in memory; what names the archive in
   // messages is `label`.
-  static std::vector<SArchiveMember> fReadMembersFromBytes(const std::string& zipBytes, const std::string& label);
+  static std::vector<SArchiveMember> fReadMembersFromBytes(const std::string& zipBytes, const std::string& label) {
+    return fReadZipMembers(zipBytes, label);
+  }
   // Builds an archive in memory: deflated members, in the given order.
-  static std::string fPack(const std::vector<SArchiveMember>& members);
+  static std::string fPack(const std::vector<SArchiveMember>& members) { return fPackZip(members); }
 
   // Whether a member name may be unpacked: "dat/replay_<mode>/<file>" or
   // "dat/downloaded_replay_<mode>/<file>" for the three modes, nothing else.
-  static bool fIsAllowedMemberName(const std::string& name);
+  static bool fIsAllowedMemberName(const std::string& name) { return ::fIsAllowedMemberName(name); }
 };

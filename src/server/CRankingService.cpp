@@ -1,6 +1,7 @@
 #include "server/CRankingService.h"
 
-#include "online/RankingClient.h"
+#include "online/SRankingData.h"
+#include "replay/ReplayArchiveCheck.h"
 #include "server/RankingRequest.h"
 #include "server/Sha256.h"
 #include "util/Assert.h"

@@ -14,7 +14,7 @@
 
 #include "server/IRankingStore.h"
 #include "server/IReplayVerifier.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 
 struct SServiceAnswer {
   int status = 200;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/ReplayCheck.h"
+#include "replay/ReplayCheck.h"
 
 struct SVerifyOutcome {
   enum class EKind {
@@ -24,9 +24,9 @@ class IReplayVerifier {
   virtual SVerifyOutcome fVerify(const std::string& archive) = 0;
 };
 
-// Checks in this process, one at a time: a check takes over the process's
-// working directory and the game's globals while it runs. For tests, fuzzing
-// and tools; the server uses the worker pool.
+// Checks in this process, on the caller's thread: a check is a loop in
+// memory, so several may run at once. For tests, fuzzing and tools; the
+// server uses the worker pool, whose processes run this check.
 class CInProcessVerifier : public IReplayVerifier {
  public:
   SVerifyOutcome fVerify(const std::string& archive) override;

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "online/SRankingData.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 
 namespace {
 

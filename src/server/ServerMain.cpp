@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <thread>
 
-#include "gamelib/FileSystem.h"
 #include "server/CRankingHttpServer.h"
 #include "server/CRankingService.h"
 #include "server/CVerifierPool.h"
@@ -72,7 +72,7 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
   try {
     // Replay checks move the working directory: every path is fixed now.
     const std::string location =
-        fIsPostgresLocation(options.database) ? options.database : fAbsolutePath(options.database);
+        fIsPostgresLocation(options.database) ? options.database : std::filesystem::absolute(options.database).string();
     const auto store = fOpenRankingStore(location);
 
     SVerifierPoolOptions poolOptions;

@@ -7,7 +7,7 @@
 #include <new>
 #include <sstream>
 
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 
 namespace {
 

@@ -31,7 +31,7 @@ class CMutedEffects {
 
 CReplayTheatre::CReplayTheatre(int mode, const SReplayInfo& info) : mInfo(info) {
   mReplay = fCheckStageReplay(mode, info);
-  mMarks = fScanReplay(mode, info, mReplay, &mSnapshots, kSnapshotEvery);
+  mMarks = fScanReplay(*mReplay, &mSnapshots, kSnapshotEvery);
   PLIMO_ASSERT(!mSnapshots.empty() && mSnapshots.front().frame == 0, "a replay's scan keeps its first frame");
   mStage = std::make_unique<CPlimoStage>(mode, info, mReplay);
   // Played frame by frame from here: the frame loop's key snapshot must not
@@ -78,7 +78,8 @@ void CReplayTheatre::fJumpTo(long long frame) {
   PLIMO_ASSERT(after != mSnapshots.begin(), "no snapshot at or before a frame");
   const SStageSnapshot& from = *(after - 1);
   if (target < mFrame || from.frame > mFrame) {
-    fRestoreStageSnapshot(*mStage, from, fPlayer(), *gRandom);
+    mStage->fRestoreRules(from.rules);
+    fPlayer().fSetPosition(from.keys);
     mFrame = from.frame;
   }
   while (mFrame < target) {

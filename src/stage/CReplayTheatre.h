@@ -14,10 +14,8 @@
 
 #include "app/CScene.h"
 #include "input/CKeyManagerBase.h"
-#include "util/CRandom.h"
 #include "input/CKeyManager.h"
 #include "stage/ReplayScan.h"
-#include "stage/StageSnapshot.h"
 #include "stage/StageReplay.h"
 
 class CPlimoStage;

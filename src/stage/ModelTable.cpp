@@ -1,7 +1,7 @@
 #include "stage/ModelTable.h"
 
 #include "gamelib/GameLib.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "util/Assert.h"
 
 namespace {

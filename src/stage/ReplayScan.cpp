@@ -1,90 +1,42 @@
 #include "stage/ReplayScan.h"
 
-#include <utility>
+#include <memory>
 
-#include "app/Globals.h"
-#include "app/SceneFactory.h"
-#include "gamelib/GameLibBackend.h"
-#include "gamelib/headless/HeadlessBackend.h"
-#include "gfx/CSoundManager.h"
-#include "input/CKeyPlayer.h"
-#include "stage/CPlimoStage.h"
-#include "stage/StageSnapshot.h"
+#include "replay/ReplayCheck.h"
 #include "util/Assert.h"
-#include "util/CRandom.h"
 
-namespace {
-
-// The caller's game library and the globals a stage touches, set aside for
-// the scan and put back afterwards, whatever happens.
-class CPrivateScan {
- public:
-  CPrivateScan() : mBackend(fInstallBackend(std::make_unique<CHeadlessBackend>())) {
-    fSwap();
-    mTitleMenu = fReplaceTitleMenuScene([] { return std::make_unique<CIdleScene>(); });
-  }
-  ~CPrivateScan() {
-    fReplaceTitleMenuScene(std::move(mTitleMenu));
-    gCurrentScene.fClear();
-    fSwap();
-    fInstallBackend(std::move(mBackend));
-  }
-  CPrivateScan(const CPrivateScan&) = delete;
-  CPrivateScan& operator=(const CPrivateScan&) = delete;
-
- private:
-  void fSwap() {
-    std::swap(mScene, gCurrentScene);
-    std::swap(mKeys, gKeyManager);
-    std::swap(mRandom, gRandom);
-    std::swap(mSound, gSoundManager);
-  }
-
-  std::unique_ptr<CGameLibBackend> mBackend;
-  CSceneSlot mScene;
-  std::unique_ptr<CKeyManagerBase> mKeys;
-  std::unique_ptr<CRandom> mRandom;
-  std::unique_ptr<CSoundManager> mSound;
-  SceneMaker mTitleMenu;
-};
-
-}  // namespace
-
-SReplayMarks fScanReplay(int mode, const SReplayInfo& info, const std::shared_ptr<const SCheckedReplay>& replay,
-                         std::vector<SStageSnapshot>* snapshots, long long every) {
+SReplayMarks fScanReplay(const SCheckedReplay& replay, std::vector<SStageSnapshot>* snapshots, long long every) {
   PLIMO_ASSERT(snapshots == nullptr || every > 0, "snapshots need an interval");
   SReplayMarks marks;
-  marks.length = replay->frames;
-  CPrivateScan scan;
-  auto built = std::make_unique<CPlimoStage>(mode, info, replay, CModelTable{});
-  CPlimoStage& stage = *built;
-  gCurrentScene = std::move(built);
-  auto& player = dynamic_cast<CKeyPlayer&>(*gKeyManager);
-  player.fStop();
-  stage.fAnimate();
+  marks.length = replay.frames;
+  CStageRules rules = fReplayRules(replay);
+  // Not owned: the log outlives the scan.
+  CRecordedKeys keys(std::shared_ptr<const CCompactLog>(std::shared_ptr<const CCompactLog>{}, &replay.keyLog));
+  rules.fAnimate();
+  rules.fClearEvents();
   auto keep = [&](long long frame) {
-    if (snapshots != nullptr && frame % every == 0) {
-      snapshots->push_back(fTakeStageSnapshot(stage, frame, player, *gRandom));
-    }
+    if (snapshots != nullptr && frame % every == 0) snapshots->push_back({frame, rules, keys.fPosition()});
   };
   keep(0);
-  int serial = -1, rensa = 0, level = stage.level;
   // The last frame is not played: it may confirm the end and leave.
   for (long long frame = 1; frame < marks.length; ++frame) {
-    player.fPlayRecordedFrame();
-    stage.fUpdate();
-    if (gCurrentScene.fGet() != &stage) break;
-    stage.fAnimate();
-    if (stage.piece != nullptr && stage.piece->serial != serial) {
-      serial = stage.piece->serial;
-      marks.spawns.push_back(frame);
+    keys.fReadFrame();
+    if (rules.fInput(keys)) break;
+    rules.fAnimate();
+    for (const SRuleEvent& event : rules.fEvents()) {
+      switch (event.kind) {
+        case ERuleEvent::PieceSpawned: marks.spawns.push_back(frame); break;
+        case ERuleEvent::ChainStep:
+          if (event.value >= 2) marks.chains.push_back({frame, event.value});
+          break;
+        case ERuleEvent::LevelUp:
+          if (marks.levelUps.empty() || marks.levelUps.back() != frame) marks.levelUps.push_back(frame);
+          break;
+        default: break;
+      }
     }
-    if (stage.rensa > rensa && stage.rensa >= 2) marks.chains.push_back({frame, stage.rensa});
-    rensa = stage.rensa;
-    if (stage.level > level) marks.levelUps.push_back(frame);
-    level = stage.level;
+    rules.fClearEvents();
     keep(frame);
   }
-  stage.fReleaseModels();
   return marks;
 }

@@ -1,12 +1,14 @@
 // One pass over a whole replay, made when the replay opens, that finds what
-// the theatre's timeline marks and its piece jumps land on. It runs on a
-// private headless game library, so nothing shows, sounds or loads.
+// the theatre's timeline marks and its piece jumps land on, and keeps copies
+// of the game along the way. It steps the rules alone: nothing shows,
+// sounds, loads or changes anywhere else.
 #pragma once
 
-#include <memory>
 #include <vector>
 
-#include "stage/StageReplay.h"
+#include "replay/CRecordedKeys.h"
+#include "replay/ReplayArchiveCheck.h"
+#include "rules/CStageRules.h"
 
 struct SReplayMarks {
   struct SChain {
@@ -19,10 +21,17 @@ struct SReplayMarks {
   std::vector<long long> levelUps;  // frames at which the level rose
 };
 
-struct SStageSnapshot;
+// The game at one frame of a replay: a copy of its rules (generator
+// included) and where its key log stands. Restoring both gives exactly the
+// game that playing up to that frame gives.
+struct SStageSnapshot {
+  long long frame = 0;  // key-log frames played since the stage was built
+  CStageRules rules;
+  CRecordedKeys::SPosition keys;
+};
 
 // Frames count key-log frames played after the stage was built: frame 0 is
 // the stage as built, frame n has played n recorded frames. Given a list, the
-// same pass keeps a snapshot of the stage at frame 0 and every `every` frames.
-SReplayMarks fScanReplay(int mode, const SReplayInfo& info, const std::shared_ptr<const SCheckedReplay>& replay,
-                         std::vector<SStageSnapshot>* snapshots = nullptr, long long every = 0);
+// same pass keeps a snapshot at frame 0 and every `every` frames.
+SReplayMarks fScanReplay(const SCheckedReplay& replay, std::vector<SStageSnapshot>* snapshots = nullptr,
+                         long long every = 0);

@@ -4,16 +4,19 @@
 #include <utility>
 
 #include "app/Globals.h"
+#include "rules/CStageRules.h"
 #include "gfx/CSoundManager.h"
 #include "stage/CPlimoStage.h"
 #include "stage/ModelTable.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "util/Assert.h"
 
 namespace {
 
 constexpr double kFieldOfViewDegrees = 36.0;
 constexpr int kCellUnits = 32;
+// Every mode plays the same music.
+constexpr EBgm kStageMusic = EBgm::Tamco03;
 
 }  // namespace
 
@@ -22,15 +25,22 @@ constexpr int kCellUnits = 32;
 CPlimoStage::CPlimoStage(int mode_, SReplayInfo info)
     : CPlimoStage(mode_, info, info.mode == SReplayInfo::EMode::Replay ? fCheckStageReplay(mode_, info) : nullptr) {}
 
-CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay) {
+CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay)
+    : rules(mode_, fNewGameRandom(info, replay.get())) {
   PLIMO_ASSERT((info.mode == SReplayInfo::EMode::Replay) == (replay != nullptr), "a replay, and only a replay, has an archive");
   checkedReplay = std::move(replay);
   if (gSoundManager) gSoundManager->fStopAll();
   try {
-    fSetMode(mode_);
+    if (gSoundManager) gSoundManager->fPlayBgm(kStageMusic);
     replayInfo = std::move(info);
     mModelTable.fLoadAll();
-    fBuild();
+    originA = rules.W * (-kCellUnits) / 4;
+    originB = rules.D * (-kCellUnits) / 4;
+    SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
+    mShownAngle = rules.fCameraAngle();
+    fSetCamera(mShownAngle);
+    fBuildScenery();
+    fSetupReplay(*this);
   } catch (...) {
     // No destructor runs for a stage that was never built: free its models here.
     fReleaseModels();
@@ -39,71 +49,11 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SChe
   }
 }
 
-CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay,
-                         CModelTable models) {
-  PLIMO_ASSERT(info.mode == SReplayInfo::EMode::Replay && replay != nullptr, "only a checked replay is built again");
-  checkedReplay = std::move(replay);
-  secondBuild = true;
-  fApplyModeConstants(mode_);
-  replayInfo = std::move(info);
-  mModelTable = std::move(models);
-  if (!mModelTable.fIsLoaded()) mModelTable.fLoadAll();
-  fBuild();
-}
-
-void CPlimoStage::fBuild() {
-  originA = W * (-kCellUnits) / 4;
-  originB = D * (-kCellUnits) / 4;
-  grid = CStageGrid(W, D, H);
-  SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
-  fSetCamera(fViewAngle(fDirectionToDegree(cameraDir)));
-  fBuildScenery();
-  fSetupReplay(*this);
-  for (SAppairInfo& entry : queue) entry = fDeal();
-}
-
-void CPlimoStage::fSetMode(int mode_) {
-  fApplyModeConstants(mode_);
-  if (gSoundManager) gSoundManager->fPlayBgm(fModeInfo(mode_).music);
-}
-
-void CPlimoStage::fApplyModeConstants(int mode_) {
-  const SModeInfo& info = fModeInfo(mode_);
-  PLIMO_ASSERT(info.maxColour <= kColourOzyama, "a mode deals a colour that does not exist");
-  mode = mode_;
-  groupSize = info.groupSize;
-  maxColour = info.maxColour;
-  W = info.width;
-  D = info.depth;
-  H = info.height;
-  ballLimit = info.ballLimit;
-}
-
 bool CPlimoStage::fBeatsHighScore() const {
-  return replayInfo.mode != SReplayInfo::EMode::Practice && score > fModeHighScore(mode);
+  return replayInfo.mode != SReplayInfo::EMode::Practice && rules.score > fModeHighScore(rules.mode);
 }
 
 const char* CPlimoStage::fColourName(int colour) { return ::fColourName(colour); }
-
-bool CPlimoStage::fIsBlocked(int a, int b, int h) const {
-  return !grid.fIsInside(a, b, h) || grid.fAt(a, b, h) != nullptr;
-}
-
-int CPlimoStage::fLandingLayer(int a, int b, int h) const {
-  int layer = h;
-  while (!fIsBlocked(a, b, layer - 1)) --layer;
-  return layer;
-}
-
-CPlimoBall& CPlimoStage::fAddBall(std::unique_ptr<CPlimoBall> ball) {
-  balls.push_back(std::move(ball));
-  return *balls.back();
-}
-
-void CPlimoStage::fEnterState(EState next, int timer) {
-  state = next;
-  stateTimer = timer;
-}
 
 void CPlimoStage::fPlaySound(ESoundEffect effect) {
   if (gSoundManager) gSoundManager->fPlayEffect(effect, false);
@@ -115,6 +65,7 @@ void CPlimoStage::fBuildScenery() {
     scenery.emplace_back(mModelTable.fDuplicate(name), at, VECTOR{});
     return scenery.back();
   };
+  const int W = rules.W, D = rules.D, H = rules.H;
   for (int a = 0; a < W; ++a) {
     for (int b = 0; b < D; ++b) place("shibafu", originA + kCellUnits * a, originB + kCellUnits * b, -16.0);
   }
@@ -148,7 +99,8 @@ void CPlimoStage::fBuildScenery() {
 
 void CPlimoStage::fReleaseModels() {
   for (CModel& part : scenery) part.fDelete();
-  for (auto& ball : balls) ball->fReleaseModels();
+  for (auto& [id, ball] : mBallModels) ball.fReleaseModels();
+  mBallModels.clear();
   if (ghost) ghost->fDelete();
   mModelTable.fReleaseAll();
 }

@@ -9,7 +9,7 @@
 #include "app/Globals.h"
 #include "gfx/CImageManager.h"
 #include "stage/CPlimoStage.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "stage/StageReplay.h"
 #include "text/KeyHints.h"
 #include "text/Texts.h"
@@ -52,9 +52,9 @@ bool CPlimoStage::fIsNearWall(const CModel& part) const {
   constexpr float kTolerance = 0.5f;
   auto on = [&](float coordinate, double plane) { return std::fabs(coordinate - static_cast<float>(plane)) < kTolerance; };
   const double nearB = originB - kCellUnits / 2;
-  const double farB = originB + kCellUnits * (D - 1) + kCellUnits / 2;
+  const double farB = originB + kCellUnits * (rules.D - 1) + kCellUnits / 2;
   const double nearA = originA - kCellUnits / 2;
-  const double farA = originA + kCellUnits * (W - 1) + kCellUnits / 2;
+  const double farA = originA + kCellUnits * (rules.W - 1) + kCellUnits / 2;
   // A wall stands between the camera and the box when the camera is on its
   // outer side.
   if (on(at.y, nearB)) return cameraPos.y < nearB;
@@ -64,9 +64,40 @@ bool CPlimoStage::fIsNearWall(const CModel& part) const {
   return false;
 }
 
-namespace {
+void CPlimoStage::fSyncBallModels() {
+  // Models of balls the rules no longer list go; listed balls get theirs.
+  for (auto it = mBallModels.begin(); it != mBallModels.end();) {
+    bool listed = false;
+    for (const int slot : rules.balls) listed = listed || rules.fBall(slot).id == it->first;
+    if (listed) {
+      ++it;
+      continue;
+    }
+    it->second.fReleaseModels();
+    it = mBallModels.erase(it);
+  }
+  for (const int slot : rules.balls) {
+    const SRuleBall& ball = rules.fBall(slot);
+    if (!ball.alive) continue;
+    auto found = mBallModels.find(ball.id);
+    if (found != mBallModels.end() && found->second.fColour() != ball.colour) {
+      // A restored game may give an id another ball: never show the wrong colour.
+      found->second.fReleaseModels();
+      mBallModels.erase(found);
+      found = mBallModels.end();
+    }
+    if (found == mBallModels.end()) {
+      mBallModels.emplace(ball.id, CPlimoBall(mModelTable, ball, originA, originB));
+    } else {
+      found->second.fPlace(ball);
+    }
+  }
+}
 
-}  // namespace
+CPlimoBall* CPlimoStage::fBallModels(const SRuleBall& ball) {
+  const auto found = mBallModels.find(ball.id);
+  return found == mBallModels.end() ? nullptr : &found->second;
+}
 
 std::string fWithThousandsSeparators(int value) {
   const bool negative = value < 0;
@@ -94,17 +125,21 @@ void CPlimoStage::fDraw() {
   // of what is hidden: the balls from the camera outwards, then the far
   // walls and the turf. Then what is seen through: the ghost and the near
   // walls.
-  std::vector<CPlimoBall*> byDistance;
-  byDistance.reserve(balls.size());
-  for (auto& ball : balls) byDistance.push_back(ball.get());
-  auto distance = [this](const VECTOR& at) {
+  fSyncBallModels();
+  const bool inPlay = rules.state == EState::Playing || rules.state == EState::Finishing;
+  std::vector<const SRuleBall*> byDistance;
+  byDistance.reserve(rules.balls.size());
+  for (const int slot : rules.balls) byDistance.push_back(&rules.fBall(slot));
+  auto distance = [this](const SRuleBall& ball) {
+    const VECTOR at = fBallWorldPosition(ball, originA, originB);
     const float dx = at.x - cameraPos.x, dy = at.y - cameraPos.y, dz = at.z - cameraPos.z;
     return dx * dx + dy * dy + dz * dz;
   };
-  std::stable_sort(byDistance.begin(), byDistance.end(), [&](const CPlimoBall* a, const CPlimoBall* b) {
-    return distance(a->fWorldPosition()) < distance(b->fWorldPosition());
-  });
-  for (CPlimoBall* ball : byDistance) ball->fDraw();
+  std::stable_sort(byDistance.begin(), byDistance.end(),
+                   [&](const SRuleBall* a, const SRuleBall* b) { return distance(*a) < distance(*b); });
+  for (const SRuleBall* ball : byDistance) {
+    if (CPlimoBall* look = fBallModels(*ball)) look->fDraw(*ball, inPlay, rules.frameCount);
+  }
   std::vector<CModel*> nearWalls;
   for (auto part = scenery.rbegin(); part != scenery.rend(); ++part) {  // the walls before the turf
     if (fIsNearWall(*part)) {
@@ -115,8 +150,8 @@ void CPlimoStage::fDraw() {
     part->fDraw();
   }
   // The ghost shows where the piece will land: only while there is one in play.
-  const bool inPlay = state == EState::Playing || state == EState::Finishing;
-  if (ghost && piece != nullptr && inPlay) {
+  fPlaceGhost();
+  if (ghost && rules.fPiece() != nullptr && inPlay) {
     if (ghost->fHandle() != -1) {
       MV1SetDifColorScale(ghost->fHandle(), GetColorF(kGhostBrightness, kGhostBrightness, kGhostBrightness, 1.0f));
       MV1SetOpacityRate(ghost->fHandle(), kGhostOpacity);
@@ -132,9 +167,9 @@ void CPlimoStage::fDraw() {
   fDrawTexts();
 
   const bool newRecord = fBeatsHighScore();
-  if (state == EState::GameOver || state == EState::StageClear) {
-    fDrawPicture(50, 280, state == EState::GameOver ? "ui_parts/gameover.png" : "ui_parts/stageclear.png", true);
-    if (newRecord && fIsBlinkOn(frameCount)) fDrawPicture(400, 380, "ui_parts/save_highscore.png", true);
+  if (rules.state == EState::GameOver || rules.state == EState::StageClear) {
+    fDrawPicture(50, 280, rules.state == EState::GameOver ? "ui_parts/gameover.png" : "ui_parts/stageclear.png", true);
+    if (newRecord && fIsBlinkOn(rules.frameCount)) fDrawPicture(400, 380, "ui_parts/save_highscore.png", true);
     fDrawEndHint();
   }
 
@@ -148,8 +183,9 @@ void CPlimoStage::fDraw() {
     if (gFpsTimer->slowMotion) fDrawText(10, 440, "Slow mode", white, gFontSmall);
   }
 
-  if (state == EState::Ready) {
+  if (rules.state == EState::Ready) {
     // The opening sounds belong to the pictures: a skipped frame plays neither.
+    const int stateTimer = rules.stateTimer;
     if (stateTimer >= kReadyFirstFrame && stateTimer <= kReadyLastFrame) {
       fDrawPicture(100, 240, "ui_parts/ready.png", true);
       if (stateTimer == kReadyFirstFrame) fPlaySound(ESoundEffect::Ok1a);
@@ -167,6 +203,8 @@ void CPlimoStage::fDrawEndHint() {
 }
 
 void CPlimoStage::fDrawQueuePanel() {
+  const auto& hold = rules.hold;
+  const auto& queue = rules.queue;
   fDrawPicture(32, 10, "ui_parts/hold_waku.png", true);
   fDrawPicture(8, 10, "ui_parts/hold.png", true);
   fDrawPicture(140, 10, "ui_parts/next_waku.png", true);
@@ -182,6 +220,7 @@ void CPlimoStage::fDrawQueuePanel() {
 }
 
 void CPlimoStage::fDrawTexts() {
+  const CStageRules& r = rules;
   const unsigned int levelColour = GetColor(255, 255, 100);
   const unsigned int scoreColour = GetColor(100, 255, 255);
   const unsigned int highColour = GetColor(100, 100, 255);
@@ -189,25 +228,25 @@ void CPlimoStage::fDrawTexts() {
   const unsigned int createdColour = GetColor(100, 255, 100);
   char text[64];
 
-  std::snprintf(text, sizeof text, "LV:%d", level + 1);
+  std::snprintf(text, sizeof text, "LV:%d", r.level + 1);
   fDrawText(390, 10, text, levelColour, gFontLarge);
   fDrawText(390, 50, "SCORE:", scoreColour, gFontLarge);
-  fDrawText(440, 90, fWithThousandsSeparators(score), scoreColour, gFontLarge);
+  fDrawText(440, 90, fWithThousandsSeparators(r.score), scoreColour, gFontLarge);
   fDrawText(390, 130, "HIGH SCORE:", highColour, gFontLarge);
-  fDrawText(440, 170, fWithThousandsSeparators(fModeHighScore(mode)), highColour, gFontLarge);
-  if (rensa > 0 && state == EState::Playing) {
+  fDrawText(440, 170, fWithThousandsSeparators(fModeHighScore(r.mode)), highColour, gFontLarge);
+  if (r.rensa > 0 && r.state == EState::Playing) {
     // The running chain blinks; hidden half the time.
-    if (fIsBlinkOn(frameCount)) {
+    if (fIsBlinkOn(r.frameCount)) {
       fDrawText(390, 210, "RENSA:", rensaColour, gFontLarge);
-      std::snprintf(text, sizeof text, "%d", rensa);
+      std::snprintf(text, sizeof text, "%d", r.rensa);
       fDrawText(440, 250, text, rensaColour, gFontLarge);
     }
   } else {
     fDrawText(390, 210, "MAX RENSA:", rensaColour, gFontLarge);
-    std::snprintf(text, sizeof text, "%d", maxRensa);
+    std::snprintf(text, sizeof text, "%d", r.maxRensa);
     fDrawText(440, 250, text, rensaColour, gFontLarge);
   }
   fDrawText(390, 290, "CREATED:", createdColour, gFontLarge);
-  std::snprintf(text, sizeof text, "(%d/%d)", dealt, ballLimit);
+  std::snprintf(text, sizeof text, "(%d/%d)", r.dealt, r.ballLimit);
   fDrawText(440, 330, text, createdColour, gFontLarge);
 }

@@ -27,6 +27,7 @@ bool CPlimoStage::fIsPausedFrame() {
   const bool pressed = down && !pauseKeyDown;
   pauseKeyDown = down;
   if (!paused) {
+    const EState state = rules.state;
     const bool running = state == EState::Ready || state == EState::Playing || state == EState::ToppingOut ||
                          state == EState::Finishing;
     if (!running || (!pressed && GetWindowActiveFlag() != 0)) return false;

@@ -17,10 +17,9 @@
 #include "persist/Records.h"
 #include "persist/Serializer.h"
 #include "stage/CPlimoStage.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"
-#include "util/CRandom.h"
 
 namespace {
 
@@ -103,10 +102,17 @@ void fWriteKeyLog(const std::string& path, const CCompactLog& log) {
 
 }  // namespace
 
+CRandom fNewGameRandom(const SReplayInfo& info, const SCheckedReplay* replay) {
+  if (info.mode == SReplayInfo::EMode::Replay) {
+    PLIMO_ASSERT(replay != nullptr, "a replay stage is built on a checked archive");
+    return CRandom(replay->seed);
+  }
+  return CRandom(static_cast<std::int32_t>(fGetUtcMilliseconds() % kNewGameSeedRange));
+}
+
 void fSetupReplay(CPlimoStage& stage) {
-  const int mode = stage.mode;
+  const int mode = stage.rules.mode;
   if (stage.replayInfo.mode == SReplayInfo::EMode::Normal) {
-    gRandom = std::make_unique<CRandom>(static_cast<std::int32_t>(fGetUtcMilliseconds() % kNewGameSeedRange));
     if (CKeyManager* keys = fRecorder()) {
       keys->fStartRecord(fReplayFilePath(mode, "replay_key.tmp"), false, false, 0);
       keys->fResumeRecord();
@@ -115,22 +121,17 @@ void fSetupReplay(CPlimoStage& stage) {
   }
   PLIMO_ASSERT(stage.checkedReplay != nullptr, "a replay stage is built on a checked archive");
   const SCheckedReplay& replay = *stage.checkedReplay;
-  // Unpacked where the design keeps them (once, not again by a second build); a
-  // failure here (a missing folder) still leaves the key source and the
-  // generator untouched.
+  // Unpacked where the design keeps them; a failure here (a missing folder)
+  // still leaves the key source untouched.
   const std::string prefix = replay.isDebug ? "debug_" : "";
-  if (!stage.secondBuild) {
-    fWriteKeyLog(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
-    fWriteWholeFile(fReplayFilePath(mode, prefix + "replay.dat"), replay.seedArchive);
-    std::printf("Seed = %d\n", replay.seed);
-  }
+  fWriteKeyLog(fReplayFilePath(mode, prefix + "replay_key.dat"), replay.keyLog);
+  fWriteWholeFile(fReplayFilePath(mode, prefix + "replay.dat"), replay.seedArchive);
+  std::printf("Seed = %d\n", replay.seed);
   // Played from memory: the same bytes the file holds.
   auto player = std::make_unique<CKeyPlayer>(std::shared_ptr<const CCompactLog>(stage.checkedReplay, &replay.keyLog));
-  auto random = std::make_unique<CRandom>(replay.seed);
   player->fStart();
   // Nothing can fail from here on.
   gKeyManager = std::move(player);
-  gRandom = std::move(random);
 }
 
 std::shared_ptr<const SCheckedReplay> fCheckStageReplay(int mode, const SReplayInfo& info) {
@@ -157,16 +158,16 @@ void fFinishReplay(CPlimoStage& stage) {
     fLeaveForTitle(stage);
     return;
   }
-  const int mode = stage.mode;
+  const int mode = stage.rules.mode;
   const std::string temporary = fReplayFilePath(mode, "replay_key.tmp");
   fEndRecording();
   CHighScoreInfo& best = fHighScoreEntry(mode);
-  if (stage.score >= best.score) {
+  if (stage.rules.score >= best.score) {
     const std::string seed = fReplayFilePath(mode, "replay.dat");
     const std::string keyLog = fReplayFilePath(mode, "replay_key.dat");
-    fWriteSeed(seed, gRandom->fGetSeed());
-    best.score = stage.score;
-    best.maxRensa = stage.maxRensa;
+    fWriteSeed(seed, stage.rules.fRandom().fGetSeed());
+    best.score = stage.rules.score;
+    best.maxRensa = stage.rules.maxRensa;
     best.isRegistered = false;
     fSaveHighScore();
     fDeleteFile(keyLog);
@@ -183,20 +184,20 @@ void fTakeOverReplay(CPlimoStage& stage) {
   PLIMO_ASSERT(stage.replayInfo.mode == SReplayInfo::EMode::Replay, "only a replay can be taken over");
   if (CKeyPlayer* player = fPlayer()) player->fEnd();
   stage.replayInfo.mode = SReplayInfo::EMode::Practice;
-  // Live keys that record nothing; the generator plays on from where the
-  // replay stands, so the practice deals what the replay would have.
+  // Live keys that record nothing; the game's generator plays on from where
+  // the replay stands, so the practice deals what the replay would have.
   gKeyManager = std::make_unique<CKeyManager>();
   if (gFpsTimer) gFpsTimer->fResetPace();
   if (gSoundManager) gSoundManager->fSetEffectsMuted(false);
 }
 
 void fSaveDebugReplay(CPlimoStage& stage) {
-  const int mode = stage.mode;
+  const int mode = stage.rules.mode;
   fEndRecording();
   const std::string seed = fReplayFilePath(mode, "debug_replay.dat");
   const std::string keyLog = fReplayFilePath(mode, "debug_replay_key.dat");
   const std::string temporary = fReplayFilePath(mode, "replay_key.tmp");
-  fWriteSeed(seed, gRandom->fGetSeed());
+  fWriteSeed(seed, stage.rules.fRandom().fGetSeed());
   fDeleteFile(keyLog);
   if (fFileExists(temporary)) fRenameFile(temporary, keyLog);
   CArchiver::fArchive({keyLog, seed}, fReplayFilePath(mode, "debug_replay"), true);

@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "persist/ReplayArchiveCheck.h"
+#include "persist/ReplayArchiveFile.h"
+#include "util/CRandom.h"
 
 // What every failed replay start shows the player.
 inline constexpr const char* kUnreadableReplayText = "リプレイファイルを読み込めませんでした";
@@ -43,8 +44,11 @@ std::string fReplayFilePath(int mode, const std::string& file);
 // Throws CGameError.
 std::shared_ptr<const SCheckedReplay> fCheckStageReplay(int mode, const SReplayInfo& info);
 
-// At the end of construction, before the first deal: seeds gRandom and starts
-// recording, or installs the key player with the recorded seed.
+// The generator a stage's game deals with: seeded from the clock in a
+// normal game, with the recorded seed in a replay.
+CRandom fNewGameRandom(const SReplayInfo& info, const SCheckedReplay* replay);
+// At the end of construction: starts recording, or unpacks the replay where
+// the design keeps it and installs the key player.
 void fSetupReplay(CPlimoStage& stage);
 // The player confirmed the end of a finished game: store a new best with its
 // replay, then play again (or, after a replay, go back to the title menu).

@@ -1,10 +1,10 @@
 #include "util/CRandom.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
-#include "gamelib/GameLib.h"
 #include "util/Assert.h"
 
 namespace {
@@ -18,7 +18,9 @@ constexpr std::uint32_t kReferenceSeed = 5489u;
 
 CRandom::CRandom() {
   std::puts("gRandom this()");
-  const auto clock = static_cast<std::uint64_t>(fGetUtcMilliseconds());
+  const auto clock = static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count());
   const auto mixed = static_cast<std::uint32_t>(clock ^ (clock >> 32)) ^
                      (static_cast<std::uint32_t>(getpid()) * 2654435761u);
   mSeed = static_cast<std::int32_t>(mixed);
@@ -26,8 +28,9 @@ CRandom::CRandom() {
   fSeedGenerator(mixed);
 }
 
-CRandom::CRandom(std::int32_t seed) {
-  std::printf("gRandom this(int = %d)\n", seed);
+CRandom::CRandom(std::int32_t seed) : CRandom(seed, kQuiet) { std::printf("gRandom this(int = %d)\n", seed); }
+
+CRandom::CRandom(std::int32_t seed, EQuiet) {
   mCount = 0;
   mSeed = seed;
   fSeedGenerator(static_cast<std::uint32_t>(seed));

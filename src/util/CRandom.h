@@ -11,6 +11,10 @@ class CRandom {
   // An unpredictable seed (clock mixed with the process id); never stored.
   CRandom();
   explicit CRandom(std::int32_t seed);
+  // The same without the line on standard output: for checks, which may run
+  // many at once on other threads.
+  enum EQuiet { kQuiet };
+  CRandom(std::int32_t seed, EQuiet);
   virtual ~CRandom() = default;
 
   virtual int fGetCount() const { return mCount; }

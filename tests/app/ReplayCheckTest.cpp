@@ -4,7 +4,7 @@
 
 #include "app/GameMain.h"
 #include "app/Globals.h"
-#include "app/ReplayCheck.h"
+#include "app/VerifyReplay.h"
 #include "gamelib/FileSystem.h"
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"

@@ -9,7 +9,7 @@
 #include "FuzzSupport.h"
 #include "server/RankingRequest.h"
 #include "server/VerifierWire.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 
 namespace {
 

@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "app/ReplayCheck.h"
+#include "replay/ReplayCheck.h"
 #include "online/RankingClient.h"
 #include "persist/CArchiver.h"
-#include "persist/ReplayArchiveCheck.h"
-#include "stage/StageModes.h"
+#include "replay/ReplayArchiveCheck.h"
+#include "rules/StageModes.h"
 #include "util/Assert.h"
 
 namespace {

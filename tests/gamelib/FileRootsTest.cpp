@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ReplayCheck.h"
+#include "app/VerifyReplay.h"
 #include "gamelib/FileSystem.h"
 #include "util/Assert.h"
 

@@ -7,7 +7,7 @@
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLib.h"
 #include "input/CKeyManager.h"
-#include "input/KeyLog.h"
+#include "replay/KeyLog.h"
 #include "support/HeadlessTest.h"
 #include "util/Assert.h"
 

@@ -1,5 +1,5 @@
 // Groups, garbage, chains, score, level, garbage meter and the preview.
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "stage/StageTestKit.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Spawning, steering, holding, landing and locking the piece.
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "stage/StageTestKit.h"
 
 namespace {

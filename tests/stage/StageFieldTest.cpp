@@ -4,7 +4,7 @@
 
 #include "app/Globals.h"
 #include "stage/ModelTable.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "stage/StageTestKit.h"
 #include "util/CRandom.h"
 

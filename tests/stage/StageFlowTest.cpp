@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "app/Globals.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "stage/StageTestKit.h"
 #include "util/CFpsTimer.h"
 

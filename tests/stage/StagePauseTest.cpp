@@ -6,7 +6,7 @@
 
 #include "app/GameMain.h"
 #include "app/Globals.h"
-#include "app/ReplayCheck.h"
+#include "app/VerifyReplay.h"
 #include "gamelib/FileSystem.h"
 #include "input/CKeyManager.h"
 #include "input/PauseKeys.h"

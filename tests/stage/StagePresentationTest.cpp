@@ -10,7 +10,7 @@
 #include "gfx/CImageManager.h"
 #include "gfx/CSoundManager.h"
 #include "persist/Records.h"
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 #include "stage/StageTestKit.h"
 #include "support/PngHeader.h"
 #include "util/CFpsTimer.h"

@@ -1,19 +1,16 @@
-#include "persist/ReplayArchiveCheck.h"
+#include "replay/ReplayArchiveCheck.h"
 
 #include <array>
 #include <utility>
 #include <vector>
 
-#include "gamelib/FileSystem.h"
-#include "persist/CArchiver.h"
+#include "replay/KeyLog.h"
+#include "replay/ReplayFormat.h"
+#include "replay/ReplayZip.h"
+#include "rules/StageModes.h"
 #include "util/Assert.h"
 
 namespace {
-
-constexpr std::array<const char*, 3> kModeNames = {"plimo", "yoiko", "wanpaku"};
-constexpr std::size_t kSeedBytes = 4;
-// 28 keys of 4 bytes: the key log's frame (input/KeyLog.h, which persist does not include).
-constexpr std::size_t kKeyLogFrameBytes = 112;
 
 std::int32_t fLe32(const std::string& bytes) {
   std::uint32_t bits = 0;
@@ -37,16 +34,14 @@ SArchiveMember* fFind(std::vector<SArchiveMember>& members, const std::string& n
 SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::string& label) {
   // Names, sizes and CRCs: the archiver inflates every member and libzip
   // checks each one's CRC as it ends.
-  std::vector<SArchiveMember> members = CArchiver::fReadMembersFromBytes(zipBytes, label);
-  for (int mode = 0; mode < static_cast<int>(kModeNames.size()); ++mode) {
+  std::vector<SArchiveMember> members = fReadZipMembers(zipBytes, label);
+  for (int mode = 0; mode < kModeCount; ++mode) {
     for (const bool isDebug : {false, true}) {
-      const std::string prefix = std::string("dat/replay_") + kModeNames[static_cast<std::size_t>(mode)] + "/" +
-                                 (isDebug ? "debug_" : "");
-      SArchiveMember* keyLog = fFind(members, prefix + "replay_key.dat");
-      SArchiveMember* seed = fFind(members, prefix + "replay.dat");
+      SArchiveMember* keyLog = fFind(members, fKeyLogMemberName(mode, isDebug));
+      SArchiveMember* seed = fFind(members, fSeedMemberName(mode, isDebug));
       if (keyLog == nullptr && seed == nullptr) continue;
-      if (keyLog == nullptr) fRefuse(label, "its key log " + prefix + "replay_key.dat is missing");
-      if (seed == nullptr) fRefuse(label, "its seed " + prefix + "replay.dat is missing");
+      if (keyLog == nullptr) fRefuse(label, "its key log " + fKeyLogMemberName(mode, isDebug) + " is missing");
+      if (seed == nullptr) fRefuse(label, "its seed " + fSeedMemberName(mode, isDebug) + " is missing");
       if (members.size() != 2) fRefuse(label, "it holds other files besides its key log and seed");
       if (seed->mBytes.size() < kSeedBytes) {
         fRefuse(label, "its seed holds " + std::to_string(seed->mBytes.size()) + " bytes, not 4");
@@ -66,8 +61,11 @@ SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::strin
   fRefuse(label, "it holds no key log and seed of any mode");
 }
 
-SCheckedReplay fCheckReplayArchiveFile(const std::string& path) {
-  if (!fFileExists(path)) throw CGameError("The replay archive " + path + " does not exist.");
-  if (fFileSize(path) > CArchiver::kMaxUnpackedBytes) fRefuse(path, "it is larger than any replay archive can be");
-  return fCheckReplayArchive(fReadWholeFile(path), path);
+bool fIsReplayArchiveOfMode(const std::string& zipBytes, int mode) {
+  try {
+    const SCheckedReplay checked = fCheckReplayArchive(zipBytes, "from the ranking server");
+    return checked.mode == mode && !checked.isDebug;
+  } catch (const CGameError&) {
+    return false;
+  }
 }

@@ -2,7 +2,7 @@
 // reads out, and each fault it refuses before anything is written.
 #include <gtest/gtest.h>
 
-#include "persist/ReplayArchiveCheck.h"
+#include "persist/ReplayArchiveFile.h"
 #include "support/HeadlessTest.h"
 #include "support/ReplayArchives.h"
 #include "util/Assert.h"

@@ -1,7 +1,6 @@
 // The three modes with their constants, and the colour table.
+// (The music each mode plays belongs to the scene: stage/CPlimoStage.)
 #pragma once
-
-#include "gfx/CSoundManager.h"
 
 constexpr int kModeCount = 3;
 constexpr int kColourRed = 0;
@@ -18,7 +17,6 @@ struct SModeInfo {
   int height;     // H: two hidden layers above the visible box
   int ballLimit;
   int clearedPerLevel;
-  EBgm music;
 };
 
 // A mode outside 0..2 is a programming error.

@@ -1,13 +1,13 @@
-#include "stage/StageModes.h"
+#include "rules/StageModes.h"
 
 #include "util/Assert.h"
 
 namespace {
 
 constexpr SModeInfo kModes[kModeCount] = {
-    {"plimo", 2, 3, 2, 2, 9, 200, 30, EBgm::Tamco03},
-    {"yoiko", 3, 3, 2, 3, 10, 300, 40, EBgm::Tamco03},
-    {"wanpaku", 4, 4, 3, 3, 10, 300, 40, EBgm::Tamco03},
+    {"plimo", 2, 3, 2, 2, 9, 200, 30},
+    {"yoiko", 3, 3, 2, 3, 10, 300, 40},
+    {"wanpaku", 4, 4, 3, 3, 10, 300, 40},
 };
 
 constexpr const char* kColourNames[kColourCount] = {"red",    "green",     "blue",  "yellow",

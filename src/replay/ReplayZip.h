@@ -1,0 +1,31 @@
+// Replay archives in memory: ZIP files whose deflated members are named by
+// the relative paths their files had when packed ("dat/replay_plimo/replay.dat").
+// Archives come from the ranking server and other players, so reading one
+// trusts nothing: a member may only name a file directly inside one of the
+// game's replay folders, and sizes are capped before anything is inflated.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SArchiveMember {
+  std::string mName;  // relative path, forward slashes
+  std::string mBytes;
+};
+
+// Unpacked size allowed for one archive, in all members together.
+inline constexpr std::uint64_t kMaxUnpackedBytes = 64ull * 1024 * 1024;
+// A replay archive holds two members; this leaves room and no more.
+inline constexpr std::uint64_t kMaxMembers = 64;
+
+// The members, in archive order. Throws CGameError naming `label` for an
+// archive that is unreadable, too large, or names any file outside the
+// replay folders.
+std::vector<SArchiveMember> fReadZipMembers(const std::string& zipBytes, const std::string& label);
+// Builds an archive: deflated members in the given order, with a fixed time
+// stamp, so the same members always pack to the same bytes.
+std::string fPackZip(const std::vector<SArchiveMember>& members);
+// Whether a member name may be unpacked: "dat/replay_<mode>/<file>" or
+// "dat/downloaded_replay_<mode>/<file>" for the three modes, nothing else.
+bool fIsAllowedMemberName(const std::string& name);

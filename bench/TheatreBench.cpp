@@ -88,7 +88,7 @@ void fBenchOpen(benchmark::State& state) {
   // What the snapshots cost in memory.
   std::size_t bytes = 0;
   for (const SStageSnapshot& shot : theatre->fSnapshots()) {
-    bytes += sizeof shot + shot.balls.capacity() * sizeof(SStageSnapshot::SBall) + shot.cells.capacity() * sizeof(int);
+    bytes += sizeof shot - sizeof shot.rules + shot.rules.fMemoryBytes();
   }
   state.counters["snapshots"] = static_cast<double>(theatre->fSnapshots().size());
   state.counters["snapshot_kB"] = static_cast<double>(bytes) / 1024.0;

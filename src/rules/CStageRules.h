@@ -64,6 +64,8 @@ class CStageRules {
   // The camera angle for a camera direction of directionDegree at rest or
   // part-way through a turn.
   static double fViewAngle(double directionDegree);
+  // What a copy of the game holds in memory, its own size included.
+  std::size_t fMemoryBytes() const;
 
   // ---- field ----
   bool fIsInside(int a, int b, int h) const { return grid.fIsInside(a, b, h); }

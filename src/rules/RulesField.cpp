@@ -32,6 +32,12 @@ CStageRules::CStageRules(int mode_, CRandom random) : mRandom(std::move(random))
 
 double CStageRules::fViewAngle(double directionDegree) { return directionDegree + kViewQuarter - kRestOffset; }
 
+std::size_t CStageRules::fMemoryBytes() const {
+  auto held = [](const auto& list) { return list.capacity() * sizeof(list[0]); };
+  return sizeof *this + held(balls) + held(grid.fCells()) + held(hold) + held(mPool) + held(mFree) + held(mEvents) +
+         held(mWorkBall) + held(mWorkMark) + held(mCounters);
+}
+
 int CStageRules::fLandingLayer(int a, int b, int h) const {
   int layer = h;
   while (!fIsBlocked(a, b, layer - 1)) --layer;

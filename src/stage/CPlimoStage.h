@@ -63,7 +63,9 @@ class CPlimoStage : public CScene {
   void fDrawPaused();
   // The keys that play again and leave, under the end pictures.
   void fDrawEndHint();
-  // The models of every ball of the rules, made, moved and freed to match.
+  // The models of every ball of the rules, made, moved and freed to match,
+  // and the ghost in the piece's landing cell: after every step, so that a
+  // draw only draws.
   void fSyncBallModels();
   // The models of a ball of the rules (null before the first draw that shows it).
   CPlimoBall* fBallModels(const SRuleBall& ball);
@@ -95,6 +97,7 @@ class CPlimoStage : public CScene {
 
   std::map<int, CPlimoBall> mBallModels;  // by ball id
   double mShownAngle = 0.0;
+  int mGhostCell = -1;  // where the ghost was placed last (a grid index)
 };
 
 // Decimal digits with a "," between groups of three: 12000 -> "12,000".

@@ -47,8 +47,12 @@ void CPlimoStage::fPlaceGhost() {
     const int handle = mModelTable.fDuplicate(fBallModelName(piece->colour, false));
     ghostColour = piece->colour;
     ghost = std::make_unique<CModel>(handle, VECTOR{}, VECTOR{});
+    mGhostCell = -1;
   }
   const int layer = rules.fLandingLayer(piece->a, piece->b, piece->h);
+  const int cell = static_cast<int>(rules.grid.fIndex(piece->a, piece->b, layer));
+  if (cell == mGhostCell) return;
+  mGhostCell = cell;
   ghost->fSetPosition(VGet(static_cast<float>(originA + kCellUnits * piece->a),
                            static_cast<float>(originB + kCellUnits * piece->b),
                            static_cast<float>(kCellUnits * layer)));

@@ -92,6 +92,7 @@ void CPlimoStage::fSyncBallModels() {
       found->second.fPlace(ball);
     }
   }
+  fPlaceGhost();
 }
 
 CPlimoBall* CPlimoStage::fBallModels(const SRuleBall& ball) {
@@ -150,7 +151,6 @@ void CPlimoStage::fDraw() {
     part->fDraw();
   }
   // The ghost shows where the piece will land: only while there is one in play.
-  fPlaceGhost();
   if (ghost && rules.fPiece() != nullptr && inPlay) {
     if (ghost->fHandle() != -1) {
       MV1SetDifColorScale(ghost->fHandle(), GetColorF(kGhostBrightness, kGhostBrightness, kGhostBrightness, 1.0f));

@@ -11,6 +11,7 @@ void CPlimoStage::fAnimate() {
   fSoundEvents();
   fFollowCamera();
   SetCameraPositionAndTargetAndUpVec(cameraPos, VGet(0.0f, 0.0f, 0.0f), VGet(0.0f, 0.0f, 1.0f));
+  fSyncBallModels();
 }
 
 void CPlimoStage::fUpdate() {
@@ -52,4 +53,5 @@ void CPlimoStage::fRestoreRules(const CStageRules& restored) {
   rules.fClearEvents();
   fFollowCamera();
   fApplyView();
+  fSyncBallModels();
 }

@@ -38,7 +38,7 @@ class ReplayCheckTest : public GameTest {
     gCurrentScene = std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode));
     auto* stage = static_cast<CPlimoStage*>(gCurrentScene.fGet());
     SPlayedGame game;
-    game.seed = gRandom->fGetSeed();
+    game.seed = stage->rules.fRandom().fGetSeed();
     gCurrentScene->fAnimate();
     const int keys[] = {KEY_INPUT_J, KEY_INPUT_L, KEY_INPUT_I, KEY_INPUT_K, KEY_INPUT_X, KEY_INPUT_Z, KEY_INPUT_C,
                         KEY_INPUT_SPACE};
@@ -46,18 +46,18 @@ class ReplayCheckTest : public GameTest {
       backend().fReleaseAllKeys();
       script = script * 1664525u + 1013904223u;
       if ((script >> 28) < 6) backend().fSetKey(keys[(script >> 16) % 8], true);
-      if (stage->state == CPlimoStage::EState::GameOver || stage->state == CPlimoStage::EState::StageClear) {
+      if (stage->rules.state == CPlimoStage::EState::GameOver || stage->rules.state == CPlimoStage::EState::StageClear) {
         if (frame % 2 == 0) backend().fSetKey(KEY_INPUT_Z, true);
       }
       fRunFrameLogic();
       ++game.frames;
       if (gCurrentScene.fGet() != stage) {
-        game.score = stage->score;
-        game.maxRensa = stage->maxRensa;
-        game.cleared = stage->cleared;
-        game.dealt = stage->dealt;
-        game.level = stage->level;
-        game.state = stage->state;
+        game.score = stage->rules.score;
+        game.maxRensa = stage->rules.maxRensa;
+        game.cleared = stage->rules.cleared;
+        game.dealt = stage->rules.dealt;
+        game.level = stage->rules.level;
+        game.state = stage->rules.state;
         gCurrentScene.fReleaseRetired();
         return game;
       }
@@ -108,7 +108,7 @@ TEST_F(ReplayCheckTest, ADebugSaveIsCheckedAsF11PlaysIt) {
     backend().fSetKey(KEY_INPUT_X, frames % 80 == 0);
     fRunFrameLogic();
   }
-  const int dealt = stage->dealt;
+  const int dealt = stage->rules.dealt;
   backend().fSetKey(KEY_INPUT_F12, true);
   fRunFrameLogic();
   ++frames;

@@ -196,7 +196,7 @@ TEST_F(TitleMenuTest, ChoosingAModeStartsItsGame) {
   fRunFrameLogic();  // no pictures for the stage here: not drawn
   auto* stage = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
   ASSERT_NE(stage, nullptr);
-  EXPECT_EQ(stage->mode, 1);
+  EXPECT_EQ(stage->rules.mode, 1);
   EXPECT_EQ(stage->replayInfo.mode, SReplayInfo::EMode::Normal);
   EXPECT_EQ(stage->replayInfo.path, "dat/replay_yoiko/replay");
   stage->fReleaseModels();

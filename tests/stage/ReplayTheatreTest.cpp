@@ -205,10 +205,10 @@ TEST_F(ReplayTheatreTest, PieceJumpsLandOnSpawnsAndMarksMatchTheGame) {
 
   theatre.fJumpPiece(+1);
   EXPECT_EQ(theatre.fFrame(), marks.spawns[0]);
-  const int serial = theatre.fStage().piece->serial;
+  const int serial = theatre.fStage().rules.fPiece()->serial;
   theatre.fJumpPiece(+1);
   EXPECT_EQ(theatre.fFrame(), marks.spawns[1]);
-  EXPECT_NE(theatre.fStage().piece->serial, serial);
+  EXPECT_NE(theatre.fStage().rules.fPiece()->serial, serial);
   theatre.fJumpPiece(-1);
   EXPECT_EQ(theatre.fFrame(), marks.spawns[0]);
   theatre.fJumpPiece(-1);
@@ -247,9 +247,9 @@ TEST_F(ReplayTheatreTest, PausingAndJumpingChangeNothingRecordedOrVerified) {
     for (int i = 0; i < 200; ++i) fFrame();
   }
   theatre.fJumpTo(theatre.fLastFrame());
-  EXPECT_EQ(theatre.fStage().score, kFixtures[0].score);
-  EXPECT_EQ(theatre.fStage().maxRensa, kFixtures[0].maxRensa);
-  EXPECT_EQ(theatre.fStage().state, CPlimoStage::EState::GameOver);
+  EXPECT_EQ(theatre.fStage().rules.score, kFixtures[0].score);
+  EXPECT_EQ(theatre.fStage().rules.maxRensa, kFixtures[0].maxRensa);
+  EXPECT_EQ(theatre.fStage().rules.state, CPlimoStage::EState::GameOver);
   EXPECT_EQ(fDataFiles(), files);
   // The recorded end confirms the game: the replay leaves for the menu.
   EXPECT_FALSE(theatre.fStepForward());
@@ -381,7 +381,7 @@ TEST_F(ReplayTheatreTest, ATakeOverPlaysOnLiveAndNeverWritesAFile) {
   fFrame();
   theatre.fJumpTo(20000);
   const CPlimoStage& replayed = theatre.fStage();
-  const int score = replayed.score, dealt = replayed.dealt;
+  const int score = replayed.rules.score, dealt = replayed.rules.dealt;
   const auto files = fDataFiles();
   fTap(KEY_INPUT_SPACE);
   fTap(KEY_INPUT_T);
@@ -389,7 +389,7 @@ TEST_F(ReplayTheatreTest, ATakeOverPlaysOnLiveAndNeverWritesAFile) {
   ASSERT_NE(practice, nullptr) << "the stage itself is the scene";
   EXPECT_EQ(practice, &replayed) << "the same game, from the frame it stood at";
   EXPECT_EQ(practice->replayInfo.mode, SReplayInfo::EMode::Practice);
-  EXPECT_EQ(practice->score, score);
+  EXPECT_EQ(practice->rules.score, score);
   EXPECT_NE(dynamic_cast<CKeyManager*>(gKeyManager.get()), nullptr);
   backend().fSetLogging(true);
   practice->fDraw();
@@ -399,16 +399,16 @@ TEST_F(ReplayTheatreTest, ATakeOverPlaysOnLiveAndNeverWritesAFile) {
   EXPECT_TRUE(shown);
 
   // Drop pieces until the game ends, then confirm it; F12 saves nothing.
-  for (int i = 0; i < 20000 && practice->state != CPlimoStage::EState::GameOver &&
-                  practice->state != CPlimoStage::EState::StageClear;
+  for (int i = 0; i < 20000 && practice->rules.state != CPlimoStage::EState::GameOver &&
+                  practice->rules.state != CPlimoStage::EState::StageClear;
        ++i) {
     backend().fSetKey(i % 2 == 0 ? KEY_INPUT_X : KEY_INPUT_F12, true);
     fFrame();
     backend().fReleaseAllKeys();
     fFrame();
   }
-  EXPECT_GT(practice->dealt, dealt) << "the player's own pieces";
-  ASSERT_TRUE(practice->state == CPlimoStage::EState::GameOver || practice->state == CPlimoStage::EState::StageClear);
+  EXPECT_GT(practice->rules.dealt, dealt) << "the player's own pieces";
+  ASSERT_TRUE(practice->rules.state == CPlimoStage::EState::GameOver || practice->rules.state == CPlimoStage::EState::StageClear);
   fTap(KEY_INPUT_Z);
   EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr) << "back to the menu, not a new game";
   EXPECT_EQ(fDataFiles(), files) << "nothing written under dat/";

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <tuple>
 
-std::optional<EGameKey> CBot::fDecide(const CPlimoStage& s, long long frame) {
-  if (frame % 2 == 1 || s.piece == nullptr) return std::nullopt;
-  const CPlimoBall& piece = *s.piece;
+std::optional<EGameKey> CBot::fDecide(const CStageRules& s, long long frame) {
+  if (frame % 2 == 1 || s.fPiece() == nullptr) return std::nullopt;
+  const SRuleBall& piece = *s.fPiece();
   if (piece.serial != mSerial || piece.fromHold != mFromHold) {
     mSerial = piece.serial;
     mFromHold = piece.fromHold;
@@ -31,7 +31,7 @@ std::optional<EGameKey> CBot::fDecide(const CPlimoStage& s, long long frame) {
   return EGameKey::KeyX;
 }
 
-void CBot::fChooseTarget(const CPlimoStage& s, const CPlimoBall& piece) {
+void CBot::fChooseTarget(const CStageRules& s, const SRuleBall& piece) {
   int best = 1 << 30;
   for (int a = 0; a < s.W; ++a) {
     for (int b = 0; b < s.D; ++b) {
@@ -39,7 +39,7 @@ void CBot::fChooseTarget(const CPlimoStage& s, const CPlimoBall& piece) {
       int cost = 100 + layer;
       for (auto [da, db, dh] : {std::tuple{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}}) {
         if (!s.fIsInside(a + da, b + db, layer + dh)) continue;
-        const CPlimoBall* next = s.grid.fAt(a + da, b + db, layer + dh);
+        const SRuleBall* next = s.fBallAt(a + da, b + db, layer + dh);
         if (next != nullptr && next != &piece && next->colour == piece.colour) cost = layer;
       }
       if (cost < best) {

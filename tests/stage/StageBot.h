@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "input/GameKey.h"
-#include "stage/CPlimoStage.h"
+#include "rules/CStageRules.h"
 
 // A simple player: for each piece it picks a column where the piece touches
 // its colour (else the lowest one), steers there relative to the camera and
@@ -14,10 +14,10 @@ class CBot {
  public:
   // The key to hold in this frame, or none. Keys are released every other
   // frame so that each press counts.
-  std::optional<EGameKey> fDecide(const CPlimoStage& s, long long frame);
+  std::optional<EGameKey> fDecide(const CStageRules& s, long long frame);
 
  private:
-  void fChooseTarget(const CPlimoStage& s, const CPlimoBall& piece);
+  void fChooseTarget(const CStageRules& s, const SRuleBall& piece);
 
   int mSerial = -2;
   bool mFromHold = false;

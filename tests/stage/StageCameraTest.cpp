@@ -33,20 +33,20 @@ class StageCameraTest : public StageTest {
   // The piece's move on screen for one press of `key`. A key that meets a
   // wall is pressed again after one press of the opposite key.
   SScreenPosition fScreenMove(EGameKey key, EGameKey opposite) {
-    CPlimoBall& piece = *stage().piece;
+    SRuleBall& piece = *stage().rules.fPiece();
     auto cell = [&] { return piece.a * 100 + piece.b; };
     int before = cell();
-    VECTOR from = piece.fWorldPosition();
+    VECTOR from = fBallWorldPosition(piece, stage().originA, stage().originB);
     fTap(key);
     if (cell() == before) {
       fTap(opposite);
       EXPECT_NE(cell(), before) << "neither way is open";
       before = cell();
-      from = piece.fWorldPosition();
+      from = fBallWorldPosition(piece, stage().originA, stage().originB);
       fTap(key);
       EXPECT_NE(cell(), before) << "the key moved nothing";
     }
-    VECTOR to = piece.fWorldPosition();
+    VECTOR to = fBallWorldPosition(piece, stage().originA, stage().originB);
     to.z = from.z;  // the fall is not the key's doing
     const SScreenPosition a = fOnScreen(from);
     const SScreenPosition b = fOnScreen(to);
@@ -68,10 +68,10 @@ TEST_F(StageCameraTest, EachKeyMovesThePieceThatWayOnScreenAtEveryRestPositionIn
                          {EGameKey::Down, EGameKey::Up, 0, 1, "Down"}};
   for (int mode = 0; mode < 3; ++mode) {
     fStartPlaying(mode);
-    ASSERT_TRUE(fStepUntil([&] { return stage().piece != nullptr; }, 200));
+    ASSERT_TRUE(fStepUntil([&] { return stage().rules.fPiece() != nullptr; }, 200));
     fStep();
     for (int turns = 0; turns < 4; ++turns) {
-      stage().piece->speed = 0;  // hold it in the air
+      stage().rules.fPiece()->speed = 0;  // hold it in the air
       for (const SCase& c : cases) {
         const SScreenPosition move = fScreenMove(c.key, c.opposite);
         const std::string where = std::string(c.name) + " in mode " + std::to_string(mode) + " after " +
@@ -87,8 +87,8 @@ TEST_F(StageCameraTest, EachKeyMovesThePieceThatWayOnScreenAtEveryRestPositionIn
       }
       // A quarter-turn to the left, through its ten frames.
       fTap(EGameKey::KeyZ);
-      ASSERT_TRUE(stage().turning);
-      ASSERT_TRUE(fStepUntil([&] { return !stage().turning; }, 20));
+      ASSERT_TRUE(rules().turning);
+      ASSERT_TRUE(fStepUntil([&] { return !rules().turning; }, 20));
       fStep();
     }
   }
@@ -96,8 +96,8 @@ TEST_F(StageCameraTest, EachKeyMovesThePieceThatWayOnScreenAtEveryRestPositionIn
 
 TEST_F(StageCameraTest, TheLightComesFromBehindTheCameraAtEveryAngleOfATurn) {
   CPlimoStage& s = fStartPlaying(2);
-  ASSERT_TRUE(fStepUntil([&] { return s.piece != nullptr; }, 200));
-  s.piece->speed = 0;
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.fPiece() != nullptr; }, 200));
+  s.rules.fPiece()->speed = 0;
   fStep();
   for (EGameKey way : {EGameKey::KeyC, EGameKey::KeyZ, EGameKey::KeyZ}) {
     fTap(way);

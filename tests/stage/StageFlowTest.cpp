@@ -23,74 +23,81 @@ class StageFlowTest : public StageTest {
 
 TEST_F(StageFlowTest, OpeningLasts120FramesThenPlayStarts) {
   CPlimoStage& s = fStartStage(0);
-  EXPECT_EQ(s.stateTimer, 1);
-  EXPECT_EQ(s.frameCount, 1);
+  EXPECT_EQ(s.rules.stateTimer, 1);
+  EXPECT_EQ(s.rules.frameCount, 1);
   fStep(119);
-  EXPECT_EQ(s.state, EStage::Ready);
+  EXPECT_EQ(s.rules.state, EStage::Ready);
   fStep();
-  EXPECT_EQ(s.state, EStage::Playing);
-  EXPECT_EQ(s.frameCount, 120);  // the change of state skips the camera step
-  EXPECT_EQ(s.piece, nullptr);
+  EXPECT_EQ(s.rules.state, EStage::Playing);
+  EXPECT_EQ(s.rules.frameCount, 120);  // the change of state skips the camera step
+  EXPECT_EQ(s.rules.fPiece(), nullptr);
   fStep();
-  EXPECT_NE(s.piece, nullptr);
-  EXPECT_EQ(s.stateTimer, 1);
+  EXPECT_NE(s.rules.fPiece(), nullptr);
+  EXPECT_EQ(s.rules.stateTimer, 1);
 }
 
 TEST_F(StageFlowTest, AFullSpawnColumnTopsOutAndDarkensFor135FramesInModeZero) {
   CPlimoStage& s = fStartPlaying(0);
-  fFillSpawnColumn(s.H - 2);
+  fFillSpawnColumn(s.rules.H - 2);
   backend().fSetLogging(true);
   fStep();
-  EXPECT_EQ(s.state, EStage::ToppingOut);
-  EXPECT_EQ(s.stateTimer, 0);
-  EXPECT_EQ(s.piece, nullptr);
+  EXPECT_EQ(s.rules.state, EStage::ToppingOut);
+  EXPECT_EQ(s.rules.stateTimer, 0);
+  EXPECT_EQ(s.rules.fPiece(), nullptr);
   fStep(135);
-  EXPECT_EQ(s.state, EStage::ToppingOut);
-  // Each of the eight balls darkened once, both of its looks.
-  EXPECT_EQ(backend().fLogOf({"MV1SetDifColorScale"}).size(), 16u);
+  EXPECT_EQ(s.rules.state, EStage::ToppingOut);
+  // Each of the eight balls darkened, and drawn dark.
+  int darkened = 0;
+  for (const SRuleBall* ball : fListedBalls(s.rules)) darkened += ball->darkened ? 1 : 0;
+  EXPECT_EQ(darkened, 8);
+  backend().fClearLog();
+  s.fDraw();
+  const auto looks = backend().fLogOf({"MV1SetDifColorScale"});
+  ASSERT_EQ(looks.size(), 8u);
+  for (const std::string& look : looks) EXPECT_NE(look.find("(0.05, 0.05, 0.05, 0.95)"), std::string::npos) << look;
   fStep();
-  EXPECT_EQ(s.state, EStage::GameOver);
-  EXPECT_EQ(s.stateTimer, 0);
+  EXPECT_EQ(s.rules.state, EStage::GameOver);
+  EXPECT_EQ(s.rules.stateTimer, 0);
   // Play keys do nothing on the end screen.
   fTap(EGameKey::KeySpace);
   EXPECT_EQ(&stage(), &s);
-  EXPECT_EQ(s.stateTimer, 2);
+  EXPECT_EQ(s.rules.stateTimer, 2);
 }
 
 TEST_F(StageFlowTest, APieceLockingInTheTopOutCellEndsTheGameBeforeAnyClear) {
   CPlimoStage& s = fStartPlaying(0);
-  fFillSpawnColumn(s.H - 3);
-  fSetNextColour(s.grid.fAt(1, 1, s.H - 3)->colour);  // would clear with the ball below
+  fFillSpawnColumn(s.rules.H - 3);
+  fSetNextColour(s.rules.fBallAt(1, 1, s.rules.H - 3)->colour);  // would clear with the ball below
   fStep();
-  ASSERT_NE(s.piece, nullptr);
-  CPlimoBall& piece = *s.piece;
+  ASSERT_NE(s.rules.fPiece(), nullptr);
+  SRuleBall& piece = *s.rules.fPiece();
   EXPECT_EQ(piece.state, EBall::Landed);
   fStep(31);
   EXPECT_EQ(piece.state, EBall::Locked);
-  EXPECT_EQ(s.state, EStage::ToppingOut);
-  EXPECT_EQ(s.stateTimer, 0);
-  for (const auto& ball : s.balls) EXPECT_NE(ball->state, EBall::Vanishing);
+  EXPECT_EQ(s.rules.state, EStage::ToppingOut);
+  EXPECT_EQ(s.rules.stateTimer, 0);
+  for (const SRuleBall* ball : fListedBalls(s.rules)) EXPECT_NE(ball->state, EBall::Vanishing);
 }
 
 TEST_F(StageFlowTest, StageClearWaitsForTheHeldBallAndTheLastChain) {
   CPlimoStage& s = fStartPlaying(0);
-  for (auto& entry : s.queue) entry.isEnd = true;
-  s.dealt = s.ballLimit;
-  s.hold.assign(1, CPlimoStage::SAppairInfo(kRed, 99, true));
+  for (auto& entry : s.rules.queue) entry.isEnd = true;
+  s.rules.dealt = s.rules.ballLimit;
+  s.rules.hold.assign(1, CPlimoStage::SAppairInfo(kRed, 99, true));
   fSetField({"..|R."});
   fStep();
-  ASSERT_NE(s.piece, nullptr);
-  EXPECT_EQ(s.piece->serial, 99);
-  EXPECT_TRUE(s.hold.empty());
+  ASSERT_NE(s.rules.fPiece(), nullptr);
+  EXPECT_EQ(s.rules.fPiece()->serial, 99);
+  EXPECT_TRUE(s.rules.hold.empty());
   fStep();
   fTap(EGameKey::KeyX);  // onto the floor beside the red
-  ASSERT_TRUE(fStepUntil([&] { return s.state != EStage::Playing; }, 100));
-  EXPECT_EQ(s.state, EStage::Finishing);
-  EXPECT_EQ(s.chainPhase, EStateForRensa::Clearing);
-  ASSERT_TRUE(fStepUntil([&] { return s.state != EStage::Finishing; }, 200));
-  EXPECT_EQ(s.state, EStage::StageClear);
-  EXPECT_EQ(s.cleared, 2);
-  EXPECT_EQ(s.score, 200);
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.state != EStage::Playing; }, 100));
+  EXPECT_EQ(s.rules.state, EStage::Finishing);
+  EXPECT_EQ(s.rules.chainPhase, EStateForRensa::Clearing);
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.state != EStage::Finishing; }, 200));
+  EXPECT_EQ(s.rules.state, EStage::StageClear);
+  EXPECT_EQ(s.rules.cleared, 2);
+  EXPECT_EQ(s.rules.score, 200);
   EXPECT_EQ(fField(), std::vector<std::string>{});
 }
 
@@ -106,14 +113,14 @@ TEST_F(StageFlowTest, EscapeLeavesForTheTitleAndFreesEveryModel) {
 TEST_F(StageFlowTest, CameraTurnsTenDegreesAFrameAndIgnoresKeysWhileTurning) {
   CPlimoStage& s = fStartPlaying(0);
   fStep(2);
-  ASSERT_NE(s.piece, nullptr);
-  s.piece->speed = 0;
+  ASSERT_NE(s.rules.fPiece(), nullptr);
+  s.rules.fPiece()->speed = 0;
   backend().fSetLogging(true);
   fSetKey(EGameKey::KeyZ, true);
   fStep();
   fSetKey(EGameKey::KeyZ, false);
-  EXPECT_TRUE(s.turning);
-  EXPECT_EQ(s.turnTarget, EDirection4::Up);
+  EXPECT_TRUE(s.rules.turning);
+  EXPECT_EQ(s.rules.turnTarget, EDirection4::Up);
   std::vector<double> angles;
   auto angleNow = [&] { return std::atan2(s.cameraPos.x, s.cameraPos.y) * 180.0 / 3.14159265358979; };
   angles.push_back(angleNow());
@@ -123,8 +130,8 @@ TEST_F(StageFlowTest, CameraTurnsTenDegreesAFrameAndIgnoresKeysWhileTurning) {
     fStep();
     angles.push_back(angleNow());
   }
-  EXPECT_FALSE(s.turning);
-  EXPECT_EQ(s.cameraDir, EDirection4::Up);
+  EXPECT_FALSE(s.rules.turning);
+  EXPECT_EQ(s.rules.cameraDir, EDirection4::Up);
   for (std::size_t i = 0; i < angles.size(); ++i) EXPECT_NEAR(angles[i], 164.0 - 10.0 * i, 1e-3) << i;
   EXPECT_NEAR(angles.back(), 74.0, 1e-3);  // the rest angle of Up
   fStep(3);
@@ -164,7 +171,7 @@ class StageWholeGameTest : public StageTest {
     fStartStage(mode, seed);
     const long long frame = fPlayToEnd(200000, [&] { fExpectGridConsistentQuietly(); });
     const CPlimoStage& s = stage();
-    SOutcome outcome{s.state, s.score, s.maxRensa, s.cleared, s.dealt, s.level, frame};
+    SOutcome outcome{s.rules.state, s.rules.score, s.rules.maxRensa, s.rules.cleared, s.rules.dealt, s.rules.level, frame};
     gCurrentScene.fClear();
     return outcome;
   }

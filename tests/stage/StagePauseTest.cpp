@@ -66,14 +66,14 @@ TEST_F(StagePauseTest, APausedGameReplaysExactlyAsTheUnpausedOne) {
 TEST_F(StagePauseTest, PausingFreezesTheGameAndHidesTheField) {
   CPlimoStage& stage = fStartNormalGame(0);
   fFrames(150);
-  ASSERT_EQ(stage.state, CPlimoStage::EState::Playing);
-  const int frameCount = stage.frameCount;
+  ASSERT_EQ(stage.rules.state, CPlimoStage::EState::Playing);
+  const int frameCount = stage.rules.frameCount;
   const auto recorded = static_cast<CKeyManager&>(*gKeyManager).fRecorder().fBufferedFrameCount();
 
   fTapLive(KEY_INPUT_PAUSE);
   EXPECT_TRUE(stage.paused);
   fFrames(100);
-  EXPECT_EQ(stage.frameCount, frameCount);
+  EXPECT_EQ(stage.rules.frameCount, frameCount);
   EXPECT_EQ(static_cast<CKeyManager&>(*gKeyManager).fRecorder().fBufferedFrameCount(), recorded);
 
   backend().fSetLogging(true);
@@ -91,7 +91,7 @@ TEST_F(StagePauseTest, PausingFreezesTheGameAndHidesTheField) {
 
   fTapLive(KEY_INPUT_P);  // the press resumes; the release frame is a game frame again
   EXPECT_FALSE(stage.paused);
-  EXPECT_EQ(stage.frameCount, frameCount + 1);
+  EXPECT_EQ(stage.rules.frameCount, frameCount + 1);
   EXPECT_EQ(static_cast<CKeyManager&>(*gKeyManager).fRecorder().fBufferedFrameCount(), recorded + 1);
 }
 

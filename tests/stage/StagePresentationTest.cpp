@@ -95,10 +95,10 @@ TEST(StageThousandsSeparators, GroupDigitsInThrees) {
 
 TEST_F(StagePresentationTest, PanelShowsHoldAndThreeOfTheQueue) {
   CPlimoStage& s = fStartPlaying(0);
-  s.hold.assign(1, CPlimoStage::SAppairInfo(kColourOzyama, 9, true));
-  s.queue[0].colour = kGreen;
-  s.queue[1].colour = kRed;
-  s.queue[2].isEnd = true;
+  s.rules.hold.assign(1, CPlimoStage::SAppairInfo(kColourOzyama, 9, true));
+  s.rules.queue[0].colour = kGreen;
+  s.rules.queue[1].colour = kRed;
+  s.rules.queue[2].isEnd = true;
   const auto pictures = fDrawLog({"DrawGraph", "DrawRotaGraph"});
   const std::vector<std::string> expected = {
       fGraph(0, 0, "bg.png", 0),
@@ -119,9 +119,9 @@ TEST_F(StagePresentationTest, PanelShowsHoldAndThreeOfTheQueue) {
 TEST_F(StagePresentationTest, TextsShowScoreWithSeparatorsAndTheChainBlinks) {
   CPlimoStage& s = fStartPlaying(0);
   gHighScores[0]->score = 1234567;
-  s.score = 12345;
-  s.level = 2;
-  s.maxRensa = 4;
+  s.rules.score = 12345;
+  s.rules.level = 2;
+  s.rules.maxRensa = 4;
   auto texts = fDrawLog({"DrawStringToHandle"});
   EXPECT_TRUE(fHasText(texts, "LV:3"));
   EXPECT_TRUE(fHasText(texts, "12,345"));
@@ -130,13 +130,13 @@ TEST_F(StagePresentationTest, TextsShowScoreWithSeparatorsAndTheChainBlinks) {
   EXPECT_TRUE(fHasText(texts, "(4/200)"));
   EXPECT_FALSE(fHasText(texts, "No wait"));
 
-  s.rensa = 2;
-  s.frameCount = 60 * 5 + 29;
+  s.rules.rensa = 2;
+  s.rules.frameCount = 60 * 5 + 29;
   texts = fDrawLog({"DrawStringToHandle"});
   EXPECT_TRUE(fHasText(texts, "RENSA:"));
   EXPECT_TRUE(fHasText(texts, "2"));
   EXPECT_FALSE(fHasText(texts, "MAX RENSA:"));
-  s.frameCount = 60 * 5 + 30;
+  s.rules.frameCount = 60 * 5 + 30;
   texts = fDrawLog({"DrawStringToHandle"});
   EXPECT_FALSE(fHasText(texts, "RENSA:"));
   EXPECT_FALSE(fHasText(texts, "MAX RENSA:"));
@@ -151,7 +151,7 @@ TEST_F(StagePresentationTest, TextsShowScoreWithSeparatorsAndTheChainBlinks) {
 TEST_F(StagePresentationTest, ReadyAndGoPicturesPlayTheirSoundsWhenDrawn) {
   CPlimoStage& s = fStartStage(0);
   auto at = [&](int timer) {
-    s.stateTimer = timer;
+    s.rules.stateTimer = timer;
     return fDrawLog({"DrawGraph", "PlaySoundMem"});
   };
   const std::string ready = fGraph(100, 240, "ui_parts/ready.png", 1);
@@ -171,56 +171,60 @@ TEST_F(StagePresentationTest, ReadyAndGoPicturesPlayTheirSoundsWhenDrawn) {
 TEST_F(StagePresentationTest, EndScreensShowTheNewRecordOnlyAboveTheBest) {
   CPlimoStage& s = fStartPlaying(0);
   gHighScores[0]->score = 500;
-  s.state = EStage::GameOver;
-  s.score = 500;
-  s.frameCount = 10;
+  s.rules.state = EStage::GameOver;
+  s.rules.score = 500;
+  s.rules.frameCount = 10;
   const std::string record = fGraph(400, 380, "ui_parts/save_highscore.png", 1);
   auto pictures = fDrawLog({"DrawGraph"});
   EXPECT_TRUE(fContains(pictures, fGraph(50, 280, "ui_parts/gameover.png", 1)));
   EXPECT_FALSE(fContains(pictures, record));
-  s.score = 501;
+  s.rules.score = 501;
   EXPECT_TRUE(fContains(fDrawLog({"DrawGraph"}), record));
-  s.frameCount = 40;
+  s.rules.frameCount = 40;
   EXPECT_FALSE(fContains(fDrawLog({"DrawGraph"}), record));
-  s.state = EStage::StageClear;
+  s.rules.state = EStage::StageClear;
   EXPECT_TRUE(fContains(fDrawLog({"DrawGraph"}), fGraph(50, 280, "ui_parts/stageclear.png", 1)));
 }
 
 TEST_F(StagePresentationTest, ReachingTheEndAboveTheBestPlaysTheRecordSound) {
   CPlimoStage& s = fStartPlaying(0);
-  for (int h = 0; h <= s.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
-  s.score = 1;
+  for (int h = 0; h <= s.rules.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
+  s.rules.score = 1;
   backend().fSetLogging(true);
-  ASSERT_TRUE(fStepUntil([&] { return s.state == EStage::GameOver; }, 300));
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.state == EStage::GameOver; }, 300));
   EXPECT_EQ(fPlays(ESoundEffect::Quiz004), 1);
 }
 
 TEST_F(StagePresentationTest, BallsBlinkWhileVanishingAndShowTheirHighlight) {
   fStartPlaying(0);
-  CPlimoBall& ball = fPlaceBall(0, 0, 0, kRed);
-  const int normal = ball.model.fHandle();
-  const int lit = ball.highlightModel.fHandle();
+  SRuleBall& ball = fPlaceBall(0, 0, 0, kRed);
+  stage().fSyncBallModels();
+  ASSERT_NE(stage().fBallModels(ball), nullptr);
+  CPlimoBall& look = *stage().fBallModels(ball);
+  const int normal = look.model.fHandle();
+  const int lit = look.highlightModel.fHandle();
   auto drawn = [&] {
     backend().fClearLog();
     backend().fSetLogging(true);
-    ball.fDraw();
+    const bool inPlay = rules().state == EStage::Playing || rules().state == EStage::Finishing;
+    look.fDraw(ball, inPlay, rules().frameCount);
     backend().fSetLogging(false);
     return backend().fLogOf({"MV1DrawModel"});
   };
   EXPECT_EQ(drawn(), std::vector<std::string>{"MV1DrawModel(" + std::to_string(normal) + ")"});
   // In play a ball the piece would clear glows: its own model, brighter and
   // back over 40 frames.
-  ball.fSetHighlight(true);
+  ball.highlighted = true;
   std::vector<std::string> scales;
   for (int frame = 0; frame < 40; frame += 10) {
-    stage().frameCount = frame;
+    rules().frameCount = frame;
     EXPECT_EQ(drawn(), std::vector<std::string>{"MV1DrawModel(" + std::to_string(normal) + ")"});
     scales.push_back(backend().fLogOf({"MV1SetDifColorScale"}).at(0));
   }
   EXPECT_NE(scales[0], scales[2]) << "dimmest at the start, brightest half-way";
   EXPECT_EQ(scales[1], scales[3]);
   // Once the game is over the lit model shows, and the glow is taken back.
-  stage().state = EStage::GameOver;
+  rules().state = EStage::GameOver;
   EXPECT_EQ(drawn(), std::vector<std::string>{"MV1DrawModel(" + std::to_string(lit) + ")"});
   EXPECT_EQ(backend().fLogOf({"MV1SetDifColorScale"}).size(), 1u);
   ball.state = EBall::Vanishing;
@@ -241,7 +245,7 @@ struct SDrawnModel {
 TEST_F(StagePresentationTest, WallsBetweenTheCameraAndTheBoxAreSeeThroughAndDrawnLast) {
   CPlimoStage& s = fStartPlaying(2);
   fSetField({"RGB|...|..."});
-  ASSERT_TRUE(fStepUntil([&] { return s.piece != nullptr; }, 100));
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.fPiece() != nullptr; }, 100));
   fStep();  // so that the first press counts
   auto drawOrder = [&] {
     backend().fClearLog();
@@ -261,7 +265,7 @@ TEST_F(StagePresentationTest, WallsBetweenTheCameraAndTheBoxAreSeeThroughAndDraw
     return out;
   };
   auto isWall = [&](int handle) {
-    for (std::size_t i = static_cast<std::size_t>(s.W * s.D); i < s.scenery.size(); ++i) {
+    for (std::size_t i = static_cast<std::size_t>(s.rules.W * s.rules.D); i < s.scenery.size(); ++i) {
       if (s.scenery[i].fHandle() == handle) return true;
     }
     return false;
@@ -273,7 +277,7 @@ TEST_F(StagePresentationTest, WallsBetweenTheCameraAndTheBoxAreSeeThroughAndDraw
     // last of them; what comes after the turf is seen through.
     std::size_t lastTurf = 0, firstWall = drawn.size(), lastBall = 0;
     for (std::size_t i = 0; i < drawn.size(); ++i) {
-      const bool turf = drawn[i].handle >= s.scenery.front().fHandle() && drawn[i].handle < s.scenery[static_cast<std::size_t>(s.W * s.D)].fHandle();
+      const bool turf = drawn[i].handle >= s.scenery.front().fHandle() && drawn[i].handle < s.scenery[static_cast<std::size_t>(s.rules.W * s.rules.D)].fHandle();
       if (turf) lastTurf = i;
       if (isWall(drawn[i].handle)) firstWall = std::min(firstWall, i);
       if (!turf && !isWall(drawn[i].handle) && drawn[i].handle != s.ghost->fHandle()) lastBall = i;
@@ -292,18 +296,18 @@ TEST_F(StagePresentationTest, WallsBetweenTheCameraAndTheBoxAreSeeThroughAndDraw
       }
     }
     // The camera stands off a corner: two of the four walls face it.
-    EXPECT_EQ(nearWalls.size(), static_cast<std::size_t>((s.H - 2) * (s.W + s.D)));
-    EXPECT_EQ(farWalls, (s.H - 2) * (s.W + s.D));
+    EXPECT_EQ(nearWalls.size(), static_cast<std::size_t>((s.rules.H - 2) * (s.rules.W + s.rules.D)));
+    EXPECT_EQ(farWalls, (s.rules.H - 2) * (s.rules.W + s.rules.D));
     EXPECT_NE(nearWalls, previousNear) << "the see-through walls follow the camera";
     previousNear = nearWalls;
     fTap(EGameKey::KeyZ);
-    ASSERT_TRUE(fStepUntil([&] { return !s.turning; }, 20));
+    ASSERT_TRUE(fStepUntil([&] { return !s.rules.turning; }, 20));
   }
 }
 
 TEST_F(StagePresentationTest, TheGhostShowsBrightWhileThereIsAPieceAndNeverAfterTheGame) {
   CPlimoStage& s = fStartPlaying(0);
-  ASSERT_TRUE(fStepUntil([&] { return s.piece != nullptr; }, 100));
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.fPiece() != nullptr; }, 100));
   fStep();  // so that the first press counts
   ASSERT_NE(s.ghost, nullptr);
   const std::string ghostDrawn = "MV1DrawModel(" + std::to_string(s.ghost->fHandle()) + ")";
@@ -319,11 +323,11 @@ TEST_F(StagePresentationTest, TheGhostShowsBrightWhileThereIsAPieceAndNeverAfter
                       "MV1SetDifColorScale(" + std::to_string(s.ghost->fHandle()) + ", (1.4, 1.4, 1.4, 1))"),
             playing.end());
   fTap(EGameKey::KeyX);  // locked: no piece until the next spawn
-  ASSERT_EQ(s.piece, nullptr);
+  ASSERT_EQ(s.rules.fPiece(), nullptr);
   EXPECT_FALSE(shows(drawLog()));
   // Topped out: the ghost stays where the last piece was, but is not drawn.
-  for (int h = 1; h <= s.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);  // over the dropped one
-  ASSERT_TRUE(fStepUntil([&] { return s.state == EStage::GameOver; }, 400));
+  for (int h = 1; h <= s.rules.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);  // over the dropped one
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.state == EStage::GameOver; }, 400));
   EXPECT_FALSE(shows(drawLog()));
 }
 
@@ -333,13 +337,13 @@ TEST_F(StagePresentationTest, EventsPlayTheirSounds) {
   fSetField({"..|.R"});
   backend().fSetLogging(true);
   fStep(2);
-  ASSERT_NE(s.piece, nullptr);
+  ASSERT_NE(s.rules.fPiece(), nullptr);
   fTap(EGameKey::KeyZ);
   EXPECT_EQ(fPlays(ESoundEffect::Pi14), 1);
   fTap(EGameKey::KeyX);  // lands on the red and clears with it
   EXPECT_EQ(fPlays(ESoundEffect::PutA22), 1);
   EXPECT_EQ(fPlays(ESoundEffect::Power04), 2);
-  ASSERT_TRUE(fStepUntil([&] { return s.piece != nullptr; }, 100));
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.fPiece() != nullptr; }, 100));
   fStep();
   fTap(EGameKey::KeySpace);
   EXPECT_EQ(fPlays(ESoundEffect::Pochi01), 1);

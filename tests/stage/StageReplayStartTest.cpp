@@ -85,7 +85,7 @@ TEST_F(StageReplayStartTest, ASoundArchivePlaysFromItsSeedAndKeepsTheUnpackedFil
   fWriteWholeFile("dat/replay_wanpaku/replay", fFixture("wanpaku_seed789.zip"));
   {
     CPlimoStage stage(2, SReplayInfo::fReplay(2));
-    EXPECT_EQ(gRandom->fGetSeed(), 789);
+    EXPECT_EQ(stage.rules.fRandom().fGetSeed(), 789);
     auto* player = dynamic_cast<CKeyPlayer*>(gKeyManager.get());
     ASSERT_NE(player, nullptr);
     EXPECT_TRUE(player->fIsPlaying());

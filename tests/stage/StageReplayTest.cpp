@@ -40,10 +40,10 @@ class StageReplayTest : public StageTest {
     int score = 0, maxRensa = 0, seed = 0;
     CPlimoStage::EState state{};
     SEnded& operator=(const CPlimoStage& s) {
-      score = s.score;
-      maxRensa = s.maxRensa;
-      state = s.state;
-      seed = gRandom->fGetSeed();
+      score = s.rules.score;
+      maxRensa = s.rules.maxRensa;
+      state = s.rules.state;
+      seed = s.rules.fRandom().fGetSeed();
       return *this;
     }
   } mEnded;
@@ -64,9 +64,9 @@ TEST_F(StageReplayTest, ANewBestStoresTheReplayAndTheRecordThenPlaysAgain) {
   ASSERT_GT(mEnded.score, 0);
   CPlimoStage& next = stage();
   EXPECT_NE(&next, finished);
-  EXPECT_EQ(next.mode, 0);
+  EXPECT_EQ(next.rules.mode, 0);
   EXPECT_EQ(next.replayInfo.path, "dat/replay_plimo/replay");
-  EXPECT_EQ(next.state, EStage::Ready);
+  EXPECT_EQ(next.rules.state, EStage::Ready);
 
   EXPECT_EQ(gHighScores[0]->score, mEnded.score);
   EXPECT_EQ(gHighScores[0]->maxRensa, mEnded.maxRensa);
@@ -94,7 +94,7 @@ TEST_F(StageReplayTest, TheStoredReplayPlaysTheSameGame) {
   gCurrentScene = std::make_unique<CPlimoStage>(1, SReplayInfo::fReplay(1));
   gCurrentScene->fAnimate();
   ASSERT_NE(dynamic_cast<CKeyPlayer*>(gKeyManager.get()), nullptr);
-  EXPECT_EQ(gRandom->fGetSeed(), 500);
+  EXPECT_EQ(rules().fRandom().fGetSeed(), 500);
   CPlimoStage* replay = &stage();
   long long played = 0;
   SEnded replayed;
@@ -122,8 +122,8 @@ TEST_F(StageReplayTest, ATieAlsoReplacesTheRecord) {
   gHighScores[0]->maxRensa = 5;
   gHighScores[0]->isRegistered = true;
   CPlimoStage& s = fStartPlaying(0);
-  for (int h = 0; h <= s.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
-  ASSERT_TRUE(fStepUntil([&] { return s.state == EStage::GameOver; }, 300));
+  for (int h = 0; h <= s.rules.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.state == EStage::GameOver; }, 300));
   fStep();  // X first asked while up
   fTap(EGameKey::KeyX);
   EXPECT_EQ(gHighScores[0]->score, 0);
@@ -136,8 +136,8 @@ TEST_F(StageReplayTest, AGameBelowTheBestKeepsTheStoredReplay) {
   fWriteWholeFile("dat/replay_yoiko/replay", "the best game");
   gHighScores[1]->score = 1'000'000;
   CPlimoStage& s = fStartPlaying(1);
-  for (int h = 0; h <= s.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
-  ASSERT_TRUE(fStepUntil([&] { return s.state == EStage::GameOver; }, 400));
+  for (int h = 0; h <= s.rules.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.state == EStage::GameOver; }, 400));
   fStep(20);
   // Frames are kept in memory until recording ends.
   EXPECT_EQ(fFileSize("dat/replay_yoiko/replay_key.tmp"), 0u);
@@ -162,8 +162,8 @@ TEST_F(StageReplayTest, EscapeLeavesTheKeyLogSoFar) {
 TEST_F(StageReplayTest, F12SavesTheDebugReplayWhichPlaysBack) {
   CPlimoStage& s = fStartPlaying(1, 77);
   fStep(40);
-  const auto queue = s.queue;
-  const int dealt = s.dealt;
+  const auto queue = s.rules.queue;
+  const int dealt = s.rules.dealt;
   fTap(EGameKey::KeyF12);
   EXPECT_EQ(dynamic_cast<CPlimoStage*>(gCurrentScene.fGet()), nullptr);
   EXPECT_TRUE(fFileExists("dat/replay_yoiko/debug_replay"));
@@ -175,11 +175,11 @@ TEST_F(StageReplayTest, F12SavesTheDebugReplayWhichPlaysBack) {
 
   gCurrentScene = std::make_unique<CPlimoStage>(1, SReplayInfo::fDebugReplay(1));
   gCurrentScene->fAnimate();
-  EXPECT_EQ(gRandom->fGetSeed(), 77);
+  EXPECT_EQ(rules().fRandom().fGetSeed(), 77);
   fStep(160);
-  EXPECT_EQ(stage().dealt, dealt);
-  EXPECT_EQ(stage().queue[0].serial, queue[0].serial);
-  EXPECT_EQ(stage().queue[0].colour, queue[0].colour);
+  EXPECT_EQ(rules().dealt, dealt);
+  EXPECT_EQ(rules().queue[0].serial, queue[0].serial);
+  EXPECT_EQ(rules().queue[0].colour, queue[0].colour);
   // Escape is live during a replay although the log has it up.
   fTap(EGameKey::KeyEsc);
   EXPECT_EQ(dynamic_cast<CPlimoStage*>(gCurrentScene.fGet()), nullptr);

@@ -50,8 +50,8 @@ CPlimoStage& StageTest::fStartStage(int mode, int seed) {
 CPlimoStage& StageTest::fStartPlaying(int mode, int seed) {
   fStartStage(mode, seed);
   fStep(120);
-  EXPECT_EQ(stage().state, EStage::Playing);
-  EXPECT_EQ(stage().piece, nullptr);
+  EXPECT_EQ(rules().state, EStage::Playing);
+  EXPECT_EQ(rules().fPiece(), nullptr);
   return stage();
 }
 
@@ -120,7 +120,7 @@ long long StageTest::fPlayToEnd(long long limit, const std::function<void()>& ea
   CBot bot;
   long long frame = 0;
   for (; frame < limit; ++frame) {
-    const CPlimoStage& s = stage();
+    const CStageRules& s = rules();
     if (s.state == EStage::GameOver || s.state == EStage::StageClear) break;
     for (EGameKey key : kBotKeys) fSetKey(key, false);
     if (auto key = bot.fDecide(s, frame)) fSetKey(*key, true);
@@ -139,18 +139,23 @@ int StageTest::fColourOf(char letter) {
 
 char StageTest::fLetterOf(int colour) { return kLetters[colour]; }
 
-CPlimoBall& StageTest::fPlaceBall(int a, int b, int h, int colour, EBall state) {
-  CPlimoStage& s = stage();
-  CPlimoBall& ball = s.fAddBall(std::make_unique<CPlimoBall>(s, 0, a, b, h, colour, false));
-  ball.state = state;
-  ball.fEnterGrid();
-  ball.fUpdateModelPosition();
-  std::stable_sort(s.balls.begin(), s.balls.end(), [](const auto& x, const auto& y) { return x->h < y->h; });
-  return ball;
+SRuleBall& StageTest::fPlaceBall(int a, int b, int h, int colour, EBall state) {
+  CStageRules& s = rules();
+  SRuleBall placed;
+  placed.a = a;
+  placed.b = b;
+  placed.h = h;
+  placed.colour = colour;
+  placed.speed = s.fallSpeed;
+  placed.state = state;
+  const int slot = s.fAddBall(placed);
+  s.fEnterGrid(slot);
+  std::stable_sort(s.balls.begin(), s.balls.end(), [&](int x, int y) { return s.fBall(x).h < s.fBall(y).h; });
+  return s.fBall(slot);
 }
 
 void StageTest::fSetField(const std::vector<std::string>& layers) {
-  CPlimoStage& s = stage();
+  CStageRules& s = rules();
   for (int h = 0; h < static_cast<int>(layers.size()); ++h) {
     const std::string& layer = layers[static_cast<std::size_t>(h)];
     int a = 0;
@@ -169,14 +174,14 @@ void StageTest::fSetField(const std::vector<std::string>& layers) {
 }
 
 std::vector<std::string> StageTest::fField() {
-  CPlimoStage& s = stage();
+  CStageRules& s = rules();
   std::vector<std::string> layers;
   for (int h = 0; h < s.H; ++h) {
     std::string layer;
     for (int b = 0; b < s.D; ++b) {
       if (b > 0) layer += '|';
       for (int a = 0; a < s.W; ++a) {
-        const CPlimoBall* ball = s.grid.fAt(a, b, h);
+        const SRuleBall* ball = s.fBallAt(a, b, h);
         layer += ball == nullptr ? '.' : fLetterOf(ball->colour);
       }
     }
@@ -187,22 +192,34 @@ std::vector<std::string> StageTest::fField() {
 }
 
 void StageTest::fExpectGridConsistent() {
-  CPlimoStage& s = stage();
-  std::vector<const CPlimoBall*> seen;
+  CStageRules& s = rules();
+  std::vector<int> seen;
   for (int a = 0; a < s.W; ++a) {
     for (int b = 0; b < s.D; ++b) {
       for (int h = 0; h < s.H; ++h) {
-        const CPlimoBall* ball = s.grid.fAt(a, b, h);
-        if (ball == nullptr) continue;
-        EXPECT_TRUE(ball->alive) << "cell " << a << "," << b << "," << h << " names a removed ball";
-        EXPECT_EQ(ball->a * 100 + ball->b * 10 + ball->h, a * 100 + b * 10 + h) << "a ball is not where its cell says";
-        EXPECT_EQ(std::count(seen.begin(), seen.end(), ball), 0) << "one ball in two cells";
-        seen.push_back(ball);
-        const bool listed = std::any_of(s.balls.begin(), s.balls.end(), [&](const auto& owned) { return owned.get() == ball; });
-        EXPECT_TRUE(listed) << "a cell names a ball the stage does not own";
+        const int slot = s.grid.fAt(a, b, h);
+        if (slot == CStageRules::kNoBall) continue;
+        const SRuleBall& ball = s.fBall(slot);
+        EXPECT_TRUE(ball.alive) << "cell " << a << "," << b << "," << h << " names a removed ball";
+        EXPECT_EQ(ball.a * 100 + ball.b * 10 + ball.h, a * 100 + b * 10 + h) << "a ball is not where its cell says";
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), slot), 0) << "one ball in two cells";
+        seen.push_back(slot);
+        EXPECT_EQ(std::count(s.balls.begin(), s.balls.end(), slot), 1) << "a cell names a ball the game does not list";
       }
     }
   }
 }
 
-void StageTest::fSetNextColour(int colour) { stage().queue[0].colour = colour; }
+std::vector<SRuleBall*> fListedBalls(CStageRules& rules) {
+  std::vector<SRuleBall*> listed;
+  for (const int slot : rules.balls) listed.push_back(&rules.fBall(slot));
+  return listed;
+}
+
+std::vector<const SRuleBall*> fListedBalls(const CStageRules& rules) {
+  std::vector<const SRuleBall*> listed;
+  for (const int slot : rules.balls) listed.push_back(&rules.fBall(slot));
+  return listed;
+}
+
+void StageTest::fSetNextColour(int colour) { rules().queue[0].colour = colour; }

@@ -50,9 +50,13 @@ class CScriptedKeys : public CKeyManagerBase {
   std::array<bool, kGameKeyCount> mLatch{};
 };
 
+// The game's listed balls, in list order.
+std::vector<SRuleBall*> fListedBalls(CStageRules& rules);
+std::vector<const SRuleBall*> fListedBalls(const CStageRules& rules);
+
 class StageTest : public HeadlessTest {
  protected:
-  using EBall = CPlimoBall::EState;
+  using EBall = EBallState;
   using EStage = CPlimoStage::EState;
 
   void SetUp() override;
@@ -65,6 +69,8 @@ class StageTest : public HeadlessTest {
   CPlimoStage& fStartPlaying(int mode, int seed = 7);
   // The current scene as a stage (fails the test when it is not one).
   CPlimoStage& stage();
+  // The current stage's game.
+  CStageRules& rules() { return stage().rules; }
   CScriptedKeys& keys();
   // Puts the live key manager in place of the scripted keys; keys are then
   // pressed on the headless keyboard.
@@ -94,7 +100,7 @@ class StageTest : public HeadlessTest {
   // b joined with '|', one letter per a: R G B Y P L O for the colours,
   // '.' for empty. The balls rest (Settled) and enter the grid.
   void fSetField(const std::vector<std::string>& layers);
-  CPlimoBall& fPlaceBall(int a, int b, int h, int colour, EBall state = EBall::Settled);
+  SRuleBall& fPlaceBall(int a, int b, int h, int colour, EBall state = EBall::Settled);
   // The grid as text in the same form, up to its highest filled layer.
   std::vector<std::string> fField();
   // Every grid cell names a live ball that names that cell, and no two
@@ -103,7 +109,7 @@ class StageTest : public HeadlessTest {
   // Gives the next spawned piece this colour.
   void fSetNextColour(int colour);
   // Keeps pieces from spawning, for tests of the field alone.
-  void fHoldSpawns() { stage().spawnWait = 1 << 28; }
+  void fHoldSpawns() { rules().spawnWait = 1 << 28; }
 
   static int fColourOf(char letter);
   static char fLetterOf(int colour);

@@ -30,12 +30,12 @@ int fKeyMoving(EDirection4 wanted, EDirection4 cameraDir) {
 }
 
 // What to press in this frame (0: nothing).
-int fChooseKey(const CPlimoStage& stage, const SBotStyle& style, long long frame) {
+int fChooseKey(const CStageRules& stage, const SBotStyle& style, long long frame) {
   if (stage.state == CPlimoStage::EState::GameOver || stage.state == CPlimoStage::EState::StageClear) {
     return KEY_INPUT_Z;
   }
-  if (stage.piece == nullptr || stage.state != CPlimoStage::EState::Playing) return 0;
-  const CPlimoBall& piece = *stage.piece;
+  if (stage.fPiece() == nullptr || stage.state != CPlimoStage::EState::Playing) return 0;
+  const SRuleBall& piece = *stage.fPiece();
   const int serial = piece.serial;
   if (style.holdEvery > 0 && serial % style.holdEvery == 0 && !piece.fromHold) return KEY_INPUT_SPACE;
   if (style.turnEvery > 0 && serial % style.turnEvery == 0 && frame % 40 == 0 && !stage.turning) {
@@ -86,30 +86,30 @@ SBotGame fPlayBotGame(CHeadlessBackend& backend, int mode, std::int64_t utcMilli
   gCurrentScene = std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode));
   auto* stage = static_cast<CPlimoStage*>(gCurrentScene.fGet());
   SBotGame game;
-  game.seed = gRandom->fGetSeed();
+  game.seed = stage->rules.fRandom().fGetSeed();
   gCurrentScene->fAnimate();
   gCurrentScene.fReleaseRetired();
   for (long long frame = 0; frame < kFrameLimit; ++frame) {
     backend.fReleaseAllKeys();
     if (style.pauseEvery > 0 && frame > 0 && frame % style.pauseEvery == 0) fPlayPause(backend, style.pauseFrames);
     // Keys are pressed on even frames only, so every press is a new one.
-    const int key = frame % 2 == 0 ? fChooseKey(*stage, style, frame) : 0;
+    const int key = frame % 2 == 0 ? fChooseKey(stage->rules, style, frame) : 0;
     if (key != 0) backend.fSetKey(key, true);
     fRunFrameLogic();
     ++game.frames;
     if (gCurrentScene.fGet() != stage) break;
     gCurrentScene.fReleaseRetired();
   }
-  switch (stage->state) {
+  switch (stage->rules.state) {
     case CPlimoStage::EState::GameOver: game.state = "GameOver"; break;
     case CPlimoStage::EState::StageClear: game.state = "StageClear"; break;
     default: game.state = "Unfinished"; break;
   }
-  game.score = stage->score;
-  game.maxRensa = stage->maxRensa;
-  game.cleared = stage->cleared;
-  game.dealt = stage->dealt;
-  game.level = stage->level;
+  game.score = stage->rules.score;
+  game.maxRensa = stage->rules.maxRensa;
+  game.cleared = stage->rules.cleared;
+  game.dealt = stage->rules.dealt;
+  game.level = stage->rules.level;
   gCurrentScene.fReleaseRetired();
   return game;
 }

@@ -214,7 +214,7 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     fTap(KEY_INPUT_P);
     ASSERT_TRUE(stage.paused);
     fTap(KEY_INPUT_P);
-    stage.fEnterState(CPlimoStage::EState::GameOver, 0);
+    stage.rules.fEnterState(CPlimoStage::EState::GameOver, 0);
     stage.fDraw();
     gCurrentScene.fClear();
     gImageManager = std::move(images);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds PlimoBall and runs every test: the unit tests, the same tests built
-# with AddressSanitizer + UndefinedBehaviorSanitizer, the fuzz targets (clang
+# with AddressSanitizer + UndefinedBehaviorSanitizer, the rules and concurrent
+# checks with ThreadSanitizer, the fuzz targets (clang
 # and libFuzzer, a fixed number of inputs each), and the window tests (the
 # real game, offscreen and under Xvfb). Ends with ctest's summary.
 set -euo pipefail
@@ -18,6 +19,12 @@ ninja -C build-asan -j "$JOBS" plimo_tests
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 ctest --test-dir build-asan -L unit -j "$JOBS" --timeout 300
 unset ASAN_OPTIONS UBSAN_OPTIONS
+
+echo "== ThreadSanitizer build: the rules and concurrent replay checks"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIMO_TSAN=ON -DPLIMO_RULES_ONLY=ON \
+  -DPLIMO_WITH_SDL=OFF -DPLIMO_BENCH=OFF -DPLIMO_DATA=OFF >/dev/null
+ninja -C build-tsan -j "$JOBS" plimo_rules_tests
+TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=1" ctest --test-dir build-tsan -L unit -j "$JOBS" --timeout 300
 
 echo "== Fuzz build (clang, libFuzzer + ASan + UBSan): every reader of outside data"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \

@@ -416,3 +416,43 @@ TEST_F(ReplayTheatreTest, ATakeOverPlaysOnLiveAndNeverWritesAFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A replay whose key log runs on past its game's end (the ranking server
+// accepts such archives): opening it changes nothing outside the theatre, and
+// it plays to its game's end, from the command line and from the ranking.
+TEST_F(ReplayTheatreTest, AKeyLogPastTheGamesEndPlaysToTheEnd) {
+  std::vector<SArchiveMember> members = CArchiver::fReadMembersFromBytes(fFixture("plimo_seed123.zip"), "plimo");
+  for (SArchiveMember& member : members) {
+    if (member.mName == "dat/replay_plimo/replay_key.dat") member.mBytes += std::string(600 * 112, '\0');
+  }
+  const std::string archive = CArchiver::fPack(members);
+  for (const bool fromCommandLine : {true, false}) {
+    SCOPED_TRACE(fromCommandLine ? "--replay" : "the ranking window");
+    gQuitRequested = false;
+    SReplayInfo info = SReplayInfo::fReplay(0);
+    info.endsProgram = fromCommandLine;
+    fWriteWholeFile(info.path, archive);
+    CReplayTheatre& theatre = fOpenTheatre(0, info);
+    EXPECT_FALSE(gQuitRequested) << "opening the replay ended nothing";
+    EXPECT_EQ(gCurrentScene.fGet(), &theatre);
+    EXPECT_EQ(theatre.fLastFrame(), 88299 + 600 - 1);
+    // Straight on from shortly before the game's recorded end.
+    theatre.fJumpTo(88000);
+    long long played = 88000;
+    while (gCurrentScene.fGet() == &theatre && played < 90000) {
+      if (!theatre.fStepForward()) break;
+      ++played;
+    }
+    EXPECT_EQ(theatre.fStage().rules.state, CPlimoStage::EState::GameOver);
+    EXPECT_EQ(theatre.fStage().rules.score, 20600);
+    EXPECT_GE(played, 88298) << "the game was played to its end";
+    gCurrentScene.fReleaseRetired();
+    gCurrentScene.fClear();
+    gKeyManager = std::make_unique<CKeyManager>();
+  }
+  gQuitRequested = false;
+}
+
+}  // namespace

@@ -16,6 +16,7 @@
 #include "persist/CArchiver.h"
 #include "persist/Records.h"
 #include "persist/Serializer.h"
+#include "replay/ReplayFormat.h"
 #include "stage/CPlimoStage.h"
 #include "rules/StageModes.h"
 #include "util/Assert.h"
@@ -74,9 +75,7 @@ SReplayInfo SReplayInfo::fDebugReplay(int mode) {
   return SReplayInfo{EMode::Replay, fReplayFilePath(mode, "debug_replay"), true};
 }
 
-std::string fReplayFilePath(int mode, const std::string& file) {
-  return std::string("dat/replay_") + fModeName(mode) + "/" + file;
-}
+std::string fReplayFilePath(int mode, const std::string& file) { return fReplayFolderOf(mode) + file; }
 
 int fModeHighScore(int mode) {
   fModeInfo(mode);  // range check

@@ -47,4 +47,13 @@ grep -q "Seed = 789" "$scratch/out" || fail "the replay did not play the archive
 gold=$(convert "$shot" -crop 160x40+5+72 +repage -fx 'r > 0.9 && g > 0.75 && g < 0.95 && b < 0.45 ? 1 : 0' \
   -format '%[fx:round(mean*w*h)]' info:)
 [ "$gold" -ge 40 ] || fail "no REPLAY banner ($gold gold pixels)"
+# A key log that runs on past its game's end plays to the end of the game
+# (the confirming key) and no further: 400 measured frames after the 87,900
+# fast-forwarded ones, not one frame and out.
+timeout 200 ./plimoball --replay "$FIXTURES/plimo_seed123_past_end.zip" --no-wait --fast-forward 87900 \
+  --frame-stats "$scratch/past_end.csv" >"$scratch/out" 2>&1
+status=$?
+[ "$status" -eq 0 ] || fail "the long replay exited with status $status: $(tail -5 "$scratch/out")"
+grep -q "^frames  *400 in " "$scratch/out" || fail "the long replay did not play to its end: $(grep '^frames' "$scratch/out")"
+
 echo "ok: bad archives refused with status 2, the replay played with its banner ($gold gold pixels)"

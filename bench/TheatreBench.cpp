@@ -33,7 +33,7 @@ class CTheatreBench {
  public:
   CTheatreBench() : mOldDirectory(fCurrentDirectory()), mDirectory(fMakeTemporaryDirectory("plimo-bench-")) {
     fChangeDirectory(mDirectory);
-    mPreviousBackend = fInstallBackend(std::make_unique<CHeadlessBackend>());
+    mPreviousBackend = fInstallBackend(&mBackend);
     mTitleMenu = fReplaceTitleMenuScene([] { return std::make_unique<CIdleScene>(); });
     for (const char* mode : {"plimo", "yoiko", "wanpaku"}) fCreateDirectories(std::string("dat/replay_") + mode);
     fWriteWholeFile("dat/replay_wanpaku/replay", fReadWholeFile(kFixtures + "/wanpaku_seed789.zip"));
@@ -46,7 +46,7 @@ class CTheatreBench {
     fClose();
     fReleaseGlobals();
     fReplaceTitleMenuScene(std::move(mTitleMenu));
-    fInstallBackend(std::move(mPreviousBackend));
+    fInstallBackend(mPreviousBackend);
     fChangeDirectory(mOldDirectory);
     fRemoveTree(mDirectory);
   }
@@ -69,7 +69,8 @@ class CTheatreBench {
  private:
   std::string mOldDirectory;
   std::string mDirectory;
-  std::unique_ptr<CGameLibBackend> mPreviousBackend;
+  CHeadlessBackend mBackend;
+  CGameLibBackend* mPreviousBackend = nullptr;
   SceneMaker mTitleMenu;
 };
 

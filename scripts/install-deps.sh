@@ -8,7 +8,7 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config
   # window, 2D/3D drawing, fonts, sound
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libsdl2-mixer-dev
-  libepoxy-dev libgl1-mesa-dev libgl1-mesa-dri libfontconfig-dev
+  libepoxy-dev libgl1-mesa-dev libgl1-mesa-dri libfontconfig-dev libx11-dev
   fonts-vlgothic fonts-dejavu-core
   # replay archives, ranking client and server
   libzip-dev zlib1g-dev libcurl4-openssl-dev libsqlite3-dev curl

@@ -84,6 +84,7 @@ void fInitGame() {
 }
 
 void fRunFrameLogic() {
+  if (gOptions.testFrameSleepMs > 0) Sleep(gOptions.testFrameSleepMs);
   fCheckDisplayKeys();
   if (gCurrentScene->fIsPausedFrame()) return;
   gKeyManager->fUpdateKeyState();

@@ -25,6 +25,8 @@ struct SLaunchOptions {
   // Measure every frame; the per-frame figures go here as CSV, the summary
   // to standard output.
   std::string frameStatsPath;
+  // For the window tests of ending: every frame takes this much longer.
+  int testFrameSleepMs = 0;
 };
 
 // The whole run on the installed backend: returns the process exit status.

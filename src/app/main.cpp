@@ -1,5 +1,6 @@
 // The process entry of the game.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "gamelib/FileRoots.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
+#include "gamelib/QuitSignals.h"
 #include "gamelib/sdl/SdlBackend.h"
 #include "persist/ReplayArchiveFile.h"
 #include "stage/CPlimoStage.h"
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   options.noWait = line.noWait;
+  if (const char* sleep = std::getenv("PLIMOBALL_TEST_FRAME_SLEEP_MS")) options.testFrameSleepMs = std::atoi(sleep);
   options.fastForward = line.fastForward;
   if (line.watchMode >= 0) {
     const int mode = line.watchMode;
@@ -79,6 +82,12 @@ int main(int argc, char** argv) {
     };
     options.endWithFirstScene = true;
   }
-  fInstallBackend(fMakeSdlBackend());
-  return fGameMain(options);
+  // The backend lives here, not in static storage: it is torn down in
+  // order at the end of a normal run, and never by a static destructor.
+  fInstallQuitSignals();
+  const std::unique_ptr<CGameLibBackend> backend = fMakeSdlBackend();
+  fInstallBackend(backend.get());
+  const int status = fGameMain(options);
+  fInstallBackend(nullptr);
+  return status;
 }

@@ -5,13 +5,12 @@
 #include "util/Assert.h"
 
 namespace {
-std::unique_ptr<CGameLibBackend> gBackend;
+// Not owned: a backend tears down the window system, which must never happen
+// in a static destructor (after the display went away, say).
+CGameLibBackend* gBackend = nullptr;
 }
 
-std::unique_ptr<CGameLibBackend> fInstallBackend(std::unique_ptr<CGameLibBackend> backend) {
-  std::swap(gBackend, backend);
-  return backend;
-}
+CGameLibBackend* fInstallBackend(CGameLibBackend* backend) { return std::exchange(gBackend, backend); }
 
 CGameLibBackend& fBackend() {
   PLIMO_ASSERT(gBackend != nullptr, "game library used before a backend was installed");

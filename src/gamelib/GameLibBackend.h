@@ -94,7 +94,7 @@ class CGameLibBackend {
   virtual std::int64_t fGetUtcMilliseconds() = 0;};
 
 // Installs the backend every game-library call goes to; returns the previous one.
-std::unique_ptr<CGameLibBackend> fInstallBackend(std::unique_ptr<CGameLibBackend> backend);
+CGameLibBackend* fInstallBackend(CGameLibBackend* backend);
 // The installed backend; calling the library without one is a programming error.
 CGameLibBackend& fBackend();
 bool fHasBackend();

@@ -192,7 +192,8 @@ class CNoTextInputBackend : public CHeadlessBackend {
 };
 
 TEST_F(NameEntryTest, WithoutATextFieldTheEntryCancelsInsteadOfWaitingForever) {
-  auto previous = fInstallBackend(std::make_unique<CNoTextInputBackend>());
+  CNoTextInputBackend noTextInput;
+  CGameLibBackend* previous = fInstallBackend(&noTextInput);
   gImageManager = std::make_unique<CImageManager>();
   gFontMenu = font = CreateFontToHandle(nullptr, kFontSize, 0);
   gKeyManager = std::make_unique<CKeyManager>();
@@ -201,7 +202,7 @@ TEST_F(NameEntryTest, WithoutATextFieldTheEntryCancelsInsteadOfWaitingForever) {
     fFrame(entry);
     EXPECT_EQ(cancelled, 1);
   }
-  fInstallBackend(std::move(previous));
+  fInstallBackend(previous);
 }
 
 class YesNoTest : public GuiFixture {

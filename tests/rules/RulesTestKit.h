@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "input/TriggerLatch.h"
 #include "rules/CStageRules.h"
 
 namespace rules_test_kit {
@@ -22,15 +23,7 @@ class CHeldKeys : public IRuleKeys {
   void fReleaseAll() { mDown.fill(false); }
   bool fIsPush(EGameKey key, bool once) override {
     const bool down = mDown[fIndex(key)];
-    if (!once) return down;
-    bool& latch = mLatch[fIndex(key)];
-    if (!down) {
-      latch = false;
-      return false;
-    }
-    if (latch) return false;
-    latch = true;
-    return true;
+    return once ? fLatchPush(down, mLatch[fIndex(key)]) : down;
   }
 
  private:

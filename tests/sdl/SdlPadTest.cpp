@@ -20,7 +20,8 @@ class SdlPadTest : public ::testing::Test {
     // An offscreen window never has the focus, and SDL drops pad input of
     // unfocused programs unless told otherwise.
     setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
-    mPrevious = fInstallBackend(fMakeSdlBackend());
+    mSdl = fMakeSdlBackend();
+    mPrevious = fInstallBackend(mSdl.get());
     SetMainWindowText("PlimoBall pad test");
     SetGraphMode(640, 480, 32, 60);
     ChangeWindowMode(1);
@@ -28,10 +29,12 @@ class SdlPadTest : public ::testing::Test {
   }
   void TearDown() override {
     DxLib_End();
-    fInstallBackend(std::move(mPrevious));
+    fInstallBackend(mPrevious);
+    mSdl.reset();
   }
 
-  std::unique_ptr<CGameLibBackend> mPrevious;
+  std::unique_ptr<CGameLibBackend> mSdl;
+  CGameLibBackend* mPrevious = nullptr;
 };
 
 TEST_F(SdlPadTest, AControllerPluggedInWhileRunningGivesThePadWord) {

@@ -17,7 +17,8 @@ class SdlWindowTest : public ::testing::Test {
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    mPrevious = fInstallBackend(fMakeSdlBackend());
+    mSdl = fMakeSdlBackend();
+    mPrevious = fInstallBackend(mSdl.get());
     SetMainWindowText("PlimoBall window test");
     SetGraphMode(640, 480, 32, 60);
     ChangeWindowMode(1);
@@ -27,7 +28,8 @@ class SdlWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     DxLib_End();
-    fInstallBackend(std::move(mPrevious));
+    fInstallBackend(mPrevious);
+    mSdl.reset();
   }
   void fSendWindowEvent(Uint8 kind) {
     SDL_Event event;
@@ -39,7 +41,8 @@ class SdlWindowTest : public ::testing::Test {
     ProcessMessage();
   }
 
-  std::unique_ptr<CGameLibBackend> mPrevious;
+  std::unique_ptr<CGameLibBackend> mSdl;
+  CGameLibBackend* mPrevious = nullptr;
   SDL_Window* mWindow = nullptr;
 };
 

@@ -8,6 +8,7 @@
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"
 #include "persist/Records.h"
+#include "rules/RulesTestKit.h"
 #include "stage/StageBot.h"
 #include "util/CFpsTimer.h"
 #include "util/CRandom.h"
@@ -173,23 +174,7 @@ void StageTest::fSetField(const std::vector<std::string>& layers) {
   }
 }
 
-std::vector<std::string> StageTest::fField() {
-  CStageRules& s = rules();
-  std::vector<std::string> layers;
-  for (int h = 0; h < s.H; ++h) {
-    std::string layer;
-    for (int b = 0; b < s.D; ++b) {
-      if (b > 0) layer += '|';
-      for (int a = 0; a < s.W; ++a) {
-        const SRuleBall* ball = s.fBallAt(a, b, h);
-        layer += ball == nullptr ? '.' : fLetterOf(ball->colour);
-      }
-    }
-    layers.push_back(layer);
-  }
-  while (!layers.empty() && layers.back().find_first_not_of(".|") == std::string::npos) layers.pop_back();
-  return layers;
-}
+std::vector<std::string> StageTest::fField() { return rules_test_kit::fField(rules()); }
 
 void StageTest::fExpectGridConsistent() {
   CStageRules& s = rules();

@@ -15,9 +15,9 @@
 class HeadlessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto backend = std::make_unique<CHeadlessBackend>();
-    mBackend = backend.get();
-    mPreviousBackend = fInstallBackend(std::move(backend));
+    mOwnedBackend = std::make_unique<CHeadlessBackend>();
+    mBackend = mOwnedBackend.get();
+    mPreviousBackend = fInstallBackend(mBackend);
     mOldDirectory = fCurrentDirectory();
     mDirectory = fMakeTemporaryDirectory("plimo-test-");
     fChangeDirectory(mDirectory);
@@ -30,7 +30,8 @@ class HeadlessTest : public ::testing::Test {
     fReplaceTitleMenuScene(std::move(mTitleMenu));
     fChangeDirectory(mOldDirectory);
     fRemoveTree(mDirectory);
-    fInstallBackend(std::move(mPreviousBackend));
+    fInstallBackend(mPreviousBackend);
+    mOwnedBackend.reset();
   }
 
   // Creates the game's data folders under the test's working directory.
@@ -45,7 +46,8 @@ class HeadlessTest : public ::testing::Test {
 
  private:
   CHeadlessBackend* mBackend = nullptr;
-  std::unique_ptr<CGameLibBackend> mPreviousBackend;
+  std::unique_ptr<CHeadlessBackend> mOwnedBackend;
+  CGameLibBackend* mPreviousBackend = nullptr;
   std::string mOldDirectory;
   std::string mDirectory;
   SceneMaker mTitleMenu;

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "gamelib/QuitSignals.h"
+#include "gamelib/sdl/DisplayWatch.h"
 #include "gamelib/sdl/SdlBackend.h"
 
 namespace {
@@ -78,10 +80,13 @@ bool CSdlBackend::fStartSdl() {
                  "SDL_VIDEODRIVER=offscreen to run without one.\n");
     return false;
   }
+  // The game's own handlers (gamelib/QuitSignals.h) answer SIGTERM and SIGINT.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
     std::fprintf(stderr, "PlimoBall: cannot start SDL: %s\n", SDL_GetError());
     return false;
   }
+  fWatchDisplay();
   if (!driverAsked && fIsScreenlessDriver(SDL_GetCurrentVideoDriver())) {
     const char* display = std::getenv("DISPLAY");
     std::fprintf(stderr,
@@ -137,6 +142,8 @@ int CSdlBackend::DxLib_End() {
 
 int CSdlBackend::ProcessMessage() {
   if (!mInitialised) return -1;
+  fCheckDisplay(mWindow.fHandle());
+  if (fQuitSignalled()) mClosed = true;
   mInput.fBeginPump();
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {

@@ -25,6 +25,7 @@ class CPlimoBall {
 
   CModel model;
   CModel highlightModel;
+  unsigned mSyncStamp = 0;  // the stage's last model sync that found the ball listed
 
  private:
   double mOriginA = 0.0;

@@ -67,6 +67,9 @@ class CPlimoStage : public CScene {
   // and the ghost in the piece's landing cell: after every step, so that a
   // draw only draws.
   void fSyncBallModels();
+  // While deferred (frames played only to reach another), the models are
+  // not synced after each step; ending it syncs them once.
+  void fSetModelsDeferred(bool deferred);
   // The models of a ball of the rules (null before the first draw that shows it).
   CPlimoBall* fBallModels(const SRuleBall& ball);
 
@@ -96,6 +99,8 @@ class CPlimoStage : public CScene {
   void fPlaceGhost();
 
   std::map<int, CPlimoBall> mBallModels;  // by ball id
+  unsigned mSyncStamp = 0;
+  bool mModelsDeferred = false;
   double mShownAngle = 0.0;
   int mGhostCell = -1;  // where the ghost was placed last (a grid index)
 };

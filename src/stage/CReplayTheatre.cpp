@@ -77,14 +77,17 @@ void CReplayTheatre::fJumpTo(long long frame) {
                                       [](long long at, const SStageSnapshot& shot) { return at < shot.frame; });
   PLIMO_ASSERT(after != mSnapshots.begin(), "no snapshot at or before a frame");
   const SStageSnapshot& from = *(after - 1);
+  // The models follow the game once, at the frame reached.
+  mStage->fSetModelsDeferred(true);
   if (target < mFrame || from.frame > mFrame) {
     mStage->fRestoreRules(from.rules);
     fPlayer().fSetPosition(from.keys);
     mFrame = from.frame;
   }
   while (mFrame < target) {
-    if (!fStepForward()) return;
+    if (!fStepForward()) break;
   }
+  mStage->fSetModelsDeferred(false);
 }
 
 void CReplayTheatre::fJumpPiece(int direction) {

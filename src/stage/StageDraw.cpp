@@ -65,17 +65,11 @@ bool CPlimoStage::fIsNearWall(const CModel& part) const {
 }
 
 void CPlimoStage::fSyncBallModels() {
-  // Models of balls the rules no longer list go; listed balls get theirs.
-  for (auto it = mBallModels.begin(); it != mBallModels.end();) {
-    bool listed = false;
-    for (const int slot : rules.balls) listed = listed || rules.fBall(slot).id == it->first;
-    if (listed) {
-      ++it;
-      continue;
-    }
-    it->second.fReleaseModels();
-    it = mBallModels.erase(it);
-  }
+  // Listed balls get their models (made or moved); the models of balls no
+  // longer listed go. Once a step, so the list is walked once. A stage that
+  // has released its models (it is leaving) makes none.
+  if (!mModelTable.fIsLoaded()) return;
+  ++mSyncStamp;
   for (const int slot : rules.balls) {
     const SRuleBall& ball = rules.fBall(slot);
     if (!ball.alive) continue;
@@ -87,10 +81,19 @@ void CPlimoStage::fSyncBallModels() {
       found = mBallModels.end();
     }
     if (found == mBallModels.end()) {
-      mBallModels.emplace(ball.id, CPlimoBall(mModelTable, ball, originA, originB));
+      found = mBallModels.emplace(ball.id, CPlimoBall(mModelTable, ball, originA, originB)).first;
     } else {
       found->second.fPlace(ball);
     }
+    found->second.mSyncStamp = mSyncStamp;
+  }
+  for (auto it = mBallModels.begin(); it != mBallModels.end();) {
+    if (it->second.mSyncStamp == mSyncStamp) {
+      ++it;
+      continue;
+    }
+    it->second.fReleaseModels();
+    it = mBallModels.erase(it);
   }
   fPlaceGhost();
 }

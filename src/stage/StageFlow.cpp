@@ -11,7 +11,12 @@ void CPlimoStage::fAnimate() {
   fSoundEvents();
   fFollowCamera();
   SetCameraPositionAndTargetAndUpVec(cameraPos, VGet(0.0f, 0.0f, 0.0f), VGet(0.0f, 0.0f, 1.0f));
-  fSyncBallModels();
+  if (!mModelsDeferred) fSyncBallModels();
+}
+
+void CPlimoStage::fSetModelsDeferred(bool deferred) {
+  mModelsDeferred = deferred;
+  if (!deferred) fSyncBallModels();
 }
 
 void CPlimoStage::fUpdate() {
@@ -53,5 +58,5 @@ void CPlimoStage::fRestoreRules(const CStageRules& restored) {
   rules.fClearEvents();
   fFollowCamera();
   fApplyView();
-  fSyncBallModels();
+  if (!mModelsDeferred) fSyncBallModels();
 }

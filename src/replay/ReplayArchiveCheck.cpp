@@ -6,7 +6,6 @@
 
 #include "replay/KeyLog.h"
 #include "replay/ReplayFormat.h"
-#include "replay/ReplayZip.h"
 #include "rules/StageModes.h"
 #include "util/Assert.h"
 
@@ -31,10 +30,7 @@ SArchiveMember* fFind(std::vector<SArchiveMember>& members, const std::string& n
 
 }  // namespace
 
-SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::string& label) {
-  // Names, sizes and CRCs: the archiver inflates every member and libzip
-  // checks each one's CRC as it ends.
-  std::vector<SArchiveMember> members = fReadZipMembers(zipBytes, label);
+SCheckedReplay fCheckReplayMembers(std::vector<SArchiveMember> members, const std::string& label) {
   for (int mode = 0; mode < kModeCount; ++mode) {
     for (const bool isDebug : {false, true}) {
       SArchiveMember* keyLog = fFind(members, fKeyLogMemberName(mode, isDebug));
@@ -61,11 +57,3 @@ SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::strin
   fRefuse(label, "it holds no key log and seed of any mode");
 }
 
-bool fIsReplayArchiveOfMode(const std::string& zipBytes, int mode) {
-  try {
-    const SCheckedReplay checked = fCheckReplayArchive(zipBytes, "from the ranking server");
-    return checked.mode == mode && !checked.isDebug;
-  } catch (const CGameError&) {
-    return false;
-  }
-}

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "replay/ReplayZip.h"
 #include "util/CCompactLog.h"
 
 struct SCheckedReplay {
@@ -24,6 +26,8 @@ struct SCheckedReplay {
 // 4 bytes and at least one whole key-log frame (112 bytes). Throws CGameError
 // naming `label` and the fault; writes nothing.
 SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::string& label);
+// The same on members already unpacked (in a browser, say), in archive order.
+SCheckedReplay fCheckReplayMembers(std::vector<SArchiveMember> members, const std::string& label);
 // Whether the bytes are a sound replay archive of that mode's best game (no
 // debug save): what the game downloads and the server accepts for a mode.
 bool fIsReplayArchiveOfMode(const std::string& zipBytes, int mode);

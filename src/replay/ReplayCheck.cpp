@@ -13,10 +13,6 @@ std::shared_ptr<const SCheckedReplay> fChecked(const std::string& archiveBytes, 
 
 }  // namespace
 
-CStageRules fReplayRules(const SCheckedReplay& replay) {
-  return CStageRules(replay.mode, CRandom(replay.seed, CRandom::kQuiet));
-}
-
 CReplayRun::CReplayRun(const std::string& archiveBytes, const std::string& label)
     : CReplayRun(fChecked(archiveBytes, label)) {}
 

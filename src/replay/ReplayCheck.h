@@ -11,6 +11,7 @@
 
 #include "replay/CRecordedKeys.h"
 #include "replay/ReplayArchiveCheck.h"
+#include "replay/ReplayGame.h"
 #include "rules/CStageRules.h"
 
 struct SReplayCheckResult {
@@ -25,11 +26,6 @@ struct SReplayCheckResult {
   int level = 0;
   bool confirmed = false;  // the finished game was confirmed and left
 };
-
-// The game of a checked replay, built as the replay's stage builds it: the
-// rules of its mode with a generator seeded from the archive (quietly), and
-// its key log to read.
-CStageRules fReplayRules(const SCheckedReplay& replay);
 
 // One check, in two steps so the simulation can be timed on its own: the
 // constructor unpacks and checks the archive and builds the game; fRun plays

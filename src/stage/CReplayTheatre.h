@@ -15,7 +15,7 @@
 #include "app/CScene.h"
 #include "input/CKeyManagerBase.h"
 #include "input/CKeyManager.h"
-#include "stage/ReplayScan.h"
+#include "replay/ReplayScan.h"
 #include "stage/StageReplay.h"
 
 class CPlimoStage;

@@ -1,8 +1,8 @@
-#include "stage/ReplayScan.h"
+#include "replay/ReplayScan.h"
 
 #include <memory>
 
-#include "replay/ReplayCheck.h"
+#include "replay/ReplayGame.h"
 #include "util/Assert.h"
 
 SReplayMarks fScanReplay(const SCheckedReplay& replay, std::vector<SStageSnapshot>* snapshots, long long every) {
@@ -10,8 +10,7 @@ SReplayMarks fScanReplay(const SCheckedReplay& replay, std::vector<SStageSnapsho
   SReplayMarks marks;
   marks.length = replay.frames;
   CStageRules rules = fReplayRules(replay);
-  // Not owned: the log outlives the scan.
-  CRecordedKeys keys(std::shared_ptr<const CCompactLog>(std::shared_ptr<const CCompactLog>{}, &replay.keyLog));
+  CRecordedKeys keys = fReplayKeys(replay);
   rules.fAnimate();
   rules.fClearEvents();
   auto keep = [&](long long frame) {

@@ -27,8 +27,8 @@ bool fIsPortable(const SFileRoots& roots);
 void fSetFileRoots(const SFileRoots& roots);
 const SFileRoots& fGetFileRoots();
 
-// Puts other roots in place while it lives (a replay check runs portably in
-// a private folder, whatever the game around it uses).
+// Puts other roots in place while it lives (a test runs portably in a
+// private folder, whatever the game around it uses).
 class CFileRootsScope {
  public:
   explicit CFileRootsScope(const SFileRoots& roots);

@@ -13,6 +13,7 @@
 #include <unordered_set>
 
 #include "server/CRankingService.h"
+#include "server/CRankingSite.h"
 #include "server/RankingRequest.h"
 #include "util/Assert.h"
 
@@ -28,6 +29,7 @@ using Clock = std::chrono::steady_clock;
 const char* fReason(int status) {
   switch (status) {
     case 200: return "OK";
+    case 304: return "Not Modified";
     case 400: return "Bad Request";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
@@ -41,11 +43,16 @@ const char* fReason(int status) {
   }
 }
 
-// The answer's head; the body goes out beside it without a copy.
-std::string fResponseHead(int status, const std::string& contentType, std::size_t length, bool keepAlive) {
+// The answer's head; the body goes out beside it without a copy. A 304
+// has neither body nor length.
+std::string fResponseHead(int status, const std::string& contentType, std::size_t length, bool keepAlive,
+                          const std::string& extraHeaders) {
   std::string head = "HTTP/1.1 " + std::to_string(status) + " " + fReason(status) + "\r\n";
-  head += "Content-Type: " + contentType + "\r\n";
-  head += "Content-Length: " + std::to_string(length) + "\r\n";
+  if (status != 304) {
+    head += "Content-Type: " + contentType + "\r\n";
+    head += "Content-Length: " + std::to_string(length) + "\r\n";
+  }
+  head += extraHeaders;
   head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
   return head;
 }
@@ -60,8 +67,9 @@ class CRankingHttpServer::CImpl {
  public:
   class CSession;
 
-  CImpl(CRankingService& service, SHttpLimits limits, FRequestLog log)
+  CImpl(CRankingService& service, SHttpLimits limits, FRequestLog log, const std::string& webRoot)
       : mService(service),
+        mSite(service, webRoot),
         mLimits(limits),
         mLog(std::move(log)),
         mAcceptor(mIo),
@@ -107,6 +115,7 @@ class CRankingHttpServer::CImpl {
   void fForget(CSession* session, const std::string& address);
 
   CRankingService& mService;
+  CRankingSite mSite;
   SHttpLimits mLimits;
   FRequestLog mLog;
   asio::io_context mIo{1};
@@ -308,9 +317,32 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
         fRespondShared(200, "text/plain; charset=utf-8", std::move(body), {});
         return;
       }
+      // From the list cache and the static file cache, like the list.
+      case EKind::Page:
+      case EKind::Api:
+      case EKind::Static: {
+        SWebAnswer answer;
+        std::string problem;
+        try {
+          const auto ifNoneMatch = mParser->get()[http::field::if_none_match];
+          answer = mServer.mSite.fAnswer(*mRoute.web, std::string_view(ifNoneMatch.data(), ifNoneMatch.size()));
+        } catch (const CGameError& error) {
+          problem = error.what();
+          answer = SWebAnswer{500, "text/plain; charset=utf-8", std::make_shared<const std::string>("server error\n"), {}};
+        }
+        fRespondShared(answer.status, answer.contentType, std::move(answer.body), problem, answer.headers);
+        return;
+      }
       case EKind::BadRequest: fRespond(SServiceAnswer{400, "bad request\n"}, {}); return;
       case EKind::NotFound: fRespond(SServiceAnswer{404, "no such script\n"}, {}); return;
-      case EKind::WrongMethod: fRespond(SServiceAnswer{405, "method not allowed\n"}, {}); return;
+      case EKind::WrongMethod:
+        if (mRoute.web) {
+          SWebAnswer answer = CRankingSite::fWrongMethod(*mRoute.web);
+          fRespondShared(answer.status, answer.contentType, std::move(answer.body), {}, answer.headers);
+          return;
+        }
+        fRespond(SServiceAnswer{405, "method not allowed\n"}, {});
+        return;
       case EKind::Health:
       case EKind::Upload:
       case EKind::Download: break;
@@ -351,12 +383,12 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
   }
 
   void fRespondShared(int status, const std::string& contentType, std::shared_ptr<const std::string> body,
-                      const std::string& problem) {
+                      const std::string& problem, const std::string& extraHeaders = {}) {
     mState = EState::Writing;
     if (mServer.mDraining) mKeepAlive = false;
     mStatus = status;
     mProblem = problem;
-    mResponseHead = fResponseHead(status, contentType, body->size(), mKeepAlive);
+    mResponseHead = fResponseHead(status, contentType, body->size(), mKeepAlive, extraHeaders);
     mResponseBody = std::move(body);
     std::array<asio::const_buffer, 2> buffers{asio::buffer(mResponseHead),
                                               mHeadOnly ? asio::const_buffer() : asio::buffer(*mResponseBody)};
@@ -524,8 +556,9 @@ void CRankingHttpServer::CImpl::fBeginDrain() {
   fFinishIfDrained();
 }
 
-CRankingHttpServer::CRankingHttpServer(CRankingService& service, SHttpLimits limits, FRequestLog log)
-    : mImpl(std::make_unique<CImpl>(service, limits, std::move(log))) {}
+CRankingHttpServer::CRankingHttpServer(CRankingService& service, SHttpLimits limits, FRequestLog log,
+                                       const std::string& webRoot)
+    : mImpl(std::make_unique<CImpl>(service, limits, std::move(log), webRoot)) {}
 
 CRankingHttpServer::~CRankingHttpServer() = default;
 

@@ -3,7 +3,8 @@
 // request line is read here, since the game's targets carry several "?";
 // Boost.Beast reads the headers and the body. Uploads and downloads, which
 // wait on the verifiers and the store, run on a small thread pool; list
-// answers come from the service's cache on the event thread.
+// answers and the web pages come from the service's cache on the event
+// thread.
 #pragma once
 
 #include <chrono>
@@ -33,7 +34,9 @@ using FRequestLog = std::function<void(const std::string& line)>;
 
 class CRankingHttpServer {
  public:
-  CRankingHttpServer(CRankingService& service, SHttpLimits limits = {}, FRequestLog log = {});
+  // webRoot: the folder served under /static/; empty serves none.
+  CRankingHttpServer(CRankingService& service, SHttpLimits limits = {}, FRequestLog log = {},
+                     const std::string& webRoot = {});
   ~CRankingHttpServer();
   CRankingHttpServer(const CRankingHttpServer&) = delete;
   CRankingHttpServer& operator=(const CRankingHttpServer&) = delete;

@@ -45,38 +45,44 @@ SServiceAnswer CRankingService::fHandle(const std::string& mode, const std::vect
   return fBadRequest();
 }
 
-std::string CRankingService::fBuildListBody(const std::string& mode) const {
+SRankingSnapshot CRankingService::fBuildRanking(const std::string& mode) const {
+  std::vector<SRankingEntry> entries = mStore.fList(mode);
   std::string body;
-  for (const SRankingEntry& entry : mStore.fList(mode)) {
+  for (const SRankingEntry& entry : entries) {
     body += entry.name + "?" + std::to_string(entry.score) + "?" + std::to_string(entry.maxRensa) + "?" +
             entry.replayKey + "?" + entry.date + "\n";
   }
-  return body;
+  return fMakeRankingSnapshot(std::move(entries), std::move(body));
 }
 
-std::shared_ptr<const std::string> CRankingService::fListBody(const std::string& mode) {
+std::shared_ptr<const SRankingSnapshot> CRankingService::fRanking(const std::string& mode) {
   const int index = fModeIndex(mode);
   SCachedList& cached = mLists[static_cast<std::size_t>(index)];
   unsigned generation;
   {
     std::lock_guard lock(mListMutex);
     const bool fresh = std::chrono::steady_clock::now() - cached.built < mListMaxAge;
-    if (cached.body && fresh) return cached.body;
+    if (cached.ranking && fresh) return cached.ranking;
     generation = cached.generation;
   }
-  auto body = std::make_shared<const std::string>(fBuildListBody(mode));
+  auto ranking = std::make_shared<const SRankingSnapshot>(fBuildRanking(mode));
   std::lock_guard lock(mListMutex);
   if (cached.generation == generation) {
-    cached.body = body;
+    cached.ranking = ranking;
     cached.built = std::chrono::steady_clock::now();
   }
-  return body;
+  return ranking;
+}
+
+std::shared_ptr<const std::string> CRankingService::fListBody(const std::string& mode) {
+  auto ranking = fRanking(mode);
+  return std::shared_ptr<const std::string>(ranking, &ranking->listBody);
 }
 
 void CRankingService::fInvalidateList(int mode) {
   std::lock_guard lock(mListMutex);
   SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
-  cached.body.reset();
+  cached.ranking.reset();
   ++cached.generation;
 }
 

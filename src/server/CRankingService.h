@@ -14,6 +14,7 @@
 
 #include "server/IRankingStore.h"
 #include "server/IReplayVerifier.h"
+#include "server/RankingPaging.h"
 #include "rules/StageModes.h"
 
 struct SServiceAnswer {
@@ -38,6 +39,9 @@ class CRankingService {
 
   // The list answer's body, shared: a list request copies nothing.
   std::shared_ptr<const std::string> fListBody(const std::string& mode);
+  // The mode's entries as cached for the list answer; the web pages read
+  // them so that they cost the store no more than the game's lists do.
+  std::shared_ptr<const SRankingSnapshot> fRanking(const std::string& mode);
   SServiceAnswer fList(const std::string& mode);
   SServiceAnswer fUpload(const std::string& mode, const std::vector<std::string>& arguments, const std::string& body);
   SServiceAnswer fDownload(const std::string& mode, const std::string& replayKey) const;
@@ -48,12 +52,12 @@ class CRankingService {
 
  private:
   struct SCachedList {
-    std::shared_ptr<const std::string> body;
+    std::shared_ptr<const SRankingSnapshot> ranking;
     std::chrono::steady_clock::time_point built;
     unsigned generation = 0;  // counts invalidations, so a slow rebuild cannot undo one
   };
 
-  std::string fBuildListBody(const std::string& mode) const;
+  SRankingSnapshot fBuildRanking(const std::string& mode) const;
   void fInvalidateList(int mode);
 
   IRankingStore& mStore;

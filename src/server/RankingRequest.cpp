@@ -113,6 +113,20 @@ SRankingRoute fRouteRequest(const std::string& method, const std::string& target
     route.kind = method == "GET" || method == "HEAD" ? EKind::Health : EKind::WrongMethod;
     return route;
   }
+  if (auto web = fParseWebTarget(target)) {
+    route.mode = web->mode;
+    if (method != "GET" && method != "HEAD") {
+      route.kind = EKind::WrongMethod;
+    } else if (web->kind == SWebRequest::EKind::Api) {
+      route.kind = EKind::Api;
+    } else if (web->kind == SWebRequest::EKind::Static) {
+      route.kind = EKind::Static;
+    } else {
+      route.kind = EKind::Page;
+    }
+    route.web = std::move(web);
+    return route;
+  }
   const auto mode = fScriptMode(path);
   if (!mode) return route;
   route.mode = *mode;
@@ -146,6 +160,9 @@ const char* fRouteKindName(SRankingRoute::EKind kind) {
     case SRankingRoute::EKind::BadRequest: return "bad";
     case SRankingRoute::EKind::NotFound: return "unknown";
     case SRankingRoute::EKind::WrongMethod: return "method";
+    case SRankingRoute::EKind::Page: return "page";
+    case SRankingRoute::EKind::Api: return "api";
+    case SRankingRoute::EKind::Static: return "static";
   }
   return "unknown";
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "server/WebRoute.h"
+
 // "/cgi-bin/plimoball100//ranking_<mode>.cgi" (the client's "//", or one
 // "/") gives the mode name; any other path nothing.
 std::optional<std::string> fScriptMode(const std::string& path);
@@ -40,13 +42,15 @@ struct SRequestLine {
 std::optional<SRequestLine> fParseRequestLine(const std::string& line);
 
 // Where a request goes: one of the scripts' three requests, the health
-// check, or a refusal.
+// check, the web site (a page, the JSON, a static file), or a refusal.
 struct SRankingRoute {
-  enum class EKind { List, Upload, Download, Health, BadRequest, NotFound, WrongMethod };
+  enum class EKind { List, Upload, Download, Health, BadRequest, NotFound, WrongMethod, Page, Api, Static };
   EKind kind = EKind::NotFound;
   std::string mode;
   std::vector<std::string> arguments;
+  std::optional<SWebRequest> web;  // the site's requests, also when the method is wrong
 };
 SRankingRoute fRouteRequest(const std::string& method, const std::string& target);
-// "list", "upload", "download", "health", "bad", "unknown", "method".
+// "list", "upload", "download", "health", "bad", "unknown", "method",
+// "page", "api", "static".
 const char* fRouteKindName(SRankingRoute::EKind kind);

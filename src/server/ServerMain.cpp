@@ -74,6 +74,9 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     const std::string location =
         fIsPostgresLocation(options.database) ? options.database : std::filesystem::absolute(options.database).string();
     const auto store = fOpenRankingStore(location);
+    const std::filesystem::path webRoot = options.webRoot.empty()
+                                              ? std::filesystem::path(fOwnExecutable()).parent_path() / "web"
+                                              : std::filesystem::absolute(options.webRoot);
 
     SVerifierPoolOptions poolOptions;
     poolOptions.command = {fOwnExecutable(), kWorkerArgument};
@@ -86,14 +89,14 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     SHttpLimits limits = options.limits;
     // Every verifier busy, and still room for downloads and health checks.
     limits.blockingThreads = poolOptions.workers + 2;
-    CRankingHttpServer server(service, limits, fWriteLogLine);
+    CRankingHttpServer server(service, limits, fWriteLogLine, webRoot.string());
     const int port = server.fBind(options.host, options.port);
     const bool bracket = options.host.find(':') != std::string::npos;
     std::printf("plimoball-ranking-server listening on %s%s%s:%d\n", bracket ? "[" : "", options.host.c_str(),
                 bracket ? "]" : "", port);
     std::fflush(stdout);
-    std::fprintf(stderr, "- %d verifier workers, store %s\n", poolOptions.workers,
-                 fIsPostgresLocation(location) ? "PostgreSQL" : location.c_str());
+    std::fprintf(stderr, "- %d verifier workers, store %s, web root %s\n", poolOptions.workers,
+                 fIsPostgresLocation(location) ? "PostgreSQL" : location.c_str(), webRoot.c_str());
 
     std::atomic<bool> signalled{false};
     std::thread waiter([&] {

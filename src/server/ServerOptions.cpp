@@ -36,7 +36,7 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
     if (i + 1 >= arguments.size()) {
       if (argument == "--listen" || argument == "--db" || argument == "--workers" || argument == "--deadline-ms" ||
           argument == "--max-connections" || argument == "--max-per-address" || argument == "--check-ms" ||
-          argument == "--check-memory-mb") {
+          argument == "--check-memory-mb" || argument == "--web-root") {
         throw CGameError(argument + " needs a value");
       }
       throw CGameError("unknown argument \"" + argument + "\"");
@@ -59,6 +59,9 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
       options.checkMs = fPositive(argument, value);
     } else if (argument == "--check-memory-mb") {
       options.checkMemoryMb = fPositive(argument, value);
+    } else if (argument == "--web-root") {
+      if (value.empty()) throw CGameError("--web-root needs a folder");
+      options.webRoot = value;
     } else {
       throw CGameError("unknown argument \"" + argument + "\"");
     }

@@ -14,6 +14,7 @@ struct SServerOptions {
   SHttpLimits limits;
   int checkMs = 5000;
   int checkMemoryMb = 512;
+  std::string webRoot;  // empty: the folder "web" beside the executable
   bool help = false;
 };
 
@@ -28,9 +29,12 @@ inline constexpr const char* kServerUsage =
     "  --max-per-address N      open connections from one address (default 64)\n"
     "  --check-ms N             time limit of one replay check (default 5000)\n"
     "  --check-memory-mb N      memory limit of a verifier process (default 512)\n"
+    "  --web-root DIR           folder served under /static/ (default: \"web\" beside this program)\n"
     "  --help                   show this text\n"
     "Logs one line per request on stderr: address, kind, mode, result, milliseconds.\n"
-    "GET /healthz answers \"ok\" while the database answers. SIGTERM or SIGINT stop\n"
+    "GET /healthz answers \"ok\" while the database answers. The ranking's web pages:\n"
+    "/ (every mode's best), /ranking/MODE?page=N&sort=score|chain, /api/ranking/MODE\n"
+    "(the same as JSON), /watch/MODE/KEY (a replay) and /static/PATH. SIGTERM or SIGINT stop\n"
     "taking connections and finish the requests in flight (at most 10 s).\n";
 
 // The arguments after the program name. Throws CGameError with a one-line

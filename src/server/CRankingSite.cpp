@@ -1,0 +1,85 @@
+#include "server/CRankingSite.h"
+
+#include "rules/StageModes.h"
+#include "server/CRankingService.h"
+#include "server/RankingApi.h"
+#include "server/RankingPages.h"
+
+namespace {
+
+constexpr std::size_t kTopEntries = 5;
+const std::string kNoSniff = "X-Content-Type-Options: nosniff\r\n";
+const std::string kStaticCaching = "Cache-Control: public, max-age=3600\r\n";
+
+std::shared_ptr<const std::string> fShared(std::string text) { return std::make_shared<const std::string>(std::move(text)); }
+
+SWebAnswer fHtml(int status, std::string html) {
+  return SWebAnswer{status, kHtmlContentType, fShared(std::move(html)), kHtmlSecurityHeaders};
+}
+
+SWebAnswer fRefusal(const SWebRequest& request, int status) {
+  const std::string message = status == 404 ? "no such page" : status == 405 ? "method not allowed" : "bad request";
+  switch (request.kind) {
+    case SWebRequest::EKind::Api: return SWebAnswer{status, kJsonContentType, fShared(fJsonError(message)), kNoSniff};
+    case SWebRequest::EKind::Static:
+      return SWebAnswer{status, "text/plain; charset=utf-8", fShared(message + "\n"), kNoSniff};
+    default: return fHtml(status, fErrorPageHtml(status, message));
+  }
+}
+
+}  // namespace
+
+CRankingSite::CRankingSite(CRankingService& service, std::filesystem::path webRoot)
+    : mService(service), mFiles(std::move(webRoot)) {}
+
+SWebAnswer CRankingSite::fAnswer(const SWebRequest& request, std::string_view ifNoneMatch) {
+  if (request.refusal != 0) return fRefusal(request, request.refusal);
+  switch (request.kind) {
+    case SWebRequest::EKind::Index: return fIndex();
+    case SWebRequest::EKind::Ranking:
+    case SWebRequest::EKind::Api: return fRanking(request);
+    case SWebRequest::EKind::Watch: return fHtml(200, fWatchPageHtml(request.mode, request.key));
+    case SWebRequest::EKind::Static: return fStatic(request, ifNoneMatch);
+  }
+  return fRefusal(request, 404);
+}
+
+SWebAnswer CRankingSite::fWrongMethod(const SWebRequest& request) {
+  SWebAnswer answer = fRefusal(request, 405);
+  answer.headers += "Allow: GET, HEAD\r\n";
+  return answer;
+}
+
+SWebAnswer CRankingSite::fIndex() {
+  std::vector<SModeTop> modes;
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    const std::string name = fModeName(mode);
+    modes.push_back(SModeTop{name, fTopEntries(*mService.fRanking(name), kTopEntries)});
+  }
+  return fHtml(200, fIndexPageHtml(modes));
+}
+
+SWebAnswer CRankingSite::fRanking(const SWebRequest& request) {
+  const SRankingPage page = fRankingPage(*mService.fRanking(request.mode), request.mode, request.query);
+  if (request.kind == SWebRequest::EKind::Api) {
+    return SWebAnswer{200, kJsonContentType, fShared(fRankingPageJson(page)), kNoSniff};
+  }
+  return fHtml(200, fRankingPageHtml(page));
+}
+
+SWebAnswer CRankingSite::fStatic(const SWebRequest& request, std::string_view ifNoneMatch) {
+  const auto file = mFiles.fFind(request.path);
+  if (!file) return fRefusal(request, 404);
+  // An HTML file is a page like the others: the same policy.
+  const bool html = std::string_view(file->contentType).starts_with("text/html");
+  SWebAnswer answer{200, file->contentType, {},
+                    kStaticCaching + "ETag: " + file->etag + "\r\n" + (html ? kHtmlSecurityHeaders : kNoSniff)};
+  if (!ifNoneMatch.empty() && fETagMatches(ifNoneMatch, file->etag)) {
+    answer.status = 304;
+    answer.body = fShared({});
+    return answer;
+  }
+  // The kept file's bytes, shared: nothing is copied per request.
+  answer.body = std::shared_ptr<const std::string>(file, &file->bytes);
+  return answer;
+}

@@ -1,0 +1,102 @@
+#include "server/RankingPages.h"
+
+#include "server/WebEscape.h"
+
+const std::string kHtmlSecurityHeaders =
+    "Content-Security-Policy: default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; "
+    "img-src 'self' data:; connect-src 'self'; object-src 'none'; base-uri 'none'; frame-ancestors 'none'\r\n"
+    "X-Content-Type-Options: nosniff\r\n";
+
+namespace {
+
+std::string fPageStart(const std::string& title, const std::string& extraHead = {}) {
+  return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+         fEscapeHtml(title) +
+         "</title>\n<link rel=\"stylesheet\" href=\"/static/site.css\">\n" + extraHead + "</head>\n<body>\n"
+         "<header><a href=\"/\">PlimoBall ranking</a></header>\n";
+}
+
+const std::string kPageEnd = "</body>\n</html>\n";
+
+std::string fLink(const std::string& address, const std::string& text, const std::string& rel = {}) {
+  std::string link = "<a href=\"" + fEscapeHtml(address) + "\"";
+  if (!rel.empty()) link += " rel=\"" + rel + "\"";
+  return link + ">" + fEscapeHtml(text) + "</a>";
+}
+
+std::string fWatchAddress(const std::string& mode, const std::string& key) {
+  return "/watch/" + fPercentEncodeSegment(mode) + "/" + fPercentEncodeSegment(key);
+}
+
+std::string fCell(const std::string& text, const char* kind = nullptr) {
+  return std::string(kind != nullptr ? "<td class=\"" + std::string(kind) + "\">" : "<td>") + fEscapeHtml(text) + "</td>";
+}
+
+std::string fEntryTable(const std::string& mode, const std::vector<SRankedEntry>& entries) {
+  std::string table =
+      "<table class=\"ranking\">\n<thead><tr><th>rank</th><th>name</th><th>score</th><th>chain</th><th>date</th>"
+      "<th></th></tr></thead>\n<tbody>\n";
+  for (const SRankedEntry& ranked : entries) {
+    const SRankingEntry& entry = ranked.entry;
+    table += "<tr>" + fCell(std::to_string(ranked.rank), "number") + fCell(entry.name, "name") +
+             fCell(std::to_string(entry.score), "number") + fCell(std::to_string(entry.maxRensa), "number") +
+             fCell(entry.date) + "<td>" + fLink(fWatchAddress(mode, entry.replayKey), "watch") + "</td></tr>\n";
+  }
+  return table + "</tbody>\n</table>\n";
+}
+
+}  // namespace
+
+std::string fRankingPageAddress(const std::string& mode, ERankingSort sort, int page) {
+  return "/ranking/" + fPercentEncodeSegment(mode) + "?page=" + std::to_string(page) + "&sort=" + fSortName(sort);
+}
+
+std::string fIndexPageHtml(const std::vector<SModeTop>& modes) {
+  std::string html = fPageStart("PlimoBall ranking") + "<main>\n<h1>PlimoBall ranking</h1>\n";
+  for (const SModeTop& top : modes) {
+    html += "<section>\n<h2>" + fEscapeHtml(top.mode) + "</h2>\n";
+    if (top.entries.empty()) {
+      html += "<p class=\"empty\">No entries yet.</p>\n";
+    } else {
+      html += fEntryTable(top.mode, top.entries);
+    }
+    html += "<p>" + fLink(fRankingPageAddress(top.mode, ERankingSort::Score, 1), "Whole " + top.mode + " ranking") +
+            "</p>\n</section>\n";
+  }
+  return html + "</main>\n" + kPageEnd;
+}
+
+std::string fRankingPageHtml(const SRankingPage& page) {
+  const std::string& mode = page.mode;
+  const ERankingSort other = page.sort == ERankingSort::Score ? ERankingSort::Chain : ERankingSort::Score;
+  std::string html = fPageStart("PlimoBall ranking: " + mode + ", page " + std::to_string(page.page)) + "<main>\n<h1>" +
+                     fEscapeHtml(mode) + " ranking</h1>\n";
+  html += "<p class=\"summary\">" + std::to_string(page.total) + " entries, by " + fSortName(page.sort) + ". " +
+          fLink(fRankingPageAddress(mode, other, 1), std::string("Sort by ") + fSortName(other)) + "</p>\n";
+  html += fEntryTable(mode, page.entries);
+
+  html += "<nav class=\"pages\">";
+  if (page.page > page.pages) {
+    html += "<p>There is no page " + std::to_string(page.page) + ". " +
+            fLink(fRankingPageAddress(mode, page.sort, page.pages), "Back to the last page") + "</p>";
+  } else {
+    if (page.page > 1) html += fLink(fRankingPageAddress(mode, page.sort, page.page - 1), "Previous", "prev") + " ";
+    html += "<span>page " + std::to_string(page.page) + " of " + std::to_string(page.pages) + "</span>";
+    if (page.page < page.pages) html += " " + fLink(fRankingPageAddress(mode, page.sort, page.page + 1), "Next", "next");
+  }
+  html += "</nav>\n</main>\n";
+  return html + kPageEnd;
+}
+
+std::string fWatchPageHtml(const std::string& mode, const std::string& key) {
+  return fPageStart("PlimoBall replay: " + mode + " " + key, "<link rel=\"stylesheet\" href=\"/static/viewer.css\">\n") +
+         "<p class=\"replay\">Replay " + fEscapeHtml(key) + " of the " + fEscapeHtml(mode) + " ranking. " +
+         fLink(fRankingPageAddress(mode, ERankingSort::Score, 1), "Back to the " + mode + " ranking") + "</p>\n" +
+         "<main id=\"viewer\"></main>\n<script type=\"module\" src=\"/static/viewer.js\"></script>\n" + kPageEnd;
+}
+
+std::string fErrorPageHtml(int status, const std::string& message) {
+  return fPageStart("PlimoBall ranking: " + std::to_string(status)) + "<main>\n<h1>" + std::to_string(status) +
+         "</h1>\n<p>" + fEscapeHtml(message) + "</p>\n<p>" + fLink("/", "To the ranking") + "</p>\n</main>\n" + kPageEnd;
+}

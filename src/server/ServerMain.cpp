@@ -29,6 +29,15 @@ std::string fOwnExecutable() {
 }
 
 // Idle connections each hold a descriptor: take all the system allows.
+// "web" beside the program (a build folder), else the installed site
+// under PREFIX/share beside PREFIX/bin.
+std::filesystem::path fDefaultWebRoot() {
+  const std::filesystem::path bin = std::filesystem::path(fOwnExecutable()).parent_path();
+  const std::filesystem::path beside = bin / "web";
+  if (std::filesystem::is_directory(beside)) return beside;
+  return bin.parent_path() / "share" / "plimoball-ranking-server" / "web";
+}
+
 void fRaiseDescriptorLimit() {
   rlimit limit{};
   if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
@@ -70,13 +79,12 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
   fRaiseDescriptorLimit();
 
   try {
-    // Replay checks move the working directory: every path is fixed now.
+    // Every path is made absolute now, whatever folder the server is run from.
     const std::string location =
         fIsPostgresLocation(options.database) ? options.database : std::filesystem::absolute(options.database).string();
     const auto store = fOpenRankingStore(location);
-    const std::filesystem::path webRoot = options.webRoot.empty()
-                                              ? std::filesystem::path(fOwnExecutable()).parent_path() / "web"
-                                              : std::filesystem::absolute(options.webRoot);
+    const std::filesystem::path webRoot =
+        options.webRoot.empty() ? fDefaultWebRoot() : std::filesystem::absolute(options.webRoot);
 
     SVerifierPoolOptions poolOptions;
     poolOptions.command = {fOwnExecutable(), kWorkerArgument};

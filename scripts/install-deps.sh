@@ -24,7 +24,13 @@ PACKAGES=(
   # installing and packaging: dependencies from dpkg-shlibdeps, checks of the
   # package, its metainfo, desktop entry and manual pages
   dpkg-dev file lintian appstream desktop-file-utils man-db
+  # the replay viewer for the browser: the rules as WebAssembly, and its
+  # tests in headless Chromium (node runs them; npm installs the pinned
+  # three.js and puppeteer-core)
+  emscripten nodejs chromium
 )
+# npm comes with some node packages (NodeSource's): Debian's would conflict.
+command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -33,7 +33,12 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_CO
 ninja -C build-fuzz -j "$JOBS" plimo_fuzzers
 ctest --test-dir build-fuzz -L fuzz -j "$JOBS" --timeout 300
 
-echo "== Release build: unit tests and window tests"
+echo "== Replay viewer for the browser: pinned npm packages, WebAssembly, the watch page"
+(cd web && npm ci --no-audit --no-fund)
+
+echo "== Release build: unit tests, window tests and browser tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIMO_TESTS=ON -DPLIMO_BENCH=ON >/dev/null
 ninja -C build -j "$JOBS"
+# The CMake build runs it when emcc is found; here it must run in any case.
+scripts/build-web.sh build
 ctest --test-dir build -j "$JOBS" --timeout 300

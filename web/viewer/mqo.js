@@ -112,7 +112,8 @@ export function makeMaterials(parsed, textures, look = {}) {
       emissive: colour.clone().multiplyScalar(m.emissive),
       specular: new THREE.Color(m.specular, m.specular, m.specular),
       shininess: m.power,
-      side: THREE.DoubleSide,
+      // Back faces culled, as the game draws its models.
+      side: THREE.FrontSide,
       transparent: opacity < 1 || m.alpha < 1,
       opacity: opacity * m.alpha,
       depthWrite: opacity >= 1,

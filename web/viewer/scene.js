@@ -28,8 +28,8 @@ export class Scene {
     this.scene.add(this.world);
     this.camera = new THREE.PerspectiveCamera(36, 1, 10, 5000);
     this.camera.up.set(0, 0, 1);
-    this.scene.add(new THREE.AmbientLight(0xffffff, 1.1));
-    this.light = new THREE.DirectionalLight(0xffffff, 2.0);
+    this.scene.add(new THREE.AmbientLight(0xffffff, 0.75));
+    this.light = new THREE.DirectionalLight(0xffffff, 1.6);
     this.scene.add(this.light, this.light.target);
     const ball = (models) => models.map((m) => ({ geometry: m.geometry, plain: makeMaterials(m.materials, {}),
       ghost: makeMaterials(m.materials, {}, { brightness: kGhostBrightness, opacity: kGhostOpacity }),

@@ -88,7 +88,10 @@ class Viewer {
   }
 
   jump(frame) {
+    const started = performance.now();
     this.replay.jumpTo(Math.max(0, Math.round(frame)));
+    // How long the rules took to get there, for the benchmark.
+    document.body.dataset.jumpMs = (performance.now() - started).toFixed(1);
     this.dirty = true;
   }
 
@@ -161,6 +164,7 @@ async function main() {
   document.title = `PlimoBall replay · ${target.mode} · ${target.key}`;
   try {
     const [bytes, assets] = await Promise.all([downloadReplay(target.mode, target.key), loadAssets()]);
+    const downloaded = performance.now();
     let members;
     try {
       members = await unzip(bytes);
@@ -168,6 +172,8 @@ async function main() {
       throw new Error(`The replay archive is damaged: ${error.message}`);
     }
     const { replay, ballInts } = await openReplay(members, 'the replay');
+    // Unpacking, checking and scanning, for the benchmark.
+    document.body.dataset.openMs = (performance.now() - downloaded).toFixed(1);
     const viewer = new Viewer(root, replay, ballInts, assets, replay.modeName());
     document.body.dataset.length = String(replay.length());
     viewer.draw();

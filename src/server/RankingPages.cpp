@@ -13,7 +13,8 @@ std::string fPageStart(const std::string& title, const std::string& extraHead = 
   return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
          fEscapeHtml(title) +
-         "</title>\n<link rel=\"stylesheet\" href=\"/static/site.css\">\n" + extraHead + "</head>\n<body>\n"
+         "</title>\n<link rel=\"stylesheet\" href=\"/static/site.css\">\n"
+         "<link rel=\"icon\" href=\"/static/icon.svg\" type=\"image/svg+xml\">\n" + extraHead + "</head>\n<body>\n"
          "<header><a href=\"/\">PlimoBall ranking</a></header>\n";
 }
 

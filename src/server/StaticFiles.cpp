@@ -32,6 +32,7 @@ const char* fStaticContentType(std::string_view path) {
   if (extension == "wasm") return "application/wasm";
   if (extension == "html") return "text/html; charset=utf-8";
   if (extension == "png") return "image/png";
+  if (extension == "svg") return "image/svg+xml";
   if (extension == "json") return "application/json";
   if (extension == "mqo") return "text/plain";
   return "application/octet-stream";

@@ -48,7 +48,8 @@ TEST(StaticPathTest, ContentTypesFollowTheExtension) {
   EXPECT_STREQ(fStaticContentType("ball.png"), "image/png");
   EXPECT_STREQ(fStaticContentType("modes.json"), "application/json");
   EXPECT_STREQ(fStaticContentType("models/ball.mqo"), "text/plain");
-  for (const char* other : {"archive.zip", "README", "a.js/b", "x.JS", "x.svg"}) {
+  EXPECT_STREQ(fStaticContentType("icon.svg"), "image/svg+xml");
+  for (const char* other : {"archive.zip", "README", "a.js/b", "x.JS", "x.SVG"}) {
     EXPECT_STREQ(fStaticContentType(other), "application/octet-stream") << other;
   }
 }

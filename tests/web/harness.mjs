@@ -38,8 +38,9 @@ function freePort() {
 export async function startServer(game) {
   const folder = mkdtempSync(path.join(os.tmpdir(), 'plimo-web-'));
   const port = await freePort();
+  const database = path.join(folder, 'ranking.sqlite');
   const child = spawn(path.join(game, 'plimoball-ranking-server'),
-    ['--listen', `127.0.0.1:${port}`, '--db', path.join(folder, 'ranking.sqlite'), '--web-root', path.join(game, 'web')],
+    ['--listen', `127.0.0.1:${port}`, '--db', database, '--web-root', path.join(game, 'web')],
     { stdio: ['ignore', 'ignore', 'pipe'] });
   let log = '';
   child.stderr.on('data', (chunk) => { log += chunk; });
@@ -53,6 +54,7 @@ export async function startServer(game) {
   }
   return {
     base,
+    database,
     log: () => log,
     async stop() {
       child.kill('SIGTERM');

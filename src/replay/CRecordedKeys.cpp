@@ -44,6 +44,11 @@ void CRecordedKeys::fReadFrame() {
     mRecorded.fill(false);
     return;
   }
+  // A whole frame of a packed log: a bit a key.
+  if (mLog != nullptr && mLog->fReadWordBits(mLogPosition, kGameKeyCount, mRecorded.data())) {
+    mLogPosition += kKeyLogFrameBytes;
+    return;
+  }
   std::array<unsigned char, kKeyLogFrameBytes> frame{};
   const std::size_t wanted =
       static_cast<std::size_t>(std::min<std::uint64_t>(kKeyLogFrameBytes, mLogSize - mLogPosition));

@@ -185,6 +185,7 @@ class CStageRules {
   std::vector<SRuleBall> mPool;
   std::vector<int> mFree;
   int mNextId = 1;
+  int mRemovedInList = 0;  // balls removed but still listed until the next field run
   CRuleEvents mEvents;
   // The group search's work grid: each cell's ball and group counter (-1:
   // none yet), and the counters' values. Kept between searches for reuse.

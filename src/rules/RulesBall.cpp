@@ -126,4 +126,5 @@ void CStageRules::fFinishVanish(int slot) {
   fEmitBall(ERuleEvent::BallRemoved, ball, points);
   fOnBallCleared();
   fBall(slot).alive = false;
+  ++mRemovedInList;
 }

@@ -80,11 +80,13 @@ void CStageRules::fRunField() {
   for (std::size_t i = 1; i < balls.size(); ++i) {
     for (std::size_t j = i; j > 0 && fBall(balls[j]).h < fBall(balls[j - 1]).h; --j) std::swap(balls[j], balls[j - 1]);
   }
+  if (mRemovedInList == 0) return;
   std::erase_if(balls, [this](int slot) {
     if (fBall(slot).alive) return false;
     fFreeSlot(slot);
     return true;
   });
+  mRemovedInList = 0;
 }
 
 void CStageRules::fAnimateToppingOut() {

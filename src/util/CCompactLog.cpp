@@ -55,6 +55,13 @@ std::size_t CCompactLog::fRead(std::uint64_t position, unsigned char* out, std::
   return n;
 }
 
+bool CCompactLog::fReadWordBits(std::uint64_t position, std::size_t count, bool* out) const {
+  if (!mPacked || position % kWordBytes != 0 || position / kWordBytes + count > mWords) return false;
+  const std::uint64_t first = position / kWordBytes;
+  for (std::size_t k = 0; k < count; ++k) out[k] = fBit(first + k);
+  return true;
+}
+
 std::string CCompactLog::fBytes() const {
   std::string bytes(static_cast<std::size_t>(mSize), '\0');
   fRead(0, reinterpret_cast<unsigned char*>(bytes.data()), bytes.size());

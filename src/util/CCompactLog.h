@@ -22,6 +22,10 @@ class CCompactLog {
   std::size_t fRead(std::uint64_t position, unsigned char* out, std::size_t count) const;
   // Every byte, as made.
   std::string fBytes() const;
+  // Whether each of `count` whole words from byte `position` (a word's
+  // start) is 1, a bool each, when all of them are packed; false (and
+  // nothing written) otherwise. A key log's frame read in one go.
+  bool fReadWordBits(std::uint64_t position, std::size_t count, bool* out) const;
 
  private:
   bool fBit(std::uint64_t word) const { return ((mBits[word / 64] >> (word % 64)) & 1u) != 0; }

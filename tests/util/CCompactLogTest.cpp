@@ -60,4 +60,20 @@ TEST(CompactLog, KeepsBytesWithAnyOtherWordAsTheyAre) {
   }
 }
 
+TEST(CompactLog, WholeWordsReadAsBitsAgreeWithTheBytesAndOnlyWhenPacked) {
+  std::vector<int> words;
+  for (int i = 0; i < 100; ++i) words.push_back(i % 3 == 0 ? 1 : 0);
+  const std::string bytes = fLogBytes(words, "tail");
+  const CCompactLog log(bytes);
+  bool bits[28] = {};
+  for (std::uint64_t word = 0; word + 28 <= 100; word += 9) {
+    ASSERT_TRUE(log.fReadWordBits(word * 4, 28, bits)) << word;
+    for (std::size_t k = 0; k < 28; ++k) EXPECT_EQ(bits[k], bytes[(word + k) * 4] == 1) << word + k;
+  }
+  // Not a word's start, past the packed words, or a log kept as bytes: no answer.
+  EXPECT_FALSE(log.fReadWordBits(2, 28, bits));
+  EXPECT_FALSE(log.fReadWordBits(80 * 4, 28, bits));
+  EXPECT_FALSE(CCompactLog(fLogBytes({2, 0, 1}, "")).fReadWordBits(0, 3, bits));
+}
+
 }  // namespace

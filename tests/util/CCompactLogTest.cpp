@@ -63,7 +63,7 @@ TEST(CompactLog, KeepsBytesWithAnyOtherWordAsTheyAre) {
 TEST(CompactLog, WholeWordsReadAsBitsAgreeWithTheBytesAndOnlyWhenPacked) {
   std::vector<int> words;
   for (int i = 0; i < 100; ++i) words.push_back(i % 3 == 0 ? 1 : 0);
-  const std::string bytes = fLogBytes(words, "tail");
+  const std::string bytes = fLogBytes(words, "xy");  // a tail shorter than a word
   const CCompactLog log(bytes);
   bool bits[28] = {};
   for (std::uint64_t word = 0; word + 28 <= 100; word += 9) {

@@ -18,7 +18,7 @@ try {
   const archive = readFileSync(fixture);
   const expected = h.verifyReplay(game, fixture);
   const key = await h.upload(server.base, 'wanpaku', 'bench', expected, archive);
-  const figures = { firstPaint: [], open: [], ready: [], jumps: [] };
+  const figures = { firstPaint: [], open: [], unzip: [], ready: [], jumps: [] };
   const kShares = [0.9, 0.1, 0.5, 0.999, 0.25, 0.75];
   for (let run = 0; run < runs; run++) {
     const page = await h.watchedPage(browser, []);
@@ -28,7 +28,9 @@ try {
     const page0 = await page.evaluate(() => ({
       paint: performance.getEntriesByName('first-paint')[0]?.startTime ?? NaN,
       open: Number(document.body.dataset.openMs),
+      unzip: Number(document.body.dataset.unzipMs),
     }));
+    figures.unzip.push(page0.unzip);
     figures.firstPaint.push(page0.paint);
     figures.open.push(page0.open);
     await page.keyboard.press('p');
@@ -43,6 +45,7 @@ try {
   console.log(`wanpaku fixture, ${expected.frames} frames, ${runs} page loads (median, ms):`);
   console.log(`  first paint of the watch page      ${median(figures.firstPaint).toFixed(0)}`);
   console.log(`  open (unzip, check, scan)          ${median(figures.open).toFixed(0)}`);
+  console.log(`    of which unzip (inflate, CRC)    ${median(figures.unzip).toFixed(0)}`);
   console.log(`  page ready (navigation to loaded)  ${median(figures.ready).toFixed(0)}`);
   console.log(`  jump (${kShares.length} places a load)  median ${median(figures.jumps).toFixed(1)}, worst ${Math.max(...figures.jumps).toFixed(1)}`);
 } finally {

@@ -3,7 +3,8 @@
 import createRules from './rules.js';
 
 let modulePromise = null;
-function rulesModule() {
+// Compiles the WebAssembly once; the page starts it while the archive downloads.
+export function rulesModule() {
   if (!modulePromise) modulePromise = createRules();
   return modulePromise;
 }
@@ -11,11 +12,11 @@ function rulesModule() {
 export const BallState = ['Falling', 'Dropping', 'Vanishing', 'Landed', 'Locked', 'Settled'];
 export const BallFlag = { highlighted: 1, darkened: 2, alive: 4, piece: 8 };
 
-// members: [{name, bytes}]. Throws an Error with the check's message.
+// members: [{name, bytes, crc}]. Throws an Error with the check's message.
 export async function openReplay(members, label) {
   const rules = await rulesModule();
   const replay = new rules.Replay();
-  for (const member of members) replay.addMember(member.name, member.bytes);
+  for (const member of members) replay.addMember(member.name, member.bytes, member.crc);
   if (!replay.open(label)) {
     const message = replay.error();
     replay.delete();

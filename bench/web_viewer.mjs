@@ -18,7 +18,7 @@ try {
   const archive = readFileSync(fixture);
   const expected = h.verifyReplay(game, fixture);
   const key = await h.upload(server.base, 'wanpaku', 'bench', expected, archive);
-  const figures = { firstPaint: [], open: [], unzip: [], ready: [], jumps: [] };
+  const figures = { firstPaint: [], open: [], unzip: [], copy: [], scan: [], ready: [], jumps: [] };
   const kShares = [0.9, 0.1, 0.5, 0.999, 0.25, 0.75];
   for (let run = 0; run < runs; run++) {
     const page = await h.watchedPage(browser, []);
@@ -29,8 +29,12 @@ try {
       paint: performance.getEntriesByName('first-paint')[0]?.startTime ?? NaN,
       open: Number(document.body.dataset.openMs),
       unzip: Number(document.body.dataset.unzipMs),
+      copy: Number(document.body.dataset.copyMs),
+      scan: Number(document.body.dataset.scanMs),
     }));
     figures.unzip.push(page0.unzip);
+    figures.copy.push(page0.copy);
+    figures.scan.push(page0.scan);
     figures.firstPaint.push(page0.paint);
     figures.open.push(page0.open);
     await page.keyboard.press('p');
@@ -45,7 +49,9 @@ try {
   console.log(`wanpaku fixture, ${expected.frames} frames, ${runs} page loads (median, ms):`);
   console.log(`  first paint of the watch page      ${median(figures.firstPaint).toFixed(0)}`);
   console.log(`  open (unzip, check, scan)          ${median(figures.open).toFixed(0)}`);
-  console.log(`    of which unzip (inflate, CRC)    ${median(figures.unzip).toFixed(0)}`);
+  console.log(`    unzip (inflate)                  ${median(figures.unzip).toFixed(0)}`);
+  console.log(`    copy into WebAssembly, CRC       ${median(figures.copy).toFixed(0)}`);
+  console.log(`    check and scan                   ${median(figures.scan).toFixed(0)}`);
   console.log(`  page ready (navigation to loaded)  ${median(figures.ready).toFixed(0)}`);
   console.log(`  jump (${kShares.length} places a load)  median ${median(figures.jumps).toFixed(1)}, worst ${Math.max(...figures.jumps).toFixed(1)}`);
 } finally {

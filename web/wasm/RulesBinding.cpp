@@ -5,6 +5,7 @@
 #include <emscripten/bind.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -37,19 +38,31 @@ val fAppairValue(const CStageRules::SAppairInfo& info) {
 }
 
 // The ZIP's CRC-32 of a member, checked here: the page hands over the
-// inflated bytes, and this is several times faster than doing it in script.
+// inflated bytes (a key log is many megabytes). Eight bytes a step: table k
+// gives the CRC of a byte followed by k zero bytes.
 std::uint32_t fCrc32(const std::string& bytes) {
-  static const std::vector<std::uint32_t> table = [] {
-    std::vector<std::uint32_t> made(256);
+  using CTables = std::array<std::array<std::uint32_t, 256>, 8>;
+  static const CTables tables = [] {
+    CTables made{};
     for (std::uint32_t n = 0; n < 256; ++n) {
       std::uint32_t c = n;
       for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xedb88320u ^ (c >> 1) : c >> 1;
-      made[n] = c;
+      made[0][n] = c;
+    }
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      for (std::size_t k = 1; k < 8; ++k) made[k][n] = (made[k - 1][n] >> 8) ^ made[0][made[k - 1][n] & 0xffu];
     }
     return made;
   }();
+  const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t left = bytes.size();
   std::uint32_t crc = 0xffffffffu;
-  for (const char byte : bytes) crc = table[(crc ^ static_cast<unsigned char>(byte)) & 0xffu] ^ (crc >> 8);
+  for (; left >= 8; left -= 8, at += 8) {
+    const std::uint32_t low = crc ^ (at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24));
+    crc = tables[7][low & 0xffu] ^ tables[6][(low >> 8) & 0xffu] ^ tables[5][(low >> 16) & 0xffu] ^ tables[4][low >> 24] ^
+          tables[3][at[4]] ^ tables[2][at[5]] ^ tables[1][at[6]] ^ tables[0][at[7]];
+  }
+  for (; left > 0; --left, ++at) crc = tables[0][(crc ^ *at) & 0xffu] ^ (crc >> 8);
   return crc ^ 0xffffffffu;
 }
 
@@ -71,6 +84,17 @@ class CWebReplay {
   void fAddMember(const std::string& name, const std::string& bytes, double crc) {
     if (fCrc32(bytes) != static_cast<std::uint32_t>(crc)) mDamaged = name + " is damaged (its CRC does not match)";
     mMembers.push_back({name, bytes});
+  }
+  // The same without the binding's byte-by-byte copy of a large member: the
+  // page asks for room, copies the bytes in at that address in one go
+  // (HEAPU8.set), then adds them.
+  double fStage(double size) {
+    mStaged.assign(static_cast<std::size_t>(size), '\0');
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(mStaged.data()));
+  }
+  void fAddStaged(const std::string& name, double crc) {
+    if (fCrc32(mStaged) != static_cast<std::uint32_t>(crc)) mDamaged = name + " is damaged (its CRC does not match)";
+    mMembers.push_back({name, std::exchange(mStaged, {})});
   }
 
   // Checks and scans the members added; false with fError() set when the
@@ -222,6 +246,7 @@ class CWebReplay {
   std::vector<SArchiveMember> mMembers;
   std::string mError;
   std::string mDamaged;  // why a member added since the last open is damaged
+  std::string mStaged;   // a member the page is copying in
   std::unique_ptr<SCheckedReplay> mReplay;
   SReplayMarks mMarks;
   std::vector<SStageSnapshot> mSnapshots;
@@ -237,6 +262,8 @@ EMSCRIPTEN_BINDINGS(plimo_rules) {
   class_<CWebReplay>("Replay")
       .constructor<>()
       .function("addMember", &CWebReplay::fAddMember)
+      .function("stage", &CWebReplay::fStage)
+      .function("addStaged", &CWebReplay::fAddStaged)
       .function("open", &CWebReplay::fOpen)
       .function("error", &CWebReplay::fError)
       .function("length", &CWebReplay::fLength)

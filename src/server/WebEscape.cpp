@@ -1,5 +1,7 @@
 #include "server/WebEscape.h"
 
+#include "online/RankingUrl.h"
+
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
@@ -103,20 +105,4 @@ std::string fJsonString(std::string_view text) {
   return json;
 }
 
-std::string fPercentEncodeSegment(std::string_view text) {
-  std::string encoded;
-  encoded.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
-                            byte == '-' || byte == '.' || byte == '_' || byte == '~';
-    if (unreserved) {
-      encoded += c;
-    } else {
-      encoded += '%';
-      encoded += kHex[byte >> 4];
-      encoded += kHex[byte & 15];
-    }
-  }
-  return encoded;
-}
+std::string fPercentEncodeSegment(std::string_view text) { return fEncodeUrlValue(std::string(text)); }

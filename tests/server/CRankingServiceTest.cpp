@@ -5,30 +5,11 @@
 #include <thread>
 
 #include "gamelib/FileSystem.h"
+#include "server/CountingStore.h"
 #include "server/IRankingStore.h"
 #include "support/HeadlessTest.h"
 
 namespace {
-
-// Counts the list queries that reach the real store underneath.
-class CCountingStore : public IRankingStore {
- public:
-  explicit CCountingStore(const std::string& path) : mInner(fOpenRankingStore(path)) {}
-  std::vector<SRankingEntry> fList(const std::string& mode) const override {
-    ++mLists;
-    return mInner->fList(mode);
-  }
-  bool fHasArchive(const std::string& hash) const override { return mInner->fHasArchive(hash); }
-  std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override { return mInner->fAdd(entry); }
-  std::optional<std::string> fArchive(const std::string& mode, const std::string& key) const override {
-    return mInner->fArchive(mode, key);
-  }
-  void fPing() const override { mInner->fPing(); }
-  mutable int mLists = 0;
-
- private:
-  std::unique_ptr<IRankingStore> mInner;
-};
 
 // Answers every check with the outcome the test sets.
 class CScriptedVerifier : public IReplayVerifier {
@@ -41,7 +22,7 @@ class CRankingServiceTest : public HeadlessTest {
  protected:
   void SetUp() override {
     HeadlessTest::SetUp();
-    mStore = std::make_unique<CCountingStore>(fAbsolutePath("ranking.db"));
+    mStore = std::make_unique<CCountingStore>(fOpenRankingStore(fAbsolutePath("ranking.db")));
     mArchive = fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip");
     mVerifier.mOutcome.kind = SVerifyOutcome::EKind::Checked;
     mVerifier.mOutcome.result.mode = "plimo";

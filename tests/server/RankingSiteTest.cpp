@@ -9,6 +9,7 @@
 
 #include "gamelib/FileSystem.h"
 #include "server/CRankingService.h"
+#include "server/CountingStore.h"
 #include "server/RankingPages.h"
 #include "server/RankingRequest.h"
 #include "server/Sha256.h"
@@ -29,26 +30,6 @@ class CNoVerifier : public IReplayVerifier {
   SVerifyOutcome fVerify(const std::string&) override { return {}; }
 };
 
-// Counts the list queries that reach the store.
-class CCountedStore : public IRankingStore {
- public:
-  explicit CCountedStore(std::unique_ptr<IRankingStore> inner) : mInner(std::move(inner)) {}
-  std::vector<SRankingEntry> fList(const std::string& mode) const override {
-    ++mLists;
-    return mInner->fList(mode);
-  }
-  bool fHasArchive(const std::string& hash) const override { return mInner->fHasArchive(hash); }
-  std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override { return mInner->fAdd(entry); }
-  std::optional<std::string> fArchive(const std::string& mode, const std::string& key) const override {
-    return mInner->fArchive(mode, key);
-  }
-  void fPing() const override { mInner->fPing(); }
-  mutable int mLists = 0;
-
- private:
-  std::unique_ptr<IRankingStore> mInner;
-};
-
 using ptree = boost::property_tree::ptree;
 
 ptree fParseJson(const std::string& text) {
@@ -62,7 +43,7 @@ class RankingSiteTest : public HeadlessTest {
  protected:
   void SetUp() override {
     HeadlessTest::SetUp();
-    mStore = std::make_unique<CCountedStore>(fOpenRankingStore(fAbsolutePath("ranking.sqlite")));
+    mStore = std::make_unique<CCountingStore>(fOpenRankingStore(fAbsolutePath("ranking.sqlite")));
     mService = std::make_unique<CRankingService>(*mStore, mVerifier, [] { return std::time_t{0}; },
                                                  std::chrono::hours(1));
     mSite = std::make_unique<CRankingSite>(*mService, fAbsolutePath("web"));
@@ -87,7 +68,7 @@ class RankingSiteTest : public HeadlessTest {
   }
 
   CNoVerifier mVerifier;
-  std::unique_ptr<CCountedStore> mStore;
+  std::unique_ptr<CCountingStore> mStore;
   std::unique_ptr<CRankingService> mService;
   std::unique_ptr<CRankingSite> mSite;
   int mAdded = 0;

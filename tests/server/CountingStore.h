@@ -1,0 +1,30 @@
+// A store that counts the list queries reaching the real store underneath:
+// for tests of the list cache.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/IRankingStore.h"
+
+class CCountingStore : public IRankingStore {
+ public:
+  explicit CCountingStore(std::unique_ptr<IRankingStore> inner) : mInner(std::move(inner)) {}
+  std::vector<SRankingEntry> fList(const std::string& mode) const override {
+    ++mLists;
+    return mInner->fList(mode);
+  }
+  bool fHasArchive(const std::string& hash) const override { return mInner->fHasArchive(hash); }
+  std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override { return mInner->fAdd(entry); }
+  std::optional<std::string> fArchive(const std::string& mode, const std::string& key) const override {
+    return mInner->fArchive(mode, key);
+  }
+  void fPing() const override { mInner->fPing(); }
+  mutable int mLists = 0;
+
+ private:
+  std::unique_ptr<IRankingStore> mInner;
+};

@@ -1,6 +1,8 @@
 #include "online/RankingClient.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "app/GameMain.h"
 #include "gamelib/FileSystem.h"
@@ -84,6 +86,19 @@ std::optional<int> fParseUploadAnswer(const std::string& text) {
   return *rank;
 }
 
+std::optional<std::string> fParseUploadRefusal(const std::string& text) {
+  static constexpr std::string_view kPrefix = "UploadFailed?";
+  constexpr std::size_t kMaxReason = 60;
+  if (text.compare(0, kPrefix.size(), kPrefix) != 0) return std::nullopt;
+  std::string reason = text.substr(kPrefix.size(), kMaxReason);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
+  if (reason.empty()) return std::nullopt;
+  for (const char c : reason) {
+    if (c < 0x20 || c > 0x7e) return std::nullopt;
+  }
+  return reason;
+}
+
 SUploadResult fUploadRanking(const std::string& server, int mode, const std::string& name) {
   const CHighScoreInfo& record = fHighScoreOf(mode);
   const std::string replay = fReplayFilePath(mode, "replay");
@@ -95,7 +110,13 @@ SUploadResult fUploadRanking(const std::string& server, int mode, const std::str
   const SHttpResponse response =
       CCurlWrapper::fPostFile(fUploadRankingUrl(server, mode, name, record.score, record.maxRensa), replay);
   const auto rank = response.fIsOk() ? fParseUploadAnswer(response.body) : std::nullopt;
-  if (!rank) return result;
+  if (!rank) {
+    // The server answered and refused: say why, not that it could not be reached.
+    if (const auto reason = response.fIsOk() ? fParseUploadRefusal(response.body) : std::nullopt) {
+      result.message = fFormatText(ETextId::RankingUploadRefusedFormat, reason->c_str());
+    }
+    return result;
+  }
 
   fHighScoreOf(mode).isRegistered = true;
   fSaveHighScore();

@@ -45,6 +45,9 @@ struct SUploadResult {
 
 // The rank in "UploadSuccess?RANK"; nothing for any other answer.
 std::optional<int> fParseUploadAnswer(const std::string& text);
+// The reason in "UploadFailed?REASON", as the player may be shown it
+// (printable ASCII, at most 60 characters); nothing for any other answer.
+std::optional<std::string> fParseUploadRefusal(const std::string& text);
 // Sends the mode's high score under name with its replay archive as the
 // body. When the server accepts it, the record is marked registered, saved
 // and read back.

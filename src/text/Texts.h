@@ -30,6 +30,7 @@ enum class ETextId : int {
   RankingConnectionFailed,
   RankingNoData,
   RankingUploadSuccessFormat,  // %d: the rank
+  RankingUploadRefusedFormat,  // %s: the server's reason
   // name entry
   NameEntryTitle,
   ConfirmSend,

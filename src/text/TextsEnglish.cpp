@@ -26,6 +26,7 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::RankingConnectionFailed, "Could not connect to the ranking server."},
       {ETextId::RankingNoData, "No scores have been sent for this mode yet."},
       {ETextId::RankingUploadSuccessFormat, "Your score was sent.\nYou are number %d in the ranking."},
+      {ETextId::RankingUploadRefusedFormat, "The ranking server did not take the score:\n%s"},
       {ETextId::NameEntryTitle, "Your name"},
       {ETextId::ConfirmSend, "Send it?"},
       {ETextId::Yes, "Yes"},

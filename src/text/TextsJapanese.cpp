@@ -26,6 +26,7 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::RankingConnectionFailed, "ランキングサーバとの接続に失敗しました"},
       {ETextId::RankingNoData, "ランキングデータが登録されていません"},
       {ETextId::RankingUploadSuccessFormat, "ランキングデータの送信に成功しました\nあなたの順位は%d位です"},
+      {ETextId::RankingUploadRefusedFormat, "ランキングサーバがスコアを受け付けませんでした\n%s"},
       {ETextId::NameEntryTitle, "名前入力"},
       {ETextId::ConfirmSend, "送信しますか？"},
       {ETextId::Yes, "はい"},

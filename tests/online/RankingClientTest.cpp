@@ -110,12 +110,18 @@ TEST_F(RankingClientTest, AnyOtherUploadAnswerIsAFailureThatChangesNothing) {
     const char* body;
   };
   for (const SCase& answer : {SCase{200, "UploadSuccess"}, SCase{200, "UploadSuccess?1?2"},
-                              SCase{200, "UploadFailed?bad name"}, SCase{200, ""}, SCase{500, "UploadSuccess?3"}}) {
+                              SCase{200, "UploadFailed?"}, SCase{200, "UploadFailed?\x01"}, SCase{200, ""},
+                              SCase{500, "UploadFailed?bad name"}, SCase{500, "UploadSuccess?3"}}) {
     CFakeHttpServer server(answer.status, answer.body);
     const SUploadResult result = fUploadRanking(server.fAddress(), 0, "taro");
     EXPECT_FALSE(result.success) << answer.body;
-    EXPECT_EQ(result.message, "ランキングサーバとの接続に失敗しました");
+    EXPECT_EQ(result.message, "ランキングサーバとの接続に失敗しました") << answer.body;
   }
+  // A refusal says the server's reason, not that it could not be reached.
+  CFakeHttpServer refusing(200, "UploadFailed?bad name\n");
+  const SUploadResult refused = fUploadRanking(refusing.fAddress(), 0, "");
+  EXPECT_FALSE(refused.success);
+  EXPECT_EQ(refused.message, "ランキングサーバがスコアを受け付けませんでした\nbad name");
   EXPECT_FALSE(fUploadRanking(CFakeHttpServer::fDeadAddress(), 0, "taro").success);
   EXPECT_FALSE(gHighScores[0]->isRegistered);
   EXPECT_EQ(fReadWholeFile("dat/score.dat"), before);

@@ -26,6 +26,22 @@
 
 namespace {
 
+// The exchange's failures when the worker was gone before it read the
+// request, and when it ended before it answered.
+const std::string kStoppedReading = "stopped reading (it crashed)";
+const std::string kEnded = "ended (it crashed)";
+
+// Reaps a worker that ended: true when SIGKILL ended it, which the pool
+// sends only after it has given up on a worker, so someone else did (an
+// operator, the OOM killer). A check that crashes its worker ends it with
+// SIGSEGV or SIGABRT instead.
+bool fWasKilledFromOutside(pid_t& pid) {
+  int status = 0;
+  if (pid <= 0 || ::waitpid(pid, &status, 0) != pid) return false;
+  pid = 0;  // reaped: nothing to kill any more
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
 using std::chrono::steady_clock;
 
 // How often a busy worker's memory is looked at.
@@ -201,13 +217,13 @@ std::string CVerifierPool::fExchange(SWorker& worker, const std::string& request
     if (ready <= 0) continue;
     if (count == 2 && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
       const ssize_t written = ::write(worker.input, request.data() + sent, request.size() - sent);
-      if (written < 0 && errno != EAGAIN && errno != EINTR) return "stopped reading (it crashed)";
+      if (written < 0 && errno != EAGAIN && errno != EINTR) return kStoppedReading;
       if (written > 0) sent += static_cast<std::size_t>(written);
     }
     if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
       char chunk[512];
       const ssize_t got = ::read(worker.output, chunk, sizeof chunk);
-      if (got == 0) return "ended (it crashed)";
+      if (got == 0) return kEnded;
       if (got < 0 && errno != EAGAIN && errno != EINTR) return "cannot be read";
       if (got > 0) worker.pending.append(chunk, static_cast<std::size_t>(got));
       if (worker.pending.size() > 4096) return "gave an answer that is not one";
@@ -232,10 +248,39 @@ SVerifyOutcome CVerifierPool::fVerify(const std::string& archive) {
   SWorker& worker = mWorkers[index];
   SVerifyOutcome outcome;
   std::string problem;
+  // A worker that died while it waited (killed from outside, say) is
+  // replaced before it is handed an honest upload.
+  if (worker.pid > 0 && ::waitpid(worker.pid, nullptr, WNOHANG) == worker.pid) {
+    ::close(worker.input);
+    ::close(worker.output);
+    worker = SWorker{};
+    try {
+      fStart(worker);
+    } catch (const CGameError&) {
+      // Reported below as a worker that could not be started.
+    }
+    std::lock_guard lock(mMutex);
+    ++mReplaced;
+  }
+  const std::string request = fEncodeVerifierRequest(archive);
   if (worker.pid <= 0) {
     problem = "could not be started";
   } else {
-    problem = fExchange(worker, fEncodeVerifierRequest(archive), outcome);
+    problem = fExchange(worker, request, outcome);
+  }
+  if (problem == kStoppedReading || (problem == kEnded && fWasKilledFromOutside(worker.pid))) {
+    // Gone before it took the archive, or killed by someone else while it
+    // checked (it died in the moment between the check above and the
+    // request): not the upload's fault; once more on a fresh worker.
+    fKill(worker);
+    try {
+      fStart(worker);
+      problem = fExchange(worker, request, outcome);
+    } catch (const CGameError&) {
+      problem = "could not be started";
+    }
+    std::lock_guard lock(mMutex);
+    ++mReplaced;
   }
   if (!problem.empty()) {
     outcome = SVerifyOutcome{};

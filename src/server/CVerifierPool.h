@@ -1,7 +1,9 @@
 // Verifies uploads in worker processes, one check per worker at a time, so
 // every core can check and a check that crashes, hangs or grows without
 // bound costs one worker, never the server. Such a worker is killed and
-// replaced, and its upload fails.
+// replaced, and its upload fails. A worker that died while it waited, or
+// that someone else killed during a check, is replaced and the check goes
+// to the fresh one.
 #pragma once
 
 #include <sys/types.h>

@@ -7,6 +7,9 @@
 #include <fcntl.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -67,6 +70,24 @@ class CServerProcess {
   }
   std::string fScriptUrl() const {
     return "http://127.0.0.1:" + std::to_string(mPort) + "/cgi-bin/plimoball100//ranking_plimo.cgi?";
+  }
+  // The server's children: its verifier workers.
+  std::vector<pid_t> fChildren() const {
+    std::vector<pid_t> children;
+    for (const auto& process : std::filesystem::directory_iterator("/proc")) {
+      const std::string entry = process.path().filename().string();
+      if (entry.find_first_not_of("0123456789") != std::string::npos) continue;
+      std::ifstream stat("/proc/" + entry + "/stat");
+      std::string line;
+      std::getline(stat, line);
+      const std::size_t close = line.rfind(')');
+      if (close == std::string::npos) continue;
+      std::istringstream rest(line.substr(close + 2));
+      std::string state;
+      pid_t parent = 0;
+      if (rest >> state >> parent && parent == mPid && state != "Z") children.push_back(std::stoi(entry));
+    }
+    return children;
   }
   int mPort = 0;
 
@@ -134,6 +155,30 @@ TEST_P(RankingServerKillTest, AServerKilledMidStreamRestartsConsistentWithEveryA
   }
   for (const std::string& name : answered) EXPECT_EQ(listed.count(name), 1u) << name << " was answered but is lost";
   EXPECT_GE(listed.size(), answered.size());
+}
+
+// Workers killed from outside while idle cost no honest upload: the server
+// replaces each before handing it a check.
+TEST_F(RankingServerKillTest, UploadsSucceedAfterEveryIdleWorkerWasKilledFromOutside) {
+  const std::string archive = fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip");
+  CServerProcess server(fAbsolutePath("ranking.sqlite"), fAbsolutePath("server.out"));
+  ASSERT_NE(server.mPort, 0) << fReadWholeFile(fAbsolutePath("server.out"));
+  for (int round = 0; round < 2; ++round) {
+    // Both workers at first; later those replaced so far (a dead worker is
+    // replaced when its turn comes).
+    std::vector<pid_t> workers = server.fChildren();
+    for (int wait = 0; wait < 500 && workers.size() < (round == 0 ? 2u : 1u); ++wait) {
+      ::usleep(10'000);
+      workers = server.fChildren();
+    }
+    ASSERT_GE(workers.size(), round == 0 ? 2u : 1u) << "the server's workers";
+    for (const pid_t pid : workers) ::kill(pid, SIGKILL);
+    for (int wait = 0; wait < 200 && !server.fChildren().empty(); ++wait) ::usleep(10'000);
+    const std::string name = "idle" + std::to_string(round);
+    const SHttpResponse answer =
+        CCurlWrapper::fPostBytes(server.fScriptUrl() + "UploadRanking?" + name + "?20600?3", fWithComment(archive, name));
+    EXPECT_EQ(answer.body.rfind("UploadSuccess?", 0), 0u) << answer.body << "\n" << fReadWholeFile(fAbsolutePath("server.out"));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, RankingServerKillTest, ::testing::Values("sqlite", "postgres"),

@@ -21,7 +21,7 @@ FIXTURE="$(cd "$(dirname "$0")/../tests/fixtures" && pwd)/plimo_seed123.zip"
 WORK=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$WORK"' EXIT
 
-"$SERVER" --listen 127.0.0.1:0 --db "$STORE" --workers "$WORKERS" >"$WORK/out" 2>"$WORK/log" &
+"$SERVER" --listen 127.0.0.1:0 --db "$STORE" --workers "$WORKERS" --upload-rate 0 >"$WORK/out" 2>"$WORK/log" &
 pid=$!
 for _ in $(seq 200); do
   port=$(sed -n 's/^plimoball-ranking-server listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$WORK/out")

@@ -14,6 +14,7 @@
 
 #include "server/CRankingService.h"
 #include "server/CRankingSite.h"
+#include "server/CUploadRate.h"
 #include "server/RankingRequest.h"
 #include "util/Assert.h"
 
@@ -71,6 +72,7 @@ class CRankingHttpServer::CImpl {
       : mService(service),
         mSite(service, webRoot),
         mLimits(limits),
+        mUploadRate(limits.uploadsPerMinute),
         mLog(std::move(log)),
         mAcceptor(mIo),
         mRetryTimer(mIo),
@@ -117,6 +119,7 @@ class CRankingHttpServer::CImpl {
   CRankingService& mService;
   CRankingSite mSite;
   SHttpLimits mLimits;
+  CUploadRate mUploadRate;  // used on the event thread only
   FRequestLog mLog;
   asio::io_context mIo{1};
   tcp::acceptor mAcceptor;
@@ -346,6 +349,11 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       case EKind::Health:
       case EKind::Upload:
       case EKind::Download: break;
+    }
+    // An address that uploads too often is refused before its check.
+    if (mRoute.kind == EKind::Upload && !mServer.mUploadRate.fTake(mAddress)) {
+      fRespond(SServiceAnswer{200, "UploadFailed?too many uploads"}, "upload rate");
+      return;
     }
     // These wait on the store or a verifier: off the event thread.
     std::string body = std::move(mParser->get().body());

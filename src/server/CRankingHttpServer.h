@@ -27,6 +27,9 @@ struct SHttpLimits {
   int blockingThreads = 4;
   // How long a graceful stop waits for requests in flight.
   std::chrono::milliseconds stopGrace{10'000};
+  // Uploads one client address may send a minute (0: no limit; the
+  // program's default is 10).
+  int uploadsPerMinute = 0;
 };
 
 // Receives one line per request (no newline), on the event thread.

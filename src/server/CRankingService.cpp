@@ -23,8 +23,8 @@ int fModeIndex(const std::string& mode) {
 }  // namespace
 
 CRankingService::CRankingService(IRankingStore& store, IReplayVerifier& verifier, std::function<std::time_t()> clock,
-                                 std::chrono::milliseconds listMaxAge)
-    : mStore(store), mVerifier(verifier), mClock(std::move(clock)), mListMaxAge(listMaxAge) {
+                                 std::chrono::milliseconds listMaxAge, std::size_t listLimit)
+    : mStore(store), mVerifier(verifier), mClock(std::move(clock)), mListMaxAge(listMaxAge), mListLimit(listLimit) {
   if (!mClock) mClock = [] { return std::time(nullptr); };
 }
 
@@ -48,7 +48,9 @@ SServiceAnswer CRankingService::fHandle(const std::string& mode, const std::vect
 SRankingSnapshot CRankingService::fBuildRanking(const std::string& mode) const {
   std::vector<SRankingEntry> entries = mStore.fList(mode);
   std::string body;
-  for (const SRankingEntry& entry : entries) {
+  // The game's list: the best entries only (the web pages page through all).
+  for (std::size_t i = 0; i < entries.size() && i < mListLimit; ++i) {
+    const SRankingEntry& entry = entries[i];
     body += entry.name + "?" + std::to_string(entry.score) + "?" + std::to_string(entry.maxRensa) + "?" +
             entry.replayKey + "?" + entry.date + "\n";
   }

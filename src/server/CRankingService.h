@@ -31,8 +31,10 @@ class CRankingService {
   // answer is built once and kept until an upload is accepted here, or
   // until it is older than listMaxAge: other server processes may share the
   // store and accept uploads of their own.
+  // The game's list answer holds at most the mode's top listLimit entries.
   CRankingService(IRankingStore& store, IReplayVerifier& verifier, std::function<std::time_t()> clock = {},
-                  std::chrono::milliseconds listMaxAge = std::chrono::milliseconds(1000));
+                  std::chrono::milliseconds listMaxAge = std::chrono::milliseconds(1000),
+                  std::size_t listLimit = 1000);
 
   // One request to ranking_<mode>.cgi with its decoded arguments.
   SServiceAnswer fHandle(const std::string& mode, const std::vector<std::string>& arguments, const std::string& body);
@@ -64,6 +66,7 @@ class CRankingService {
   IReplayVerifier& mVerifier;
   std::function<std::time_t()> mClock;
   std::chrono::milliseconds mListMaxAge;
+  std::size_t mListLimit;
   std::array<SCachedList, kModeCount> mLists;
   std::mutex mListMutex;
 };

@@ -93,7 +93,7 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     poolOptions.memoryLimitBytes = static_cast<std::size_t>(options.checkMemoryMb) * 1024 * 1024;
     CVerifierPool verifiers(poolOptions);
 
-    CRankingService service(*store, verifiers);
+    CRankingService service(*store, verifiers, {}, std::chrono::milliseconds(1000), options.listLimit);
     SHttpLimits limits = options.limits;
     // Every verifier busy, and still room for downloads and health checks.
     limits.blockingThreads = poolOptions.workers + 2;

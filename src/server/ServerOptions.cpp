@@ -26,6 +26,7 @@ int fPositive(const std::string& option, const std::string& value) {
 
 SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
   SServerOptions options;
+  options.limits.uploadsPerMinute = kDefaultUploadsPerMinute;
   for (std::size_t i = 0; i < arguments.size(); i += 2) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
@@ -36,7 +37,8 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
     if (i + 1 >= arguments.size()) {
       if (argument == "--listen" || argument == "--db" || argument == "--workers" || argument == "--deadline-ms" ||
           argument == "--max-connections" || argument == "--max-per-address" || argument == "--check-ms" ||
-          argument == "--check-memory-mb" || argument == "--web-root") {
+          argument == "--check-memory-mb" || argument == "--web-root" || argument == "--list-limit" ||
+          argument == "--upload-rate") {
         throw CGameError(argument + " needs a value");
       }
       throw CGameError("unknown argument \"" + argument + "\"");
@@ -62,6 +64,11 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
     } else if (argument == "--web-root") {
       if (value.empty()) throw CGameError("--web-root needs a folder");
       options.webRoot = value;
+    } else if (argument == "--list-limit") {
+      options.listLimit = static_cast<std::size_t>(fPositive(argument, value));
+    } else if (argument == "--upload-rate") {
+      // 0 turns the limit off.
+      options.limits.uploadsPerMinute = value == "0" ? 0 : fPositive(argument, value);
     } else {
       throw CGameError("unknown argument \"" + argument + "\"");
     }

@@ -6,6 +6,8 @@
 
 #include "server/CRankingHttpServer.h"
 
+inline constexpr int kDefaultUploadsPerMinute = 10;
+
 struct SServerOptions {
   std::string host = "127.0.0.1";
   int port = 8080;
@@ -15,6 +17,7 @@ struct SServerOptions {
   int checkMs = 5000;
   int checkMemoryMb = 512;
   std::string webRoot;  // empty: the folder "web" beside the executable
+  std::size_t listLimit = 1000;  // entries in the game's list answer
   bool help = false;
 };
 
@@ -30,6 +33,8 @@ inline constexpr const char* kServerUsage =
     "  --check-ms N             time limit of one replay check (default 5000)\n"
     "  --check-memory-mb N      memory limit of a verifier process (default 512)\n"
     "  --web-root DIR           folder served under /static/ (default: \"web\" beside this program)\n"
+    "  --list-limit N           entries in a mode's list answer to the game: the best N (default 1000)\n"
+    "  --upload-rate N          uploads one client address may send a minute; 0: no limit (default 10)\n"
     "  --help                   show this text\n"
     "Logs one line per request on stderr: address, kind, mode, result, milliseconds.\n"
     "GET /healthz answers \"ok\" while the database answers. The ranking's web pages:\n"

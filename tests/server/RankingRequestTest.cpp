@@ -78,6 +78,12 @@ TEST(ServerOptionsTest, ListenAndDatabaseAreRead) {
   const SServerOptions defaults = fParseServerOptions({"--db", "r.db"});
   EXPECT_EQ(defaults.host, "127.0.0.1");
   EXPECT_EQ(defaults.port, 8080);
+  EXPECT_EQ(defaults.listLimit, 1000u);
+  EXPECT_EQ(defaults.limits.uploadsPerMinute, 10);
+  const SServerOptions limited = fParseServerOptions({"--db", "r.db", "--list-limit", "5", "--upload-rate", "0"});
+  EXPECT_EQ(limited.listLimit, 5u);
+  EXPECT_EQ(limited.limits.uploadsPerMinute, 0);
+  EXPECT_THROW(fParseServerOptions({"--db", "r.db", "--list-limit", "0"}), CGameError);
   EXPECT_EQ(fParseServerOptions({"--listen", "[::1]:0", "--db", "r.db"}).host, "::1");
   EXPECT_TRUE(fParseServerOptions({"--help"}).help);
 

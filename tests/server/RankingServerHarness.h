@@ -26,6 +26,7 @@ struct SHarnessOptions {
   // Checks with this in place of the worker pool when set.
   IReplayVerifier* verifier = nullptr;
   std::chrono::milliseconds listMaxAge{1000};
+  std::size_t listLimit = 1000;
   // The folder served under /static/; none when empty.
   std::string webRoot;
 };
@@ -40,7 +41,7 @@ class CRunningRankingServer {
       : mStore(fOpenRankingStore(storeLocation)),
         mVerifiers(fTestPoolOptions(options.workers)),
         mService(*mStore, options.verifier != nullptr ? *options.verifier : mVerifiers, [] { return kTestNow; },
-                 options.listMaxAge),
+                 options.listMaxAge, options.listLimit),
         mHttp(mService, options.limits, std::move(options.log), options.webRoot) {
     mPort = mHttp.fBind("127.0.0.1", 0);
     mThread = std::thread([this] { mHttp.fListen(); });

@@ -41,7 +41,8 @@ class CServerProcess {
   CServerProcess(const std::string& store, const std::string& output) {
     // Sanitizer builds check slowly and big: the limits are not under test.
     const std::vector<std::string> arguments = {kServerExecutable, "--listen", "127.0.0.1:0", "--db", store,
-                                                "--workers", "2", "--check-ms", "60000", "--check-memory-mb", "4096"};
+                                                "--workers", "2", "--check-ms", "60000", "--check-memory-mb", "4096",
+                                                "--upload-rate", "0"};
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);

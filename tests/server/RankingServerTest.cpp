@@ -182,6 +182,43 @@ TEST_P(RankingServerTest, TheListIsBestFirstWithTiesInRegistrationOrder) {
   EXPECT_EQ(keys.size(), 4u);
 }
 
+// Limits that hold under abuse: the game's list holds the mode's best
+// --list-limit entries only, and an address that uploads too often is
+// refused with the protocol's failure answer (and a log line) before any
+// check; another address is not.
+TEST_P(RankingServerTest, TheListIsCutToItsLimitAndUploadsAreRateLimitedPerAddress) {
+  SHarnessOptions options;
+  options.listLimit = 3;
+  options.limits.uploadsPerMinute = 2;
+  std::vector<std::string> lines;
+  options.log = [&lines](const std::string& line) { lines.push_back(line); };
+  {
+  CRunningRankingServer server(mDatabasePath, std::move(options));
+  for (int i = 1; i <= 5; ++i) {
+    server.fDatabase().fAdd(fEntry("plimo", "e" + std::to_string(i), 100 * i, i, "2024/01/01 00:00:00"));
+  }
+  const std::string list = CCurlWrapper::fPostFile(server.fScriptUrl("plimo") + "GetRankingList?", "a.txt").body;
+  EXPECT_EQ(fSplitFields(list, '\n').size(), 4u) << list;  // three lines and the empty field after the last
+  EXPECT_EQ(list.rfind("e5?500?", 0), 0u) << "the best first";
+  EXPECT_EQ(list.find("e2?"), std::string::npos) << "beyond the limit";
+
+  // Two uploads go to the check (refused there: these scores are not the
+  // game's); the third is refused before it.
+  const std::string archive = fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip");
+  for (int i = 0; i < 3; ++i) {
+    const std::string answer =
+        CCurlWrapper::fPostBytes(server.fScriptUrl("plimo") + "UploadRanking?r" + std::to_string(i) + "?1?1", archive).body;
+    if (i < 2) {
+      EXPECT_NE(answer, "UploadFailed?too many uploads") << i;
+    } else {
+      EXPECT_EQ(answer, "UploadFailed?too many uploads");
+    }
+  }
+  }  // the server stops: its log is complete
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines.back().find("upload rate"), std::string::npos) << lines.back();
+}
+
 TEST_P(RankingServerTest, RequestsTheGameNeverSendsAreAnsweredSafely) {
   CRunningRankingServer server(mDatabasePath);
   const std::string base = "http://" + server.fAddress();

@@ -40,7 +40,7 @@ export async function startServer(game) {
   const port = await freePort();
   const database = path.join(folder, 'ranking.sqlite');
   const child = spawn(path.join(game, 'plimoball-ranking-server'),
-    ['--listen', `127.0.0.1:${port}`, '--db', database, '--web-root', path.join(game, 'web')],
+    ['--listen', `127.0.0.1:${port}`, '--db', database, '--web-root', path.join(game, 'web'), '--upload-rate', '0'],
     { stdio: ['ignore', 'ignore', 'pipe'] });
   let log = '';
   child.stderr.on('data', (chunk) => { log += chunk; });

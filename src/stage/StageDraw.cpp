@@ -129,7 +129,6 @@ void CPlimoStage::fDraw() {
   // of what is hidden: the balls from the camera outwards, then the far
   // walls and the turf. Then what is seen through: the ghost and the near
   // walls.
-  fSyncBallModels();
   const bool inPlay = rules.state == EState::Playing || rules.state == EState::Finishing;
   std::vector<const SRuleBall*> byDistance;
   byDistance.reserve(rules.balls.size());

@@ -31,15 +31,14 @@ CReplayRun::CReplayRun(std::shared_ptr<const SCheckedReplay> replay)
 const SReplayCheckResult& CReplayRun::fRun() {
   // A cut-off last frame is not played: the game is checked on whole frames.
   while (mKeys.fHasWholeFrame()) {
-    mKeys.fReadFrame();
     ++mResult.frames;
-    if (mRules.fInput(mKeys)) {
+    const bool playing = fPlayRecordedFrame(mRules, mKeys);
+    mRules.fClearEvents();
+    if (!playing) {
       // The end was confirmed: the replay leaves its stage.
       mResult.confirmed = true;
       break;
     }
-    mRules.fAnimate();
-    mRules.fClearEvents();
   }
   mResult.state = fRuleStateName(mRules.state);
   mResult.score = mRules.score;

@@ -10,3 +10,7 @@
 CStageRules fReplayRules(const SCheckedReplay& replay);
 // Recorded keys reading the replay's log, which must outlive them.
 CRecordedKeys fReplayKeys(const SCheckedReplay& replay);
+// One recorded frame as every replay plays it: its keys, then (unless they
+// confirmed the end) the rest of the frame. False when the keys confirmed
+// the end. The events stay for the caller to read and clear.
+bool fPlayRecordedFrame(CStageRules& rules, CRecordedKeys& keys);

@@ -1,9 +1,17 @@
 #include "replay/ReplayScan.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "replay/ReplayGame.h"
 #include "util/Assert.h"
+
+const SStageSnapshot& fSnapshotAtOrBefore(const std::vector<SStageSnapshot>& snapshots, long long frame) {
+  const auto after = std::upper_bound(snapshots.begin(), snapshots.end(), frame,
+                                      [](long long at, const SStageSnapshot& shot) { return at < shot.frame; });
+  PLIMO_ASSERT(after != snapshots.begin(), "no snapshot at or before a frame");
+  return *(after - 1);
+}
 
 SReplayMarks fScanReplay(const SCheckedReplay& replay, std::vector<SStageSnapshot>* snapshots, long long every) {
   PLIMO_ASSERT(snapshots == nullptr || every > 0, "snapshots need an interval");
@@ -19,9 +27,7 @@ SReplayMarks fScanReplay(const SCheckedReplay& replay, std::vector<SStageSnapsho
   keep(0);
   // The last frame is not played: it may confirm the end and leave.
   for (long long frame = 1; frame < marks.length; ++frame) {
-    keys.fReadFrame();
-    if (rules.fInput(keys)) break;
-    rules.fAnimate();
+    if (!fPlayRecordedFrame(rules, keys)) break;
     for (const SRuleEvent& event : rules.fEvents()) {
       switch (event.kind) {
         case ERuleEvent::PieceSpawned: marks.spawns.push_back(frame); break;

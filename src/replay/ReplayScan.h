@@ -33,5 +33,8 @@ struct SStageSnapshot {
 // Frames count key-log frames played after the stage was built: frame 0 is
 // the stage as built, frame n has played n recorded frames. Given a list, the
 // same pass keeps a snapshot at frame 0 and every `every` frames.
+// The last snapshot at or before the frame (the first is at frame 0).
+const SStageSnapshot& fSnapshotAtOrBefore(const std::vector<SStageSnapshot>& snapshots, long long frame);
+
 SReplayMarks fScanReplay(const SCheckedReplay& replay, std::vector<SStageSnapshot>* snapshots = nullptr,
                          long long every = 0);

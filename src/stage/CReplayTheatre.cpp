@@ -73,10 +73,7 @@ void CReplayTheatre::fJumpTo(long long frame) {
   const CMutedEffects quiet;
   // The last snapshot at or before the target; played on from there unless
   // the stage already stands between it and the target.
-  const auto after = std::upper_bound(mSnapshots.begin(), mSnapshots.end(), target,
-                                      [](long long at, const SStageSnapshot& shot) { return at < shot.frame; });
-  PLIMO_ASSERT(after != mSnapshots.begin(), "no snapshot at or before a frame");
-  const SStageSnapshot& from = *(after - 1);
+  const SStageSnapshot& from = fSnapshotAtOrBefore(mSnapshots, target);
   // The models follow the game once, at the frame reached.
   mStage->fSetModelsDeferred(true);
   if (target < mFrame || from.frame > mFrame) {

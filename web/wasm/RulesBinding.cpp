@@ -137,17 +137,14 @@ class CWebReplay {
   // plays it. Keys that confirm the end stop the replay there.
   bool fStep() {
     if (!mRules || mFrame >= mEnd) return false;
-    mKeys->fReadFrame();
     ++mFrame;
-    if (mRules->fInput(*mKeys)) {
+    const bool playing = fPlayRecordedFrame(*mRules, *mKeys);
+    mRules->fClearEvents();
+    if (!playing) {
       mConfirmed = true;
       mEnd = mFrame;
-      mRules->fClearEvents();
-      return false;
     }
-    mRules->fAnimate();
-    mRules->fClearEvents();
-    return true;
+    return playing;
   }
 
   // The last snapshot at or before the frame, played on from there unless
@@ -156,9 +153,7 @@ class CWebReplay {
     if (!mRules) return;
     const long long target = std::clamp(static_cast<long long>(wanted), 0LL, mEnd);
     if (target == mFrame) return;
-    const auto after = std::upper_bound(mSnapshots.begin(), mSnapshots.end(), target,
-                                        [](long long at, const SStageSnapshot& shot) { return at < shot.frame; });
-    const SStageSnapshot& from = *(after - 1);
+    const SStageSnapshot& from = fSnapshotAtOrBefore(mSnapshots, target);
     if (target < mFrame || from.frame > mFrame) {
       *mRules = from.rules;
       mKeys->fSetPosition(from.keys);
@@ -197,11 +192,8 @@ class CWebReplay {
         mBallInts.insert(mBallInts.end(), {ball.id, ball.a, ball.b, ball.h, ball.progress, ball.colour,
                                            static_cast<int>(ball.state), ball.vanishCount, flags});
       };
+      // The piece is listed too, from its spawn on.
       for (int slot : rules.balls) add(slot);
-      if (rules.piece != CStageRules::kNoBall &&
-          std::find(rules.balls.begin(), rules.balls.end(), rules.piece) == rules.balls.end()) {
-        add(rules.piece);
-      }
     }
     return val(typed_memory_view(mBallInts.size(), mBallInts.data()));
   }

@@ -23,7 +23,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick
   # installing and packaging: dependencies from dpkg-shlibdeps, checks of the
   # package, its metainfo, desktop entry and manual pages
-  dpkg-dev file lintian appstream desktop-file-utils man-db
+  dpkg-dev file lintian appstream desktop-file-utils man-db debootstrap
   # the replay viewer for the browser: the rules as WebAssembly, and its
   # tests in headless Chromium (node runs them; npm installs the pinned
   # three.js and puppeteer-core)

@@ -28,7 +28,7 @@ for file in ./usr/games/plimoball ./usr/bin/plimoball-ranking-server ./usr/share
   grep -qxF "$file" "$WORK_DIR/contents" || fail "the package lacks $file"
 done
 depends=$(dpkg-deb --field "$deb" Depends)
-for library in libsdl2- libcurl libzip libsqlite3 libepoxy fonts-vlgothic; do
+for library in libsdl2- libcurl libzip libsqlite3 libepoxy fonts-vlgothic libgl1 libegl1 libgl1-mesa-dri; do
   case "$depends" in *"$library"*) ;; *) fail "Depends lacks $library: $depends" ;; esac
 done
 

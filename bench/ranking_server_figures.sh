@@ -194,24 +194,7 @@ stop_last
 
 # 2. Uploads checked/s: distinct finished games (the recorded one, ending
 # n frames later), so the server checks and registers every one.
-python3 - "$FIXTURE" "$WORK" "$((UPLOADS * 2))" <<'EOF'
-import sys, zipfile
-fixture, work, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
-FRAME = 112
-with zipfile.ZipFile(fixture) as archive:
-    members = [(info.filename, archive.read(info.filename)) for info in archive.infolist()]
-key_log = next(i for i, (name, _) in enumerate(members) if name.endswith("replay_key.dat"))
-log = members[key_log][1]
-# The recorded game is confirmed in its last frame: blank frames before it
-# end the same game later.
-confirm = len(log) - FRAME
-for n in range(1, count + 1):
-    game = list(members)
-    game[key_log] = (game[key_log][0], log[:confirm] + bytes(FRAME * n) + log[confirm:])
-    with zipfile.ZipFile(f"{work}/g{n}.zip", "w", zipfile.ZIP_DEFLATED) as out:
-        for name, data in game:
-            out.writestr(zipfile.ZipInfo(name, (2000, 1, 1, 0, 0, 0)), data, zipfile.ZIP_DEFLATED)
-EOF
+python3 "$ROOT/bench/distinct_games.py" "$FIXTURE" "$WORK" "$((UPLOADS * 2))"
 printf '\n%-44s %12s  %s\n' "uploads checked/s ($UPLOADS distinct games)" "per second" "load"
 first=1
 for workers in 1 2; do

@@ -7,8 +7,9 @@
 #
 # SERVER is build/game/plimoball-ranking-server; STORE an SQLite path that
 # does not exist yet, or an empty PostgreSQL database's postgresql:// URI.
-# Every upload is the plimo fixture game with its own archive comment, so
-# each is new to the server and is fully checked. The entries beyond the
+# Every upload is another finished game made from the plimo fixture game
+# (bench/distinct_games.py), so each is new to the server and is fully
+# checked. The entries beyond the
 # uploads are written straight into the store (sqlite3 or psql): the list
 # figure needs their number, not their games.
 set -euo pipefail
@@ -18,6 +19,7 @@ WORKERS=$3
 ENTRIES=${4:-1000}
 UPLOADS=${5:-200}
 FIXTURE="$(cd "$(dirname "$0")/../tests/fixtures" && pwd)/plimo_seed123.zip"
+command -v python3 >/dev/null || { echo "ranking_server_load: python3 makes the games to upload; install it" >&2; exit 1; }
 WORK=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$WORK"' EXIT
 
@@ -31,18 +33,14 @@ done
 [ -n "$port" ] || { cat "$WORK/log"; exit 1; }
 url="http://127.0.0.1:$port/cgi-bin/plimoball100//ranking_plimo.cgi"
 
-# Archive N: the fixture with an 8-byte comment holding N.
-make_archive() {
-  { head -c -2 "$FIXTURE"; printf '\010\000'; printf '%08d' "$1"; } >"$WORK/a$1.zip"
-}
 # One write per answer, so parallel uploads do not mix their lines.
 upload() {
-  printf '%s\n' "$(curl -s -X POST "$url?UploadRanking?u$1?20600?3" --data-binary @"$WORK/a$1.zip")"
+  printf '%s\n' "$(curl -s -X POST "$url?UploadRanking?u$1?20600?3" --data-binary @"$WORK/g$1.zip")"
 }
-export -f make_archive upload
-export FIXTURE WORK url
+export -f upload
+export WORK url
 
-seq 1 "$UPLOADS" | xargs -P 2 -I{} bash -c 'make_archive {}'
+python3 "$(dirname "$0")/distinct_games.py" "$FIXTURE" "$WORK" "$UPLOADS"
 start=$(date +%s.%N)
 seq 1 "$UPLOADS" | xargs -P $((WORKERS * 2)) -I{} bash -c 'upload {}' >"$WORK/answers"
 end=$(date +%s.%N)

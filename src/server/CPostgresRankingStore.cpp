@@ -19,8 +19,27 @@ constexpr const char* kCreateTable =
     " replay_key TEXT NOT NULL UNIQUE,"
     " date TEXT NOT NULL,"
     " archive_hash TEXT NOT NULL UNIQUE,"
-    " archive BYTEA NOT NULL)";
+    " archive BYTEA NOT NULL,"
+    " game_id TEXT)";
 constexpr const char* kCreateIndex = "CREATE INDEX IF NOT EXISTS entries_by_score ON entries (mode, score DESC, id)";
+// One entry a game, whatever archive carried it; a database written before
+// entries had game ids gets the column (NULL until the server names them).
+constexpr const char* kAddGameId = "ALTER TABLE entries ADD COLUMN IF NOT EXISTS game_id TEXT";
+constexpr const char* kCreateGameIndex = "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_game ON entries (game_id)";
+// Later copies of a game found among entries stored before games had ids:
+// out of the ranking, but kept.
+constexpr const char* kCreateSetAside =
+    "CREATE TABLE IF NOT EXISTS set_aside_entries ("
+    " id BIGINT PRIMARY KEY,"
+    " mode TEXT NOT NULL,"
+    " name TEXT NOT NULL,"
+    " score INTEGER NOT NULL,"
+    " max_rensa INTEGER NOT NULL,"
+    " replay_key TEXT NOT NULL,"
+    " date TEXT NOT NULL,"
+    " archive_hash TEXT NOT NULL,"
+    " archive BYTEA NOT NULL,"
+    " game_id TEXT NOT NULL)";
 // Two servers starting at once may both try to create the table.
 constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(7261001)";
 
@@ -79,6 +98,9 @@ CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri) :
     fRun(connection, kSchemaLock, {});
     fRun(connection, kCreateTable, {});
     fRun(connection, kCreateIndex, {});
+    fRun(connection, kAddGameId, {});
+    fRun(connection, kCreateGameIndex, {});
+    fRun(connection, kCreateSetAside, {});
     fRun(connection, "COMMIT", {});
   } catch (const CGameError& error) {
     PQfinish(mConnection);
@@ -144,13 +166,15 @@ std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& e
     // unique constraint on it refuses a second copy of an archive, also
     // when another server process stored it a moment ago.
     const char* insertSql =
-        "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive) "
-        "VALUES ($1, $2, $3::integer, $4::integer, $5, $6, $5, $7) RETURNING id";
-    std::vector<const char*> data{entry.mode.c_str(), entry.name.c_str(), score.c_str(),    maxRensa.c_str(),
-                                  entry.archiveHash.c_str(), entry.date.c_str(), entry.archive.data()};
-    std::vector<int> lengths{0, 0, 0, 0, 0, 0, static_cast<int>(entry.archive.size())};
-    std::vector<int> formats{0, 0, 0, 0, 0, 0, 1};
-    CResult inserted(PQexecParams(connection, insertSql, 7, nullptr, data.data(), lengths.data(), formats.data(), 0));
+        "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id) "
+        "VALUES ($1, $2, $3::integer, $4::integer, $5, $6, $5, $7, $8) RETURNING id";
+    // No game id is NULL.
+    std::vector<const char*> data{entry.mode.c_str(),        entry.name.c_str(), score.c_str(),
+                                  maxRensa.c_str(),          entry.archiveHash.c_str(), entry.date.c_str(),
+                                  entry.archive.data(),      entry.gameId.empty() ? nullptr : entry.gameId.c_str()};
+    std::vector<int> lengths{0, 0, 0, 0, 0, 0, static_cast<int>(entry.archive.size()), 0};
+    std::vector<int> formats{0, 0, 0, 0, 0, 0, 1, 0};
+    CResult inserted(PQexecParams(connection, insertSql, 8, nullptr, data.data(), lengths.data(), formats.data(), 0));
     if (PQresultStatus(inserted.fGet()) != PGRES_TUPLES_OK) {
       const bool duplicate = fIsUniqueViolation(inserted.fGet());
       if (!duplicate) fFail(connection, "store an entry");
@@ -185,4 +209,50 @@ std::optional<std::string> CPostgresRankingStore::fArchive(const std::string& mo
 void CPostgresRankingStore::fPing() const {
   std::lock_guard lock(mMutex);
   fRun(fConnection(), "SELECT 1", {});
+}
+
+std::vector<SUnnamedEntry> CPostgresRankingStore::fUnnamedEntries(long long afterId, std::size_t count) const {
+  std::lock_guard lock(mMutex);
+  const std::string after = std::to_string(afterId);
+  const std::string limit = std::to_string(count);
+  // Binary results: the id comes back as 8 big-endian bytes.
+  const CResult result = fRun(fConnection(),
+                              "SELECT id, archive FROM entries WHERE game_id IS NULL AND id > $1::bigint "
+                              "ORDER BY id LIMIT $2::bigint",
+                              {&after, &limit}, true);
+  std::vector<SUnnamedEntry> entries;
+  for (int row = 0; row < result.fRows(); ++row) {
+    const std::string idBytes = result.fText(row, 0);
+    long long id = 0;
+    for (const char byte : idBytes) id = (id << 8) | static_cast<unsigned char>(byte);
+    entries.push_back(SUnnamedEntry{id, result.fText(row, 1)});
+  }
+  return entries;
+}
+
+bool CPostgresRankingStore::fNameEntry(long long id, const std::string& gameId) {
+  PLIMO_ASSERT(!gameId.empty(), "an entry is named by a game id");
+  std::lock_guard lock(mMutex);
+  PGconn* connection = fConnection();
+  const std::string idText = std::to_string(id);
+  {
+    const std::vector<const char*> data{gameId.c_str(), idText.c_str()};
+    const CResult named(PQexecParams(connection, "UPDATE entries SET game_id = $1 WHERE id = $2::bigint", 2, nullptr,
+                                     data.data(), nullptr, nullptr, 0));
+    if (PQresultStatus(named.fGet()) == PGRES_COMMAND_OK) return true;
+    if (!fIsUniqueViolation(named.fGet())) fFail(connection, "name an entry");
+  }
+  fRun(connection, "BEGIN", {});
+  try {
+    fRun(connection,
+         "INSERT INTO set_aside_entries SELECT id, mode, name, score, max_rensa, replay_key, date, archive_hash, "
+         "archive, $1 FROM entries WHERE id = $2::bigint",
+         {&gameId, &idText});
+    fRun(connection, "DELETE FROM entries WHERE id = $1::bigint", {&idText});
+    fRun(connection, "COMMIT", {});
+  } catch (...) {
+    if (PQstatus(connection) == CONNECTION_OK) PQclear(PQexec(connection, "ROLLBACK"));
+    throw;
+  }
+  return false;
 }

@@ -15,6 +15,7 @@
 #include "server/CRankingService.h"
 #include "server/CRankingSite.h"
 #include "server/CUploadRate.h"
+#include "server/ProxyProtocol.h"
 #include "server/RankingRequest.h"
 #include "util/Assert.h"
 
@@ -115,6 +116,8 @@ class CRankingHttpServer::CImpl {
     if (mLog) mLog(line);
   }
   void fForget(CSession* session, const std::string& address);
+  // Counts a connection against its address's cap; false when it is full.
+  bool fAdmit(const std::string& address);
 
   CRankingService& mService;
   CRankingSite mSite;
@@ -147,11 +150,21 @@ class CRankingHttpServer::CImpl {
 
 class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<CSession> {
  public:
-  CSession(CImpl& server, tcp::socket socket, std::string address)
-      : mServer(server), mSocket(std::move(socket)), mAddress(std::move(address)), mDeadline(server.mIo) {}
+  // address: counted against its cap already; empty while a PROXY protocol
+  // header is awaited from the balancer at `peer`.
+  CSession(CImpl& server, tcp::socket socket, std::string address, std::string peer = {})
+      : mServer(server), mSocket(std::move(socket)), mAddress(std::move(address)), mPeer(std::move(peer)),
+        mDeadline(server.mIo) {}
   ~CSession() { mServer.fForget(this, mAddress); }
 
-  void fStart() { fAwaitRequest(); }
+  void fStart() {
+    if (mServer.mLimits.proxyProtocol) {
+      fArmDeadline();
+      fReadProxyHeader();
+      return;
+    }
+    fAwaitRequest();
+  }
 
   // A connection waiting for its next request, with nothing of it read.
   bool fIsIdle() const { return mState == EState::Reading && mHead.empty(); }
@@ -197,6 +210,40 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       self->mHead.append(self->mChunk.data(), count);
       self->fHeadBytesArrived();
     });
+  }
+
+  // The balancer's header first; its bytes are read like a request's head.
+  void fReadProxyHeader() {
+    const SProxyHeader header = fParseProxyHeader(mHead);
+    if (header.state == SProxyHeader::EState::NeedMore) {
+      mSocket.async_read_some(asio::buffer(mChunk), [self = shared_from_this()](const error_code& error, std::size_t count) {
+        if (error) {
+          self->mDeadline.cancel();
+          return;
+        }
+        self->mHead.append(self->mChunk.data(), count);
+        self->fReadProxyHeader();
+      });
+      return;
+    }
+    mDeadline.cancel();
+    const std::string address = header.address.empty() ? mPeer : header.address;
+    if (header.state == SProxyHeader::EState::Invalid) {
+      mServer.fLogLine(mPeer + " - - 400 (no PROXY protocol header) 0.0ms");
+      fClose();
+      return;
+    }
+    mHead.erase(0, header.length);
+    if (!mServer.fAdmit(address)) {
+      mServer.fLogLine(address + " - - 503 (too many connections) 0.0ms");
+      mState = EState::Writing;
+      asio::async_write(mSocket, asio::buffer(kBusyAnswer), [self = shared_from_this()](const error_code&, std::size_t) {
+        self->fClose();
+      });
+      return;
+    }
+    mAddress = address;
+    fAwaitRequest();
   }
 
   // A connection that ends while a request is read: logged when any of it came.
@@ -462,6 +509,7 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
   CImpl& mServer;
   tcp::socket mSocket;
   std::string mAddress;
+  std::string mPeer;
   asio::steady_timer mDeadline;
   EState mState = EState::Reading;
   bool mTimedOut = false;
@@ -504,6 +552,16 @@ void CRankingHttpServer::CImpl::fForget(CSession* session, const std::string& ad
   fFinishIfDrained();
 }
 
+bool CRankingHttpServer::CImpl::fAdmit(const std::string& address) {
+  std::size_t& fromAddress = mPerAddress[address];
+  if (fromAddress >= mLimits.maxConnectionsPerAddress) {
+    if (fromAddress == 0) mPerAddress.erase(address);
+    return false;
+  }
+  ++fromAddress;
+  return true;
+}
+
 void CRankingHttpServer::CImpl::fAccept() {
   mAcceptor.async_accept(mIo, [this](const error_code& error, tcp::socket socket) {
     if (error == asio::error::operation_aborted || !mAcceptor.is_open()) return;
@@ -526,6 +584,14 @@ void CRankingHttpServer::CImpl::fAccepted(tcp::socket socket) {
   const auto endpoint = socket.remote_endpoint(error);
   if (error) return;
   std::string address = endpoint.address().to_string();
+  if (mLimits.proxyProtocol && mSessions.size() < mLimits.maxConnections) {
+    // The player's address, and so its cap, comes with the header.
+    socket.set_option(tcp::no_delay(true), error);
+    auto session = std::make_shared<CSession>(*this, std::move(socket), std::string(), std::move(address));
+    mSessions.insert(session.get());
+    session->fStart();
+    return;
+  }
   std::size_t& fromAddress = mPerAddress[address];
   if (mSessions.size() >= mLimits.maxConnections || fromAddress >= mLimits.maxConnectionsPerAddress) {
     if (fromAddress == 0) mPerAddress.erase(address);

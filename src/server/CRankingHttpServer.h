@@ -30,6 +30,10 @@ struct SHttpLimits {
   // Uploads one client address may send a minute (0: no limit; the
   // program's default is 10).
   int uploadsPerMinute = 0;
+  // Behind a load balancer: every connection starts with a PROXY protocol
+  // header naming the player, whose address the per-address cap, the upload
+  // rate and the log then use. A connection without one is dropped.
+  bool proxyProtocol = false;
 };
 
 // Receives one line per request (no newline), on the event thread.

@@ -123,6 +123,9 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   entry.date = fFormatUtcDate(mClock());
   entry.archiveHash = hash;
   entry.archive = body;
+  // The game, not the archive: a re-packed copy of a registered game breaks
+  // the store's unique constraint on it.
+  entry.gameId = result.gameId;
   // Only a committed entry is answered as a success.
   const auto added = mStore.fAdd(entry);
   if (!added) return fRefuse("replay already registered");

@@ -20,8 +20,26 @@ constexpr const char* kCreateTable =
     " replay_key TEXT NOT NULL UNIQUE,"
     " date TEXT NOT NULL,"
     " archive_hash TEXT NOT NULL UNIQUE,"
-    " archive BLOB NOT NULL)";
+    " archive BLOB NOT NULL,"
+    " game_id TEXT)";
 constexpr const char* kCreateIndex = "CREATE INDEX IF NOT EXISTS entries_by_score ON entries (mode, score DESC, id)";
+// One entry a game, whatever archive carried it. Entries stored before games
+// had ids have none until the server names them; several NULLs are allowed.
+constexpr const char* kCreateGameIndex = "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_game ON entries (game_id)";
+// Later copies of a game found among entries stored before games had ids:
+// out of the ranking, but kept.
+constexpr const char* kCreateSetAside =
+    "CREATE TABLE IF NOT EXISTS set_aside_entries ("
+    " id INTEGER PRIMARY KEY,"
+    " mode TEXT NOT NULL,"
+    " name TEXT NOT NULL,"
+    " score INTEGER NOT NULL,"
+    " max_rensa INTEGER NOT NULL,"
+    " replay_key TEXT NOT NULL,"
+    " date TEXT NOT NULL,"
+    " archive_hash TEXT NOT NULL,"
+    " archive BLOB NOT NULL,"
+    " game_id TEXT NOT NULL)";
 
 // One prepared statement; values are always bound, never pasted into SQL.
 class CStatement {
@@ -40,6 +58,14 @@ class CStatement {
   CStatement& fBind(int index, long long value) {
     fCheck(sqlite3_bind_int64(mStatement, index, value));
     return *this;
+  }
+  // Empty text binds NULL.
+  CStatement& fBindOrNull(int index, const std::string& text) {
+    if (text.empty()) {
+      fCheck(sqlite3_bind_null(mStatement, index));
+      return *this;
+    }
+    return fBind(index, text);
   }
   CStatement& fBindBlob(int index, const std::string& bytes) {
     fCheck(sqlite3_bind_blob64(mStatement, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT));
@@ -119,6 +145,12 @@ CSqliteRankingStore::CSqliteRankingStore(const std::string& path) {
     fExecute("PRAGMA synchronous=FULL");
     fExecute(kCreateTable);
     fExecute(kCreateIndex);
+    // A database written before entries had game ids gets the column.
+    if (!CStatement(mDatabase, "SELECT 1 FROM pragma_table_info('entries') WHERE name = 'game_id'").fStep()) {
+      fExecute("ALTER TABLE entries ADD COLUMN game_id TEXT");
+    }
+    fExecute(kCreateGameIndex);
+    fExecute(kCreateSetAside);
   } catch (const CGameError& error) {
     sqlite3_close(mDatabase);
     throw CGameError("cannot use " + path + " as the ranking database: " + error.what());
@@ -165,11 +197,11 @@ std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& ent
   // The hash is unique too, so it holds the key's place until the entry's
   // number is known; a second copy of an archive breaks that constraint.
   CStatement insert(mDatabase,
-                    "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive) "
-                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?5, ?7)");
+                    "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id) "
+                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?5, ?7, ?8)");
   insert.fBind(1, entry.mode).fBind(2, entry.name).fBind(3, static_cast<long long>(entry.score));
   insert.fBind(4, static_cast<long long>(entry.maxRensa)).fBind(5, entry.archiveHash).fBind(6, entry.date);
-  insert.fBindBlob(7, entry.archive);
+  insert.fBindBlob(7, entry.archive).fBindOrNull(8, entry.gameId);
   const int inserted = insert.fRun();
   if (inserted == SQLITE_CONSTRAINT) return std::nullopt;
   if (inserted != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
@@ -202,4 +234,39 @@ std::optional<std::string> CSqliteRankingStore::fArchive(const std::string& mode
   query.fBind(1, mode).fBind(2, replayKey);
   if (!query.fStep()) return std::nullopt;
   return query.fText(0);
+}
+
+std::vector<SUnnamedEntry> CSqliteRankingStore::fUnnamedEntries(long long afterId, std::size_t count) const {
+  std::lock_guard lock(mMutex);
+  CStatement query(mDatabase, "SELECT id, archive FROM entries WHERE game_id IS NULL AND id > ?1 ORDER BY id LIMIT ?2");
+  query.fBind(1, afterId).fBind(2, static_cast<long long>(count));
+  std::vector<SUnnamedEntry> entries;
+  while (query.fStep()) entries.push_back(SUnnamedEntry{query.fInt(0), query.fText(1)});
+  return entries;
+}
+
+bool CSqliteRankingStore::fNameEntry(long long id, const std::string& gameId) {
+  PLIMO_ASSERT(!gameId.empty(), "an entry is named by a game id");
+  std::lock_guard lock(mMutex);
+  CTransaction transaction(mDatabase);
+  CStatement name(mDatabase, "UPDATE entries SET game_id = ?1 WHERE id = ?2");
+  name.fBind(1, gameId).fBind(2, id);
+  const int named = name.fRun();
+  if (named == SQLITE_DONE) {
+    transaction.fCommit();
+    return true;
+  }
+  if (named != SQLITE_CONSTRAINT) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+  // Only the failed statement was undone: the transaction goes on.
+  CStatement copy(mDatabase,
+                  "INSERT INTO set_aside_entries SELECT id, mode, name, score, max_rensa, replay_key, date, "
+                  "archive_hash, archive, ?1 FROM entries WHERE id = ?2");
+  copy.fBind(1, gameId).fBind(2, id);
+  CStatement remove(mDatabase, "DELETE FROM entries WHERE id = ?1");
+  remove.fBind(1, id);
+  if (copy.fRun() != SQLITE_DONE || remove.fRun() != SQLITE_DONE) {
+    throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+  }
+  transaction.fCommit();
+  return false;
 }

@@ -25,6 +25,15 @@ struct SNewRankingEntry {
   std::string date;
   std::string archiveHash;  // SHA-256 hex of the archive: each is accepted once
   std::string archive;
+  // The check's id of the game the archive holds: each game is accepted
+  // once, however it was packed. Empty: not known (stored as none).
+  std::string gameId;
+};
+
+// An entry stored before entries were named by their game.
+struct SUnnamedEntry {
+  long long id = 0;
+  std::string archive;
 };
 
 struct SAddedEntry {
@@ -43,12 +52,21 @@ class IRankingStore {
   virtual bool fHasArchive(const std::string& archiveHash) const = 0;
   // Stores the entry under a new replay key and returns only once it is
   // durably committed; nothing when the database already holds its archive
-  // (a unique constraint decides, so this holds across server processes).
+  // or its game (unique constraints decide, so this holds across server
+  // processes).
   virtual std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) = 0;
   // The stored archive of the mode's entry with that key.
   virtual std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const = 0;
   // Throws when the database cannot be reached.
   virtual void fPing() const = 0;
+
+  // Entries without a game id, oldest first, from after entry `afterId`;
+  // at most `count`.
+  virtual std::vector<SUnnamedEntry> fUnnamedEntries(long long afterId, std::size_t count) const = 0;
+  // Names an entry by its game. True when it was named; false when another
+  // entry holds that game already: this one is then set aside (moved out of
+  // the ranking into the table set_aside_entries, nothing deleted).
+  virtual bool fNameEntry(long long id, const std::string& gameId) = 0;
 };
 
 // "postgresql://..." (or "postgres://...") opens PostgreSQL; anything else

@@ -11,6 +11,7 @@
 #include "server/CRankingHttpServer.h"
 #include "server/CRankingService.h"
 #include "server/CVerifierPool.h"
+#include "server/GameIdMigration.h"
 #include "server/IRankingStore.h"
 #include "server/ServerOptions.h"
 #include "server/VerifierWire.h"
@@ -92,6 +93,8 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     poolOptions.timeLimit = std::chrono::milliseconds(options.checkMs);
     poolOptions.memoryLimitBytes = static_cast<std::size_t>(options.checkMemoryMb) * 1024 * 1024;
     CVerifierPool verifiers(poolOptions);
+    // Entries stored before games had ids get them before anything is served.
+    fNameStoredGames(*store, verifiers, poolOptions.workers, fWriteLogLine);
 
     CRankingService service(*store, verifiers, {}, std::chrono::milliseconds(1000), options.listLimit);
     SHttpLimits limits = options.limits;

@@ -24,9 +24,18 @@ int fPositive(const std::string& option, const std::string& value) {
 
 }  // namespace
 
-SServerOptions fParseServerOptions(const std::vector<std::string>& arguments) {
+SServerOptions fParseServerOptions(const std::vector<std::string>& allArguments) {
   SServerOptions options;
   options.limits.uploadsPerMinute = kDefaultUploadsPerMinute;
+  // Switches without a value; every other option has one.
+  std::vector<std::string> arguments;
+  for (const std::string& argument : allArguments) {
+    if (argument == "--proxy-protocol") {
+      options.limits.proxyProtocol = true;
+    } else {
+      arguments.push_back(argument);
+    }
+  }
   for (std::size_t i = 0; i < arguments.size(); i += 2) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {

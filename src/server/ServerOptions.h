@@ -35,6 +35,8 @@ inline constexpr const char* kServerUsage =
     "  --web-root DIR           folder served under /static/ (default: \"web\" beside this program)\n"
     "  --list-limit N           entries in a mode's list answer to the game: the best N (default 1000)\n"
     "  --upload-rate N          uploads one client address may send a minute; 0: no limit (default 10)\n"
+    "  --proxy-protocol         behind a load balancer: each connection starts with a PROXY protocol\n"
+    "                           header (v1 or v2) naming the player's address; connections without one are dropped\n"
     "  --help                   show this text\n"
     "Logs one line per request on stderr: address, kind, mode, result, milliseconds.\n"
     "GET /healthz answers \"ok\" while the database answers. The ranking's web pages:\n"

@@ -40,6 +40,15 @@ bool fIsModeName(const std::string& text) {
   return false;
 }
 
+// 64 lower-case hex digits, as the check writes it.
+bool fIsGameId(const std::string& text) {
+  if (text.size() != 64) return false;
+  for (const char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string fEncodeVerifierRequest(const std::string& archive) {
@@ -58,7 +67,7 @@ std::string fEncodeVerifierAnswer(const SVerifyOutcome& outcome) {
   if (outcome.kind != SVerifyOutcome::EKind::Checked) return "unplayable\n";
   const SReplayCheckResult& result = outcome.result;
   return "checked " + result.mode + " " + (result.confirmed ? "1" : "0") + " " + std::to_string(result.score) + " " +
-         std::to_string(result.maxRensa) + " " + std::to_string(result.frames) + "\n";
+         std::to_string(result.maxRensa) + " " + std::to_string(result.frames) + " " + result.gameId + "\n";
 }
 
 std::optional<SVerifyOutcome> fDecodeVerifierAnswer(const std::string& line) {
@@ -73,8 +82,13 @@ std::optional<SVerifyOutcome> fDecodeVerifierAnswer(const std::string& line) {
   int confirmed = -1;
   SReplayCheckResult& result = outcome.result;
   if (!(fields >> word) || word != "checked") return std::nullopt;
-  if (!(fields >> result.mode >> confirmed >> result.score >> result.maxRensa >> result.frames)) return std::nullopt;
-  if (!fIsModeName(result.mode) || (confirmed != 0 && confirmed != 1) || !(fields >> std::ws).eof()) return std::nullopt;
+  if (!(fields >> result.mode >> confirmed >> result.score >> result.maxRensa >> result.frames >> result.gameId)) {
+    return std::nullopt;
+  }
+  if (!fIsModeName(result.mode) || (confirmed != 0 && confirmed != 1) || !fIsGameId(result.gameId) ||
+      !(fields >> std::ws).eof()) {
+    return std::nullopt;
+  }
   result.confirmed = confirmed == 1;
   outcome.kind = SVerifyOutcome::EKind::Checked;
   return outcome;

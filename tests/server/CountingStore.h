@@ -23,6 +23,10 @@ class CCountingStore : public IRankingStore {
     return mInner->fArchive(mode, key);
   }
   void fPing() const override { mInner->fPing(); }
+  std::vector<SUnnamedEntry> fUnnamedEntries(long long afterId, std::size_t count) const override {
+    return mInner->fUnnamedEntries(afterId, count);
+  }
+  bool fNameEntry(long long id, const std::string& gameId) override { return mInner->fNameEntry(id, gameId); }
   mutable int mLists = 0;
 
  private:

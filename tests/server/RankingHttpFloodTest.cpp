@@ -25,8 +25,8 @@ double fMilliseconds(Clock::duration duration) { return std::chrono::duration<do
 
 // 1,000 connections that send nothing and 100 that send a byte a second
 // must neither slow list requests down nor outlive the request deadline.
-// The figures are printed; the checks leave room for a busy machine (the
-// README's figures come from a quiet one).
+// The figures are printed; list latency's 99th percentile must stay within
+// 100 ms.
 TEST(RankingHttpFloodTest, IdleAndTricklingClientsNeitherHoldTheServerNorOutliveTheDeadline) {
   rlimit limit{};
   ::getrlimit(RLIMIT_NOFILE, &limit);
@@ -71,16 +71,17 @@ TEST(RankingHttpFloodTest, IdleAndTricklingClientsNeitherHoldTheServerNorOutlive
     const std::string answer = fRawHttpExchange(port, list);
     latencies.push_back(fMilliseconds(Clock::now() - start));
     ASSERT_EQ(answer.substr(0, 12), "HTTP/1.1 200") << answer;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   std::sort(latencies.begin(), latencies.end());
+  ASSERT_GE(latencies.size(), 100u) << "too few requests for a 99th percentile";
   const double median = latencies[latencies.size() / 2];
+  const double p99 = latencies[(latencies.size() * 99 + 99) / 100 - 1];
   const double worst = latencies.back();
-  std::printf("list latency under the flood: %zu requests, median %.2f ms, worst %.2f ms\n", latencies.size(), median,
-              worst);
-  // The goal is 100 ms; a shared 2-core machine under a full build gets
-  // ten times that before this counts as held.
-  EXPECT_LT(median, 1000.0);
+  std::printf("list latency under the flood: %zu requests, p50 %.2f ms, p99 %.2f ms, worst %.2f ms\n",
+              latencies.size(), median, p99, worst);
+  // The server's latency goal, held while the flood is open.
+  EXPECT_LE(p99, 100.0);
 
   // Every trickler and idle connection is closed by the server at the
   // deadline, not before.

@@ -17,6 +17,7 @@
 #include "gamelib/FileSystem.h"
 #include "online/CCurlWrapper.h"
 #include "online/SRankingData.h"
+#include "server/DistinctGames.h"
 #include "server/RankingServerHarness.h"
 #include "server/ThrowawayPostgres.h"
 #include "support/HeadlessTest.h"
@@ -25,8 +26,8 @@ extern char** environ;
 
 namespace {
 
-// The same game with a different archive comment: new bytes, so the server
-// takes it as a new upload.
+// An archive with a comment: the test finds the name it sent in the bytes
+// it downloads.
 std::string fWithComment(std::string archive, const std::string& comment) {
   const std::size_t end = archive.size() - 22;
   EXPECT_EQ(archive.compare(end, 4, "PK\x05\x06"), 0) << "the fixture has a comment already";
@@ -102,7 +103,8 @@ class RankingServerKillTest : public HeadlessTest, public ::testing::WithParamIn
 // every answered upload is listed with its replay, and nothing is half there.
 TEST_P(RankingServerKillTest, AServerKilledMidStreamRestartsConsistentWithEveryAnsweredUpload) {
   const std::string store = fTestStoreLocation(GetParam());
-  const std::string archive = fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip");
+  const CDistinctGames games(fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip"));
+  std::atomic<int> nextGame{0};
   std::set<std::string> sent;
   std::set<std::string> answered;
   {
@@ -114,7 +116,7 @@ TEST_P(RankingServerKillTest, AServerKilledMidStreamRestartsConsistentWithEveryA
     auto stream = [&](int thread) {
       for (int i = 0; !stop; ++i) {
         const std::string name = "k" + std::to_string(thread) + "n" + std::to_string(i);
-        const std::string bytes = fWithComment(archive, name);
+        const std::string bytes = fWithComment(games.fGame(nextGame++), name);
         {
           std::lock_guard lock(mutex);
           sent.insert(bytes);
@@ -161,7 +163,7 @@ TEST_P(RankingServerKillTest, AServerKilledMidStreamRestartsConsistentWithEveryA
 // Workers killed from outside while idle cost no honest upload: the server
 // replaces each before handing it a check.
 TEST_F(RankingServerKillTest, UploadsSucceedAfterEveryIdleWorkerWasKilledFromOutside) {
-  const std::string archive = fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip");
+  const CDistinctGames games(fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip"));
   CServerProcess server(fAbsolutePath("ranking.sqlite"), fAbsolutePath("server.out"));
   ASSERT_NE(server.mPort, 0) << fReadWholeFile(fAbsolutePath("server.out"));
   for (int round = 0; round < 2; ++round) {
@@ -177,7 +179,7 @@ TEST_F(RankingServerKillTest, UploadsSucceedAfterEveryIdleWorkerWasKilledFromOut
     for (int wait = 0; wait < 200 && !server.fChildren().empty(); ++wait) ::usleep(10'000);
     const std::string name = "idle" + std::to_string(round);
     const SHttpResponse answer =
-        CCurlWrapper::fPostBytes(server.fScriptUrl() + "UploadRanking?" + name + "?20600?3", fWithComment(archive, name));
+        CCurlWrapper::fPostBytes(server.fScriptUrl() + "UploadRanking?" + name + "?20600?3", games.fGame(round));
     EXPECT_EQ(answer.body.rfind("UploadSuccess?", 0), 0u) << answer.body << "\n" << fReadWholeFile(fAbsolutePath("server.out"));
   }
 }

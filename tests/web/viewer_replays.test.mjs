@@ -14,13 +14,16 @@ const fixtures = path.resolve(new URL('../fixtures', import.meta.url).pathname);
 const kFrameBytes = 112;
 const scratch = mkdtempSync(path.join(os.tmpdir(), 'plimo-cuts-'));
 const server = await h.startServer(game);
+// The server registers a game once, however it is packed: another archive of
+// a registered game (frames past its end, say) goes to a server of its own.
+const moreServers = [];
 const browser = await h.launchBrowser();
 const problems = [];
 const page = await h.watchedPage(browser, problems);
 let uploads = 0;
 
-// Uploads an archive (once: the server takes an archive once) and returns
-// the key and the check's answer.
+// Uploads an archive (once: the server takes a game once) and returns the
+// key, the check's answer and the server that holds it.
 const entered = new Map();
 async function enter(mode, archive) {
   const known = entered.get(archive.toString('base64'));
@@ -28,9 +31,17 @@ async function enter(mode, archive) {
   const file = path.join(scratch, `entry${uploads}.zip`);
   writeFileSync(file, archive);
   const expected = h.verifyReplay(game, file);
-  const key = await h.upload(server.base, mode, `web${uploads++}`, expected, archive);
-  entered.set(archive.toString('base64'), { key, expected });
-  return { key, expected };
+  const name = `web${uploads++}`;
+  for (let i = 0; ; i++) {
+    const holder = i === 0 ? server : moreServers[i - 1] ?? (moreServers[i - 1] = await h.startServer(game));
+    try {
+      const key = await h.upload(holder.base, mode, name, expected, archive);
+      entered.set(archive.toString('base64'), { key, expected, base: holder.base });
+      return { key, expected, base: holder.base };
+    } catch (error) {
+      if (!String(error.message).includes('replay already registered')) throw error;
+    }
+  }
 }
 
 function assertResult(result, expected, what) {
@@ -57,8 +68,8 @@ const kFixtures = [['plimo', 'plimo_seed123.zip'], ['yoiko', 'yoiko_seed456.zip'
 const cases = [];
 for (const [mode, file] of kFixtures) {
   cases.push([`${file}: End reaches the checked result`, async () => {
-    const { key, expected } = await enter(mode, readFileSync(path.join(fixtures, file)));
-    const opened = await h.openWatch(page, server.base, mode, key);
+    const { key, expected, base } = await enter(mode, readFileSync(path.join(fixtures, file)));
+    const opened = await h.openWatch(page, base, mode, key);
     assert.equal(opened.ready, '1');
     await page.keyboard.press('End');
     assertResult(await h.waitForEnd(page), expected, file);
@@ -239,6 +250,7 @@ try {
   await h.runCases(cases);
 } finally {
   await browser.close();
+  for (const other of moreServers) await other.stop();
   await server.stop();
   rmSync(scratch, { recursive: true, force: true });
 }

@@ -1,4 +1,4 @@
-#include "server/Sha256.h"
+#include "util/Sha256.h"
 
 namespace {
 

@@ -43,6 +43,15 @@ void CReplayTheatre::fDrawBanner() const {
   }
 }
 
+// At the replay's end, over the field above the stage's end picture, clear
+// of the timeline and the help lines.
+void CReplayTheatre::fDrawEndLine() const {
+  const auto state = mStage->rules.state;
+  if (state != CPlimoStage::EState::GameOver && state != CPlimoStage::EState::StageClear) return;
+  DrawStringToHandle(12, 258, fText(ETextId::TheatreEndLine), GetColor(255, 255, 255), gFontText, GetColor(0, 0, 0),
+                     0);
+}
+
 void CReplayTheatre::fDrawTimeline() const {
   const long long length = std::max(1LL, mMarks.length);
   const int width = kBarRight - kBarLeft;

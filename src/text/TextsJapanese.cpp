@@ -67,7 +67,7 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::OptionTurnLeftLabel, "左回転　　　　:"},
       {ETextId::OptionTurnRightLabel, "右回転　　　　:"},
       {ETextId::OptionPressAButton, "(ボタンを押す)"},
-      {ETextId::OptionPressAKey, "キーを押してください(Escで取り消し)"},
+      {ETextId::OptionPressAKey, "キーを押す(Escで取り消し)"},
       {ETextId::OptionPadHint, "行を選んでパッドのボタンを押すと割り当てます"},
       {ETextId::OptionGeneralHintFormat, "↑↓:選ぶ ←→:変更 %s:決定 %s:戻る"},
       {ETextId::OptionKeyInUseFormat, "%sはすでに「%s」に使われています"},

@@ -6,6 +6,7 @@
 // other string, measured no narrower than the real fonts draw it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <regex>
 #include <set>
@@ -22,6 +23,7 @@
 #include "support/TextFit.h"
 #include "persist/Settings.h"
 #include "stage/CPlimoStage.h"
+#include "text/KeyHints.h"
 #include "text/Texts.h"
 #include "util/CFpsTimer.h"
 
@@ -94,8 +96,13 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     gImageManager = std::make_unique<CImageManager>();
     gFpsTimer = std::make_unique<CFpsTimer>(false, true);
     gSoundManager = std::make_unique<CSoundManager>(false);
+    // Every font as the game makes it, so that every string is measured.
+    mSavedFonts = {gFontMenu, gFontSmall, gFontLarge};
     gFontTitle = CreateFontToHandle(nullptr, 28, 9, DX_FONTTYPE_ANTIALIASING_EDGE);
     gFontText = CreateFontToHandle(nullptr, 18, 0, DX_FONTTYPE_ANTIALIASING);
+    gFontMenu = CreateFontToHandle(nullptr, 24, 0, DX_FONTTYPE_ANTIALIASING);
+    gFontSmall = CreateFontToHandle("Arial Black", 12, 0, DX_FONTTYPE_NORMAL);
+    gFontLarge = CreateFontToHandle("Arial Black", 36, 0, DX_FONTTYPE_ANTIALIASING, 0);
     gHighScores.clear();
     gHighScores.push_back(std::make_shared<CHighScoreInfo>(1234567, 4, false));
     gHighScores.push_back(std::make_shared<CHighScoreInfo>(500, 1, true));
@@ -105,6 +112,9 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     backend().fSetLogging(true);
   }
   void TearDown() override {
+    gFontMenu = mSavedFonts[0];
+    gFontSmall = mSavedFonts[1];
+    gFontLarge = mSavedFonts[2];
     gCurrentScene.fClear();
     gFpsTimer.reset();
     gSoundManager.reset();
@@ -315,6 +325,15 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     picture();
     theatre.fJumpTo(theatre.fLastFrame());
     ASSERT_NE(theatre.fStage().rules.state, CPlimoStage::EState::Playing);
+    // A replay's end offers no new game: the theatre's own line instead.
+    backend().fClearDrawn();
+    theatre.fDraw();
+    std::set<std::string> endTexts;
+    for (const auto& item : backend().fDrawn()) endTexts.insert(item.text);
+    EXPECT_EQ(endTexts.count(fText(ETextId::TheatreEndLine)), 1u);
+    EXPECT_EQ(endTexts.count(fFormatText(ETextId::EndHintFormat, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
+                                         fKeyboardKeyName(EGameKey::KeyX).c_str())),
+              0u);
     picture();
     theatre.fSetPaused(false);
     picture();
@@ -327,6 +346,7 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
   }
 
   std::set<std::string> fitFaults;
+  std::array<int, 3> mSavedFonts{};
   int mPanelGraph = -1;
 };
 

@@ -68,6 +68,7 @@ int CheckKeyInput(int input) { return fBackend().CheckKeyInput(input); }
 int GetKeyInputString(char* buffer, int input) { return fBackend().GetKeyInputString(buffer, input); }
 int DrawKeyInputString(int x, int y, int input) { return fBackend().DrawKeyInputString(x, y, input); }
 int DrawKeyInputModeString(int x, int y) { return fBackend().DrawKeyInputModeString(x, y); }
+int SetKeyInputString(const char* text, int input) { return fBackend().SetKeyInputString(text, input); }
 int DeleteKeyInput(int input) { return fBackend().DeleteKeyInput(input); }
 int MV1LoadModel(const char* path) { return fBackend().MV1LoadModel(path); }
 int MV1DuplicateModel(int model) { return fBackend().MV1DuplicateModel(model); }

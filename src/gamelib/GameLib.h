@@ -219,6 +219,8 @@ int GetKeyInputString(char* buffer, int input);
 int DrawKeyInputString(int x, int y, int input);
 int DrawKeyInputModeString(int x, int y);
 int DeleteKeyInput(int input);
+// Replaces the field's text (cut to its length, by its rules).
+int SetKeyInputString(const char* text, int input);
 
 // ---- 3D --------------------------------------------------------------------
 

@@ -61,6 +61,7 @@ class CGameLibBackend {
   virtual int DrawKeyInputString(int x, int y, int input) = 0;
   virtual int DrawKeyInputModeString(int x, int y) = 0;
   virtual int DeleteKeyInput(int input) = 0;
+  virtual int SetKeyInputString(const char* text, int input) = 0;
   virtual int MV1LoadModel(const char* path) = 0;
   virtual int MV1DuplicateModel(int model) = 0;
   virtual int MV1DeleteModel(int model) = 0;

@@ -6,12 +6,37 @@
 #include "gamelib/GameLib.h"
 #include "gui/Window.h"
 #include "menu/DialogFrame.h"
+#include "online/RankingUrl.h"
+#include "persist/Settings.h"
 #include "text/Texts.h"
 
 namespace {
 constexpr int kKeyInputTyping = 0;
 constexpr int kKeyInputFinished = 1;
+constexpr int kPadding = 10;
+constexpr int kFieldTop = 50;
+constexpr int kFieldHeight = 28;
+constexpr int kGap = 10;
+// Above the confirmation, which opens at y 240.
+constexpr int kTop = 90;
+
+int fFontSize(int font) {
+  int size = 0;
+  GetFontStateToHandle(nullptr, &size, nullptr, font);
+  return size;
+}
+int fWidthOf(const std::string& text, int font) {
+  return GetDrawStringWidthToHandle(text.c_str(), static_cast<int>(text.size()), font, 0);
+}
 }  // namespace
+
+std::string fKeepRankingNameBytes(const std::string& typed) {
+  std::string kept;
+  for (const char c : typed) {
+    if (fIsRankingNameByte(c)) kept += c;
+  }
+  return kept;
+}
 
 std::string fCleanRankingName(const std::string& typed) {
   std::string cleaned = typed.substr(0, typed.find('\0'));
@@ -27,12 +52,20 @@ CNameEntryWindowEx::CNameEntryWindowEx(int maxLengthBytes, int fontHandle, int t
   SetFontSize(fontSize);
   SetFontThickness(0);
 
-  const int width = (fontSize / 2) * maxLength + 40;
-  window->fSetupBackground(fDialogLayers(width, 2 * fontSize + 40), 0, 0);
-  fAddTextLabelAt(*window, "title", SPointD(10, 15), GetColor(255, 255, 255), GetColor(0, 0, 0), font, "",
-                  fText(ETextId::NameEntryTitle), 255.0, fMakeSolidFocusBg(width - 20));
+  // Wide enough for the field and its count, the rule and the title; the
+  // count is measured at its widest.
+  const int note = font;
+  const int countWidth = fWidthOf(fFormatText(ETextId::NameEntryCountFormat, maxLength, maxLength), note);
+  const int fieldAndCount = fFieldWidth() + kGap + countWidth;
+  const int inner = std::max({fieldAndCount, fWidthOf(fText(ETextId::NameEntryRule), note),
+                              fWidthOf(fText(ETextId::NameEntryTitle), font)});
+  const int width = inner + 2 * kPadding;
+  const int height = kFieldTop + kFieldHeight + kGap + fFontSize(note) + 2 * kPadding;
+  window->fSetupBackground(fDialogLayers(width, height), 0, 0);
+  fAddTextLabelAt(*window, "title", SPointD(kPadding, 15), GetColor(255, 255, 255), GetColor(0, 0, 0), font, "",
+                  fText(ETextId::NameEntryTitle), 255.0, fMakeSolidFocusBg(width - 2 * kPadding));
   window->fSetFocus("title", true);
-  window->fSetPosition(SPointD(200, 150));
+  window->fSetPosition(SPointD((640 - width) / 2, kTop));
   fStartInput();
 }
 
@@ -46,6 +79,20 @@ void CNameEntryWindowEx::fStartInput() {
     return;
   }
   SetActiveKeyInput(keyInputHandle);
+  // The name sent last time, to send again or change.
+  if (!gSettings.rankingName.empty()) {
+    SetKeyInputString(fKeepRankingNameBytes(gSettings.rankingName).c_str(), keyInputHandle);
+  }
+}
+
+int CNameEntryWindowEx::fFieldWidth() const { return (fontSize / 2) * maxLength + 4; }
+
+std::string CNameEntryWindowEx::fTyped() const {
+  if (keyInputHandle < 0) return shownName;
+  std::vector<char> buffer(static_cast<std::size_t>(maxLength) + 1, '\0');
+  GetKeyInputString(buffer.data(), keyInputHandle);
+  buffer.back() = '\0';
+  return buffer.data();
 }
 
 void CNameEntryWindowEx::fCloseInput() {
@@ -95,7 +142,13 @@ void CNameEntryWindowEx::fInput(CKeyManagerBase& keys) {
   }
   if (keyInputHandle < 0) return;  // confirmed: the owner takes over
   const int state = CheckKeyInput(keyInputHandle);
-  if (state == kKeyInputTyping) return;
+  if (state == kKeyInputTyping) {
+    // What the ranking would refuse goes again at once: it never shows.
+    const std::string typed = fTyped();
+    const std::string kept = fKeepRankingNameBytes(typed);
+    if (kept != typed) SetKeyInputString(kept.c_str(), keyInputHandle);
+    return;
+  }
   if (state == kKeyInputFinished) {
     fFinishInput();
   } else {
@@ -112,10 +165,18 @@ void CNameEntryWindowEx::fDraw() {
   window->fDraw();
   DrawKeyInputModeString(640, 480);
   const SPointD corner = window->fGetPosition();
-  const int ox = static_cast<int>(corner.x) + 10;
-  const int oy = static_cast<int>(corner.y) + 50;
-  DrawBox(ox, oy, ox + (fontSize / 2) * maxLength + 4, oy + 28, GetColor(60, 60, 60), 1);
+  const int ox = static_cast<int>(corner.x) + kPadding;
+  const int oy = static_cast<int>(corner.y) + kFieldTop;
+  DrawBox(ox, oy, ox + fFieldWidth(), oy + kFieldHeight, GetColor(60, 60, 60), 1);
   if (keyInputHandle >= 0) DrawKeyInputString(ox + 2, oy + 2, keyInputHandle);
   if (!shownName.empty()) DrawString(ox + 2, oy + 2, shownName.c_str(), GetColor(255, 255, 255), 0);
+  // How much of the length is used, and what may be typed.
+  const int note = font;
+  const unsigned int grey = GetColor(200, 200, 200);
+  const int typed = static_cast<int>(fTyped().size());
+  const std::string count = fFormatText(ETextId::NameEntryCountFormat, typed, maxLength);
+  DrawStringToHandle(ox + fFieldWidth() + kGap, oy + (kFieldHeight - fFontSize(note)) / 2, count.c_str(),
+                     typed >= maxLength ? GetColor(255, 200, 80) : grey, note, 0, 0);
+  DrawStringToHandle(ox, oy + kFieldHeight + kGap, fText(ETextId::NameEntryRule), grey, note, 0, 0);
   if (yesNoWindow) yesNoWindow->fDraw();
 }

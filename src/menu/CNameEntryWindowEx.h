@@ -1,6 +1,8 @@
 // The ranking name entry: a one-line, single-byte text field of the game
 // library (Enter finishes, Escape cancels), then a yes/no confirmation.
-// "いいえ" starts the typing again.
+// "いいえ" starts the typing again. The field starts with the name sent
+// last, takes only what the ranking takes in a name, and shows how much of
+// the length is used and what may be typed.
 #pragma once
 
 #include <functional>
@@ -33,6 +35,7 @@ class CNameEntryWindowEx {
   bool fIsAsking() const { return yesNoWindow != nullptr; }
   CYesNoWindow* fGetYesNoWindow() const { return yesNoWindow.get(); }
   const std::string& fGetShownName() const { return shownName; }
+  std::string fTypedText() const { return fTyped(); }
 
   std::function<void(int)> onConfirm;
   std::function<void()> onCancel;
@@ -42,6 +45,9 @@ class CNameEntryWindowEx {
   void fFinishInput();
   void fCloseInput();
   void fCancel();
+  int fFieldWidth() const;
+  // The text typed so far (the name shown while asking).
+  std::string fTyped() const;
 
   std::unique_ptr<CMainWindow> window;
   // Shared so that it outlives its own callbacks, which drop it.
@@ -61,3 +67,5 @@ class CNameEntryWindowEx {
 // The name as sent to the ranking: the text up to its first NUL byte, every
 // "?" replaced by "-", every blank removed.
 std::string fCleanRankingName(const std::string& typed);
+// The typed text without the bytes no ranking name may hold.
+std::string fKeepRankingNameBytes(const std::string& typed);

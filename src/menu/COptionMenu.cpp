@@ -155,7 +155,12 @@ void COptionMenu::fShowPage(EPage next, const std::string& focus) {
     case EPage::Keyboard:
       heading = kKeyboardHeadingName;
       setup.fAddLabel(heading, fText(ETextId::OptionKeyboardHeading));
-      for (int i = 0; i < 8; ++i) setup.fAddLabel(kKeyboardRowNames[i], fKeyboardRowText(i));
+      // The row that waits for a key asks for it; the window is built round it.
+      for (int i = 0; i < 8; ++i) {
+        setup.fAddLabel(kKeyboardRowNames[i], i == learning ? std::string(fText(kOptionRows[i].label)) +
+                                                                  fText(ETextId::OptionPressAKey)
+                                                            : fKeyboardRowText(i));
+      }
       setup.fAddLabel(kKeyDefaultsName, fText(ETextId::OptionKeyDefaultsRow));
       firstRow = kKeyboardRowNames[0];
       lastRow = kKeyDefaultsName;
@@ -248,7 +253,6 @@ void COptionMenu::fUpdateKeyboard() {
   message.clear();
   waitRelease = true;  // the Z that chose the row is no answer
   fShowPage(page, focus);
-  window->fSetLabelText(focus, std::string(fText(kOptionRows[learning].label)) + fText(ETextId::OptionPressAKey));
 }
 
 void COptionMenu::fLearnKey() {

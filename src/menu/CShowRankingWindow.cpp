@@ -10,7 +10,9 @@
 #include "gfx/CImageManager.h"
 #include "gui/CSetupWindowInfo.h"
 #include "input/CKeyManagerBase.h"
+#include "gui/Window.h"
 #include "online/RankingClient.h"
+#include "persist/Settings.h"
 #include "stage/CReplayTheatre.h"
 #include "stage/CPlimoStage.h"
 #include "text/KeyHints.h"
@@ -19,10 +21,39 @@
 
 namespace {
 
-constexpr int kSortNoticeHeight = 60;
 constexpr int kArrowHalf = 8;
 constexpr int kBlinkPeriod = 60;
-constexpr int kBackgroundAlpha = 220;
+// The list fills the screen but a margin, at every window size (the screen
+// is scaled as a whole). Offsets inside it:
+constexpr int kWindowLeft = 10;
+constexpr int kWindowTop = 10;
+constexpr int kWindowWidth = 620;
+constexpr int kWindowHeight = 460;
+constexpr int kTitleY = 18;
+constexpr int kSortY = 52;
+constexpr int kHeadY = 82;
+constexpr int kFirstRowY = 114;
+constexpr int kRowPitch = 30;
+constexpr int kHintY = 420;
+constexpr int kRankX = 28;
+constexpr int kMarkX = 94;
+constexpr int kNameX = 108;
+constexpr int kScoreRight = 318;
+constexpr int kChainRight = 398;
+constexpr int kDateX = 424;
+constexpr int kRightEdge = 592;
+// The row highlight's inner width, from the rank to past the date.
+constexpr int kRowWidth = kRightEdge - kRankX - 2;
+
+int fRowY(int row) { return kFirstRowY + row * kRowPitch; }
+
+const char* fModeTitle(int mode) {
+  switch (mode) {
+    case 0: return fText(ETextId::RankingModePlimo);
+    case 1: return fText(ETextId::RankingModeYoiko);
+    default: return fText(ETextId::RankingModeWanpaku);
+  }
+}
 // The notice names the player's own key (and button) that re-sorts.
 std::string fSortText(CShowRankingWindow::ESortBy sortBy) {
   const std::string key = fKeyAndButtonName(EGameKey::KeyC);
@@ -60,7 +91,12 @@ std::string fRankingRow(const SRankingData& entry) {
                      date.c_str());
 }
 
-CShowRankingWindow::CShowRankingWindow(std::vector<SRankingData> list, int modeIndex) : mode(modeIndex) {
+std::string fRankingDate(const SRankingData& entry) {
+  return entry.date.size() >= 3 ? entry.date.substr(0, entry.date.size() - 3) : entry.date;
+}
+
+CShowRankingWindow::CShowRankingWindow(std::vector<SRankingData> list, int modeIndex)
+    : mode(modeIndex), ownName(gSettings.rankingName) {
   rightArrow = fGetDrawData("ui_parts/cursor_right.png");
   leftArrow = fGetDrawData("ui_parts/cursor_left.png");
   entries = std::move(list);
@@ -90,30 +126,95 @@ void CShowRankingWindow::fSort() {
 
 void CShowRankingWindow::fBuildPage() {
   CSetupWindowInfo info;
+  // Opaque: nothing of the title menu shows through the list.
+  info.fAddBackground(gImageManager->fGetImage("ui_parts/window1_bg.png"), 20, 20, 20, 20, 255, true, kWindowWidth,
+                      kWindowHeight);
+  info.fAddBackground(gImageManager->fGetImage("ui_parts/window1_waku.png"), 20, 20, 20, 20, 255, true,
+                      kWindowWidth, kWindowHeight);
+  window = std::make_unique<CMainWindow>();
+  window->fSetupBackground(info.backgrounds, 0, 0);
+  window->fSetPosition(SPointD(kWindowLeft, kWindowTop));
+  // One focusable row a entry, showing its rank; the other columns are drawn
+  // beside it, and the row's highlight spans them all.
   const unsigned int white = GetColor(255, 255, 255);
-  info.fSet(SPointD(80, 300), gFontMenu, white, GetColor(0, 0, 0), 25, 20);
-  info.fAddBackground(gImageManager->fGetImage("ui_parts/window1_bg.png"), 20, 20, 20, 20, kBackgroundAlpha, true);
-  info.fAddBackground(gImageManager->fGetImage("ui_parts/window1_waku.png"), 20, 20, 20, 20, 255, true);
+  auto highlight = std::make_shared<CFocusBgInfo>(true, true, white, white, 255, 255, 2);
+  highlight->fSetWidthRef(std::make_shared<int>(kRowWidth));
   const int first = page * kRowsPerPage;
   const int end = std::min(first + kRowsPerPage, static_cast<int>(entries.size()));
-  for (int i = first; i < end; ++i) {
-    info.fAddLabel(std::to_string(i - first), fRankingRow(entries[static_cast<std::size_t>(i)]));
+  const int rows = end - first;
+  for (int r = 0; r < rows; ++r) {
+    const SRankingData& entry = entries[static_cast<std::size_t>(first + r)];
+    fAddTextLabelAt(*window, std::to_string(r), SPointD(kRankX, fRowY(r)), fRowColour(entry), GetColor(0, 0, 0),
+                    gFontText, "", std::to_string(entry.rank), 255.0, highlight);
   }
-  window = fCreateWindow(info, std::make_shared<CFocusBgInfo>(true, true, white, white, 255, 255, 2));
-  window->fSetPosition(SPointD(0, 10));
+  for (int r = 0; r < rows; ++r) {
+    fSetWidgetLinks(*window, std::to_string(r), "", std::to_string((r + rows - 1) % rows), "",
+                    std::to_string((r + 1) % rows));
+  }
+  if (rows > 0) window->fSetFocus("0", true);
+}
+
+bool CShowRankingWindow::fIsOwn(const SRankingData& entry) const {
+  return !ownName.empty() && entry.name == ownName;
+}
+
+unsigned int CShowRankingWindow::fRowColour(const SRankingData& entry) const {
+  return fIsOwn(entry) ? GetColor(255, 220, 80) : GetColor(255, 255, 255);
 }
 
 void CShowRankingWindow::fShowSortMessage() {
-  subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fSortText(sortBy)}), window->fGetWidth(),
-                                                      kSortNoticeHeight);
-  const SPointD at = window->fGetPosition();
-  subWindow->fSetWindowPosition(SPointD(at.x, at.y + window->fGetHeight() + 10));
+  // The sort is shown in the list's own heading; the notice window serves
+  // the download only.
+  subWindow.reset();
 }
 
 void CShowRankingWindow::fDraw() {
-  if (subWindow) subWindow->fDraw();
   window->fDraw();
+  fDrawTexts();
   fDrawPageArrows();
+  if (subWindow) subWindow->fDraw();
+}
+
+void CShowRankingWindow::fDrawTexts() const {
+  const SPointD at = window->fGetPosition();
+  const int x = static_cast<int>(at.x);
+  const int y = static_cast<int>(at.y);
+  const unsigned int white = GetColor(255, 255, 255);
+  const unsigned int pale = GetColor(170, 200, 255);
+  auto text = [](int left, int top, const std::string& line, unsigned int colour, int font) {
+    DrawStringToHandle(left, top, line.c_str(), colour, font, 0, 0);
+  };
+  // The right edge of a text at right.
+  auto rightAligned = [&](int right, int top, const std::string& line, unsigned int colour, int font) {
+    text(right - GetDrawStringWidthToHandle(line.c_str(), static_cast<int>(line.size()), font, 0), top, line, colour,
+         font);
+  };
+  text(x + kRankX, y + kTitleY, fFormatText(ETextId::RankingTitleFormat, fModeTitle(mode)), white, gFontMenu);
+  rightAligned(x + kRightEdge, y + kTitleY + 4, fFormatText(ETextId::RankingPageFormat, page + 1, lastPage + 1), pale,
+               gFontText);
+  text(x + kRankX, y + kSortY, fSortText(sortBy), pale, gFontText);
+  text(x + kRankX, y + kHeadY, fText(ETextId::RankingColumnRank), pale, gFontText);
+  text(x + kNameX, y + kHeadY, fText(ETextId::RankingColumnName), pale, gFontText);
+  rightAligned(x + kScoreRight, y + kHeadY, fText(ETextId::RankingColumnScore), pale, gFontText);
+  rightAligned(x + kChainRight, y + kHeadY, fText(ETextId::RankingColumnChain), pale, gFontText);
+  text(x + kDateX, y + kHeadY, fText(ETextId::RankingColumnDate), pale, gFontText);
+  DrawBox(x + kRankX, y + kHeadY + 22, x + kRightEdge, y + kHeadY + 24, pale, 1);
+
+  const int first = page * kRowsPerPage;
+  const std::string focus = window->fGetFocus();
+  for (int r = 0; r < kRowsPerPage && first + r < static_cast<int>(entries.size()); ++r) {
+    const SRankingData& entry = entries[static_cast<std::size_t>(first + r)];
+    const unsigned int colour = focus == std::to_string(r) ? GetColor(0, 0, 0) : fRowColour(entry);
+    const int top = y + fRowY(r);
+    if (fIsOwn(entry)) text(x + kMarkX, top, "*", colour, gFontText);
+    text(x + kNameX, top, entry.name, colour, gFontText);
+    rightAligned(x + kScoreRight, top, fWithThousandsSeparators(entry.score), colour, gFontText);
+    rightAligned(x + kChainRight, top, std::to_string(entry.maxRensa), colour, gFontText);
+    text(x + kDateX, top, fRankingDate(entry), colour, gFontText);
+  }
+  const std::string hint = fFormatText(ETextId::RankingHintFormat, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
+                                       fKeyboardKeyName(EGameKey::KeyC).c_str());
+  text(x + kRankX, y + kHintY, hint, white, gFontText);
 }
 
 void CShowRankingWindow::fDrawPageArrows() {

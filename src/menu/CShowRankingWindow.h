@@ -1,6 +1,8 @@
 // The online ranking list of one mode: ten entries a page, three sort
 // orders, and the replay of any entry, downloaded first when it is not on
-// disk yet.
+// disk yet. An opaque window over the whole screen: the mode as its title,
+// the sort and the page, column headings, the player's own entries marked,
+// and a line naming the keys.
 #pragma once
 
 #include <functional>
@@ -52,6 +54,10 @@ class CShowRankingWindow {
 
  private:
   void fSort();
+  void fDrawTexts() const;
+  // The player's own entries: those under the name last sent.
+  bool fIsOwn(const SRankingData& entry) const;
+  unsigned int fRowColour(const SRankingData& entry) const;
   // Starts the entry's stored download; one that cannot be played is deleted
   // (the server still has it) and reported.
   void fPlayDownloaded(const SReplayInfo& info);
@@ -68,6 +74,7 @@ class CShowRankingWindow {
   ESortBy sortBy = ESortBy::Score;
   EConnectTask connectTask = EConnectTask::None;
   int mode = 0;
+  std::string ownName;
 };
 
 // Ranks by score order: equal scores share a rank, the next one skips
@@ -76,3 +83,5 @@ void fAssignRanks(std::vector<SRankingData>& entries);
 // "% 3d位 % 8s % 7d点(%d連鎖) %s" (the blank flag has no effect on a
 // text), the date without its seconds.
 std::string fRankingRow(const SRankingData& entry);
+// The date as the list shows it: without its seconds.
+std::string fRankingDate(const SRankingData& entry);

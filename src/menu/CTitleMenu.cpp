@@ -9,6 +9,8 @@
 #include "input/CKeyManagerBase.h"
 #include "menu/CTitle.h"
 #include "online/RankingClient.h"
+#include "online/RankingUrl.h"
+#include "persist/Settings.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
 #include "rules/StageModes.h"
@@ -157,6 +159,15 @@ void CTitleMenu::fRequestRankingList(int mode) {
 
 void CTitleMenu::fUploadRanking(int mode) {
   const std::string name = nameEntryWindow ? nameEntryWindow->fGetName() : std::string();
+  // The name is offered again next time, whatever the server answers.
+  if (fIsValidRankingName(name) && name != gSettings.rankingName) {
+    gSettings.rankingName = name;
+    try {
+      fSaveSettings();
+    } catch (const CGameError& error) {
+      std::fprintf(stderr, "PlimoBall: could not save the settings: %s\n", error.what());
+    }
+  }
   const SUploadResult result = ::fUploadRanking(mode, name);
   fRetire(nameEntryWindow);
   // Either way the menu is built again, so its buttons show the records.

@@ -104,8 +104,12 @@ SUploadResult fUploadRanking(const std::string& server, int mode, const std::str
   const std::string replay = fReplayFilePath(mode, "replay");
   SUploadResult result;
   result.message = fText(ETextId::RankingConnectionFailed);
-  // Without its replay the server could only refuse the score.
-  if (!fFileExists(replay)) return result;
+  // Without its replay the server could only refuse the score: nothing is
+  // sent, and the player is told why.
+  if (!fFileExists(replay)) {
+    result.message = fText(ETextId::NoReplay);
+    return result;
+  }
 
   const SHttpResponse response =
       CCurlWrapper::fPostFile(fUploadRankingUrl(server, mode, name, record.score, record.maxRensa), replay);

@@ -15,6 +15,14 @@ std::string fScriptUrl(const std::string& server, int mode) {
 
 }  // namespace
 
+bool fIsValidRankingName(const std::string& name) {
+  if (name.empty() || name.size() > kMaxRankingNameLength) return false;
+  for (const char c : name) {
+    if (!fIsRankingNameByte(c)) return false;
+  }
+  return true;
+}
+
 std::string fEncodeUrlValue(const std::string& value) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string encoded;

@@ -3,11 +3,22 @@
 // nothing a player types can add an argument or cut the URL short.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Where the scripts lie on the server; the trailing "/" gives the URLs their
 // "//" before "ranking_".
 inline constexpr const char* kRankingScriptPath = "cgi-bin/plimoball100/";
+
+// The ranking's names: 1 to 8 bytes, each printable ASCII but the blank
+// and "?". The server refuses any other name; the name entry lets no other
+// character be typed.
+inline constexpr std::size_t kMaxRankingNameLength = 8;
+constexpr bool fIsRankingNameByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte > ' ' && byte <= '~' && byte != '?';
+}
+bool fIsValidRankingName(const std::string& name);
 
 // Letters, digits and "-._~" stay; every other byte becomes "%XX".
 std::string fEncodeUrlValue(const std::string& value);

@@ -6,6 +6,7 @@
 
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLib.h"
+#include "online/RankingUrl.h"
 #include "util/Assert.h"
 
 const std::array<int, 8> kDefaultKeyboardKeys = {KEY_INPUT_J, KEY_INPUT_I,     KEY_INPUT_L, KEY_INPUT_K,
@@ -84,6 +85,12 @@ SSettings fParseSettings(const std::string& text, std::vector<std::string>& dama
       } else {
         damaged.push_back(key);
       }
+    } else if (key == "ranking_name") {
+      if (fIsValidRankingName(value)) {
+        settings.rankingName = value;
+      } else {
+        damaged.push_back(key);
+      }
     } else if (const auto* name = std::find(std::begin(kKeyNames), std::end(kKeyNames), key);
                name != std::end(kKeyNames)) {
       const auto code = fParseInt(value, 1, KEY_CODE_COUNT - 1);
@@ -115,6 +122,7 @@ std::string fFormatSettings(const SSettings& settings) {
   text += "music_volume=" + std::to_string(settings.musicVolume) + "\n";
   text += "effect_volume=" + std::to_string(settings.effectVolume) + "\n";
   text += "window_scale=" + fScaleText(settings.windowScale) + "\n";
+  if (!settings.rankingName.empty()) text += "ranking_name=" + settings.rankingName + "\n";
   for (const std::string& line : settings.otherLines) text += line + "\n";
   return text;
 }

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr const char* kScriptFolder = "/cgi-bin/plimoball100/";
-constexpr std::size_t kMaxNameLength = 8;
 
 int fHexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -61,15 +60,6 @@ std::optional<std::vector<std::string>> fScriptArguments(const std::string& targ
     arguments.push_back(std::move(*value));
   }
   return arguments;
-}
-
-bool fIsValidRankingName(const std::string& name) {
-  if (name.empty() || name.size() > kMaxNameLength) return false;
-  for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= ' ' || byte > '~' || byte == '?') return false;
-  }
-  return true;
 }
 
 std::optional<int> fParseCount(const std::string& text) {

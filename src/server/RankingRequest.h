@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "online/RankingUrl.h"
 #include "server/WebRoute.h"
 
 // "/cgi-bin/plimoball100//ranking_<mode>.cgi" (the client's "//", or one
@@ -22,8 +23,7 @@ std::optional<std::string> fPercentDecode(const std::string& text);
 // bad escape.
 std::optional<std::vector<std::string>> fScriptArguments(const std::string& target);
 
-// 1 to 8 printable ASCII bytes, without "?" or a blank.
-bool fIsValidRankingName(const std::string& name);
+// fIsValidRankingName: the game's own rule, shared with its name entry.
 
 // A whole text of decimal digits (no sign) that fits in 32 bits.
 std::optional<int> fParseCount(const std::string& text);

@@ -232,6 +232,7 @@ void CReplayTheatre::fAnimate() {
 void CReplayTheatre::fDraw() {
   mStage->fDraw();
   fDrawBanner();
+  fDrawEndLine();
   if (fIsTimelineShown()) fDrawTimeline();
   if (mPaused) fDrawHelp();
 }

@@ -78,6 +78,7 @@ class CReplayTheatre : public CScene {
   void fDrawTimeline() const;
   void fDrawBanner() const;
   void fDrawHelp() const;
+  void fDrawEndLine() const;
 
   SReplayInfo mInfo;
   std::shared_ptr<const SCheckedReplay> mReplay;

@@ -198,10 +198,15 @@ void CPlimoStage::fDraw() {
   }
 }
 
+// A replay's end belongs to the theatre, which says so itself; a practice
+// game's keys lead back to the menu, not into a new game.
 void CPlimoStage::fDrawEndHint() {
-  const std::string hint = fFormatText(ETextId::EndHintFormat, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
+  if (replayInfo.mode == SReplayInfo::EMode::Replay) return;
+  const ETextId format =
+      replayInfo.mode == SReplayInfo::EMode::Practice ? ETextId::PracticeEndHintFormat : ETextId::EndHintFormat;
+  const std::string hint = fFormatText(format, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
                                        fKeyboardKeyName(EGameKey::KeyX).c_str());
-  fDrawText(20, 450, hint, GetColor(255, 255, 255), gFontText);
+  fDrawText(12, 450, hint, GetColor(255, 255, 255), gFontText);
 }
 
 void CPlimoStage::fDrawQueuePanel() {
@@ -239,12 +244,12 @@ void CPlimoStage::fDrawTexts() {
   if (r.rensa > 0 && r.state == EState::Playing) {
     // The running chain blinks; hidden half the time.
     if (fIsBlinkOn(r.frameCount)) {
-      fDrawText(390, 210, "RENSA:", rensaColour, gFontLarge);
+      fDrawText(390, 210, fText(ETextId::HudChain), rensaColour, gFontLarge);
       std::snprintf(text, sizeof text, "%d", r.rensa);
       fDrawText(440, 250, text, rensaColour, gFontLarge);
     }
   } else {
-    fDrawText(390, 210, "MAX RENSA:", rensaColour, gFontLarge);
+    fDrawText(390, 210, fText(ETextId::HudMaxChain), rensaColour, gFontLarge);
     std::snprintf(text, sizeof text, "%d", r.maxRensa);
     fDrawText(440, 250, text, rensaColour, gFontLarge);
   }

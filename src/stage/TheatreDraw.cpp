@@ -3,6 +3,7 @@
 // too, when one is plugged in).
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "app/Globals.h"
 #include "input/PauseKeys.h"
@@ -41,6 +42,21 @@ void CReplayTheatre::fDrawBanner() const {
     const std::string who = mInfo.player + "  " + mInfo.date;
     DrawStringToHandle(12, 116, who.c_str(), GetColor(255, 255, 255), gFontSmall, GetColor(0, 0, 0), 0);
   }
+}
+
+// At the replay's end, over the field above the stage's end picture, clear
+// of the timeline and the help lines.
+void CReplayTheatre::fDrawEndLine() const {
+  const auto state = mStage->rules.state;
+  if (state != CPlimoStage::EState::GameOver && state != CPlimoStage::EState::StageClear) return;
+  const char* line = fText(ETextId::TheatreEndLine);
+  constexpr int kLeft = 12, kTop = 258;
+  const int width = GetDrawStringWidthToHandle(line, static_cast<int>(std::string_view(line).size()), gFontText, 0);
+  // On a dark band, so that it reads over the sky as well as the field.
+  SetDrawBlendMode(DX_BLENDMODE_ALPHA, 160);
+  DrawBox(kLeft - 6, kTop - 3, kLeft + width + 6, kTop + 21, GetColor(0, 0, 0), 1);
+  SetDrawBlendMode(DX_BLENDMODE_NOBLEND, 0);
+  DrawStringToHandle(kLeft, kTop, line, GetColor(255, 255, 255), gFontText, GetColor(0, 0, 0), 0);
 }
 
 void CReplayTheatre::fDrawTimeline() const {

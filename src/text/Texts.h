@@ -31,11 +31,24 @@ enum class ETextId : int {
   RankingNoData,
   RankingUploadSuccessFormat,  // %d: the rank
   RankingUploadRefusedFormat,  // %s: the server's reason
+  RankingTitleFormat,          // %s: the mode's name
+  RankingModePlimo,
+  RankingModeYoiko,
+  RankingModeWanpaku,
+  RankingColumnRank,
+  RankingColumnName,
+  RankingColumnScore,
+  RankingColumnChain,
+  RankingColumnDate,
+  RankingPageFormat,   // %d page, %d pages
+  RankingHintFormat,   // %s watch key, %s sort key
   // name entry
   NameEntryTitle,
   ConfirmSend,
   Yes,
   No,
+  NameEntryCountFormat,  // %d typed, %d at most
+  NameEntryRule,
   // option menu
   OptionSettingsHeading,
   OptionKeyboardHeading,
@@ -72,6 +85,9 @@ enum class ETextId : int {
   Pause,
   PauseHintFormat,  // %s: the pause keys
   PauseLeaveLine,
+  HudChain,
+  HudMaxChain,
+  PracticeEndHintFormat,  // %s, %s: the two keys that leave
   // replay theatre
   TheatreBanner,
   PracticeBanner,
@@ -80,6 +96,7 @@ enum class ETextId : int {
   TheatreHelpLine2,
   TheatrePadHelpLine1Format,  // %s the pad's pause button
   TheatrePadHelpLine2Format,  // %s/%s previous/next piece, %s speed, %s take over
+  TheatreEndLine,
   // help
   HelpTitleFormat,  // %d page, %d pages
   HelpFooterFormat,  // %s: the back key

@@ -5,6 +5,9 @@
 #include "menu/CNameEntryWindowEx.h"
 #include "menu/CYesNoWindow.h"
 #include "gui/GuiFixture.h"
+#include "online/RankingUrl.h"
+#include "persist/Settings.h"
+#include "text/Texts.h"
 
 namespace {
 
@@ -54,19 +57,23 @@ TEST_F(NameEntryTest, OpeningSetsUpTheDefaultFontAndASingleByteTextField) {
   ASSERT_EQ(log.size(), 6u);
   EXPECT_EQ(log[0], "SetFontSize(16)");
   EXPECT_EQ(log[1], "SetFontThickness(0)");
-  // Eight half-width characters plus 40 wide, two font sizes plus 40 high.
-  EXPECT_EQ(log[2], "MakeGraph(104, 72, 0)");
+  // As wide as its widest line, the rule "半角英数字と記号(空白と?は不可)"
+  // (14 full-width and 3 half-width characters: 248) plus 10 each side;
+  // the title, the field (28), a gap (10) and the rule (16) plus 10 each
+  // way.
+  EXPECT_EQ(log[2], "MakeGraph(268, 124, 0)");
   EXPECT_EQ(log[4], "MakeKeyInput(8, 1, 1, 0)");
   EXPECT_EQ(log[5].substr(0, 18), "SetActiveKeyInput(");
 
   const CMainWindow& window = entry->fGetWindow();
-  EXPECT_EQ(window.fGetPosition().x, 200.0);
-  EXPECT_EQ(window.fGetPosition().y, 150.0);
+  // Centred, and clear of the confirmation below it.
+  EXPECT_EQ(window.fGetPosition().x, 186.0);
+  EXPECT_EQ(window.fGetPosition().y, 90.0);
   const auto* title = dynamic_cast<const CTextLabel*>(window.fGetWidget("title"));
   ASSERT_NE(title, nullptr);
   EXPECT_EQ(title->fGetText(), "名前入力");
   EXPECT_TRUE(title->fIsFocused());
-  EXPECT_EQ(title->fGetFocusBg()->fGetWidth(), 84);
+  EXPECT_EQ(title->fGetFocusBg()->fGetWidth(), 248);
   EXPECT_FALSE(title->fGetFocusBg()->frame);
   EXPECT_EQ(entry->fGetName(), "");
 }
@@ -167,11 +174,11 @@ TEST_F(NameEntryTest, TheFieldShowsTheTypingThenTheCleanedName) {
   auto draws = backend().fLogOf({"DrawKeyInputModeString", "DrawBox", "DrawKeyInputString", "DrawString"});
   ASSERT_EQ(draws.size(), 4u);
   // The title, black on a white box, then the field.
-  EXPECT_EQ(draws[0], "DrawBox(210, 165, 294, 181, " + std::to_string(fWhite()) + ", 1)");
+  EXPECT_EQ(draws[0], "DrawBox(196, 105, 444, 121, " + std::to_string(fWhite()) + ", 1)");
   EXPECT_EQ(draws[1], "DrawKeyInputModeString(640, 480)");
   // The window's corner plus (10, 50); eight half-width characters plus 4 wide.
-  EXPECT_EQ(draws[2], "DrawBox(210, 200, 278, 228, " + grey + ", 1)");
-  EXPECT_EQ(draws[3].substr(0, 29), "DrawKeyInputString(212, 202, ");
+  EXPECT_EQ(draws[2], "DrawBox(196, 140, 264, 168, " + grey + ", 1)");
+  EXPECT_EQ(draws[3].substr(0, 29), "DrawKeyInputString(198, 142, ");
 
   fTypeName(entry, "a b");
   backend().fClearLog();
@@ -180,7 +187,7 @@ TEST_F(NameEntryTest, TheFieldShowsTheTypingThenTheCleanedName) {
   // The cleaned name instead of the field, then the confirmation's title
   // and "はい" boxes.
   ASSERT_EQ(draws.size(), 6u);
-  EXPECT_EQ(draws[3], "DrawString(212, 202, \"ab\", " + std::to_string(fWhite()) + ", 0)");
+  EXPECT_EQ(draws[3], "DrawString(198, 142, \"ab\", " + std::to_string(fWhite()) + ", 0)");
   EXPECT_EQ(draws[5].substr(0, 21), "DrawBox(220, 286, 252");
   EXPECT_TRUE(backend().fIsStateNeutral());
 }
@@ -270,6 +277,46 @@ TEST_F(YesNoTest, LeftAndRightChooseWithoutWrappingAndZDecides) {
   window.fInput(*gKeyManager);
   EXPECT_EQ(window.fGetWindow().fGetFocus(), "no");
   EXPECT_EQ(yes + no, 4);
+}
+
+}  // namespace
+
+namespace {
+
+// What the ranking would refuse (a blank, "?") never stays in the field,
+// the field starts with the name sent last, and the count follows the typing.
+TEST_F(NameEntryTest, OnlyWhatTheRankingTakesCanBeTypedAndTheLastNameComesBack) {
+  gSettings.rankingName = "neko!";
+  auto entry = fOpen();
+  fFrame(entry);
+  EXPECT_EQ(entry->fTypedText(), "neko!") << "the name sent last";
+  // A key a frame, as a player types.
+  for (const char c : std::string(" a?b~")) {
+    backend().fTypeText(std::string(1, c));
+    fFrame(entry);
+  }
+  EXPECT_EQ(entry->fTypedText(), "neko!ab~");
+  backend().fSetLogging(true);
+  backend().fClearLog();
+  entry->fDraw();
+  bool countShown = false, ruleShown = false;
+  for (const auto& call : backend().fLogOf({"DrawStringToHandle"})) {
+    countShown = countShown || call.find("\"8/8文字\"") != std::string::npos;
+    ruleShown = ruleShown || call.find(fText(ETextId::NameEntryRule)) != std::string::npos;
+  }
+  EXPECT_TRUE(countShown) << "the count, full";
+  EXPECT_TRUE(ruleShown) << "the rule";
+  backend().fFinishTyping();
+  fFrame(entry);
+  EXPECT_EQ(entry->fGetName(), "neko!ab~");
+  gSettings = SSettings{};
+}
+
+TEST_F(NameEntryTest, EveryByteTheServerTakesCanBeTypedAndNoOther) {
+  for (int byte = 1; byte < 256; ++byte) {
+    const std::string one(1, static_cast<char>(byte));
+    EXPECT_EQ(fKeepRankingNameBytes(one).size(), fIsValidRankingName(one) ? 1u : 0u) << byte;
+  }
 }
 
 }  // namespace

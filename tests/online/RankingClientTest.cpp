@@ -129,7 +129,9 @@ TEST_F(RankingClientTest, AnyOtherUploadAnswerIsAFailureThatChangesNothing) {
 
 TEST_F(RankingClientTest, AnUploadWithoutItsReplayIsNotSent) {
   CFakeHttpServer server(200, "UploadSuccess?1");
-  EXPECT_FALSE(fUploadRanking(server.fAddress(), 1, "taro").success);
+  const SUploadResult result = fUploadRanking(server.fAddress(), 1, "taro");
+  EXPECT_FALSE(result.success);
+  EXPECT_EQ(result.message, "リプレイファイルが見つかりません") << "the reason, not a failed connection";
   EXPECT_TRUE(server.fRequests().empty());
   EXPECT_FALSE(gHighScores[1]->isRegistered);
 }

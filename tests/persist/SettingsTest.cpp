@@ -115,3 +115,30 @@ TEST_F(SettingsTest, AFailedWriteLeavesTheOldFileWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// The name sent last to the ranking: kept as typed (symbols and "=" too),
+// written only once there is one, and a name the ranking would refuse is
+// damage, not a name to offer.
+TEST_F(SettingsTest, TheRankingNameIsKeptAndCheckedByTheRankingsRule) {
+  SSettings settings;
+  std::vector<std::string> damaged;
+  EXPECT_EQ(fFormatSettings(settings).find("ranking_name"), std::string::npos) << "no name, no line";
+  for (const std::string name : {"neko", "a=b#c!~", "12345678"}) {
+    settings.rankingName = name;
+    const SSettings back = fParseSettings(fFormatSettings(settings), damaged);
+    EXPECT_EQ(back.rankingName, name);
+  }
+  EXPECT_TRUE(damaged.empty());
+  for (const std::string bad : {"ranking_name=", "ranking_name=123456789", "ranking_name=a?b",
+                                "ranking_name=\xE5\x90\x8D"}) {
+    damaged.clear();
+    const SSettings back = fParseSettings(bad + "\nmusic_volume=3\n", damaged);
+    EXPECT_EQ(back.rankingName, "") << bad;
+    EXPECT_EQ(damaged, std::vector<std::string>{"ranking_name"}) << bad;
+    EXPECT_EQ(back.musicVolume, 3) << "the rest is read: " << bad;
+  }
+}
+
+}  // namespace

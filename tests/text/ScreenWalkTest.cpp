@@ -1,9 +1,13 @@
 // Every screen in both languages on the headless backend: each string drawn
 // must come from the language's table (a line of a text, a format filled in,
-// or an option label followed by its value), and English screens show no
-// Japanese at all but the name of the language itself.
+// or an option label followed by its value), English screens show no
+// Japanese at all but the name of the language itself, and every string of
+// every picture fits: on the screen, inside its window or panel and over no
+// other string, measured no narrower than the real fonts draw it.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
 #include <regex>
 #include <set>
 
@@ -14,8 +18,12 @@
 #include "menu/CShowRankingWindow.h"
 #include "menu/CTitle.h"
 #include "menu/CTitleMenu.h"
+#include "stage/CReplayTheatre.h"
+#include "support/ReplayArchives.h"
+#include "support/TextFit.h"
 #include "persist/Settings.h"
 #include "stage/CPlimoStage.h"
+#include "text/KeyHints.h"
 #include "text/Texts.h"
 #include "util/CFpsTimer.h"
 
@@ -62,7 +70,7 @@ std::vector<std::regex> fTablePatterns(ELanguage language) {
 
 // What the stage's head-up display draws: English pictures and numbers in
 // every language.
-const std::regex kHud("LV:\\d+|SCORE:|HIGH SCORE:|RENSA:|MAX RENSA:|CREATED:|\\(\\d+/\\d+\\)|[\\d,]+");
+const std::regex kHud("LV:\\d+|SCORE:|HIGH SCORE:|CREATED:|\\(\\d+/\\d+\\)|[\\d,]+");
 
 std::string fDrawnText(const std::string& call) {
   const std::size_t first = call.find('"');
@@ -88,8 +96,13 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     gImageManager = std::make_unique<CImageManager>();
     gFpsTimer = std::make_unique<CFpsTimer>(false, true);
     gSoundManager = std::make_unique<CSoundManager>(false);
+    // Every font as the game makes it, so that every string is measured.
+    mSavedFonts = {gFontMenu, gFontSmall, gFontLarge};
     gFontTitle = CreateFontToHandle(nullptr, 28, 9, DX_FONTTYPE_ANTIALIASING_EDGE);
     gFontText = CreateFontToHandle(nullptr, 18, 0, DX_FONTTYPE_ANTIALIASING);
+    gFontMenu = CreateFontToHandle(nullptr, 24, 0, DX_FONTTYPE_ANTIALIASING);
+    gFontSmall = CreateFontToHandle("Arial Black", 12, 0, DX_FONTTYPE_NORMAL);
+    gFontLarge = CreateFontToHandle("Arial Black", 36, 0, DX_FONTTYPE_ANTIALIASING, 0);
     gHighScores.clear();
     gHighScores.push_back(std::make_shared<CHighScoreInfo>(1234567, 4, false));
     gHighScores.push_back(std::make_shared<CHighScoreInfo>(500, 1, true));
@@ -99,6 +112,9 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     backend().fSetLogging(true);
   }
   void TearDown() override {
+    gFontMenu = mSavedFonts[0];
+    gFontSmall = mSavedFonts[1];
+    gFontLarge = mSavedFonts[2];
     gCurrentScene.fClear();
     gFpsTimer.reset();
     gSoundManager.reset();
@@ -109,9 +125,29 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
 
   void fFrame() {
     fRunFrameLogic();
+    backend().fClearDrawn();
     gCurrentScene->fDraw();
+    fCheckPicture();
     gCurrentScene.fReleaseRetired();
   }
+
+  // Frames: windows' rendered backgrounds, filled boxes and the stage's
+  // score panel.
+  bool fIsFrame(const SDrawnItem& item) const {
+    if (item.kind == SDrawnItem::EKind::Box) return item.x2 - item.x1 >= 10 && item.y2 - item.y1 >= 10;
+    if (backend().fIsMadeGraph(item.graph)) return true;
+    return mPanelGraph >= 0 && item.graph == mPanelGraph;
+  }
+  // The strings drawn since the last check, as one picture.
+  void fCheckPicture() {
+    for (const std::string& fault :
+         fTextFitFaults(backend().fDrawn(), [this](const SDrawnItem& item) { return fIsFrame(item); })) {
+      fitFaults.insert(fault);
+    }
+    backend().fClearDrawn();
+  }
+  const CHeadlessBackend& backend() const { return const_cast<ScreenWalkTest*>(this)->GuiFixture::backend(); }
+  using GuiFixture::backend;
   void fTap(int keyCode, int times = 1) {
     for (int i = 0; i < times; ++i) {
       fHold(keyCode);
@@ -195,7 +231,9 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     CShowRankingWindow window(entries, 0);
     window.onClose = [] {};
     for (int sort = 0; sort < 3; ++sort) {
+      backend().fClearDrawn();
       window.fDraw();
+      fCheckPicture();
       fHold(KEY_INPUT_C);
       gKeyManager->fUpdateKeyState();
       window.fInput();
@@ -219,6 +257,97 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     gCurrentScene.fClear();
     gImageManager = std::move(images);
   }
+
+  // The stage with its pictures at their real sizes: a chain running, the
+  // pause, the two ends with and without a new record, a practice game.
+  void fWalkStageScreens() {
+    const std::map<std::string, std::pair<int, int>> pictures = {
+        {"bg.png", {640, 480}},          {"ui_parts/menu.png", {266, 480}},
+        {"ui_parts/gameover.png", {300, 80}}, {"ui_parts/stageclear.png", {300, 80}},
+        {"ui_parts/save_highscore.png", {230, 60}}, {"ui_parts/hold_waku.png", {80, 60}},
+        {"ui_parts/hold.png", {25, 60}},          {"ui_parts/next_waku.png", {200, 60}},
+        {"ui_parts/next.png", {66, 20}},          {"ui_parts/ready.png", {200, 70}},
+        {"ui_parts/go.png", {120, 70}}};
+    for (const char* colour : {"red", "green", "blue", "yellow", "purple", "lightblue", "ozyama"}) {
+      fWriteWholeFile(std::string("dat/image/ui_parts/plimoball_") + colour + ".png", fPngHeader(44, 44));
+    }
+    for (const auto& [name, size] : pictures) {
+      fWriteWholeFile("dat/image/" + name, fPngHeader(size.first, size.second));
+    }
+    gImageManager = std::make_unique<CImageManager>();
+    mPanelGraph = fImage("ui_parts/menu.png");
+    gCurrentScene = std::make_unique<CPlimoStage>(0, SReplayInfo::fNormal(0));
+    auto& stage = *static_cast<CPlimoStage*>(gCurrentScene.fGet());
+    for (int i = 0; i < 130; ++i) fFrame();
+    auto picture = [&] {
+      backend().fClearDrawn();
+      stage.fDraw();
+      fCheckPicture();
+    };
+    stage.rules.rensa = 3;
+    stage.rules.frameCount = 0;  // the running chain shows
+    picture();
+    stage.rules.rensa = 0;
+    fTap(KEY_INPUT_P);
+    fTap(KEY_INPUT_P);
+    for (const auto state : {CPlimoStage::EState::GameOver, CPlimoStage::EState::StageClear}) {
+      for (const int best : {0, 1234567}) {
+        gHighScores[0]->score = best;
+        stage.rules.score = 5000;
+        stage.rules.fEnterState(state, 0);
+        picture();
+      }
+      stage.replayInfo.mode = SReplayInfo::EMode::Practice;
+      picture();
+      stage.replayInfo.mode = SReplayInfo::EMode::Normal;
+    }
+    gHighScores[0]->score = 1234567;
+    gCurrentScene.fClear();
+  }
+
+  // A replay in the theatre: playing, paused with its help, and at its end.
+  void fWalkTheatre() {
+    const SReplayInfo info = SReplayInfo::fReplay(0);
+    fWriteWholeFile(info.path, replay_archives::fFixture("plimo_seed123.zip"));
+    SReplayInfo named = info;
+    named.player = "WWWWWWWW";
+    named.date = "2026/12/07 17:12:45";
+    gCurrentScene = std::make_unique<CReplayTheatre>(0, named);
+    auto& theatre = *static_cast<CReplayTheatre*>(gCurrentScene.fGet());
+    auto picture = [&] {
+      backend().fClearDrawn();
+      theatre.fDraw();
+      fCheckPicture();
+    };
+    theatre.fAnimate();
+    picture();
+    theatre.fSetPaused(true);
+    picture();
+    theatre.fJumpTo(theatre.fLastFrame());
+    ASSERT_NE(theatre.fStage().rules.state, CPlimoStage::EState::Playing);
+    // A replay's end offers no new game: the theatre's own line instead.
+    backend().fClearDrawn();
+    theatre.fDraw();
+    std::set<std::string> endTexts;
+    for (const auto& item : backend().fDrawn()) endTexts.insert(item.text);
+    EXPECT_EQ(endTexts.count(fText(ETextId::TheatreEndLine)), 1u);
+    EXPECT_EQ(endTexts.count(fFormatText(ETextId::EndHintFormat, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
+                                         fKeyboardKeyName(EGameKey::KeyX).c_str())),
+              0u);
+    picture();
+    theatre.fSetPaused(false);
+    picture();
+    backend().fSetPadCount(1);
+    theatre.fSetPaused(true);
+    picture();
+    backend().fSetPadCount(0);
+    gCurrentScene.fClear();
+    gKeyManager = std::make_unique<CKeyManager>();
+  }
+
+  std::set<std::string> fitFaults;
+  std::array<int, 3> mSavedFonts{};
+  int mPanelGraph = -1;
 };
 
 TEST_P(ScreenWalkTest, EveryDrawnStringComesFromTheTable) {
@@ -240,8 +369,28 @@ TEST_P(ScreenWalkTest, EveryDrawnStringComesFromTheTable) {
     if (GetParam() == ELanguage::English) {
       std::string rest = text;
       for (std::size_t at; (at = rest.find("日本語")) != std::string::npos;) rest.erase(at, std::string("日本語").size());
-      for (const unsigned char c : rest) EXPECT_LT(c, 0x80) << "Japanese on an English screen: \"" << text << "\"";
+      // Kana, kanji and full-width forms (U+3000 on) start with 0xE3 or more.
+      for (const unsigned char c : rest) EXPECT_LT(c, 0xE3) << "Japanese on an English screen: \"" << text << "\"";
     }
+  }
+}
+
+// The back screen is 640 x 480 at every window size and is scaled as a
+// whole; the walk runs at each size all the same, so that a layout that
+// ever follows the window's size is checked too.
+TEST_P(ScreenWalkTest, EveryStringFitsItsFrameAtEveryWindowSize) {
+  for (int scale = 0; scale < static_cast<int>(kWindowScales.size()); ++scale) {
+    SCOPED_TRACE("window size x" + std::to_string(kWindowScales[static_cast<std::size_t>(scale)]));
+    gSettings.windowScale = scale;
+    SetWindowSizeExtendRate(kWindowScales[static_cast<std::size_t>(scale)]);
+    fitFaults.clear();
+    fWalkTitleMenu();
+    fWalkRanking();
+    fWalkStageScreens();
+    fWalkTheatre();
+    for (const std::string& fault : fitFaults) ADD_FAILURE() << fault;
+    EXPECT_TRUE(fitFaults.empty());
+    backend().fClearLog();
   }
 }
 

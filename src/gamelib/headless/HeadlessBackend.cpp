@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <string_view>
 #include <type_traits>
 
 #include "gamelib/FileSystem.h"
 #include "gamelib/ImageHeader.h"
+#include "gamelib/TextMeasure.h"
 
 namespace {
 
@@ -45,17 +47,9 @@ void fAppendArg(std::string& out, const COLOR_F& c) {
   out += ')';
 }
 
-// Approximate widths: half the size for a single-byte character, the full
-// size for a multi-byte (full-width) one.
-int fTextWidth(const char* text, int length, int size) {
-  int width = 0;
-  for (int i = 0; i < length && text[i] != '\0';) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const int bytes = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-    width += bytes == 1 ? size / 2 : size;
-    i += bytes;
-  }
-  return width;
+std::string_view fPrefix(const char* text, int length) {
+  const std::string_view whole(text);
+  return length < 0 ? whole : whole.substr(0, static_cast<std::size_t>(length));
 }
 
 }  // namespace
@@ -101,6 +95,34 @@ void CHeadlessBackend::fTypeText(const std::string& text) {
 void CHeadlessBackend::fSetInputState(int state) {
   auto it = mKeyInputs.find(mActiveKeyInput);
   if (it != mKeyInputs.end() && it->second.state == 0) it->second.state = state;
+}
+
+void CHeadlessBackend::fNoteText(int x, int y, const char* text, const STextFace& face) {
+  if (!mLogging || text[0] == '\0') return;
+  const int margin = fTextEdgeMargin(face);
+  SDrawnItem item;
+  item.kind = SDrawnItem::EKind::Text;
+  item.x1 = x - margin;
+  item.y1 = y - margin;
+  item.x2 = x + fConservativeTextWidth(text, face) + margin;
+  item.y2 = y + face.size + margin;
+  item.text = text;
+  item.blendMode = mState.blendMode;
+  item.blendParam = mState.blendParam;
+  item.clipX1 = mState.areaX1, item.clipY1 = mState.areaY1, item.clipX2 = mState.areaX2, item.clipY2 = mState.areaY2;
+  mDrawn.push_back(std::move(item));
+}
+
+void CHeadlessBackend::fNoteRect(SDrawnItem::EKind kind, int x1, int y1, int x2, int y2, int graph) {
+  if (!mLogging) return;
+  SDrawnItem item;
+  item.kind = kind;
+  item.x1 = x1, item.y1 = y1, item.x2 = x2, item.y2 = y2;
+  item.graph = graph;
+  item.blendMode = mState.blendMode;
+  item.blendParam = mState.blendParam;
+  item.clipX1 = mState.areaX1, item.clipY1 = mState.areaY1, item.clipX2 = mState.areaX2, item.clipY2 = mState.areaY2;
+  mDrawn.push_back(std::move(item));
 }
 
 bool CHeadlessBackend::fIsStateNeutral() const {
@@ -227,7 +249,9 @@ int CHeadlessBackend::DeleteGraph(int graph, int logOutFlag) {
 }
 int CHeadlessBackend::MakeGraph(int width, int height, int notUse3DFlag) {
   fRecord("MakeGraph", width, height, notUse3DFlag);
-  return fNewGraph(width, height);
+  const int graph = fNewGraph(width, height);
+  mGraphs[graph].made = true;
+  return graph;
 }
 int CHeadlessBackend::GetDrawScreenGraph(int x1, int y1, int x2, int y2, int graph, int useClientFlag) {
   fRecord("GetDrawScreenGraph", x1, y1, x2, y2, graph, useClientFlag);
@@ -240,6 +264,9 @@ int CHeadlessBackend::DerivationGraph(int srcX, int srcY, int width, int height,
 }
 int CHeadlessBackend::DrawGraph(int x, int y, int graph, int trans) {
   fRecord("DrawGraph", x, y, graph, trans);
+  if (const auto it = mGraphs.find(graph); it != mGraphs.end()) {
+    fNoteRect(SDrawnItem::EKind::Picture, x, y, x + it->second.width, y + it->second.height, graph);
+  }
   return 0;
 }
 int CHeadlessBackend::DrawTurnGraph(int x, int y, int graph, int trans) {
@@ -248,6 +275,7 @@ int CHeadlessBackend::DrawTurnGraph(int x, int y, int graph, int trans) {
 }
 int CHeadlessBackend::DrawExtendGraph(int x1, int y1, int x2, int y2, int graph, int trans) {
   fRecord("DrawExtendGraph", x1, y1, x2, y2, graph, trans);
+  fNoteRect(SDrawnItem::EKind::Picture, x1, y1, x2, y2, graph);
   return 0;
 }
 int CHeadlessBackend::DrawRotaGraph(int x, int y, double rate, double angle, int graph, int trans, int turn) {
@@ -256,6 +284,7 @@ int CHeadlessBackend::DrawRotaGraph(int x, int y, double rate, double angle, int
 }
 int CHeadlessBackend::DrawBox(int x1, int y1, int x2, int y2, unsigned int colour, int fill) {
   fRecord("DrawBox", x1, y1, x2, y2, colour, fill);
+  if (fill != 0) fNoteRect(SDrawnItem::EKind::Box, x1, y1, x2, y2, -1);
   return 0;
 }
 int CHeadlessBackend::SetDrawBlendMode(int mode, int param) {
@@ -287,7 +316,8 @@ int CHeadlessBackend::CreateFontToHandle(const char* faceName, int size, int thi
   fRecord("CreateFontToHandle", faceName == nullptr ? "(default)" : faceName, size, thick, fontType, charSet,
           edgeSize, italic, handle);
   const int font = mNextHandle++;
-  mFonts[font] = SFont{size, thick};
+  const bool named = faceName != nullptr && faceName[0] != '\0';
+  mFonts[font] = STextFace{named, size > 0 ? size : 16, thick, fontType < 0 ? DX_FONTTYPE_NORMAL : fontType};
   return font;
 }
 int CHeadlessBackend::DeleteFontToHandle(int font) {
@@ -297,17 +327,21 @@ int CHeadlessBackend::DeleteFontToHandle(int font) {
 int CHeadlessBackend::DrawStringToHandle(int x, int y, const char* text, unsigned int colour, int font,
                                          unsigned int edgeColour, int verticalFlag) {
   fRecord("DrawStringToHandle", x, y, text, colour, font, edgeColour, verticalFlag);
+  auto it = mFonts.find(font);
+  if (it == mFonts.end() || text == nullptr) return -1;
+  fNoteText(x, y, text, it->second);
   return 0;
 }
 int CHeadlessBackend::DrawString(int x, int y, const char* text, unsigned int colour, unsigned int edgeColour) {
   fRecord("DrawString", x, y, text, colour, edgeColour);
+  if (text != nullptr) fNoteText(x, y, text, STextFace{false, mDefaultFontSize, 0, DX_FONTTYPE_NORMAL});
   return 0;
 }
 int CHeadlessBackend::GetDrawStringWidthToHandle(const char* text, int length, int font, int verticalFlag) {
   fRecord("GetDrawStringWidthToHandle", text, length, font, verticalFlag);
   auto it = mFonts.find(font);
   if (it == mFonts.end() || text == nullptr) return -1;
-  return fTextWidth(text, length, it->second.size);
+  return fConservativeTextWidth(fPrefix(text, length), it->second);
 }
 int CHeadlessBackend::GetFontStateToHandle(char* faceName, int* size, int* thick, int font) {
   auto it = mFonts.find(font);
@@ -353,10 +387,25 @@ int CHeadlessBackend::GetKeyInputString(char* buffer, int input) {
 }
 int CHeadlessBackend::DrawKeyInputString(int x, int y, int input) {
   fRecord("DrawKeyInputString", x, y, input);
+  if (const auto it = mKeyInputs.find(input); it != mKeyInputs.end()) {
+    fNoteText(x, y, it->second.text.c_str(), STextFace{false, mDefaultFontSize, 0, DX_FONTTYPE_NORMAL});
+  }
   return 0;
 }
 int CHeadlessBackend::DrawKeyInputModeString(int x, int y) {
   fRecord("DrawKeyInputModeString", x, y);
+  return 0;
+}
+int CHeadlessBackend::SetKeyInputString(const char* text, int input) {
+  fRecord("SetKeyInputString", text, input);
+  auto it = mKeyInputs.find(input);
+  if (it == mKeyInputs.end() || text == nullptr) return -1;
+  it->second.text.clear();
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (it->second.singleByteOnly && static_cast<unsigned char>(*c) >= 0x80) continue;
+    if (static_cast<int>(it->second.text.size()) >= it->second.maxLength) break;
+    it->second.text += *c;
+  }
   return 0;
 }
 int CHeadlessBackend::DeleteKeyInput(int input) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gamelib/GameLibBackend.h"
+#include "gamelib/TextMeasure.h"
 
 class CHeadlessBackend : public CGameLibBackend {
  public:
@@ -34,12 +35,36 @@ class CHeadlessBackend : public CGameLibBackend {
     VECTOR lightDirection{};
   };
 
+  // What a logged frame put on the screen, in drawing order: each string's
+  // box as the conservative measure gives it (an edge included), each
+  // picture's and each filled box's rectangle, with the clip in force.
+  struct SDrawnItem {
+    enum class EKind { Text, Picture, Box };
+    EKind kind = EKind::Text;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    std::string text;  // Text
+    int graph = -1;    // Picture
+    int blendMode = DX_BLENDMODE_NOBLEND;
+    int blendParam = 0;
+    int clipX1 = 0, clipY1 = 0, clipX2 = 640, clipY2 = 480;
+  };
+
   CHeadlessBackend();
 
   // ---- scripting, for tests and simulations ----
   void fSetLogging(bool on) { mLogging = on; }
   const std::vector<std::string>& fLog() const { return mLog; }
-  void fClearLog() { mLog.clear(); }
+  void fClearLog() {
+    mLog.clear();
+    mDrawn.clear();
+  }
+  const std::vector<SDrawnItem>& fDrawn() const { return mDrawn; }
+  void fClearDrawn() { mDrawn.clear(); }
+  // A picture made with MakeGraph (a window's rendered background), not loaded.
+  bool fIsMadeGraph(int graph) const {
+    const auto it = mGraphs.find(graph);
+    return it != mGraphs.end() && it->second.made;
+  }
   // The logged calls whose name is one of the given ones, in order.
   std::vector<std::string> fLogOf(const std::vector<std::string>& names) const;
 
@@ -131,6 +156,7 @@ class CHeadlessBackend : public CGameLibBackend {
   int DrawKeyInputString(int x, int y, int input) override;
   int DrawKeyInputModeString(int x, int y) override;
   int DeleteKeyInput(int input) override;
+  int SetKeyInputString(const char* text, int input) override;
   int MV1LoadModel(const char* path) override;
   int MV1DuplicateModel(int model) override;
   int MV1DeleteModel(int model) override;
@@ -167,10 +193,7 @@ class CHeadlessBackend : public CGameLibBackend {
   struct SGraph {
     int width = 0;
     int height = 0;
-  };
-  struct SFont {
-    int size = 16;
-    int thick = 0;
+    bool made = false;
   };
   struct SKeyInput {
     int maxLength = 0;
@@ -182,6 +205,8 @@ class CHeadlessBackend : public CGameLibBackend {
   template <typename... TArgs>
   void fRecord(const char* name, const TArgs&... args);
   void fSetInputState(int state);
+  void fNoteText(int x, int y, const char* text, const STextFace& face);
+  void fNoteRect(SDrawnItem::EKind kind, int x1, int y1, int x2, int y2, int graph);
   int fNewGraph(int width, int height);
 
   bool mLogging = false;
@@ -203,7 +228,8 @@ class CHeadlessBackend : public CGameLibBackend {
   SCameraState mCamera;
   int mNextHandle = 1;
   std::map<int, SGraph> mGraphs;
-  std::map<int, SFont> mFonts;
+  std::map<int, STextFace> mFonts;
+  std::vector<SDrawnItem> mDrawn;
   std::map<int, SKeyInput> mKeyInputs;
   int mActiveKeyInput = -1;
   int mDefaultFontSize = 16;

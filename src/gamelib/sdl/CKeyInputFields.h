@@ -84,6 +84,16 @@ class CKeyInputFields {
     return true;
   }
 
+  // Puts a text into the field (a name to start from), by the field's own
+  // rules: what they refuse is left out, and it is cut to the field's length.
+  bool fSetText(int handle, std::string_view text) {
+    auto it = mFields.find(handle);
+    if (it == mFields.end()) return false;
+    it->second.text.clear();
+    fAppendTyped(it->second.text, text, it->second.rules);
+    return true;
+  }
+
   bool fDelete(int handle) {
     if (mFields.erase(handle) == 0) return false;
     if (handle == mActive) mActive = -1;

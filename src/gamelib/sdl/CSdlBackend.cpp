@@ -297,6 +297,7 @@ int CSdlBackend::DrawKeyInputString(int x, int y, int input) {
 // Text comes through SDL's text input, which has no mode to show.
 int CSdlBackend::DrawKeyInputModeString(int, int) { return 0; }
 int CSdlBackend::DeleteKeyInput(int input) { return mKeyInput.fDelete(input); }
+int CSdlBackend::SetKeyInputString(const char* text, int input) { return mKeyInput.fSetText(text, input); }
 
 // ---- 3D ----
 

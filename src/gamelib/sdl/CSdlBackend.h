@@ -78,6 +78,7 @@ class CSdlBackend : public CGameLibBackend {
   int DrawKeyInputString(int x, int y, int input) override;
   int DrawKeyInputModeString(int x, int y) override;
   int DeleteKeyInput(int input) override;
+  int SetKeyInputString(const char* text, int input) override;
   int MV1LoadModel(const char* path) override;
   int MV1DuplicateModel(int model) override;
   int MV1DeleteModel(int model) override;

@@ -31,6 +31,9 @@ class CSdlKeyInput {
   int fGetText(char* buffer, int input) const { return mFields.fCopyText(input, buffer) ? 0 : -1; }
   // The text in the default font, white, with a blinking caret while typing.
   int fDraw(int x, int y, int input);
+  int fSetText(const char* text, int input) {
+    return text != nullptr && mFields.fSetText(input, text) ? 0 : -1;
+  }
   int fDelete(int input);
   int fCount() const { return mFields.fCount(); }
 

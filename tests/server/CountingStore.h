@@ -2,6 +2,7 @@
 // for tests of the list cache.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,7 +24,8 @@ class CCountingStore : public IRankingStore {
     return mInner->fArchive(mode, key);
   }
   void fPing() const override { mInner->fPing(); }
-  mutable int mLists = 0;
+  // Lists are built on the service's store threads.
+  mutable std::atomic<int> mLists = 0;
 
  private:
   std::unique_ptr<IRankingStore> mInner;

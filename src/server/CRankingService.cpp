@@ -1,9 +1,9 @@
 #include "server/CRankingService.h"
 
 #include "online/SRankingData.h"
-#include "replay/ReplayArchiveCheck.h"
 #include "server/RankingRequest.h"
 #include "server/Sha256.h"
+#include "server/ZipDirectory.h"
 #include "util/Assert.h"
 
 namespace {
@@ -176,7 +176,8 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   const std::string hash = fSha256Hex(body);
   if (mStore.fHasArchive(hash)) return fRefuse("replay already registered");
   const int modeIndex = fModeIndex(mode);
-  if (!fIsReplayArchiveOfMode(body, modeIndex)) return fRefuse("not a replay of this mode");
+  // The directory only: the members are inflated in a worker.
+  if (!fLooksLikeReplayOfMode(body, modeIndex)) return fRefuse("not a replay of this mode");
 
   const SVerifyOutcome outcome = mVerifier.fVerify(body);
   if (outcome.kind == SVerifyOutcome::EKind::Stopped) return fRefuse("server stopping");

@@ -141,7 +141,7 @@ TEST_F(RankingStoreOutageTest, TheServerAnswersFromItsCacheWhileTheDatabaseHangs
     const STimedAnswer health = fHealthBecomes(port, "HTTP/1.1 503");
     EXPECT_EQ(health.fStatus(), "HTTP/1.1 503") << health.text;
     EXPECT_LE(health.ms, 50.0);
-    std::printf("health while the database hung: %s in %.2f ms\n", health.fBody().c_str(), health.ms);
+    std::printf("health while the database hung: %.2f ms, %s", health.ms, health.fBody().c_str());
 
     // An upload is refused with a reason, within the request deadline.
     const STimedAnswer upload =

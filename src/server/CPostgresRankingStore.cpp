@@ -1,7 +1,10 @@
 #include "server/CPostgresRankingStore.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -63,24 +66,115 @@ class CResult {
   PGresult* mResult;
 };
 
-[[noreturn]] void fFail(PGconn* connection, const char* what) {
+using Clock = std::chrono::steady_clock;
+
+// The deadline of the store call running on this thread: every statement
+// of the call waits on it. The schema's set-up has none.
+thread_local Clock::time_point tDeadline = Clock::time_point::max();
+
+// A pause between failed connects: calls meanwhile fail at once.
+constexpr auto kReconnectPause = std::chrono::milliseconds(250);
+
+std::string fErrorText(PGconn* connection) {
   std::string message = PQerrorMessage(connection);
   while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-  throw CGameError(std::string("ranking database: cannot ") + what + ": " + message);
+  return message;
 }
 
-// Runs a statement with text parameters and checks that it worked;
-// binaryResult asks for raw bytes back.
+[[noreturn]] void fFail(PGconn* connection, const char* what) {
+  throw CGameError(std::string("ranking database: cannot ") + what + ": " + fErrorText(connection));
+}
+
+[[noreturn]] void fTimedOut(const char* what) {
+  throw CGameError(std::string("ranking database: no answer in time to ") + what);
+}
+
+// Waits until the connection's socket can be read (or written), or the
+// deadline passes: false then.
+bool fWaitSocket(PGconn* connection, bool forWriting, Clock::time_point deadline) {
+  pollfd entry{PQsocket(connection), static_cast<short>(POLLIN | (forWriting ? POLLOUT : 0)), 0};
+  if (entry.fd < 0) return true;  // libpq reports the broken connection itself
+  for (;;) {
+    int wait = -1;
+    if (deadline != Clock::time_point::max()) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) return false;
+      wait = static_cast<int>(std::min<long long>(left, 60'000));
+    }
+    const int ready = ::poll(&entry, 1, wait);
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return true;  // the next libpq call reports it
+  }
+}
+
+// Runs a statement with text or binary parameters and checks that it
+// worked; binaryResult asks for raw bytes back. Waits at most until the
+// call's deadline: the connection is then left mid-statement, and the call
+// drops it.
+CResult fRunRaw(PGconn* connection, const char* sql, int count, const char* const* data, const int* lengths,
+                const int* formats, bool binaryResult, bool checked = true) {
+  if (PQsendQueryParams(connection, sql, count, nullptr, data, lengths, formats, binaryResult ? 1 : 0) == 0) {
+    fFail(connection, "send a statement");
+  }
+  // A large archive may not fit the socket's buffer at once.
+  for (;;) {
+    const int flushed = PQflush(connection);
+    if (flushed == 0) break;
+    if (flushed < 0) fFail(connection, "send a statement");
+    if (!fWaitSocket(connection, true, tDeadline)) fTimedOut("a statement");
+    if (PQconsumeInput(connection) == 0) fFail(connection, "read an answer");
+  }
+  PGresult* last = nullptr;
+  for (;;) {
+    while (PQisBusy(connection) != 0) {
+      if (!fWaitSocket(connection, false, tDeadline)) {
+        PQclear(last);
+        fTimedOut("a statement");
+      }
+      if (PQconsumeInput(connection) == 0) {
+        PQclear(last);
+        fFail(connection, "read an answer");
+      }
+    }
+    PGresult* next = PQgetResult(connection);
+    if (next == nullptr) break;
+    PQclear(last);
+    last = next;
+  }
+  if (last == nullptr) fFail(connection, "run a statement");
+  CResult result(last);
+  const ExecStatusType status = PQresultStatus(result.fGet());
+  if (checked && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fFail(connection, "run a statement");
+  return result;
+}
+
 CResult fRun(PGconn* connection, const char* sql, std::initializer_list<const std::string*> values,
              bool binaryResult = false) {
   std::vector<const char*> data;
   // Text parameters end with the zero byte std::string always has.
   for (const std::string* value : values) data.push_back(value->c_str());
-  CResult result(PQexecParams(connection, sql, static_cast<int>(data.size()), nullptr, data.data(), nullptr, nullptr,
-                              binaryResult ? 1 : 0));
-  const ExecStatusType status = PQresultStatus(result.fGet());
-  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fFail(connection, "run a statement");
-  return result;
+  return fRunRaw(connection, sql, static_cast<int>(data.size()), data.data(), nullptr, nullptr, binaryResult);
+}
+
+// Connects without blocking, within the timeout.
+PGconn* fConnect(const std::string& uri, std::chrono::milliseconds timeout) {
+  const Clock::time_point deadline = std::min(tDeadline, Clock::now() + timeout);
+  PGconn* connection = PQconnectStart(uri.c_str());
+  if (connection == nullptr) throw CGameError("ranking database: out of memory connecting to PostgreSQL");
+  try {
+    PostgresPollingStatusType polling = PGRES_POLLING_WRITING;
+    while (PQstatus(connection) != CONNECTION_BAD && polling != PGRES_POLLING_OK) {
+      if (polling == PGRES_POLLING_FAILED) break;
+      if (!fWaitSocket(connection, polling == PGRES_POLLING_WRITING, deadline)) fTimedOut("connect to PostgreSQL");
+      polling = PQconnectPoll(connection);
+    }
+    if (PQstatus(connection) != CONNECTION_OK) fFail(connection, "connect to PostgreSQL");
+    if (PQsetnonblocking(connection, 1) != 0) fFail(connection, "connect to PostgreSQL");
+  } catch (...) {
+    PQfinish(connection);
+    throw;
+  }
+  return connection;
 }
 
 bool fIsUniqueViolation(PGresult* result) {
@@ -90,11 +184,44 @@ bool fIsUniqueViolation(PGresult* result) {
 
 }  // namespace
 
-CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri) : mUri(connectionUri) {
-  std::lock_guard lock(mMutex);
+// Takes the connection within the call's deadline, and drops it when the
+// call ends with it mid-statement or mid-transaction (timed out, lost, or
+// failed inside a transaction): the server rolls that back.
+class CPostgresRankingStore::CCall {
+ public:
+  explicit CCall(const CPostgresRankingStore& store, bool timed = true) : mStore(store), mLock(store.mMutex, std::defer_lock) {
+    tDeadline = timed ? Clock::now() + store.mTimeouts.statement : Clock::time_point::max();
+    if (!timed) {
+      mLock.lock();
+    } else if (!mLock.try_lock_until(tDeadline)) {
+      fTimedOut("wait for the connection");
+    }
+  }
+  ~CCall() {
+    PGconn*& connection = mStore.mConnection;
+    if (connection != nullptr &&
+        (PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) != PQTRANS_IDLE)) {
+      PQfinish(connection);
+      connection = nullptr;
+    }
+    tDeadline = Clock::time_point::max();
+  }
+  CCall(const CCall&) = delete;
+  CCall& operator=(const CCall&) = delete;
+
+ private:
+  const CPostgresRankingStore& mStore;
+  std::unique_lock<std::timed_mutex> mLock;
+};
+
+CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri, SStoreTimeouts timeouts)
+    : mUri(connectionUri), mTimeouts(timeouts) {
+  // The schema's set-up (and any change to it) may take its time.
+  const CCall call(*this, false);
   try {
     PGconn* connection = fConnection();
     fRun(connection, "BEGIN", {});
+    fRun(connection, "SET LOCAL statement_timeout = 0", {});
     fRun(connection, kSchemaLock, {});
     fRun(connection, kCreateTable, {});
     fRun(connection, kCreateIndex, {});
@@ -112,25 +239,38 @@ CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri) :
 CPostgresRankingStore::~CPostgresRankingStore() { PQfinish(mConnection); }
 
 pg_conn* CPostgresRankingStore::fConnection() const {
-  if (mConnection != nullptr && PQstatus(mConnection) == CONNECTION_OK) return mConnection;
-  if (mConnection != nullptr) {
-    PQreset(mConnection);
-  } else {
-    mConnection = PQconnectdb(mUri.c_str());
+  if (mConnection != nullptr && PQstatus(mConnection) == CONNECTION_OK) {
+    // Nothing arrives on an idle connection but the server's goodbye (it
+    // restarted, or ended us): then a new one, before a statement fails.
+    pollfd entry{PQsocket(mConnection), POLLIN, 0};
+    if (::poll(&entry, 1, 0) == 0) return mConnection;
   }
-  if (mConnection == nullptr) throw CGameError("ranking database: out of memory connecting to PostgreSQL");
-  if (PQstatus(mConnection) != CONNECTION_OK) fFail(mConnection, "connect to PostgreSQL");
-  // Notices ("relation already exists, skipping") would land in the
-  // request log.
-  PQsetNoticeProcessor(mConnection, [](void*, const char*) {}, nullptr);
-  // A commit returns once the log is on the disk, whatever the server's
-  // default; the session's time zone does not matter (dates are text).
-  fRun(mConnection, "SET synchronous_commit = on", {});
+  PQfinish(mConnection);
+  mConnection = nullptr;
+  if (Clock::now() < mRetryAfter) throw CGameError("ranking database: unavailable (" + mLastFailure + ")");
+  try {
+    mConnection = fConnect(mUri, mTimeouts.connect);
+    // Notices ("relation already exists, skipping") would land in the
+    // request log.
+    PQsetNoticeProcessor(mConnection, [](void*, const char*) {}, nullptr);
+    // A commit returns once the log is on the disk, whatever the server's
+    // default; the session's time zone does not matter (dates are text). A
+    // statement the server works on too long is ended there as well.
+    fRun(mConnection, "SET synchronous_commit = on", {});
+    const std::string timeout = std::to_string(mTimeouts.statement.count());
+    fRun(mConnection, "SELECT set_config('statement_timeout', $1, false)", {&timeout});
+  } catch (const CGameError& error) {
+    PQfinish(mConnection);
+    mConnection = nullptr;
+    mLastFailure = error.what();
+    mRetryAfter = Clock::now() + kReconnectPause;
+    throw;
+  }
   return mConnection;
 }
 
 std::vector<SRankingEntry> CPostgresRankingStore::fList(const std::string& mode) const {
-  std::lock_guard lock(mMutex);
+  const CCall call(*this);
   const CResult result = fRun(fConnection(),
                               "SELECT name, score, max_rensa, replay_key, date FROM entries WHERE mode = $1 "
                               "ORDER BY score DESC, id ASC",
@@ -151,12 +291,12 @@ std::vector<SRankingEntry> CPostgresRankingStore::fList(const std::string& mode)
 }
 
 bool CPostgresRankingStore::fHasArchive(const std::string& archiveHash) const {
-  std::lock_guard lock(mMutex);
+  const CCall call(*this);
   return fRun(fConnection(), "SELECT 1 FROM entries WHERE archive_hash = $1", {&archiveHash}).fRows() > 0;
 }
 
 std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& entry) {
-  std::lock_guard lock(mMutex);
+  const CCall call(*this);
   PGconn* connection = fConnection();
   fRun(connection, "BEGIN", {});
   try {
@@ -174,7 +314,7 @@ std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& e
                                   entry.archive.data(),      entry.gameId.empty() ? nullptr : entry.gameId.c_str()};
     std::vector<int> lengths{0, 0, 0, 0, 0, 0, static_cast<int>(entry.archive.size()), 0};
     std::vector<int> formats{0, 0, 0, 0, 0, 0, 1, 0};
-    CResult inserted(PQexecParams(connection, insertSql, 8, nullptr, data.data(), lengths.data(), formats.data(), 0));
+    CResult inserted = fRunRaw(connection, insertSql, 8, data.data(), lengths.data(), formats.data(), false, false);
     if (PQresultStatus(inserted.fGet()) != PGRES_TUPLES_OK) {
       const bool duplicate = fIsUniqueViolation(inserted.fGet());
       if (!duplicate) fFail(connection, "store an entry");
@@ -192,14 +332,14 @@ std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& e
     fRun(connection, "COMMIT", {});
     return added;
   } catch (...) {
-    // The connection may be gone; a new one starts without the transaction.
-    if (PQstatus(connection) == CONNECTION_OK) PQclear(PQexec(connection, "ROLLBACK"));
+    // The call drops a connection left inside the transaction: the server
+    // rolls it back, and a new connection starts without it.
     throw;
   }
 }
 
 std::optional<std::string> CPostgresRankingStore::fArchive(const std::string& mode, const std::string& replayKey) const {
-  std::lock_guard lock(mMutex);
+  const CCall call(*this);
   const CResult result = fRun(fConnection(), "SELECT archive FROM entries WHERE mode = $1 AND replay_key = $2",
                               {&mode, &replayKey}, true);
   if (result.fRows() == 0) return std::nullopt;
@@ -207,12 +347,12 @@ std::optional<std::string> CPostgresRankingStore::fArchive(const std::string& mo
 }
 
 void CPostgresRankingStore::fPing() const {
-  std::lock_guard lock(mMutex);
+  const CCall call(*this);
   fRun(fConnection(), "SELECT 1", {});
 }
 
 std::vector<SUnnamedEntry> CPostgresRankingStore::fUnnamedEntries(long long afterId, std::size_t count) const {
-  std::lock_guard lock(mMutex);
+  const CCall call(*this);
   const std::string after = std::to_string(afterId);
   const std::string limit = std::to_string(count);
   // Binary results: the id comes back as 8 big-endian bytes.
@@ -232,27 +372,24 @@ std::vector<SUnnamedEntry> CPostgresRankingStore::fUnnamedEntries(long long afte
 
 bool CPostgresRankingStore::fNameEntry(long long id, const std::string& gameId) {
   PLIMO_ASSERT(!gameId.empty(), "an entry is named by a game id");
-  std::lock_guard lock(mMutex);
+  const CCall call(*this);
   PGconn* connection = fConnection();
   const std::string idText = std::to_string(id);
   {
     const std::vector<const char*> data{gameId.c_str(), idText.c_str()};
-    const CResult named(PQexecParams(connection, "UPDATE entries SET game_id = $1 WHERE id = $2::bigint", 2, nullptr,
-                                     data.data(), nullptr, nullptr, 0));
+    const CResult named = fRunRaw(connection, "UPDATE entries SET game_id = $1 WHERE id = $2::bigint", 2, data.data(),
+                                  nullptr, nullptr, false, false);
     if (PQresultStatus(named.fGet()) == PGRES_COMMAND_OK) return true;
     if (!fIsUniqueViolation(named.fGet())) fFail(connection, "name an entry");
   }
+  // A failure inside the transaction leaves the connection in it: the call
+  // then drops the connection, and the server rolls the transaction back.
   fRun(connection, "BEGIN", {});
-  try {
-    fRun(connection,
-         "INSERT INTO set_aside_entries SELECT id, mode, name, score, max_rensa, replay_key, date, archive_hash, "
-         "archive, $1 FROM entries WHERE id = $2::bigint",
-         {&gameId, &idText});
-    fRun(connection, "DELETE FROM entries WHERE id = $1::bigint", {&idText});
-    fRun(connection, "COMMIT", {});
-  } catch (...) {
-    if (PQstatus(connection) == CONNECTION_OK) PQclear(PQexec(connection, "ROLLBACK"));
-    throw;
-  }
+  fRun(connection,
+       "INSERT INTO set_aside_entries SELECT id, mode, name, score, max_rensa, replay_key, date, archive_hash, "
+       "archive, $1 FROM entries WHERE id = $2::bigint",
+       {&gameId, &idText});
+  fRun(connection, "DELETE FROM entries WHERE id = $1::bigint", {&idText});
+  fRun(connection, "COMMIT", {});
   return false;
 }

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -16,6 +17,7 @@
 #include "server/CRankingSite.h"
 #include "server/CUploadRate.h"
 #include "server/ProxyProtocol.h"
+#include "rules/StageModes.h"
 #include "server/RankingRequest.h"
 #include "util/Assert.h"
 
@@ -79,7 +81,9 @@ class CRankingHttpServer::CImpl {
         mRetryTimer(mIo),
         mGraceTimer(mIo),
         mWork(asio::make_work_guard(mIo)),
-        mBlocking(static_cast<std::size_t>(std::max(1, limits.blockingThreads))) {}
+        mBlocking(static_cast<std::size_t>(std::max(1, limits.blockingThreads))) {
+    mEventThread->io = &mIo;
+  }
 
   ~CImpl();
 
@@ -118,6 +122,9 @@ class CRankingHttpServer::CImpl {
   void fForget(CSession* session, const std::string& address);
   // Counts a connection against its address's cap; false when it is full.
   bool fAdmit(const std::string& address);
+  // For the store threads: the parked session goes on on the event thread.
+  // Nothing happens when the server is gone by then.
+  std::function<void()> fCallBack(const std::shared_ptr<CSession>& session);
 
   CRankingService& mService;
   CRankingSite mSite;
@@ -131,6 +138,15 @@ class CRankingHttpServer::CImpl {
   asio::executor_work_guard<asio::io_context::executor_type> mWork;
   asio::thread_pool mBlocking;
   std::unordered_set<CSession*> mSessions;
+  // Sessions waiting for a ranking's first build, held here (the store's
+  // callbacks only know them weakly), and the way back to the event thread
+  // for those callbacks, cleared when the server goes.
+  std::unordered_map<CSession*, std::shared_ptr<CSession>> mParked;
+  struct SEventThread {
+    std::mutex mutex;
+    asio::io_context* io = nullptr;
+  };
+  std::shared_ptr<SEventThread> mEventThread = std::make_shared<SEventThread>();
   std::unordered_map<std::string, std::size_t> mPerAddress;
   std::atomic<bool> mStopped{false};
   bool mDraining = false;
@@ -166,8 +182,9 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
     fAwaitRequest();
   }
 
-  // A connection waiting for its next request, with nothing of it read.
-  bool fIsIdle() const { return mState == EState::Reading && mHead.empty(); }
+  // A connection waiting for its next request, with nothing of it read (a
+  // body on its way is part of a request).
+  bool fIsIdle() const { return mState == EState::Reading && mHead.empty() && !mReadingBody; }
   void fClose() {
     mDeadline.cancel();
     error_code ignored;
@@ -192,6 +209,7 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
     mStarted = Clock::now();
     mRoute = SRankingRoute{};
     mTimedOut = false;
+    mWaits = 0;
     fArmDeadline();
     if (!mHead.empty()) {
       fHeadBytesArrived();  // a pipelined request is already here
@@ -330,10 +348,12 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
   }
 
   void fReadBody() {
+    mReadingBody = true;
     mBodyBuffer.clear();
     mBodyBuffer.commit(asio::buffer_copy(mBodyBuffer.prepare(mHead.size()), asio::buffer(mHead)));
     mHead.clear();
     http::async_read(mSocket, mBodyBuffer, *mParser, [self = shared_from_this()](const error_code& error, std::size_t) {
+      self->mReadingBody = false;
       if (error == http::error::body_limit) {
         self->fRefuse(413, "body too large");
         return;
@@ -356,33 +376,13 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
     using EKind = SRankingRoute::EKind;
     CRankingService& service = mServer.mService;
     switch (mRoute.kind) {
-      case EKind::List: {
-        std::shared_ptr<const std::string> body;
-        try {
-          body = service.fListBody(mRoute.mode);
-        } catch (const CGameError& error) {
-          fRespond(SServiceAnswer{500, "server error\n"}, error.what());
-          return;
-        }
-        fRespondShared(200, "text/plain; charset=utf-8", std::move(body), {});
-        return;
-      }
-      // From the list cache and the static file cache, like the list.
+      // From the list cache and the static file cache.
+      case EKind::List:
       case EKind::Page:
       case EKind::Api:
-      case EKind::Static: {
-        SWebAnswer answer;
-        std::string problem;
-        try {
-          const auto ifNoneMatch = mParser->get()[http::field::if_none_match];
-          answer = mServer.mSite.fAnswer(*mRoute.web, std::string_view(ifNoneMatch.data(), ifNoneMatch.size()));
-        } catch (const CGameError& error) {
-          problem = error.what();
-          answer = SWebAnswer{500, "text/plain; charset=utf-8", std::make_shared<const std::string>("server error\n"), {}};
-        }
-        fRespondShared(answer.status, answer.contentType, std::move(answer.body), problem, answer.headers);
-        return;
-      }
+      case EKind::Static: fAnswerFromCache(); return;
+      // From the last store check.
+      case EKind::Health: fRespond(service.fHealth(), {}); return;
       case EKind::BadRequest: fRespond(SServiceAnswer{400, "bad request\n"}, {}); return;
       case EKind::NotFound: fRespond(SServiceAnswer{404, "no such script\n"}, {}); return;
       case EKind::WrongMethod:
@@ -393,7 +393,6 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
         }
         fRespond(SServiceAnswer{405, "method not allowed\n"}, {});
         return;
-      case EKind::Health:
       case EKind::Upload:
       case EKind::Download: break;
     }
@@ -409,15 +408,13 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       std::string problem;
       CRankingService& service = self->mServer.mService;
       try {
-        if (self->mRoute.kind == SRankingRoute::EKind::Health) {
-          answer = service.fHealth();
-        } else {
-          answer = service.fHandle(self->mRoute.mode, self->mRoute.arguments, body);
-        }
+        answer = service.fHandle(self->mRoute.mode, self->mRoute.arguments, body);
       } catch (const CGameError& error) {
+        // The store failed or timed out: the game shows an upload's reason.
         problem = error.what();
-        answer = self->mRoute.kind == SRankingRoute::EKind::Upload ? SServiceAnswer{500, "UploadFailed?server error"}
-                                                                   : SServiceAnswer{500, "server error\n"};
+        answer = self->mRoute.kind == SRankingRoute::EKind::Upload
+                     ? SServiceAnswer{200, "UploadFailed?ranking database unavailable"}
+                     : SServiceAnswer{503, "ranking database unavailable\n"};
       }
       asio::post(self->mServer.mIo, [self, answer = std::move(answer), problem = std::move(problem)]() mutable {
         self->fRespond(std::move(answer), problem);
@@ -425,6 +422,61 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
     });
   }
 
+  // Lists and pages from the cached rankings, which the event thread never
+  // waits for: before a mode's first build the request is parked until
+  // the build ends (the store threads say when).
+  void fAnswerFromCache() {
+    using EKind = SRankingRoute::EKind;
+    std::vector<std::string> modes;
+    if (mRoute.kind == EKind::List) {
+      modes.push_back(mRoute.mode);
+    } else if (mRoute.web->refusal == 0 && mRoute.web->kind == SWebRequest::EKind::Index) {
+      for (int mode = 0; mode < kModeCount; ++mode) modes.push_back(fModeName(mode));
+    } else if (mRoute.web->refusal == 0 &&
+               (mRoute.web->kind == SWebRequest::EKind::Ranking || mRoute.web->kind == SWebRequest::EKind::Api)) {
+      modes.push_back(mRoute.web->mode);
+    }
+    CRankingService& service = mServer.mService;
+    std::shared_ptr<const SRankingSnapshot> ranking;
+    for (const std::string& mode : modes) {
+      // Each mode is waited for once at most; a store that cannot build
+      // it then is reported.
+      ranking = service.fCachedRanking(mode, nullptr);
+      if (!ranking && mWaits < kModeCount) {
+        ranking = service.fCachedRanking(mode, mServer.fCallBack(shared_from_this()));
+        if (!ranking) {
+          // The callback reaches the event thread only after this returns.
+          mServer.mParked.emplace(this, shared_from_this());
+          ++mWaits;
+          return;
+        }
+      }
+      if (!ranking) {
+        fRespond(SServiceAnswer{503, "ranking database unavailable\n"}, "no ranking yet");
+        return;
+      }
+    }
+    if (mRoute.kind == EKind::List) {
+      fRespondShared(200, "text/plain; charset=utf-8", std::shared_ptr<const std::string>(ranking, &ranking->listBody), {});
+      return;
+    }
+    SWebAnswer answer;
+    std::string problem;
+    try {
+      const auto ifNoneMatch = mParser->get()[http::field::if_none_match];
+      answer = mServer.mSite.fAnswer(*mRoute.web, std::string_view(ifNoneMatch.data(), ifNoneMatch.size()));
+    } catch (const CGameError& error) {
+      problem = error.what();
+      answer = SWebAnswer{500, "text/plain; charset=utf-8", std::make_shared<const std::string>("server error\n"), {}};
+    }
+    fRespondShared(answer.status, answer.contentType, std::move(answer.body), problem, answer.headers);
+  }
+
+ public:
+  // Called back on the event thread once a parked request's build ended.
+  void fBuilt() { fAnswerFromCache(); }
+
+ private:
   void fRefuse(int status, const std::string& why) {
     mKeepAlive = false;
     mState = EState::Working;
@@ -513,6 +565,8 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
   asio::steady_timer mDeadline;
   EState mState = EState::Reading;
   bool mTimedOut = false;
+  bool mReadingBody = false;
+  int mWaits = 0;  // builds this request waited for
   bool mKeepAlive = false;
   bool mHeadOnly = false;
   Clock::time_point mStarted;
@@ -531,7 +585,23 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
   std::size_t mDiscardedBytes = 0;
 };
 
+std::function<void()> CRankingHttpServer::CImpl::fCallBack(const std::shared_ptr<CSession>& session) {
+  return [eventThread = mEventThread, weak = std::weak_ptr<CSession>(session), key = session.get(), this] {
+    std::lock_guard lock(eventThread->mutex);
+    if (eventThread->io == nullptr) return;
+    asio::post(*eventThread->io, [weak, key, this] {
+      const std::shared_ptr<CSession> parked = weak.lock();
+      mParked.erase(key);
+      if (parked) parked->fBuilt();
+    });
+  };
+}
+
 CRankingHttpServer::CImpl::~CImpl() {
+  {
+    std::lock_guard lock(mEventThread->mutex);
+    mEventThread->io = nullptr;
+  }
   mBlocking.join();
   mDraining = false;  // the run below ends by itself
   // Let every session end before the containers they report to go.
@@ -540,6 +610,7 @@ CRankingHttpServer::CImpl::~CImpl() {
   mRetryTimer.cancel();
   mGraceTimer.cancel();
   for (CSession* session : std::vector<CSession*>(mSessions.begin(), mSessions.end())) session->fClose();
+  mParked.clear();
   mWork.reset();
   mIo.restart();
   mIo.run();
@@ -621,10 +692,14 @@ void CRankingHttpServer::CImpl::fBeginDrain() {
   for (CSession* session : std::vector<CSession*>(mSessions.begin(), mSessions.end())) {
     if (session->fIsIdle()) session->fClose();
   }
+  // Checks still waiting for a verifier are answered "server stopping".
+  mService.fBeginStop();
   mGraceTimer.expires_after(mLimits.stopGrace);
   mGraceTimer.async_wait([this](const error_code& error) {
     if (error) return;
     fLogLine("- stop: requests still running at the end of the grace time are dropped");
+    // Their checks end now, so the threads running them return at once.
+    mService.fAbortChecks();
     mIo.stop();
   });
   fFinishIfDrained();

@@ -1,9 +1,9 @@
 #include "server/CRankingService.h"
 
 #include "online/SRankingData.h"
-#include "replay/ReplayArchiveCheck.h"
 #include "server/RankingRequest.h"
 #include "server/Sha256.h"
+#include "server/ZipDirectory.h"
 #include "util/Assert.h"
 
 namespace {
@@ -11,6 +11,14 @@ namespace {
 SServiceAnswer fRefuse(const std::string& reason) { return SServiceAnswer{200, "UploadFailed?" + reason}; }
 
 SServiceAnswer fBadRequest() { return SServiceAnswer{400, "bad request\n"}; }
+
+// Two list builds at once at most: the three modes share them.
+constexpr int kStoreThreads = 2;
+// A store check that takes longer than this makes the server unhealthy
+// before it ends.
+constexpr auto kSlowCheck = std::chrono::milliseconds(1000);
+// How long after its last request a mode's list is still rebuilt unasked.
+constexpr auto kKeptFreshFor = std::chrono::minutes(1);
 
 int fModeIndex(const std::string& mode) {
   for (int index = 0; index < kModeCount; ++index) {
@@ -23,9 +31,30 @@ int fModeIndex(const std::string& mode) {
 }  // namespace
 
 CRankingService::CRankingService(IRankingStore& store, IReplayVerifier& verifier, std::function<std::time_t()> clock,
-                                 std::chrono::milliseconds listMaxAge, std::size_t listLimit)
-    : mStore(store), mVerifier(verifier), mClock(std::move(clock)), mListMaxAge(listMaxAge), mListLimit(listLimit) {
+                                 std::chrono::milliseconds listMaxAge, std::size_t listLimit,
+                                 std::chrono::milliseconds healthInterval)
+    : mStore(store),
+      mVerifier(verifier),
+      mClock(std::move(clock)),
+      mListMaxAge(listMaxAge),
+      mListLimit(listLimit),
+      mHealthInterval(healthInterval) {
   if (!mClock) mClock = [] { return std::time(nullptr); };
+  // The first check before the first request, so health is known at once.
+  fCheckStore();
+  for (int i = 0; i < kStoreThreads; ++i) mStoreThreads.emplace_back([this] { fStoreThread(); });
+  mMonitor = std::thread([this] { fMonitorThread(); });
+}
+
+CRankingService::~CRankingService() {
+  {
+    std::lock_guard lock(mWorkMutex);
+    mStopping = true;
+  }
+  mWorkChanged.notify_all();
+  mStopChanged.notify_all();
+  mMonitor.join();
+  for (std::thread& thread : mStoreThreads) thread.join();
 }
 
 SServiceAnswer CRankingService::fHandle(const std::string& mode, const std::vector<std::string>& arguments,
@@ -57,35 +86,77 @@ SRankingSnapshot CRankingService::fBuildRanking(const std::string& mode) const {
   return fMakeRankingSnapshot(std::move(entries), std::move(body));
 }
 
-std::shared_ptr<const SRankingSnapshot> CRankingService::fRanking(const std::string& mode) {
-  const int index = fModeIndex(mode);
-  SCachedList& cached = mLists[static_cast<std::size_t>(index)];
-  unsigned generation;
+std::shared_ptr<const SRankingSnapshot> CRankingService::fBuildNow(int mode) {
+  SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
+  unsigned long long number;
   {
     std::lock_guard lock(mListMutex);
-    const bool fresh = std::chrono::steady_clock::now() - cached.built < mListMaxAge;
-    if (cached.ranking && fresh) return cached.ranking;
-    generation = cached.generation;
+    number = ++mBuilds;
   }
-  auto ranking = std::make_shared<const SRankingSnapshot>(fBuildRanking(mode));
+  const Clock::time_point asked = Clock::now();
+  auto ranking = std::make_shared<const SRankingSnapshot>(fBuildRanking(fModeName(mode)));
   std::lock_guard lock(mListMutex);
-  if (cached.generation == generation) {
+  // A build that started later may have ended first: it saw more.
+  if (number > cached.buildNumber) {
     cached.ranking = ranking;
-    cached.built = std::chrono::steady_clock::now();
+    cached.built = asked;
+    cached.buildNumber = number;
   }
-  return ranking;
+  return cached.ranking;
+}
+
+void CRankingService::fStartBuild(int mode) {
+  SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
+  if (cached.building) return;
+  cached.building = true;
+  {
+    std::lock_guard lock(mWorkMutex);
+    mWork.push_back([this, mode] {
+      try {
+        fBuildNow(mode);
+      } catch (const CGameError&) {
+        // The cached ranking stays; the next due build tries again.
+      }
+      std::vector<std::function<void()>> waiting;
+      {
+        std::lock_guard lock(mListMutex);
+        SCachedList& list = mLists[static_cast<std::size_t>(mode)];
+        list.building = false;
+        waiting.swap(list.waiting);
+      }
+      for (auto& built : waiting) built();
+    });
+  }
+  mWorkChanged.notify_one();
+}
+
+std::shared_ptr<const SRankingSnapshot> CRankingService::fCachedRanking(const std::string& mode,
+                                                                        std::function<void()> built) {
+  const int index = fModeIndex(mode);
+  SCachedList& cached = mLists[static_cast<std::size_t>(index)];
+  const Clock::time_point now = Clock::now();
+  std::lock_guard lock(mListMutex);
+  cached.asked = now;
+  if (cached.ranking) {
+    // Rebuilt at half its age, so that the answer is younger than the age.
+    if (now - cached.built >= mListMaxAge / 2) fStartBuild(index);
+    return cached.ranking;
+  }
+  if (built) {
+    cached.waiting.push_back(std::move(built));
+    fStartBuild(index);
+  }
+  return nullptr;
+}
+
+std::shared_ptr<const SRankingSnapshot> CRankingService::fRanking(const std::string& mode) {
+  if (auto ranking = fCachedRanking(mode, {})) return ranking;
+  return fBuildNow(fModeIndex(mode));
 }
 
 std::shared_ptr<const std::string> CRankingService::fListBody(const std::string& mode) {
   auto ranking = fRanking(mode);
   return std::shared_ptr<const std::string>(ranking, &ranking->listBody);
-}
-
-void CRankingService::fInvalidateList(int mode) {
-  std::lock_guard lock(mListMutex);
-  SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
-  cached.ranking.reset();
-  ++cached.generation;
 }
 
 SServiceAnswer CRankingService::fList(const std::string& mode) { return SServiceAnswer{200, *fListBody(mode)}; }
@@ -105,9 +176,11 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   const std::string hash = fSha256Hex(body);
   if (mStore.fHasArchive(hash)) return fRefuse("replay already registered");
   const int modeIndex = fModeIndex(mode);
-  if (!fIsReplayArchiveOfMode(body, modeIndex)) return fRefuse("not a replay of this mode");
+  // The directory only: the members are inflated in a worker.
+  if (!fLooksLikeReplayOfMode(body, modeIndex)) return fRefuse("not a replay of this mode");
 
   const SVerifyOutcome outcome = mVerifier.fVerify(body);
+  if (outcome.kind == SVerifyOutcome::EKind::Stopped) return fRefuse("server stopping");
   if (outcome.kind == SVerifyOutcome::EKind::Unplayable) return fRefuse("replay cannot be played");
   if (outcome.kind == SVerifyOutcome::EKind::Failed) return fRefuse("replay check failed");
   const SReplayCheckResult& result = outcome.result;
@@ -129,7 +202,14 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   // Only a committed entry is answered as a success.
   const auto added = mStore.fAdd(entry);
   if (!added) return fRefuse("replay already registered");
-  fInvalidateList(modeIndex);
+  // The uploader's next list holds the new entry. Should the store fail
+  // just now, the list is due at once and the entry stands all the same.
+  try {
+    fBuildNow(modeIndex);
+  } catch (const CGameError&) {
+    std::lock_guard lock(mListMutex);
+    mLists[static_cast<std::size_t>(modeIndex)].built = {};
+  }
   return SServiceAnswer{200, "UploadSuccess?" + std::to_string(added->rank)};
 }
 
@@ -140,6 +220,66 @@ SServiceAnswer CRankingService::fDownload(const std::string& mode, const std::st
 }
 
 SServiceAnswer CRankingService::fHealth() const {
-  mStore.fPing();
+  std::lock_guard lock(mHealthMutex);
+  if (mHealth.checking && Clock::now() - mHealth.started > kSlowCheck) {
+    return SServiceAnswer{503, "store too slow: no answer to the check for over " +
+                                   std::to_string(kSlowCheck.count()) + " ms\n"};
+  }
+  if (!mHealth.ok) return SServiceAnswer{503, "store unavailable: " + mHealth.problem + "\n"};
   return SServiceAnswer{200, "ok\n"};
+}
+
+void CRankingService::fBeginStop() { mVerifier.fRefuseQueued(); }
+
+void CRankingService::fAbortChecks() { mVerifier.fAbortRunning(); }
+
+void CRankingService::fCheckStore() {
+  {
+    std::lock_guard lock(mHealthMutex);
+    mHealth.checking = true;
+    mHealth.started = Clock::now();
+  }
+  std::string problem;
+  try {
+    mStore.fPing();
+  } catch (const CGameError& error) {
+    problem = error.what();
+  }
+  std::lock_guard lock(mHealthMutex);
+  mHealth.checking = false;
+  mHealth.ok = problem.empty();
+  mHealth.problem = problem;
+}
+
+void CRankingService::fStoreThread() {
+  for (;;) {
+    std::function<void()> work;
+    {
+      std::unique_lock lock(mWorkMutex);
+      mWorkChanged.wait(lock, [this] { return mStopping || !mWork.empty(); });
+      if (mWork.empty()) return;  // stopping, and nothing left
+      work = std::move(mWork.front());
+      mWork.pop_front();
+    }
+    work();
+  }
+}
+
+void CRankingService::fMonitorThread() {
+  for (;;) {
+    {
+      std::unique_lock lock(mWorkMutex);
+      if (mStopChanged.wait_for(lock, mHealthInterval, [this] { return mStopping; })) return;
+    }
+    fCheckStore();
+    // Lists asked for lately are kept fresh without waiting for a request.
+    const Clock::time_point now = Clock::now();
+    std::lock_guard lock(mListMutex);
+    for (int mode = 0; mode < kModeCount; ++mode) {
+      const SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
+      if (cached.ranking && now - cached.asked < kKeptFreshFor && now - cached.built >= mListMaxAge / 2) {
+        fStartBuild(mode);
+      }
+    }
+  }
 }

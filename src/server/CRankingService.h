@@ -5,11 +5,14 @@
 
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "server/IRankingStore.h"
@@ -28,45 +31,98 @@ class CRankingService {
   static constexpr std::size_t kMaxArchiveBytes = 4u * 1024 * 1024;
 
   // clock gives the registration time; tests pass a fixed one. A list
-  // answer is built once and kept until an upload is accepted here, or
-  // until it is older than listMaxAge: other server processes may share the
-  // store and accept uploads of their own.
+  // answer is built on the service's own store threads and kept: it is
+  // built again when an upload is accepted here, and in the background
+  // before it is listMaxAge old while it is asked for (other server
+  // processes may share the store and accept uploads of their own).
   // The game's list answer holds at most the mode's top listLimit entries.
+  // The store is checked every healthInterval, on a thread of its own.
   CRankingService(IRankingStore& store, IReplayVerifier& verifier, std::function<std::time_t()> clock = {},
                   std::chrono::milliseconds listMaxAge = std::chrono::milliseconds(1000),
-                  std::size_t listLimit = 1000);
+                  std::size_t listLimit = 1000,
+                  std::chrono::milliseconds healthInterval = std::chrono::milliseconds(500));
+  // Waits for the store work in hand (each call is bounded by the store's
+  // timeouts).
+  ~CRankingService();
+  CRankingService(const CRankingService&) = delete;
+  CRankingService& operator=(const CRankingService&) = delete;
 
   // One request to ranking_<mode>.cgi with its decoded arguments.
   SServiceAnswer fHandle(const std::string& mode, const std::vector<std::string>& arguments, const std::string& body);
 
+  // Never waits: the mode's cached ranking, however old (a due rebuild is
+  // started in the background). Nothing before the mode's first build has
+  // ended; then `built` runs, on a store thread, once a build attempt ends.
+  std::shared_ptr<const SRankingSnapshot> fCachedRanking(const std::string& mode, std::function<void()> built);
+  // The mode's ranking as cached for the list answer, like fCachedRanking,
+  // but the first one is built on the caller's thread (throws CGameError
+  // when the store fails then). The web pages read it so that they cost
+  // the store no more than the game's lists do.
+  std::shared_ptr<const SRankingSnapshot> fRanking(const std::string& mode);
   // The list answer's body, shared: a list request copies nothing.
   std::shared_ptr<const std::string> fListBody(const std::string& mode);
-  // The mode's entries as cached for the list answer; the web pages read
-  // them so that they cost the store no more than the game's lists do.
-  std::shared_ptr<const SRankingSnapshot> fRanking(const std::string& mode);
   SServiceAnswer fList(const std::string& mode);
   SServiceAnswer fUpload(const std::string& mode, const std::vector<std::string>& arguments, const std::string& body);
   SServiceAnswer fDownload(const std::string& mode, const std::string& replayKey) const;
-  // "ok" when the store answers; throws CGameError when it does not.
+  // Never waits: "ok" when the last store check answered, 503 with the
+  // reason when it failed, or when the check running now is slow.
   SServiceAnswer fHealth() const;
+
+  // A stop began: checks that wait for a verifier are refused.
+  void fBeginStop();
+  // The stop's time is up: checks still running are given up.
+  void fAbortChecks();
 
   IRankingStore& fStore() { return mStore; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   struct SCachedList {
     std::shared_ptr<const SRankingSnapshot> ranking;
-    std::chrono::steady_clock::time_point built;
-    unsigned generation = 0;  // counts invalidations, so a slow rebuild cannot undo one
+    Clock::time_point built;  // when the store was asked for it
+    // The build's start number: a build never replaces a later one's ranking.
+    unsigned long long buildNumber = 0;
+    bool building = false;  // a background build is queued or running
+    Clock::time_point asked;  // the last request: modes asked for lately are kept fresh
+    std::vector<std::function<void()>> waiting;  // told when the background build ends
+  };
+  struct SHealthState {
+    bool ok = false;
+    std::string problem;
+    bool checking = false;
+    Clock::time_point started;
   };
 
   SRankingSnapshot fBuildRanking(const std::string& mode) const;
-  void fInvalidateList(int mode);
+  // Builds the mode's ranking now on this thread and keeps it; throws
+  // CGameError when the store fails.
+  std::shared_ptr<const SRankingSnapshot> fBuildNow(int mode);
+  // Queues a background build unless one is queued or running; lock held.
+  void fStartBuild(int mode);
+  void fCheckStore();
+  void fStoreThread();
+  void fMonitorThread();
 
   IRankingStore& mStore;
   IReplayVerifier& mVerifier;
   std::function<std::time_t()> mClock;
   std::chrono::milliseconds mListMaxAge;
   std::size_t mListLimit;
+  std::chrono::milliseconds mHealthInterval;
   std::array<SCachedList, kModeCount> mLists;
-  std::mutex mListMutex;
+  unsigned long long mBuilds = 0;
+  mutable std::mutex mListMutex;
+  mutable std::mutex mHealthMutex;
+  SHealthState mHealth;
+
+  // The store threads take list builds from the queue; the monitor checks
+  // the store and keeps lists fresh.
+  std::mutex mWorkMutex;
+  std::condition_variable mWorkChanged;
+  std::condition_variable mStopChanged;
+  std::deque<std::function<void()>> mWork;
+  bool mStopping = false;
+  std::vector<std::thread> mStoreThreads;
+  std::thread mMonitor;
 };

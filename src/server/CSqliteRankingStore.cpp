@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 5000;
-
 constexpr const char* kCreateTable =
     "CREATE TABLE IF NOT EXISTS entries ("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -129,7 +127,7 @@ class CTransaction {
 
 }  // namespace
 
-CSqliteRankingStore::CSqliteRankingStore(const std::string& path) {
+CSqliteRankingStore::CSqliteRankingStore(const std::string& path, std::chrono::milliseconds busyTimeout) {
   const int status =
       sqlite3_open_v2(path.c_str(), &mDatabase, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
   if (status != SQLITE_OK) {
@@ -137,7 +135,7 @@ CSqliteRankingStore::CSqliteRankingStore(const std::string& path) {
     sqlite3_close(mDatabase);
     throw CGameError("cannot open the ranking database " + path + ": " + why);
   }
-  sqlite3_busy_timeout(mDatabase, kBusyTimeoutMs);
+  sqlite3_busy_timeout(mDatabase, static_cast<int>(busyTimeout.count()));
   try {
     // Rollback journal with FULL sync: a commit is on the disk when it
     // returns, and a killed server leaves a journal SQLite rolls back.

@@ -2,6 +2,7 @@
 // commits so an answered upload survives a crash or a power cut.
 #pragma once
 
+#include <chrono>
 #include <mutex>
 
 #include "server/IRankingStore.h"
@@ -11,8 +12,10 @@ struct sqlite3;
 class CSqliteRankingStore : public IRankingStore {
  public:
   // Opens the file, creating it and its tables when missing. Throws
-  // CGameError when it cannot be opened or is not such a database.
-  explicit CSqliteRankingStore(const std::string& path);
+  // CGameError when it cannot be opened or is not such a database. A call
+  // waits at most busyTimeout for another process's lock on the file.
+  explicit CSqliteRankingStore(const std::string& path,
+                               std::chrono::milliseconds busyTimeout = std::chrono::milliseconds(5000));
   ~CSqliteRankingStore() override;
   CSqliteRankingStore(const CSqliteRankingStore&) = delete;
   CSqliteRankingStore& operator=(const CSqliteRankingStore&) = delete;

@@ -30,6 +30,7 @@ namespace {
 // request, and when it ended before it answered.
 const std::string kStoppedReading = "stopped reading (it crashed)";
 const std::string kEnded = "ended (it crashed)";
+const std::string kAborted = "was given up: the server is stopping";
 
 // Reaps a worker that ended: true when SIGKILL ended it, which the pool
 // sends only after it has given up on a worker, so someone else did (an
@@ -208,6 +209,7 @@ std::string CVerifierPool::fExchange(SWorker& worker, const std::string& request
       return {};
     }
     if (fRemainingMs(deadline) == 0) return "ran past the time limit";
+    if (mAborting) return kAborted;
     if (fResidentBytes(worker.pid) > mOptions.memoryLimitBytes) return "grew past the memory limit";
 
     pollfd fds[2] = {{worker.output, POLLIN, 0}, {worker.input, POLLOUT, 0}};
@@ -241,7 +243,13 @@ SVerifyOutcome CVerifierPool::fVerify(const std::string& archive) {
   std::size_t index;
   {
     std::unique_lock lock(mMutex);
-    mWorkerFreed.wait(lock, [this] { return !mIdle.empty(); });
+    mWorkerFreed.wait(lock, [this] { return !mIdle.empty() || mRefusing; });
+    if (mIdle.empty()) {
+      SVerifyOutcome stopped;
+      stopped.kind = SVerifyOutcome::EKind::Stopped;
+      stopped.detail = "the server is stopping";
+      return stopped;
+    }
     index = mIdle.back();
     mIdle.pop_back();
   }
@@ -268,7 +276,7 @@ SVerifyOutcome CVerifierPool::fVerify(const std::string& archive) {
   } else {
     problem = fExchange(worker, request, outcome);
   }
-  if (problem == kStoppedReading || (problem == kEnded && fWasKilledFromOutside(worker.pid))) {
+  if (!mAborting && (problem == kStoppedReading || (problem == kEnded && fWasKilledFromOutside(worker.pid)))) {
     // Gone before it took the archive, or killed by someone else while it
     // checked (it died in the moment between the check above and the
     // request): not the upload's fault; once more on a fresh worker.
@@ -288,7 +296,8 @@ SVerifyOutcome CVerifierPool::fVerify(const std::string& archive) {
     outcome.detail = "verifier worker " + std::to_string(worker.pid) + " " + problem;
     fKill(worker);
     try {
-      fStart(worker);
+      // A stopping server starts no more workers.
+      if (!mAborting) fStart(worker);
     } catch (const CGameError& error) {
       outcome.detail += "; " + std::string(error.what());
     }
@@ -300,6 +309,19 @@ SVerifyOutcome CVerifierPool::fVerify(const std::string& archive) {
   }
   mWorkerFreed.notify_all();
   return outcome;
+}
+
+void CVerifierPool::fRefuseQueued() {
+  {
+    std::lock_guard lock(mMutex);
+    mRefusing = true;
+  }
+  mWorkerFreed.notify_all();
+}
+
+void CVerifierPool::fAbortRunning() {
+  fRefuseQueued();
+  mAborting = true;
 }
 
 std::vector<pid_t> CVerifierPool::fWorkerIds() const {

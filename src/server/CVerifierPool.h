@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -37,6 +38,8 @@ class CVerifierPool : public IReplayVerifier {
 
   // Waits for a free worker; at most one check per worker runs at once.
   SVerifyOutcome fVerify(const std::string& archive) override;
+  void fRefuseQueued() override;
+  void fAbortRunning() override;
 
   // The running workers' process ids, for tests and the log.
   std::vector<pid_t> fWorkerIds() const;
@@ -61,6 +64,8 @@ class CVerifierPool : public IReplayVerifier {
   std::vector<SWorker> mWorkers;
   std::vector<std::size_t> mIdle;
   int mReplaced = 0;
+  bool mRefusing = false;  // stopping: no check waits for a worker any more
+  std::atomic<bool> mAborting{false};
   mutable std::mutex mMutex;
   std::condition_variable mWorkerFreed;
 };

@@ -3,6 +3,7 @@
 // PostgreSQL database, so several server processes can serve one ranking.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,9 +70,19 @@ class IRankingStore {
   virtual bool fNameEntry(long long id, const std::string& gameId) = 0;
 };
 
+// How long the store may take: a call that cannot be answered in time
+// throws instead of holding its caller (and every caller queued behind it).
+struct SStoreTimeouts {
+  // Reaching the database server, including its start-up exchange.
+  std::chrono::milliseconds connect{2000};
+  // One call: waiting for the connection, any reconnect and its statements.
+  // SQLite's busy timeout.
+  std::chrono::milliseconds statement{2000};
+};
+
 // "postgresql://..." (or "postgres://...") opens PostgreSQL; anything else
 // is the path of an SQLite file, created when missing.
-std::unique_ptr<IRankingStore> fOpenRankingStore(const std::string& location);
+std::unique_ptr<IRankingStore> fOpenRankingStore(const std::string& location, SStoreTimeouts timeouts = {});
 bool fIsPostgresLocation(const std::string& location);
 
 // 16 hex digits: the entry's number in the first six keeps keys unique, the

@@ -11,6 +11,7 @@ struct SVerifyOutcome {
     Checked,     // result holds the game's end
     Unplayable,  // the archive is damaged or foreign
     Failed,      // the check itself crashed, ran too long or grew too large
+    Stopped,     // the server is stopping: the check was not made
   };
   EKind kind = EKind::Failed;
   SReplayCheckResult result;
@@ -22,6 +23,11 @@ class IReplayVerifier {
   virtual ~IReplayVerifier() = default;
   // Callable from several threads at once.
   virtual SVerifyOutcome fVerify(const std::string& archive) = 0;
+  // For a stop: checks that wait for their turn, and any that would from
+  // now on, end Stopped; those running go on.
+  virtual void fRefuseQueued() {}
+  // The stop's time is up: checks still running end as Failed at once.
+  virtual void fAbortRunning() {}
 };
 
 // Checks in this process, on the caller's thread: a check is a loop in

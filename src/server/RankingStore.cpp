@@ -8,9 +8,9 @@ bool fIsPostgresLocation(const std::string& location) {
   return location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0;
 }
 
-std::unique_ptr<IRankingStore> fOpenRankingStore(const std::string& location) {
-  if (fIsPostgresLocation(location)) return std::make_unique<CPostgresRankingStore>(location);
-  return std::make_unique<CSqliteRankingStore>(location);
+std::unique_ptr<IRankingStore> fOpenRankingStore(const std::string& location, SStoreTimeouts timeouts) {
+  if (fIsPostgresLocation(location)) return std::make_unique<CPostgresRankingStore>(location, timeouts);
+  return std::make_unique<CSqliteRankingStore>(location, timeouts.statement);
 }
 
 std::string fMakeReplayKey(long long id, const std::string& archiveHash) {

@@ -83,7 +83,7 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     // Every path is made absolute now, whatever folder the server is run from.
     const std::string location =
         fIsPostgresLocation(options.database) ? options.database : std::filesystem::absolute(options.database).string();
-    const auto store = fOpenRankingStore(location);
+    const auto store = fOpenRankingStore(location, options.storeTimeouts);
     const std::filesystem::path webRoot =
         options.webRoot.empty() ? fDefaultWebRoot() : std::filesystem::absolute(options.webRoot);
 

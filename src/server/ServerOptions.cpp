@@ -47,7 +47,8 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& allArguments)
       if (argument == "--listen" || argument == "--db" || argument == "--workers" || argument == "--deadline-ms" ||
           argument == "--max-connections" || argument == "--max-per-address" || argument == "--check-ms" ||
           argument == "--check-memory-mb" || argument == "--web-root" || argument == "--list-limit" ||
-          argument == "--upload-rate") {
+          argument == "--upload-rate" || argument == "--stop-ms" || argument == "--db-connect-ms" ||
+          argument == "--db-timeout-ms") {
         throw CGameError(argument + " needs a value");
       }
       throw CGameError("unknown argument \"" + argument + "\"");
@@ -78,6 +79,12 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& allArguments)
     } else if (argument == "--upload-rate") {
       // 0 turns the limit off.
       options.limits.uploadsPerMinute = value == "0" ? 0 : fPositive(argument, value);
+    } else if (argument == "--stop-ms") {
+      options.limits.stopGrace = std::chrono::milliseconds(fPositive(argument, value));
+    } else if (argument == "--db-connect-ms") {
+      options.storeTimeouts.connect = std::chrono::milliseconds(fPositive(argument, value));
+    } else if (argument == "--db-timeout-ms") {
+      options.storeTimeouts.statement = std::chrono::milliseconds(fPositive(argument, value));
     } else {
       throw CGameError("unknown argument \"" + argument + "\"");
     }

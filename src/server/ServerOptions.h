@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "server/CRankingHttpServer.h"
+#include "server/IRankingStore.h"
 
 inline constexpr int kDefaultUploadsPerMinute = 10;
 
@@ -18,6 +19,7 @@ struct SServerOptions {
   int checkMemoryMb = 512;
   std::string webRoot;  // empty: the folder "web" beside the executable
   std::size_t listLimit = 1000;  // entries in the game's list answer
+  SStoreTimeouts storeTimeouts;
   bool help = false;
 };
 
@@ -37,12 +39,17 @@ inline constexpr const char* kServerUsage =
     "  --upload-rate N          uploads one client address may send a minute; 0: no limit (default 10)\n"
     "  --proxy-protocol         behind a load balancer: each connection starts with a PROXY protocol\n"
     "                           header (v1 or v2) naming the player's address; connections without one are dropped\n"
+    "  --stop-ms N              on SIGTERM, time for the requests in flight to finish (default 10000)\n"
+    "  --db-connect-ms N        time to connect to PostgreSQL (default 2000)\n"
+    "  --db-timeout-ms N        time for one database call, SQLite's busy wait included (default 2000)\n"
     "  --help                   show this text\n"
     "Logs one line per request on stderr: address, kind, mode, result, milliseconds.\n"
-    "GET /healthz answers \"ok\" while the database answers. The ranking's web pages:\n"
+    "GET /healthz answers \"ok\" from the last database check (every 0.5 s), 503 while it\n"
+    "fails or hangs. The ranking's web pages:\n"
     "/ (every mode's best), /ranking/MODE?page=N&sort=score|chain, /api/ranking/MODE\n"
     "(the same as JSON), /watch/MODE/KEY (a replay) and /static/PATH. SIGTERM or SIGINT stop\n"
-    "taking connections and finish the requests in flight (at most 10 s).\n";
+    "taking connections, answer uploads still waiting for a check \"UploadFailed?server stopping\"\n"
+    "and finish the requests in flight (at most --stop-ms).\n";
 
 // The arguments after the program name. Throws CGameError with a one-line
 // reason for anything it cannot use.

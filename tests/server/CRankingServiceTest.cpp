@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <future>
+#include <mutex>
 #include <thread>
 
 #include "gamelib/FileSystem.h"
@@ -59,14 +62,102 @@ TEST_F(CRankingServiceTest, AListIsBuiltOnceAndAgainOnlyAfterAnAcceptedUpload) {
   EXPECT_EQ(mStore->mLists, 3);
 }
 
-TEST_F(CRankingServiceTest, AListOlderThanItsMaximumAgeIsBuiltAgainForOtherServersUploads) {
-  CRankingService service(*mStore, mVerifier, {}, std::chrono::seconds(2));
-  service.fListBody("plimo");
-  service.fListBody("plimo");
+// Other server processes' uploads show: a list that is asked for is built
+// again in the background before it is as old as its maximum age.
+TEST_F(CRankingServiceTest, AListAskedForIsBuiltAgainInTheBackgroundBeforeItsMaximumAge) {
+  CRankingService service(*mStore, mVerifier, {}, std::chrono::seconds(2), 1000, std::chrono::milliseconds(100));
+  const auto first = service.fListBody("plimo");
+  EXPECT_EQ(service.fListBody("plimo"), first);
   EXPECT_EQ(mStore->mLists, 1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
-  service.fListBody("plimo");
-  EXPECT_EQ(mStore->mLists, 2);
+  // Stored by another server process.
+  SNewRankingEntry entry;
+  entry.mode = "plimo";
+  entry.name = "other";
+  entry.score = 500;
+  entry.maxRensa = 1;
+  entry.date = "2024/05/06 07:08:09";
+  entry.archiveHash = std::string(64, 'a');
+  entry.archive = "archive";
+  ASSERT_TRUE(mStore->fAdd(entry));
+  const auto stored = std::chrono::steady_clock::now();
+  while (service.fListBody("plimo")->find("other?500?1?") == std::string::npos &&
+         std::chrono::steady_clock::now() - stored < std::chrono::seconds(5)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_LE(std::chrono::steady_clock::now() - stored, std::chrono::seconds(2));
+  EXPECT_GE(mStore->mLists, 2);
+}
+
+// A store that hangs or fails on request, in front of the real one.
+class CTroubledStore : public CCountingStore {
+ public:
+  using CCountingStore::CCountingStore;
+  std::vector<SRankingEntry> fList(const std::string& mode) const override {
+    fTrouble();
+    return CCountingStore::fList(mode);
+  }
+  void fPing() const override {
+    fTrouble();
+    CCountingStore::fPing();
+  }
+  void fSet(bool hang, bool fail) {
+    std::lock_guard lock(mMutex);
+    mHang = hang;
+    mFail = fail;
+    mChanged.notify_all();
+  }
+
+ private:
+  void fTrouble() const {
+    std::unique_lock lock(mMutex);
+    mChanged.wait(lock, [this] { return !mHang; });
+    if (mFail) throw CGameError("ranking database: refused for the test");
+  }
+  mutable std::mutex mMutex;
+  mutable std::condition_variable mChanged;
+  bool mHang = false;
+  bool mFail = false;
+};
+
+TEST_F(CRankingServiceTest, CachedListsAndHealthAnswerAtOnceWhateverTheStoreDoes) {
+  CTroubledStore store(fOpenRankingStore(fAbsolutePath("troubled.db")));
+  CRankingService service(store, mVerifier, {}, std::chrono::milliseconds(200), 1000, std::chrono::milliseconds(50));
+  EXPECT_EQ(service.fHealth().status, 200);
+
+  // Before the first build nothing is cached: the caller is told when the
+  // build ends, and nobody waits meanwhile.
+  store.fSet(true, false);
+  std::promise<void> built;
+  EXPECT_EQ(service.fCachedRanking("yoiko", [&] { built.set_value(); }), nullptr);
+  EXPECT_EQ(service.fCachedRanking("yoiko", {}), nullptr);
+  store.fSet(false, false);
+  built.get_future().wait();
+  const auto ranking = service.fCachedRanking("yoiko", {});
+  ASSERT_NE(ranking, nullptr);
+
+  // A store that hangs: the cached ranking comes at once, again and again,
+  // and the health check turns bad while its own check hangs.
+  store.fSet(true, false);
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_EQ(service.fCachedRanking("yoiko", [] {}), ranking);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  const SServiceAnswer slow = service.fHealth();
+  EXPECT_EQ(slow.status, 503);
+  EXPECT_EQ(slow.body.rfind("store too slow", 0), 0u) << slow.body;
+
+  // A store that fails: unhealthy with its reason; then healthy again.
+  store.fSet(false, true);
+  for (int i = 0; i < 100 && service.fHealth().body.find("refused for the test") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(service.fHealth().body, "store unavailable: ranking database: refused for the test\n");
+  EXPECT_EQ(service.fCachedRanking("yoiko", {}), ranking);
+  store.fSet(false, false);
+  for (int i = 0; i < 100 && service.fHealth().status != 200; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(service.fHealth().body, "ok\n");
 }
 
 TEST_F(CRankingServiceTest, ChecksThatFailOrCannotPlayAreRefusedUploads) {

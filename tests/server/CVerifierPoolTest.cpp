@@ -154,3 +154,32 @@ TEST(VerifierWireTest, AnswersRoundTripAndAnythingElseIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stop: checks waiting for a worker end Stopped at once, the one running
+// goes on until the stop's time is up, then ends Failed at once.
+TEST(CVerifierPoolTest, AStopRefusesWaitingChecksAndGivesUpRunningOnesOnlyWhenTold) {
+  SVerifierPoolOptions options = fShellPool("cat > /dev/null");  // reads forever, never answers
+  options.timeLimit = std::chrono::milliseconds(60'000);
+  CVerifierPool pool(options);
+  const std::string archive = "PK\x03\x04 held";
+  auto running = std::async(std::launch::async, [&] { return pool.fVerify(archive); });
+  auto waiting = std::async(std::launch::async, [&] { return pool.fVerify(archive); });
+  // Neither can end while the only worker holds the first.
+  EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+
+  pool.fRefuseQueued();
+  ASSERT_EQ(waiting.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_EQ(waiting.get().kind, SVerifyOutcome::EKind::Stopped);
+  EXPECT_EQ(pool.fVerify(archive).kind, SVerifyOutcome::EKind::Stopped) << "a check after the stop waited";
+  EXPECT_EQ(running.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+
+  const auto start = std::chrono::steady_clock::now();
+  pool.fAbortRunning();
+  ASSERT_EQ(running.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(running.get().kind, SVerifyOutcome::EKind::Failed);
+}
+
+}  // namespace

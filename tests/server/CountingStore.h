@@ -2,6 +2,7 @@
 // for tests of the list cache.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,7 +28,8 @@ class CCountingStore : public IRankingStore {
     return mInner->fUnnamedEntries(afterId, count);
   }
   bool fNameEntry(long long id, const std::string& gameId) override { return mInner->fNameEntry(id, gameId); }
-  mutable int mLists = 0;
+  // Lists are built on the service's store threads.
+  mutable std::atomic<int> mLists = 0;
 
  private:
   std::unique_ptr<IRankingStore> mInner;

@@ -97,6 +97,18 @@ TEST(ServerOptionsTest, ListenAndDatabaseAreRead) {
   EXPECT_EQ(tuned.limits.maxConnectionsPerAddress, 5u);
   EXPECT_EQ(tuned.checkMs, 900);
   EXPECT_EQ(tuned.checkMemoryMb, 128);
+
+  // The stop's time and the store's timeouts.
+  EXPECT_EQ(defaults.limits.stopGrace, std::chrono::milliseconds(10'000));
+  EXPECT_EQ(defaults.storeTimeouts.connect, std::chrono::milliseconds(2000));
+  EXPECT_EQ(defaults.storeTimeouts.statement, std::chrono::milliseconds(2000));
+  const SServerOptions timed =
+      fParseServerOptions({"--db", "r.db", "--stop-ms", "1500", "--db-connect-ms", "300", "--db-timeout-ms", "700"});
+  EXPECT_EQ(timed.limits.stopGrace, std::chrono::milliseconds(1500));
+  EXPECT_EQ(timed.storeTimeouts.connect, std::chrono::milliseconds(300));
+  EXPECT_EQ(timed.storeTimeouts.statement, std::chrono::milliseconds(700));
+  EXPECT_THROW(fParseServerOptions({"--db", "r.db", "--stop-ms", "0"}), CGameError);
+  EXPECT_THROW(fParseServerOptions({"--db", "r.db", "--db-timeout-ms"}), CGameError);
 }
 
 TEST(RankingRequestTest, TheRequestLineIsReadHereWithEveryQuestionMarkKept) {

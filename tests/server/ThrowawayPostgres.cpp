@@ -2,12 +2,15 @@
 
 #include <libpq-fe.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "gamelib/FileSystem.h"
@@ -91,6 +94,39 @@ std::string CThrowawayPostgres::fNewDatabase() {
   PQfinish(connection);
   if (!made) throw std::runtime_error("cannot make a test database: " + why);
   return server + name;
+}
+
+std::vector<pid_t> CThrowawayPostgres::fProcesses() const {
+  std::ifstream pidFile(mFolder + "/data/postmaster.pid");
+  pid_t postmaster = 0;
+  if (!(pidFile >> postmaster) || postmaster <= 0) throw std::runtime_error("the test's PostgreSQL is not running");
+  std::vector<pid_t> processes{postmaster};
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(line.substr(close + 2));
+    std::string state;
+    pid_t parent = 0;
+    if (rest >> state >> parent && parent == postmaster) processes.push_back(std::stoi(name));
+  }
+  return processes;
+}
+
+void CThrowawayPostgres::fFreeze() {
+  for (const pid_t pid : fProcesses()) ::kill(pid, SIGSTOP);
+}
+
+void CThrowawayPostgres::fThaw() {
+  for (const pid_t pid : fProcesses()) ::kill(pid, SIGCONT);
+}
+
+void CThrowawayPostgres::fRestart() {
+  fRun(mAsUser + mBin + "/pg_ctl -D " + mFolder + "/data -l " + mFolder + "/log -w -t 60 -m fast restart");
 }
 
 std::string fTestStoreLocation(const std::string& kind) {

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include <sys/types.h>
 
 class CThrowawayPostgres {
  public:
@@ -16,9 +19,18 @@ class CThrowawayPostgres {
   // A new empty database; its postgresql:// URI.
   std::string fNewDatabase();
 
+  // The database server frozen (SIGSTOP to the postmaster and every one of
+  // its processes) as a hung machine would be, and thawed again.
+  void fFreeze();
+  void fThaw();
+  // Stopped and started again: every connection to it is cut.
+  void fRestart();
+
  private:
   CThrowawayPostgres();
   std::string fRun(const std::string& command) const;
+  // The postmaster first, then its children.
+  std::vector<pid_t> fProcesses() const;
 
   std::string mFolder;
   std::string mBin;

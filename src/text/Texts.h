@@ -72,6 +72,10 @@ enum class ETextId : int {
   Pause,
   PauseHintFormat,  // %s: the pause keys
   PauseLeaveLine,
+  ChainPopupFormat,  // %d: the chain count
+  LevelUpFormat,     // %d: the new level
+  GarbageMeterLabel,
+  GarbageWarning,
   // replay theatre
   TheatreBanner,
   PracticeBanner,

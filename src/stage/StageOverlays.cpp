@@ -19,7 +19,7 @@ namespace {
 constexpr int kCellUnits = 32;
 constexpr int kBurstPieces = 8;
 constexpr double kBurstReachPixels = 36.0;
-constexpr double kBurstPieceScale = 0.3;
+constexpr double kBurstPieceScale = 0.45;
 constexpr int kChainFontSize = 30;
 constexpr int kBannerFontSize = 30;
 constexpr int kPointsFontSize = 20;
@@ -136,10 +136,12 @@ void CPlimoStage::fDrawEffects() {
         break;
       }
       case EStageEffect::LevelUp: {
-        fSetAlpha(opacity);
-        // Slides in from the left over its first tenth.
-        const int slide = progress < 0.1 ? static_cast<int>(-300.0 * (0.1 - progress) / 0.1) : 0;
+        // A band the field shows through, the text sliding in from the left
+        // over its first tenth.
+        fSetAlpha(0.6 * opacity);
         DrawBox(0, kBannerY - 6, 374, kBannerY + kBannerFontSize + 10, GetColor(20, 20, 60), 1);
+        fSetAlpha(opacity);
+        const int slide = progress < 0.1 ? static_cast<int>(-300.0 * (0.1 - progress) / 0.1) : 0;
         // The rules count levels from 0; the panel shows them from 1.
         fDrawCentred(kFieldCentreX + slide, kBannerY, fFormatText(ETextId::LevelUpFormat, effect.value + 1),
                      GetColor(255, 255, 110), fEffectFont(kBannerFontSize), black);

@@ -18,6 +18,7 @@
 #include "stage/StageTestKit.h"
 #include "support/GameTest.h"
 #include "support/ReplayArchives.h"
+#include "text/Texts.h"
 
 namespace {
 
@@ -157,6 +158,32 @@ TEST_F(StageFeedbackTest, TheLevelUpBannerComesFromTheRulesLevelUp) {
   ASSERT_TRUE(fStepUntil([&] { return !fOfKind(s.fEffects(), EStageEffect::LevelUp).empty(); }, 400));
   EXPECT_EQ(fOfKind(s.fEffects(), EStageEffect::LevelUp)[0]->value, s.rules.level);
   EXPECT_EQ(s.rules.level, 2);
+}
+
+TEST_F(StageFeedbackTest, TheGarbageMeterWarnsOnceTheNextBallBringsGarbage) {
+  CPlimoStage& s = fQuietStage(1);
+  auto warned = [&] {
+    // Over a whole blink, so that a blinking warning is seen.
+    bool shown = false;
+    for (int frame = 0; frame < 30; ++frame) {
+      backend().fClearLog();
+      backend().fSetLogging(true);
+      s.fDraw();
+      backend().fSetLogging(false);
+      for (const std::string& call : backend().fLogOf({"DrawStringToHandle"})) {
+        if (call.find(fText(ETextId::GarbageWarning)) != std::string::npos) shown = true;
+      }
+      ++s.rules.frameCount;
+    }
+    return shown;
+  };
+  s.rules.garbageMeter = s.rules.garbageLimit - 1;
+  EXPECT_FALSE(warned()) << "one clear short";
+  s.rules.garbageMeter = s.rules.garbageLimit;
+  EXPECT_TRUE(warned());
+  // The meter as the rules leave it once the garbage fell.
+  ASSERT_TRUE(s.rules.fGarbageDue());
+  EXPECT_FALSE(warned());
 }
 
 TEST_F(StageFeedbackTest, BallsBetweenTheCameraAndThePieceAreTheOnesTowardsTheCameraAtEveryRestPosition) {

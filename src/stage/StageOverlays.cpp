@@ -23,6 +23,7 @@ constexpr double kBurstPieceScale = 0.45;
 constexpr int kChainFontSize = 30;
 constexpr int kBannerFontSize = 30;
 constexpr int kPointsFontSize = 20;
+constexpr int kFontSizeStep = 6;
 // Where the pop-ups show: over the upper part of the field, clear of the queue.
 constexpr int kFieldCentreX = 190;
 constexpr int kChainY = 250;
@@ -126,7 +127,9 @@ void CPlimoStage::fDrawEffects() {
         break;
       }
       case EStageEffect::Chain: {
-        const int size = static_cast<int>(std::lround(kChainFontSize * CStageEffects::fChainScale(effect.value, progress)));
+        // In steps of a few pixels: each size is a font of its own, made once.
+        const int size = kFontSizeStep * static_cast<int>(std::lround(
+                                             kChainFontSize * CStageEffects::fChainScale(effect.value, progress) / kFontSizeStep));
         fSetAlpha(opacity);
         // Warmer the longer the chain.
         const int green = std::max(60, 230 - 30 * (effect.value - 2));

@@ -28,9 +28,10 @@ constexpr int kFontSizeStep = 6;
 constexpr int kFieldCentreX = 190;
 constexpr int kChainY = 250;
 constexpr int kBannerY = 170;
-// The map of the columns: bottom left, beside the box.
+// The map of the columns: left of the box, under the banners of a replay or
+// a practice game and clear of the theatre's timeline and help at the bottom.
 constexpr int kMapLeft = 10;
-constexpr int kMapBottom = 470;
+constexpr int kMapTop = 140;
 constexpr int kMapCell = 18;
 // The garbage meter, a box of the panel's own kind under its texts.
 constexpr int kMeterLeft = 384;
@@ -159,11 +160,12 @@ void CPlimoStage::fDrawFieldMap() {
   const std::vector<int> heights = fColumnHeights(rules);
   const double angle = rules.fCameraAngle();
   const SMapPlace size = fMapSize(rules.W, rules.D, angle);
-  const int top = kMapBottom - size.y * kMapCell;
+  const int top = kMapTop;
+  const int bottom = top + size.y * kMapCell;
   const SRuleBall* piece = rules.fPiece();
   const bool inPlay = rules.state == EState::Playing || rules.state == EState::Finishing;
   fSetAlpha(0.7);
-  DrawBox(kMapLeft - 3, top - 3, kMapLeft + size.x * kMapCell + 3, kMapBottom + 3, GetColor(10, 10, 30), 1);
+  DrawBox(kMapLeft - 3, top - 3, kMapLeft + size.x * kMapCell + 3, bottom + 3, GetColor(10, 10, 30), 1);
   fNoBlend();
   // The top-out layer is the top but one: the closer a column comes, the redder.
   const int danger = std::max(1, rules.H - 2);

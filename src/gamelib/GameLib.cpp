@@ -82,6 +82,7 @@ int SetupCamera_Perspective(float fov) { return fBackend().SetupCamera_Perspecti
 int SetCameraPositionAndTargetAndUpVec(VECTOR position, VECTOR target, VECTOR up) { return fBackend().SetCameraPositionAndTargetAndUpVec(position, target, up); }
 int SetCameraScreenCenter(float x, float y) { return fBackend().SetCameraScreenCenter(x, y); }
 int ChangeLightTypeDir(VECTOR direction) { return fBackend().ChangeLightTypeDir(direction); }
+VECTOR ConvWorldPosToScreenPos(VECTOR position) { return fBackend().ConvWorldPosToScreenPos(position); }
 int SetCreateSoundDataType(int type) { return fBackend().SetCreateSoundDataType(type); }
 int LoadSoundMem(const char* path, int bufferNum, int unionHandle) { return fBackend().LoadSoundMem(path, bufferNum, unionHandle); }
 int PlaySoundMem(int sound, int playType, int topPositionFlag) { return fBackend().PlaySoundMem(sound, playType, topPositionFlag); }

@@ -236,6 +236,10 @@ int SetupCamera_Perspective(float fov);
 int SetCameraPositionAndTargetAndUpVec(VECTOR position, VECTOR target, VECTOR up);
 int SetCameraScreenCenter(float x, float y);
 int ChangeLightTypeDir(VECTOR direction);
+// Where a world point shows on the screen with the camera as last set: x and y
+// in screen pixels, z from 0 (near) to 1 (far); z outside 0..1 when the point
+// is not in front of the camera.
+VECTOR ConvWorldPosToScreenPos(VECTOR position);
 
 // ---- sound -----------------------------------------------------------------
 

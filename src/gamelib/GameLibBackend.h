@@ -74,6 +74,7 @@ class CGameLibBackend {
   virtual int SetCameraPositionAndTargetAndUpVec(VECTOR position, VECTOR target, VECTOR up) = 0;
   virtual int SetCameraScreenCenter(float x, float y) = 0;
   virtual int ChangeLightTypeDir(VECTOR direction) = 0;
+  virtual VECTOR ConvWorldPosToScreenPos(VECTOR position) = 0;
   virtual int SetCreateSoundDataType(int type) = 0;
   virtual int LoadSoundMem(const char* path, int bufferNum, int unionHandle) = 0;
   virtual int PlaySoundMem(int sound, int playType, int topPositionFlag) = 0;

@@ -23,7 +23,8 @@ constexpr SSoundEntry kEffects[kSoundEffectCount] = {
     {"cursor00_a.wav", 10},       {"shoot16_b.wav", 51},             {"quiz1.wav", kDefaultVolume},
     {"hit76_d.wav", kDefaultVolume}, {"power31.wav", kDefaultVolume}, {"tm2_quiz000good.wav", kDefaultVolume},
     {"PutA@22.wav", kDefaultVolume}, {"pochi01@11.wav", kDefaultVolume}, {"tm2_quiz004.wav", kDefaultVolume},
-    {"power04.wav", 76},          {"pi14.wav", 76},
+    {"power04.wav", 76},          {"pi14.wav", 76},                  {"chain.wav", kDefaultVolume},
+    {"levelup.wav", kDefaultVolume},
 };
 
 constexpr SSoundEntry kMusic[kBgmCount] = {

@@ -28,9 +28,11 @@ enum class ESoundEffect : int {
   Pochi01,
   Quiz004,
   Power04,
-  Pi14
+  Pi14,
+  ChainStep,  // played higher for each step of a chain
+  LevelUp
 };
-constexpr int kSoundEffectCount = 20;
+constexpr int kSoundEffectCount = 22;
 
 enum class EBgm : int { Bgml031 = 0, Bgml001, Tamco03 };
 constexpr int kBgmCount = 3;

@@ -82,6 +82,12 @@ void CPlimoBall::fDraw(const SRuleBall& ball, bool inPlay, int frameCount) {
   shown.fDraw();
 }
 
+void CPlimoBall::fSetOpacity(float rate) {
+  for (const CModel* shown : {&model, &highlightModel}) {
+    if (shown->fHandle() != -1) MV1SetOpacityRate(shown->fHandle(), rate);
+  }
+}
+
 void CPlimoBall::fReleaseModels() {
   model.fDelete();
   highlightModel.fDelete();

@@ -21,6 +21,9 @@ class CPlimoBall {
   // inPlay: a piece can be in play, so what it would clear glows.
   virtual void fDraw(const SRuleBall& ball, bool inPlay, int frameCount);
   void fReleaseModels();
+  // How opaque both models are drawn from now on (1: solid). Set back to 1
+  // after a see-through draw, so that no draw depends on an earlier one.
+  void fSetOpacity(float rate);
   int fColour() const { return mColour; }
 
   CModel model;

@@ -15,6 +15,7 @@
 #include "stage/CModel.h"
 #include "stage/CPlimoBall.h"
 #include "stage/ModelTable.h"
+#include "stage/StageEffects.h"
 #include "stage/StageReplay.h"
 
 class CPlimoStage : public CScene {
@@ -26,7 +27,7 @@ class CPlimoStage : public CScene {
   CPlimoStage(int mode, SReplayInfo info);
   // The same from a replay archive already checked (null for a normal game).
   CPlimoStage(int mode, SReplayInfo info, std::shared_ptr<const SCheckedReplay> replay);
-  ~CPlimoStage() override = default;
+  ~CPlimoStage() override;
   CPlimoStage(const CPlimoStage&) = delete;
   CPlimoStage& operator=(const CPlimoStage&) = delete;
 
@@ -50,6 +51,10 @@ class CPlimoStage : public CScene {
   // of directionDegree, at rest or part-way through a turn.
   static double fViewAngle(double directionDegree) { return CStageRules::fViewAngle(directionDegree); }
   void fSetCamera(double angle);
+  // The vertical field of view (radians) and the screen row of the floor's
+  // centre for a mode: each box as large as the space beside the panel allows.
+  static double fFieldOfView(int mode);
+  static float fScreenCentreY(int mode);
   // Sets the camera and light where this stage has them: after another
   // stage was played on the same game library.
   void fApplyView();
@@ -72,6 +77,15 @@ class CPlimoStage : public CScene {
   void fSetModelsDeferred(bool deferred);
   // The models of a ball of the rules (null before the first draw that shows it).
   CPlimoBall* fBallModels(const SRuleBall& ball);
+  // What answers the rules' events on screen (bursts, points, chain pop-up,
+  // level-up banner); nothing of frames a jump skipped.
+  const CStageEffects& fEffects() const { return mEffects; }
+  void fClearEffects() { mEffects.fClear(); }
+  // Drawn over the field: the live effects; beside it, the map of the
+  // columns; in the panel, the garbage meter and its warning.
+  void fDrawEffects();
+  void fDrawFieldMap();
+  void fDrawGarbageMeter();
 
   // ---- the game ----
   CStageRules rules;
@@ -98,11 +112,21 @@ class CPlimoStage : public CScene {
   // The landing ghost: the piece's colour, in its landing cell.
   void fPlaceGhost();
 
+  // A font of the given pixel size for the effects, made when first needed.
+  int fEffectFont(int size);
+  // The solid balls, nearest first; then those that hide the piece,
+  // see-through, farthest first (both as fDrawBalls last found them).
+  void fDrawBalls(bool inPlay);
+  void fDrawHidingBalls(bool inPlay);
+
+  CStageEffects mEffects;
+  std::map<int, int> mEffectFonts;  // font handles by size
+  std::vector<const SRuleBall*> mHidingBalls;  // this draw's see-through balls, farthest first
   std::map<int, CPlimoBall> mBallModels;  // by ball id
   unsigned mSyncStamp = 0;
   bool mModelsDeferred = false;
   double mShownAngle = 0.0;
-  int mGhostCell = -1;  // where the ghost was placed last (a grid index)
+  double mGhostLayer = -1.0;  // where the ghost was placed last
 };
 
 // Decimal digits with a "," between groups of three: 12000 -> "12,000".

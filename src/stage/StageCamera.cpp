@@ -1,7 +1,10 @@
 // The camera where the rules turn it, and the landing ghost.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "stage/CPlimoStage.h"
+#include "stage/FieldView.h"
 #include "stage/ModelTable.h"
 
 namespace {
@@ -10,8 +13,31 @@ constexpr double kCameraDistance = 360.0;
 constexpr double kCameraHeight = 560.0;
 constexpr double kLightHeight = -280.0;
 constexpr int kCellUnits = 32;
+constexpr double kFieldOfViewDegrees = 36.0;
+constexpr float kScreenCentreX = 200.0f;
+
+// How much larger than at the designed field of view each mode's box is
+// drawn, and the screen row the floor's centre lands on: the box fills the
+// height left of the panel between the queue and the window's bottom, the
+// taller and wider boxes a little less enlarged.
+struct SModeView {
+  double zoom;
+  float centreY;
+};
+constexpr SModeView kModeViews[] = {{1.3, 386.0f}, {1.12, 388.0f}, {1.04, 388.0f}};
+
+const SModeView& fModeView(int mode) {
+  return kModeViews[static_cast<std::size_t>(std::clamp(mode, 0, static_cast<int>(std::size(kModeViews)) - 1))];
+}
 
 }  // namespace
+
+double CPlimoStage::fFieldOfView(int mode) {
+  const double half = fDegreeToRadian(kFieldOfViewDegrees / 2.0);
+  return 2.0 * std::atan(std::tan(half) / fModeView(mode).zoom);
+}
+
+float CPlimoStage::fScreenCentreY(int mode) { return fModeView(mode).centreY; }
 
 void CPlimoStage::fSetCamera(double angle) {
   const double radian = fDegreeToRadian(angle);
@@ -22,12 +48,13 @@ void CPlimoStage::fSetCamera(double angle) {
   ChangeLightTypeDir(VGet(static_cast<float>(-kCameraDistance * s), static_cast<float>(-kCameraDistance * c),
                           static_cast<float>(kLightHeight)));
   // The box is shown left of and below the screen centre, beside the panel.
-  SetCameraScreenCenter(200.0f, 380.0f);
+  SetCameraScreenCenter(kScreenCentreX, fScreenCentreY(rules.mode));
 }
 
 void CPlimoStage::fApplyView() {
   ChangeLightTypeDir(VGet(-cameraPos.x, -cameraPos.y, static_cast<float>(kLightHeight)));
-  SetCameraScreenCenter(200.0f, 380.0f);
+  SetupCamera_Perspective(static_cast<float>(fFieldOfView(rules.mode)));
+  SetCameraScreenCenter(kScreenCentreX, fScreenCentreY(rules.mode));
   SetCameraPositionAndTargetAndUpVec(cameraPos, VGet(0.0f, 0.0f, 0.0f), VGet(0.0f, 0.0f, 1.0f));
 }
 
@@ -47,13 +74,15 @@ void CPlimoStage::fPlaceGhost() {
     const int handle = mModelTable.fDuplicate(fBallModelName(piece->colour, false));
     ghostColour = piece->colour;
     ghost = std::make_unique<CModel>(handle, VECTOR{}, VECTOR{});
-    mGhostCell = -1;
+    mGhostLayer = -1.0;
   }
-  const int layer = rules.fLandingLayer(piece->a, piece->b, piece->h);
-  const int cell = static_cast<int>(rules.grid.fIndex(piece->a, piece->b, layer));
-  if (cell == mGhostCell) return;
-  mGhostCell = cell;
-  ghost->fSetPosition(VGet(static_cast<float>(originA + kCellUnits * piece->a),
-                           static_cast<float>(originB + kCellUnits * piece->b),
-                           static_cast<float>(kCellUnits * layer)));
+  // On what stands under the piece as it is drawn: after a clear the ghost
+  // comes down with the falling column, not a cell above it.
+  const double layer = fGhostLayer(rules);
+  const VECTOR at = VGet(static_cast<float>(originA + kCellUnits * piece->a),
+                         static_cast<float>(originB + kCellUnits * piece->b), static_cast<float>(kCellUnits * layer));
+  const VECTOR placed = ghost->fPosition();
+  if (layer == mGhostLayer && placed.x == at.x && placed.y == at.y) return;
+  mGhostLayer = layer;
+  ghost->fSetPosition(at);
 }

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr double kFieldOfViewDegrees = 36.0;
 constexpr int kCellUnits = 32;
 // Every mode plays the same music.
 constexpr EBgm kStageMusic = EBgm::Tamco03;
@@ -36,7 +35,7 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SChe
     mModelTable.fLoadAll();
     originA = rules.W * (-kCellUnits) / 4;
     originB = rules.D * (-kCellUnits) / 4;
-    SetupCamera_Perspective(static_cast<float>(fDegreeToRadian(kFieldOfViewDegrees)));
+    SetupCamera_Perspective(static_cast<float>(fFieldOfView(rules.mode)));
     mShownAngle = rules.fCameraAngle();
     fSetCamera(mShownAngle);
     fBuildScenery();

@@ -127,22 +127,10 @@ void CPlimoStage::fDraw() {
 
   // Opaque first, nearest first, so that the depth test spares the shading
   // of what is hidden: the balls from the camera outwards, then the far
-  // walls and the turf. Then what is seen through: the ghost and the near
-  // walls.
+  // walls and the turf. Then what is seen through: the ghost, the balls
+  // that hide the piece and the near walls.
   const bool inPlay = rules.state == EState::Playing || rules.state == EState::Finishing;
-  std::vector<const SRuleBall*> byDistance;
-  byDistance.reserve(rules.balls.size());
-  for (const int slot : rules.balls) byDistance.push_back(&rules.fBall(slot));
-  auto distance = [this](const SRuleBall& ball) {
-    const VECTOR at = fBallWorldPosition(ball, originA, originB);
-    const float dx = at.x - cameraPos.x, dy = at.y - cameraPos.y, dz = at.z - cameraPos.z;
-    return dx * dx + dy * dy + dz * dz;
-  };
-  std::stable_sort(byDistance.begin(), byDistance.end(),
-                   [&](const SRuleBall* a, const SRuleBall* b) { return distance(*a) < distance(*b); });
-  for (const SRuleBall* ball : byDistance) {
-    if (CPlimoBall* look = fBallModels(*ball)) look->fDraw(*ball, inPlay, rules.frameCount);
-  }
+  fDrawBalls(inPlay);
   std::vector<CModel*> nearWalls;
   for (auto part = scenery.rbegin(); part != scenery.rend(); ++part) {  // the walls before the turf
     if (fIsNearWall(*part)) {
@@ -160,13 +148,17 @@ void CPlimoStage::fDraw() {
     }
     ghost->fDraw();
   }
+  fDrawHidingBalls(inPlay);
   for (CModel* wall : nearWalls) {
     if (wall->fHandle() != -1) MV1SetOpacityRate(wall->fHandle(), kNearWallOpacity);
     wall->fDraw();
   }
 
+  fDrawEffects();
+  fDrawFieldMap();
   fDrawQueuePanel();
   fDrawTexts();
+  fDrawGarbageMeter();
 
   const bool newRecord = fBeatsHighScore();
   if (rules.state == EState::GameOver || rules.state == EState::StageClear) {

@@ -88,6 +88,10 @@ enum class ETextId : int {
   HudChain,
   HudMaxChain,
   PracticeEndHintFormat,  // %s, %s: the two keys that leave
+  ChainPopupFormat,  // %d: the chain count
+  LevelUpFormat,     // %d: the new level
+  GarbageMeterLabel,
+  GarbageWarning,
   // replay theatre
   TheatreBanner,
   PracticeBanner,

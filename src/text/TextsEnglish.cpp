@@ -116,6 +116,10 @@ const std::vector<STextEntry>& fEnglishTexts() {
        "download and watch their games.\n"
        "In a replay: F1 fast, F2 slow motion, Space pause,\n"
        "arrows step, T takes over, Esc leaves."},
+      {ETextId::ChainPopupFormat, "%d CHAIN!"},
+      {ETextId::LevelUpFormat, "LEVEL UP!  LV %d"},
+      {ETextId::GarbageMeterLabel, "GARBAGE"},
+      {ETextId::GarbageWarning, "Garbage falls next!"},
       {ETextId::TheatreBanner, "REPLAY"},
       {ETextId::PracticeBanner, "PRACTICE"},
       {ETextId::TheatrePositionFormat, "%s / %s   frame %lld / %lld   %s"},

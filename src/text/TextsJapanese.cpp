@@ -115,6 +115,10 @@ const std::vector<STextEntry>& fJapaneseTexts() {
        "ダウンロードして見られます。\n"
        "リプレイ中 : F1 速送り　F2 スロー　Space 一時停止\n"
        "　　　　　　←/→ 1コマ　T 操作を引き継ぐ　Esc 終了"},
+      {ETextId::ChainPopupFormat, "%d連鎖!"},
+      {ETextId::LevelUpFormat, "レベルアップ!  LV %d"},
+      {ETextId::GarbageMeterLabel, "おじゃま"},
+      {ETextId::GarbageWarning, "次はおじゃまが降る!"},
       {ETextId::TheatreBanner, "REPLAY"},
       {ETextId::PracticeBanner, "PRACTICE"},
       // The theatre's lines are drawn in the HUD's font, which has no

@@ -147,3 +147,28 @@ TEST(SdlCamera3D, ModelsTurnAboutXThenYThenZAndThenMove) {
 }
 
 }  // namespace
+
+namespace {
+
+struct SPoint {
+  float x, y, z;
+};
+
+TEST(SdlCamera3D, TheGameLibrarysWorldToScreenAnswerIsTheProjectionWithDepthFromZeroToOne) {
+  const SCamera3D camera = fStageCamera(74.0);
+  const SPoint centre = fWorldToScreen(camera, SPoint{0.0f, 0.0f, 0.0f}, kWidth, kHeight);
+  EXPECT_NEAR(centre.x, 200.0f, 1e-3f);
+  EXPECT_NEAR(centre.y, 380.0f, 1e-3f);
+  EXPECT_GT(centre.z, 0.0f);
+  EXPECT_LT(centre.z, 1.0f);
+  // Higher in the world is higher on the screen, and farther is deeper.
+  const SPoint above = fWorldToScreen(camera, SPoint{0.0f, 0.0f, 64.0f}, kWidth, kHeight);
+  EXPECT_LT(above.y, centre.y - 10.0f);
+  const SPoint nearer = fWorldToScreen(camera, SPoint{camera.eye.x / 2, camera.eye.y / 2, camera.eye.z / 2}, kWidth, kHeight);
+  EXPECT_LT(nearer.z, centre.z);
+  // Behind the camera: no place on the screen.
+  const SPoint behind = fWorldToScreen(camera, SPoint{camera.eye.x * 2, camera.eye.y * 2, camera.eye.z * 2}, kWidth, kHeight);
+  EXPECT_EQ(behind.z, -1.0f);
+}
+
+}  // namespace

@@ -17,7 +17,7 @@ class ResourceManagerTest : public HeadlessTest {
          {"se017-0006.wav", "get_50.wav", "bom10.wav", "tm2_laser001.wav", "crash25.wav", "power32.wav",
           "mecha20.wav", "ok1a.mp3", "ok1b.mp3", "cursor00_a.wav", "shoot16_b.wav", "quiz1.wav", "hit76_d.wav",
           "power31.wav", "tm2_quiz000good.wav", "PutA@22.wav", "pochi01@11.wav", "tm2_quiz004.wav",
-          "power04.wav", "pi14.wav", "bgml031.mp3", "bgml001.mp3", "tamco03.mp3"}) {
+          "power04.wav", "pi14.wav", "chain.wav", "levelup.wav", "bgml031.mp3", "bgml001.mp3", "tamco03.mp3"}) {
       if (std::find(skip.begin(), skip.end(), name) == skip.end()) {
         fWriteWholeFile(std::string("dat/sound/") + name, "sound");
       }
@@ -132,7 +132,7 @@ TEST_F(ResourceManagerTest, DisabledSoundLoadsAndPlaysNothing) {
   sounds.fPlayBgm(EBgm::Tamco03);
   sounds.fStopAll();
   EXPECT_TRUE(backend().fLog().empty());
-  EXPECT_DEATH(sounds.fPlayEffect(static_cast<ESoundEffect>(20), false), "out of range");
+  EXPECT_DEATH(sounds.fPlayEffect(static_cast<ESoundEffect>(kSoundEffectCount), false), "out of range");
 }
 
 TEST_F(ResourceManagerTest, AnIncompleteSoundFolderTurnsSoundOffInsteadOfFailing) {

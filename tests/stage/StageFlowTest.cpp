@@ -136,7 +136,7 @@ TEST_F(StageFlowTest, CameraTurnsTenDegreesAFrameAndIgnoresKeysWhileTurning) {
   EXPECT_NEAR(angles.back(), 74.0, 1e-3);  // the rest angle of Up
   fStep(3);
   EXPECT_NEAR(angleNow(), 74.0, 1e-3);
-  EXPECT_EQ(backend().fLogOf({"SetCameraScreenCenter"}).front(), "SetCameraScreenCenter(200, 380)");
+  EXPECT_EQ(backend().fLogOf({"SetCameraScreenCenter"}).front(), "SetCameraScreenCenter(200, 386)");
 }
 
 TEST_F(StageFlowTest, ReplayOnlyKeysAndDebugKeysFollowTheKindOfGame) {

@@ -40,7 +40,7 @@ class StagePresentationTest : public StageTest {
          {"se017-0006.wav", "get_50.wav", "bom10.wav", "tm2_laser001.wav", "crash25.wav", "power32.wav",
           "mecha20.wav", "ok1a.mp3", "ok1b.mp3", "cursor00_a.wav", "shoot16_b.wav", "quiz1.wav", "hit76_d.wav",
           "power31.wav", "tm2_quiz000good.wav", "PutA@22.wav", "pochi01@11.wav", "tm2_quiz004.wav",
-          "power04.wav", "pi14.wav", "bgml031.mp3", "bgml001.mp3", "tamco03.mp3"}) {
+          "power04.wav", "pi14.wav", "chain.wav", "levelup.wav", "bgml031.mp3", "bgml001.mp3", "tamco03.mp3"}) {
       fWriteWholeFile(std::string("dat/sound/") + name, "sound");
     }
     gSoundManager = std::make_unique<CSoundManager>(true);
@@ -347,6 +347,30 @@ TEST_F(StagePresentationTest, EventsPlayTheirSounds) {
   fStep();
   fTap(EGameKey::KeySpace);
   EXPECT_EQ(fPlays(ESoundEffect::Pochi01), 1);
+}
+
+TEST_F(StagePresentationTest, EachChainStepSoundsHigherThanTheLastAndALevelUpHasItsOwnSound) {
+  CPlimoStage& s = fStartPlaying(0);
+  fHoldSpawns();
+  // Three waves (the reds, then the greens, then the blues), and the first
+  // clear raises the level.
+  fSetField({"R.|G.", "G.|..", "B.|.."});
+  for (const auto& [h, colour] : {std::pair{1, kRed}, std::pair{3, 2}}) {
+    SRuleBall& loose = fPlaceBall(1, 0, h, colour, EBall::Falling);
+    loose.speed = 128;
+  }
+  backend().fSetLogging(true);
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.maxRensa == 3 && s.rules.rensa == 0; }));
+  const std::string chainHandle = std::to_string(gSoundManager->fEffectHandle(ESoundEffect::ChainStep));
+  std::vector<int> rates;
+  for (const std::string& call : backend().fLogOf({"SetFrequencySoundMem"})) {
+    if (call.ends_with(", " + chainHandle + ")")) rates.push_back(std::stoi(call.substr(call.find('(') + 1)));
+  }
+  ASSERT_EQ(rates.size(), 2u) << "the second and third waves";
+  EXPECT_EQ(rates[0], 44100) << "a chain of two at the sound's own pitch";
+  EXPECT_GT(rates[1], rates[0]);
+  EXPECT_EQ(fPlays(ESoundEffect::ChainStep), 2);
+  EXPECT_EQ(fPlays(ESoundEffect::LevelUp), 1);
 }
 
 TEST_F(StagePresentationTest, ConstructionStopsEverySoundAndStartsTheMusic) {

@@ -39,7 +39,7 @@ foreach(size ${icon_sizes})
 endforeach()
 foreach(sound se017-0006.wav get_50.wav bom10.wav tm2_laser001.wav crash25.wav power32.wav mecha20.wav
               ok1a.mp3 ok1b.mp3 cursor00_a.wav shoot16_b.wav quiz1.wav hit76_d.wav power31.wav
-              tm2_quiz000good.wav PutA@22.wav pochi01@11.wav tm2_quiz004.wav power04.wav pi14.wav
+              tm2_quiz000good.wav PutA@22.wav pochi01@11.wav tm2_quiz004.wav power04.wav pi14.wav chain.wav levelup.wav
               bgml031.mp3 bgml001.mp3 tamco03.mp3)
   list(APPEND expected sound/${sound})
 endforeach()

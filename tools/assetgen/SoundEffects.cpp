@@ -1,6 +1,6 @@
-// The 20 sound effects of the game's table, each synthesised from
+// The 22 sound effects of the game's table, each synthesised from
 // oscillators, envelopes and seeded noise. Effects the stage plays (7, 8, 15
-// to 19) are shaped for their moments; the others are loaded by the game and
+// to 21) are shaped for their moments; the others are loaded by the game and
 // kept short and friendly in the same style.
 #include <cmath>
 #include <functional>
@@ -168,6 +168,21 @@ std::vector<SEffect> fEffects() {
        [](CSoundBuffer& b) {  // the camera turns: a short whoosh with a blip
          fAddNoise(b, 0, 0.16, 500, 3200, 1.8, {0.06, 0.1, 0.2, 0.05}, 1.0, 14);
          fAddGlide(b, 0, 0.03, EWave::Sine, 880, 990, fPluck(0.05), 0.25);
+       }},
+      {"chain.wav", 0.45, 0.65f,
+       [](CSoundBuffer& b) {  // a chain step: an upward pair of bells; the game plays it higher each step
+         fAddGlide(b, 0, 0.04, EWave::Pulse25, fNote("C5"), fNote("G5"), fPluck(0.12), 0.45);
+         fAddBell(b, 0.04, fNote("G5"), 0.18, 0.8);
+         fAddBell(b, 0.11, fNote("C6"), 0.25, 0.9);
+       }},
+      {"levelup.wav", 1.2, 0.75f,
+       [](CSoundBuffer& b) {  // level up: a climbing major arpeggio ending in a held chord
+         const char* notes[] = {"C5", "E5", "G5", "C6"};
+         for (int i = 0; i < 4; ++i) fAddGlide(b, 0.07 * i, 0.06, EWave::Square, fNote(notes[i]), fNote(notes[i]), fPluck(0.14), 0.35);
+         fAddBrass(b, 0.3, 0.4, fNote("C5"), 0.45);
+         fAddBrass(b, 0.3, 0.4, fNote("E5"), 0.35);
+         fAddBrass(b, 0.3, 0.4, fNote("G5"), 0.3);
+         fAddSparkles(b, 0.32, 0.5, 6, 0.2, 31);
        }},
   };
 }

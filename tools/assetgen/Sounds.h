@@ -1,5 +1,5 @@
-// The game's sounds, synthesised: the 20 effects of the sound table
-// ("se017-0006.wav" ... "pi14.wav") and the three music loops
+// The game's sounds, synthesised: the 22 effects of the sound table
+// ("se017-0006.wav" ... "levelup.wav") and the three music loops
 // ("bgml031.mp3", "bgml001.mp3", "tamco03.mp3"), under "sound/".
 #pragma once
 

@@ -10,6 +10,7 @@
 #include "gamelib/FileSystem.h"
 #include "gamelib/ImageHeader.h"
 #include "gamelib/TextMeasure.h"
+#include "gamelib/sdl/Camera3D.h"
 
 namespace {
 
@@ -499,6 +500,18 @@ int CHeadlessBackend::ChangeLightTypeDir(VECTOR direction) {
   fRecord("ChangeLightTypeDir", direction);
   mCamera.lightDirection = direction;
   return 0;
+}
+
+VECTOR CHeadlessBackend::ConvWorldPosToScreenPos(VECTOR position) {
+  // The renderer's own maths, on the headless screen's size.
+  SCamera3D camera;
+  if (mCamera.fieldOfView > 0.0f) camera.fieldOfView = mCamera.fieldOfView;
+  camera.eye = SVector3{mCamera.eye.x, mCamera.eye.y, mCamera.eye.z};
+  camera.target = SVector3{mCamera.target.x, mCamera.target.y, mCamera.target.z};
+  camera.up = SVector3{mCamera.up.x, mCamera.up.y, mCamera.up.z};
+  camera.centreX = mCamera.centreX;
+  camera.centreY = mCamera.centreY;
+  return fWorldToScreen(camera, position, 640.0f, 480.0f);
 }
 
 std::string CHeadlessBackend::fDescribeView() const {

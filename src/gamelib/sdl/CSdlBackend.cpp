@@ -326,6 +326,11 @@ int CSdlBackend::ChangeLightTypeDir(VECTOR direction) {
   return 0;
 }
 
+VECTOR CSdlBackend::ConvWorldPosToScreenPos(VECTOR position) {
+  return fWorldToScreen(mModels.fCamera(), position, static_cast<float>(mRenderer.fWidth()),
+                        static_cast<float>(mRenderer.fHeight()));
+}
+
 // ---- sound ----
 
 // Sounds are always decoded into memory when loaded, whatever type is asked.

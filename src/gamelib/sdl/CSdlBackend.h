@@ -91,6 +91,7 @@ class CSdlBackend : public CGameLibBackend {
   int SetCameraPositionAndTargetAndUpVec(VECTOR position, VECTOR target, VECTOR up) override;
   int SetCameraScreenCenter(float x, float y) override;
   int ChangeLightTypeDir(VECTOR direction) override;
+  VECTOR ConvWorldPosToScreenPos(VECTOR position) override;
   int SetCreateSoundDataType(int type) override;
   int LoadSoundMem(const char* path, int bufferNum, int unionHandle) override;
   int PlaySoundMem(int sound, int playType, int topPositionFlag) override;

@@ -99,3 +99,13 @@ inline std::optional<SScreenPosition> fProjectToScreen(const SMatrix4& viewProje
   const float ndcY = clip.y / clip.w;
   return SScreenPosition{(ndcX + 1.0f) * 0.5f * width, (1.0f - ndcY) * 0.5f * height, clip.z / clip.w};
 }
+
+// The game library's answer for a world point: screen pixels, and depth from
+// 0 (near) to 1 (far); a depth of -1 for a point not in front of the camera.
+template <class TVector>
+TVector fWorldToScreen(const SCamera3D& camera, TVector point, float width, float height) {
+  const auto shown = fProjectToScreen(fViewProjectionMatrix(camera, width, height), SVector3{point.x, point.y, point.z},
+                                      width, height);
+  if (!shown) return TVector{0.0f, 0.0f, -1.0f};
+  return TVector{shown->x, shown->y, (shown->depth + 1.0f) * 0.5f};
+}

@@ -35,6 +35,7 @@ struct SPlay {
   int mostForOnePicture = 0;
   int passes = 0;           // times round the loop
   std::vector<int> stepsPerPicture;
+  std::vector<std::int64_t> swaps;  // when each swap returned
 };
 
 SPlay fPlay(CFramePacer& pacer, std::int64_t& now, std::int64_t until, const SFakeDisplay& display) {
@@ -52,6 +53,7 @@ SPlay fPlay(CFramePacer& pacer, std::int64_t& now, std::int64_t until, const SFa
       ++play.pictures;
       play.mostForOnePicture = std::max(play.mostForOnePicture, due);
       play.stepsPerPicture.push_back(due);
+      play.swaps.push_back(now);
     }
     const std::int64_t wait = pacer.fWaitBefore(now);
     now += (wait + 999) / 1000 * 1000;  // the game library sleeps whole milliseconds
@@ -93,13 +95,19 @@ TEST(CFramePacer, TenSecondsAreSixHundredFramesAtEveryRefreshRateAndWithoutVSync
 TEST(CFramePacer, AtSixtyHertzEverySwapBringsOneFrameThoughSwapsReturnUnevenly) {
   SFakeDisplay display;
   display.hertz = 60.0;
-  display.drawCost = 9000;
-  display.swapJitter = {0, 3000, 200, 6000, 1500, 0, 7000};
-  const SPlay play = fPlayFor(display, 10 * kSecond);
+  display.drawCost = 13000;
+  // Swaps returning up to 4 ms early or 3 ms late, around refreshes that
+  // come 3.6 ms before the frames' due times when the clock starts at 3.6 ms:
+  // without the phase set by the first swap, a swap would find no frame due,
+  // wait for it and, drawing 13 ms, miss the next refresh.
+  display.swapJitter = {0, -3000, 200, 3000, -1500, 0, 2500, -4000};
+  const SPlay play = fPlayFor(display, 10 * kSecond, 3600);
   EXPECT_NEAR(play.frames, 600, 1);
-  // The phase is set by the first swap; from then on one frame a refresh.
+  // From the picture after the one that set the phase on:
   for (std::size_t i = 2; i < play.stepsPerPicture.size(); ++i) {
     ASSERT_EQ(play.stepsPerPicture[i], 1) << "picture " << i;
+    // A refresh apart, give or take the swaps' unevenness: none missed.
+    ASSERT_LT(play.swaps[i] - play.swaps[i - 1], 16'667 + 7000) << "picture " << i;
   }
 }
 

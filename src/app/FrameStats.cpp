@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "util/CFpsTimer.h"
 
 namespace {
 
@@ -29,15 +28,11 @@ SSpread fSpreadOf(std::vector<double> values) {
   return SSpread{rank(0.5), rank(0.9), rank(0.99), values.back()};
 }
 
-void CFrameStats::fFrameBegin(std::int64_t now) {
+void CFrameStats::fFrameBegin(std::int64_t now, int steps) {
   SFrameSample sample;
-  if (mFrameBegin >= 0) {
-    sample.interval = now - mFrameBegin;
-  } else {
-    mFirstBegin = now;
-  }
+  sample.steps = steps;
+  if (mSamples.empty()) mFirstBegin = now;
   mSamples.push_back(sample);
-  mFrameBegin = now;
   mMark = now;
 }
 
@@ -53,11 +48,21 @@ void CFrameStats::fDrawDone(std::int64_t now) {
   mMark = now;
 }
 
-void CFrameStats::fPresentDone(std::int64_t now) {
+void CFrameStats::fPresentDone(std::int64_t now, bool shown) {
   if (mSamples.empty()) return;
-  mSamples.back().present = now - mMark;
+  SFrameSample& sample = mSamples.back();
+  sample.present = now - mMark;
+  sample.shown = shown;
   mMark = now;
   mLastEnd = now;
+  if (!shown) return;
+  if (mLastSwap >= 0) sample.interval = now - mLastSwap;
+  mLastSwap = now;
+}
+
+void CFrameStats::fSetStalls(int stalls, std::int64_t droppedMicroseconds) {
+  mStalls = stalls;
+  mDropped = droppedMicroseconds;
 }
 
 int CFrameStats::fLateCount() const {
@@ -68,47 +73,56 @@ int CFrameStats::fLateCount() const {
 
 int CFrameStats::fOverrunCount() const {
   return static_cast<int>(std::count_if(mSamples.begin(), mSamples.end(), [](const SFrameSample& sample) {
-    return fMilliseconds(sample.update + sample.draw + sample.present) > kSlotMilliseconds;
+    return fMilliseconds(sample.fCost()) > kSlotMilliseconds;
   }));
 }
 
 std::string CFrameStats::fCsv() const {
-  std::string out = "frame,update_us,draw_us,present_us,interval_us\n";
-  char line[128];
+  std::string out = "pass,steps,update_us,draw_us,swap_us,cost_us,interval_us\n";
+  char line[160];
   for (std::size_t i = 0; i < mSamples.size(); ++i) {
     const SFrameSample& s = mSamples[i];
-    std::snprintf(line, sizeof line, "%zu,%lld,%lld,%lld,%lld\n", i, static_cast<long long>(s.update),
+    std::snprintf(line, sizeof line, "%zu,%d,%lld,%lld,%lld,%lld,%lld\n", i, s.steps, static_cast<long long>(s.update),
                   static_cast<long long>(s.draw), static_cast<long long>(s.present),
-                  static_cast<long long>(s.interval));
+                  static_cast<long long>(s.fCost()), static_cast<long long>(s.interval));
     out += line;
   }
   return out;
 }
 
 std::string CFrameStats::fSummary(double firstFrameSeconds, std::int64_t peakBytes) const {
-  std::vector<double> update, work, present, whole, interval;
+  std::vector<double> update, draw, present, cost, interval;
+  long long frames = 0;
+  int shown = 0;
   for (const SFrameSample& s : mSamples) {
+    frames += s.steps;
     update.push_back(fMilliseconds(s.update));
-    work.push_back(fMilliseconds(s.update + s.draw));
+    cost.push_back(fMilliseconds(s.fCost()));
+    if (!s.shown) continue;
+    ++shown;
+    draw.push_back(fMilliseconds(s.draw));
     present.push_back(fMilliseconds(s.present));
-    whole.push_back(fMilliseconds(s.update + s.draw + s.present));
     if (s.interval > 0) interval.push_back(fMilliseconds(s.interval));
   }
   const double seconds = static_cast<double>(mLastEnd - mFirstBegin) / 1e6;
-  const double rate = seconds > 0.0 ? static_cast<double>(mSamples.size()) / seconds : 0.0;
-  const double normalRate = 1000.0 / CFpsTimer::kFrameMilliseconds;
+  const double rate = seconds > 0.0 ? static_cast<double>(frames) / seconds : 0.0;
+  const double normalRate = 1000.0 / kSlotMilliseconds;
   std::string out;
   char line[200];
-  std::snprintf(line, sizeof line, "frames                 %zu in %.2f s: %.1f frames/s, %.2fx the normal %.1f\n",
-                mSamples.size(), seconds, rate, rate / normalRate, normalRate);
+  std::snprintf(line, sizeof line,
+                "frames                 %lld in %.2f s: %.1f frames/s, %.2fx the normal %.1f; %d pictures shown\n",
+                frames, seconds, rate, rate / normalRate, normalRate, shown);
   out += line;
-  out += fSpreadLine("update", fSpreadOf(update));
-  out += fSpreadLine("update+draw", fSpreadOf(work));
-  out += fSpreadLine("present", fSpreadOf(present));
-  out += fSpreadLine("update+draw+present", fSpreadOf(whole));
-  out += fSpreadLine("between frames", fSpreadOf(interval));
-  std::snprintf(line, sizeof line, "late frames            %d (gap over %.1f ms); %d overran the %.1f ms slot\n",
+  out += fSpreadLine("update (a pass)", fSpreadOf(update));
+  out += fSpreadLine("draw (a picture)", fSpreadOf(draw));
+  out += fSpreadLine("swap (a picture)", fSpreadOf(present));
+  out += fSpreadLine("cost update+draw+swap", fSpreadOf(cost));
+  out += fSpreadLine("swap to swap", fSpreadOf(interval));
+  std::snprintf(line, sizeof line, "late pictures          %d (swap to swap over %.1f ms); %d passes cost over the %.1f ms slot\n",
                 fLateCount(), kLateMilliseconds, fOverrunCount(), kSlotMilliseconds);
+  out += line;
+  std::snprintf(line, sizeof line, "stalls                 %d, %.1f ms of game time dropped\n", mStalls,
+                fMilliseconds(mDropped));
   out += line;
   std::snprintf(line, sizeof line, "first frame            %.3f s after start\n", firstFrameSeconds);
   out += line;

@@ -1,7 +1,10 @@
-// Frame measurements for --frame-stats: per frame the update, draw and
-// present times and the time since the previous frame, and a summary of
-// them (median, p90, p99, maximum, late frames) with the run's peak memory,
-// time to first frame and speed.
+// Frame measurements for --frame-stats, one sample a pass of the frame loop:
+// the game frames stepped, their update, the drawing, the swap, the pass's
+// whole cost (update + draw + swap: a software GL does most of its work in
+// the swap) and the interval between this picture's swap and the previous
+// one's, which is what the display is given. A summary of them (median,
+// p90, p99, maximum, late pictures) with the run's peak memory, time to
+// first frame, speed and stalls.
 #pragma once
 
 #include <cstdint>
@@ -9,10 +12,13 @@
 #include <vector>
 
 struct SFrameSample {
-  std::int64_t update = 0;    // microseconds: input snapshot, update, animate
+  int steps = 0;              // game frames stepped before this picture
+  std::int64_t update = 0;    // microseconds: input snapshot, update, animate of them all
   std::int64_t draw = 0;      // clearing and drawing the scene
   std::int64_t present = 0;   // showing the back screen and swapping
-  std::int64_t interval = 0;  // since the previous frame began; 0 for the first
+  bool shown = false;         // swapped (with no wait, not every pass shows)
+  std::int64_t interval = 0;  // swap end to the previous swap end; 0 if none
+  std::int64_t fCost() const { return update + draw + present; }
 };
 
 struct SSpread {
@@ -27,31 +33,36 @@ SSpread fSpreadOf(std::vector<double> values);
 
 class CFrameStats {
  public:
-  // A frame is late when it begins more than half a refresh after its
+  // A picture is late when it comes more than half a refresh after its
   // 16.7 ms slot: a 60 Hz display has then shown the previous one twice.
   static constexpr double kSlotMilliseconds = 1000.0 / 60.0;
   static constexpr double kLateMilliseconds = kSlotMilliseconds * 1.5;
 
-  // Times in microseconds of one clock, in this order each frame.
-  void fFrameBegin(std::int64_t now);
+  // Times in microseconds of one clock, in this order each pass.
+  void fFrameBegin(std::int64_t now, int steps = 1);
   void fUpdateDone(std::int64_t now);
   void fDrawDone(std::int64_t now);
-  void fPresentDone(std::int64_t now);
+  void fPresentDone(std::int64_t now, bool shown = true);
+  // Stalls the pacer did not make up, and the game time they dropped.
+  void fSetStalls(int stalls, std::int64_t droppedMicroseconds);
 
   const std::vector<SFrameSample>& fSamples() const { return mSamples; }
-  // Frames whose gap since the previous one was over kLateMilliseconds.
+  // Pictures whose interval since the previous one was over kLateMilliseconds.
   int fLateCount() const;
-  // Frames whose own work (update, draw, present) overran the slot.
+  // Passes whose whole cost (update, draw, swap) overran the slot.
   int fOverrunCount() const;
-  // One line per frame: "frame,update_us,draw_us,present_us,interval_us".
+  // One line a pass: "pass,steps,update_us,draw_us,swap_us,cost_us,interval_us",
+  // cost being update + draw + swap and interval swap end to swap end.
   std::string fCsv() const;
   // The human-readable summary; firstFrame and peakBytes come from outside.
   std::string fSummary(double firstFrameSeconds, std::int64_t peakBytes) const;
 
  private:
   std::vector<SFrameSample> mSamples;
-  std::int64_t mFrameBegin = -1;
+  std::int64_t mLastSwap = -1;
   std::int64_t mMark = 0;
+  int mStalls = 0;
+  std::int64_t mDropped = 0;
   std::int64_t mFirstBegin = 0;
   std::int64_t mLastEnd = 0;
 };

@@ -20,6 +20,7 @@
 #include "text/Language.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"
+#include "util/CFramePacer.h"
 #include "util/CRandom.h"
 
 namespace {
@@ -35,11 +36,10 @@ SConfig gConfig;
 SLaunchOptions gOptions;
 std::unique_ptr<CFrameStats> gFrameStats;
 double gFirstFrameSeconds = 0.0;
-// With no wait the game runs many frames per refresh of the display; it
-// shows one a refresh, counted from the end of the last shown one, so that
-// however slow drawing is, the game gets at least as much time.
 constexpr int kShowEveryMilliseconds = 16;
 int gLastShown = 0;
+// The scene the loop began with, for endWithFirstScene.
+const CScene* gFirstScene = nullptr;
 
 void fDeleteIfExists(const char* path) {
   if (fFileExists(path)) fDeleteFile(path);
@@ -93,57 +93,109 @@ void fRunFrameLogic() {
   gCurrentScene->fAnimate();
 }
 
-void fRunFrame() {
-  CFrameStats* stats = gFrameStats.get();
-  if (stats) stats->fFrameBegin(GetNowHiPerformanceCount());
-  fRunFrameLogic();
-  if (stats) stats->fUpdateDone(GetNowHiPerformanceCount());
-  const bool show = !gFpsTimer->noWait || GetNowCount() - gLastShown >= kShowEveryMilliseconds;
-  if (!gFpsTimer->fIsSkipFrame() && show) {
+namespace {
+
+CFramePacer::EPace fWantedPace() {
+  if (gFpsTimer->noWait) return CFramePacer::EPace::NoWait;
+  return gFpsTimer->slowMotion ? CFramePacer::EPace::Slow : CFramePacer::EPace::Normal;
+}
+
+// Follows the frame timer's modes (the stage toggles them in replays). With
+// no wait the swaps must not wait for the display either.
+void fFollowPace(CFramePacer& pacer) {
+  const CFramePacer::EPace wanted = fWantedPace();
+  if (wanted == pacer.fPace()) return;
+  const bool wasNoWait = pacer.fPace() == CFramePacer::EPace::NoWait;
+  const bool noWait = wanted == CFramePacer::EPace::NoWait;
+  if (wasNoWait != noWait) SetWaitVSyncFlag(noWait ? 0 : 1);
+  pacer.fSetVSync(GetWaitVSyncFlag() != 0);
+  pacer.fSetPace(wanted, GetNowHiPerformanceCount());
+}
+
+// Draws the latest state (unless the timer skips it) and swaps.
+void fShowFrame(CFrameStats* stats) {
+  if (!gFpsTimer->fIsSkipFrame()) {
     ClsDrawScreen();
     gCurrentScene->fDraw();
   }
   if (stats) stats->fDrawDone(GetNowHiPerformanceCount());
-  if (show) {
-    ScreenFlip();
-    gLastShown = GetNowCount();
-    // The first picture of the run, measured or not.
-    if (gFirstFrameSeconds == 0.0) gFirstFrameSeconds = static_cast<double>(fMicrosecondsSinceStart()) / 1e6;
-  }
-  if (stats) stats->fPresentDone(GetNowHiPerformanceCount());
-  gFpsTimer->fWait();
-  // Scenes replaced during this frame are no longer on the stack.
-  gCurrentScene.fReleaseRetired();
+  ScreenFlip();
+  gLastShown = GetNowCount();
+  // The first picture of the run, measured or not.
+  if (gFirstFrameSeconds == 0.0) gFirstFrameSeconds = static_cast<double>(fMicrosecondsSinceStart()) / 1e6;
 }
 
-void fWriteFrameStats() {
+// One pass of the loop: the game frames due (input snapshot, update,
+// animate each), then the last of them drawn and shown. False when the loop
+// is to end (after showing the last frame).
+bool fRunFrames(CFramePacer& pacer, long long& frames) {
+  fFollowPace(pacer);
+  const int due = pacer.fFramesDue(GetNowHiPerformanceCount());
+  if (due == 0) return true;  // woken early: nothing new to show
+  CFrameStats* stats = gFrameStats.get();
+  if (stats) stats->fFrameBegin(GetNowHiPerformanceCount(), due);
+  bool goOn = true;
+  for (int i = 0; i < due && goOn; ++i) {
+    if (gOptions.beforeFrame) gOptions.beforeFrame(frames);
+    fRunFrameLogic();
+    gFpsTimer->fCountFrame();
+    ++frames;
+    if (gQuitRequested) goOn = false;
+    if (gOptions.frameLimit >= 0 && frames >= gOptions.frameLimit) goOn = false;
+    if (gOptions.endWithFirstScene && gCurrentScene.fGet() != gFirstScene) goOn = false;
+  }
+  if (stats) stats->fUpdateDone(GetNowHiPerformanceCount());
+  // With no wait many frames pass per refresh of the display; one is shown
+  // a refresh, counted from the end of the last shown one, so that however
+  // slow drawing is, the game gets at least as much time.
+  const bool show = pacer.fPace() != CFramePacer::EPace::NoWait || GetNowCount() - gLastShown >= kShowEveryMilliseconds;
+  if (show) {
+    fShowFrame(stats);
+    pacer.fPresented(GetNowHiPerformanceCount());
+  } else if (stats) {
+    stats->fDrawDone(GetNowHiPerformanceCount());
+  }
+  if (stats) stats->fPresentDone(GetNowHiPerformanceCount(), show);
+  // Scenes replaced during these frames are no longer on the stack.
+  gCurrentScene.fReleaseRetired();
+  return goOn;
+}
+
+void fWriteFrameStats(const CFramePacer& pacer) {
   if (!gFrameStats) return;
   try {
     fWriteWholeFile(gOptions.frameStatsPath, gFrameStats->fCsv());
   } catch (const std::exception& error) {
     std::fprintf(stderr, "PlimoBall: could not write the frame figures: %s\n", error.what());
   }
+  gFrameStats->fSetStalls(pacer.fStalls(), pacer.fDroppedMicroseconds());
   std::printf("%s", gFrameStats->fSummary(gFirstFrameSeconds, fPeakResidentBytes()).c_str());
   gFrameStats.reset();
 }
 
+}  // namespace
+
 void fMainLoop() {
   long long frames = 0;
-  const CScene* first = gCurrentScene.fGet();
+  gFirstScene = gCurrentScene.fGet();
   gFirstFrameSeconds = 0.0;
   gLastShown = GetNowCount() - kShowEveryMilliseconds;
+  CFramePacer pacer(GetNowHiPerformanceCount());
+  pacer.fSetVSync(GetWaitVSyncFlag() != 0);
+  bool paced = false;
   while (ProcessMessage() == 0) {
-    if (frames == gOptions.fastForward) {
+    if (frames == gOptions.fastForward && !paced) {
+      paced = true;
       if (gOptions.fastForward > 0) gFpsTimer->fSetNoWait(gOptions.noWait);
       if (!gOptions.frameStatsPath.empty()) gFrameStats = std::make_unique<CFrameStats>();
     }
-    fRunFrame();
-    ++frames;
-    if (gQuitRequested) break;
-    if (gOptions.frameLimit >= 0 && frames >= gOptions.frameLimit) break;
-    if (gOptions.endWithFirstScene && gCurrentScene.fGet() != first) break;
+    if (!fRunFrames(pacer, frames)) break;
+    const std::int64_t wait = pacer.fWaitBefore(GetNowHiPerformanceCount());
+    // Whole milliseconds, rounded up: waking early would only ask again.
+    if (wait > 0) Sleep(static_cast<int>((wait + 999) / 1000));
   }
-  fWriteFrameStats();
+  fWriteFrameStats(pacer);
+  gFirstScene = nullptr;
   if (!gOptions.screenshotPath.empty() &&
       SaveDrawScreenToPNG(0, 0, kScreenWidth, kScreenHeight, gOptions.screenshotPath.c_str()) != 0) {
     std::fprintf(stderr, "PlimoBall: could not write the screenshot %s\n", gOptions.screenshotPath.c_str());
@@ -195,7 +247,9 @@ int fGameMain(const SLaunchOptions& options) {
   if (gConfig.bWindowMode) ChangeWindowMode(1);
   SetWindowSizeExtendRate(kWindowScales[static_cast<std::size_t>(gSettings.windowScale)]);
   SetUseFPUPreserveFlag(1);
-  SetWaitVSyncFlag(0);
+  // Swaps wait for the display where the driver grants it (no tearing); the
+  // frame pacer keeps the game at 60 frames a second either way.
+  SetWaitVSyncFlag(1);
   // The backend has told the player why (no display, no GL).
   if (DxLib_Init() == -1) return 1;
   SetTransColor(255, 0, 255);

@@ -27,6 +27,8 @@ struct SLaunchOptions {
   std::string frameStatsPath;
   // For the window tests of ending: every frame takes this much longer.
   int testFrameSleepMs = 0;
+  // For tests: called before each game frame with the number of frames run.
+  std::function<void(long long frame)> beforeFrame;
 };
 
 // The whole run on the installed backend: returns the process exit status.
@@ -34,9 +36,9 @@ int fGameMain(const SLaunchOptions& options);
 
 // The pieces, for tests.
 void fInitGame();
+// Paced by CFramePacer: 60 game frames a second of wall time, the latest
+// drawn and shown each pass, then a sleep until the next is due.
 void fMainLoop();
-// One frame: input snapshot, update, animate, draw unless skipped, flip, wait.
-void fRunFrame();
 // The part of a frame that decides the game: input snapshot, update, animate.
 void fRunFrameLogic();
 void fCleanupGame();

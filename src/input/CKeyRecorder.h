@@ -1,6 +1,8 @@
 // The recording half of the live key manager: every frame's snapshot is
 // buffered in memory and the disk is touched only when recording is flushed
-// or ends, so a frame never waits for the file.
+// or ends, so a frame never waits for the file. The buffer keeps a value a
+// bit while all of them are 0 or 1 (always, for keys): a long game's frames
+// are 14 bytes each instead of 112 (2 MB instead of 17 for 153,000 frames).
 #pragma once
 
 #include <array>
@@ -38,12 +40,19 @@ class CKeyRecorder {
   bool fIsOpen() const;
   const std::string& fPath() const { return mPath; }
   // Frames buffered and not yet written.
-  std::size_t fBufferedFrameCount() const { return mBuffer.size() / kGameKeyCount; }
+  std::size_t fBufferedFrameCount() const { return mValues / kGameKeyCount; }
+  // Bytes the buffer holds (for the memory figures).
+  std::size_t fBufferBytes() const { return mBits.capacity() * 8 + mWide.capacity() * 4; }
 
  private:
   void fWriteBuffer();
+  void fUnpack();
 
-  std::vector<std::int32_t> mBuffer;
+  // Value i is bit i of mBits while mPacked; otherwise mWide[i].
+  std::vector<std::uint64_t> mBits;
+  std::vector<std::int32_t> mWide;
+  std::size_t mValues = 0;
+  bool mPacked = true;
   bool mRecording = false;
   bool mStopWhenIdle = false;
   int mIdleFrames = 0;

@@ -27,6 +27,10 @@ void CFpsTimer::fWaitAndMeasure() {
   const int slot = fSlotLength();
   frameDuration = slot;
   Sleep(std::max(0, slot - 1 - (GetNowCount(0) - frameStart)));
+  fCountFrame();
+}
+
+void CFpsTimer::fCountFrame() {
   const int now = GetNowCount(0);
   frameStart = now;
   if (measure && now >= timeOfLastMeasure + kMeasureMilliseconds) {

@@ -30,6 +30,9 @@ class CFpsTimer {
   virtual void fWaitAndMeasure();
   virtual void fResetFrameStart();
   virtual void fWait();
+  // Counts a frame and measures the rate, without waiting: for a loop paced
+  // by something else (CFramePacer).
+  void fCountFrame();
   virtual void fDrawFps();
   virtual bool fIsSkipFrame();
 

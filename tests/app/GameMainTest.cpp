@@ -80,7 +80,7 @@ TEST_F(GameMainTest, StartUpSetsUpTheWindowInOrder) {
       "SetGraphMode(640, 480, 32, 60)",
       "ChangeWindowMode(1)",
       "SetUseFPUPreserveFlag(1)",
-      "SetWaitVSyncFlag(0)",
+      "SetWaitVSyncFlag(1)",
       "DxLib_Init()",
       "SetTransColor(255, 0, 255)",
       "SetDrawMode(1)",
@@ -114,9 +114,11 @@ TEST_F(GameMainTest, EachFrameUpdatesAnimatesDrawsFlipsAndWaits) {
   fRun(2, [] { return std::make_unique<CProbeScene>("a"); });
   EXPECT_EQ(gEvents, (std::vector<std::string>{"a.update", "a.animate", "a.draw", "a.update", "a.animate",
                                                "a.draw", "a.destroyed"}));
+  // Frame 1 is due 16.67 ms after frame 0: slept in whole milliseconds,
+  // rounded up; nothing is slept after the last.
   EXPECT_EQ(backend().fLogOf({"ClsDrawScreen", "ScreenFlip", "Sleep"}),
-            (std::vector<std::string>{"ClsDrawScreen()", "ScreenFlip()", "Sleep(16)", "ClsDrawScreen()",
-                                      "ScreenFlip()", "Sleep(16)"}));
+            (std::vector<std::string>{"ClsDrawScreen()", "ScreenFlip()", "Sleep(17)", "ClsDrawScreen()",
+                                      "ScreenFlip()"}));
 }
 
 TEST_F(GameMainTest, ANewSceneIsAnimatedAndDrawnInTheFrameOfTheChange) {
@@ -213,7 +215,7 @@ TEST_F(GameMainTest, WithNoWaitOneFrameARefreshIsShownAndEveryFrameIsMeasured) {
   EXPECT_EQ(std::count(gEvents.begin(), gEvents.end(), "draw"), 10);
   const std::string csv = fReadWholeFile("frames.csv");
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 41);
-  EXPECT_EQ(csv.substr(csv.find('\n') + 1, 14), "0,4000,0,0,0\n1") << "the update's 4 ms, no time drawing";
+  EXPECT_EQ(csv.substr(csv.find('\n') + 1, 21), "0,1,4000,0,0,4000,0\n1") << "the update's 4 ms, no time drawing";
 }
 
 TEST_F(GameMainTest, AnEscapingExceptionWritesOneLogAndShutsDownNormally) {

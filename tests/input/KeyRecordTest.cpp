@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLib.h"
 #include "input/CKeyManager.h"
+#include "input/CKeyRecorder.h"
 #include "replay/KeyLog.h"
 #include "support/HeadlessTest.h"
 #include "util/Assert.h"
@@ -83,6 +85,62 @@ TEST_F(KeyRecordTest, NothingReachesTheFileBeforeTheRecordingEnds) {
   fFrame(keys, {KEY_INPUT_X});
   keys.fEndRecord();
   EXPECT_EQ(fFileSize("log.tmp"), 20u * 112u);
+}
+
+TEST_F(KeyRecordTest, ALongRecordingIsBufferedAtABitAKeyAndWrittenExactly) {
+  CKeyManager keys;
+  keys.fStartRecord("log.tmp", false, false, 0);
+  keys.fResumeRecord();
+  const int codes[] = {KEY_INPUT_J, KEY_INPUT_X, KEY_INPUT_Z, KEY_INPUT_SPACE, KEY_INPUT_ESCAPE};
+  constexpr int kFrames = 10'000;
+  for (int frame = 0; frame < kFrames; ++frame) {
+    std::vector<int> down;
+    for (int k = 0; k < 5; ++k) {
+      if ((frame >> k) % 3 == 1) down.push_back(codes[k]);
+    }
+    fFrame(keys, down);
+  }
+  EXPECT_EQ(keys.fRecorder().fBufferedFrameCount(), static_cast<std::size_t>(kFrames));
+  EXPECT_LT(keys.fRecorder().fBufferBytes(), kFrames * 112u / 8) << "not a bit a key";
+  keys.fEndRecord();
+  EXPECT_EQ(keys.fRecorder().fBufferBytes(), 0u);
+  const auto frames = fReadLog("log.tmp");
+  ASSERT_EQ(frames.size(), static_cast<std::size_t>(kFrames));
+  const EGameKey keysOf[] = {EGameKey::Left, EGameKey::KeyX, EGameKey::KeyZ, EGameKey::KeySpace, EGameKey::KeyEsc};
+  for (int frame = 0; frame < kFrames; ++frame) {
+    std::vector<std::int32_t> expected(28, 0);
+    for (int k = 0; k < 5; ++k) {
+      if ((frame >> k) % 3 == 1) expected[static_cast<std::size_t>(keysOf[k])] = 1;
+    }
+    ASSERT_EQ(frames[static_cast<std::size_t>(frame)], expected) << "frame " << frame;
+  }
+}
+
+TEST_F(KeyRecordTest, ValuesOtherThanZeroAndOneAreKeptWhole) {
+  CKeyRecorder recorder;
+  recorder.fStart("log.tmp", false, false, 0);
+  recorder.fResume();
+  std::array<std::int32_t, kGameKeyCount> snapshot{};
+  snapshot[0] = 1;
+  recorder.fRecordFrame(snapshot);
+  snapshot[1] = 2;
+  snapshot[27] = -1;
+  recorder.fRecordFrame(snapshot);
+  snapshot = {};
+  snapshot[5] = 1;
+  recorder.fRecordFrame(snapshot);
+  recorder.fEnd();
+  const auto frames = fReadLog("log.tmp");
+  ASSERT_EQ(frames.size(), 3u);
+  std::vector<std::int32_t> expected(28, 0);
+  expected[0] = 1;
+  EXPECT_EQ(frames[0], expected);
+  expected[1] = 2;
+  expected[27] = -1;
+  EXPECT_EQ(frames[1], expected);
+  expected.assign(28, 0);
+  expected[5] = 1;
+  EXPECT_EQ(frames[2], expected);
 }
 
 TEST_F(KeyRecordTest, OnlyFramesWhileResumedAreRecorded) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The measuring run: a recorded game watched in the window with no wait and
 # --frame-stats plays to the end of its game in step with its keys (exactly
-# the frames the headless check counts), writes one line per frame and
+# the frames the headless check counts), writes one line per frame (with no
+# wait, one frame a pass of the loop) and
 # prints its summary, then ends by itself with status 0.
 set -u
 GAME_DIR=$1
@@ -27,12 +28,12 @@ SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 280 ./plimoball --watch-
 status=$?
 [ "$status" -eq 0 ] || fail "the game exited with status $status: $(tail -5 "$WORK_DIR/out.txt")"
 grep -q "^frames  *$expected in " "$WORK_DIR/out.txt" || fail "not $expected frames: $(grep '^frames' "$WORK_DIR/out.txt")"
-for line in "update+draw " "between frames" "late frames" "first frame" "peak resident memory"; do
+for line in "cost update+draw+swap" "swap to swap" "late pictures" "stalls" "first frame" "peak resident memory"; do
   grep -q "^$line" "$WORK_DIR/out.txt" || fail "no '$line' line in the summary"
 done
 lines=$(wc -l <"$WORK_DIR/frames.csv")
 [ "$lines" -eq $((expected + 1)) ] || fail "$lines lines in the CSV for $expected frames"
-head -1 "$WORK_DIR/frames.csv" | grep -q '^frame,update_us,draw_us,present_us,interval_us$' || fail "no CSV header"
+head -1 "$WORK_DIR/frames.csv" | grep -q '^pass,steps,update_us,draw_us,swap_us,cost_us,interval_us$' || fail "no CSV header"
 
 ./plimoball --watch-replay yoiko >"$WORK_DIR/missing.txt" 2>&1
 status=$?

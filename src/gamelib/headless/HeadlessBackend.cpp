@@ -1,6 +1,7 @@
 #include "gamelib/headless/HeadlessBackend.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -203,6 +204,12 @@ int CHeadlessBackend::ClearDrawScreen() {
 int CHeadlessBackend::ScreenFlip() {
   fRecord("ScreenFlip");
   ++mFlips;
+  if (mVSync != 0 && mRefreshHertz > 0.0) {
+    // Refresh n is at n / hertz seconds; the swap returns at the next one.
+    const double period = 1e6 / mRefreshHertz;
+    const double next = std::floor(static_cast<double>(mNow) / period) + 1.0;
+    mNow = static_cast<std::int64_t>(std::ceil(next * period));
+  }
   return 0;
 }
 int CHeadlessBackend::SetTransColor(int r, int g, int b) {
@@ -583,13 +590,13 @@ int CHeadlessBackend::GetMouseWheelRotVol(int clearFlag) {
   if (clearFlag != 0) mWheel = 0;
   return wheel;
 }
-int CHeadlessBackend::GetNowCount(int) { return mNow; }
+int CHeadlessBackend::GetNowCount(int) { return static_cast<int>(mNow / 1000); }
 int CHeadlessBackend::Sleep(int milliseconds) {
   fRecord("Sleep", milliseconds);
   if (milliseconds > 0) {
-    mNow += milliseconds;
+    mNow += std::int64_t{milliseconds} * 1000;
     mTotalSlept += milliseconds;
   }
   return 0;
 }
-std::int64_t CHeadlessBackend::fGetUtcMilliseconds() { return mUtcBase + mNow; }
+std::int64_t CHeadlessBackend::fGetUtcMilliseconds() { return mUtcBase + mNow / 1000; }

@@ -68,11 +68,17 @@ class CHeadlessBackend : public CGameLibBackend {
   // The logged calls whose name is one of the given ones, in order.
   std::vector<std::string> fLogOf(const std::vector<std::string>& names) const;
 
-  void fSetNow(int milliseconds) { mNow = milliseconds; }
-  void fAdvanceClock(int milliseconds) { mNow += milliseconds; }
+  // The clock runs in microseconds; GetNowCount reads whole milliseconds.
+  void fSetNow(int milliseconds) { mNow = std::int64_t{milliseconds} * 1000; }
+  void fAdvanceClock(int milliseconds) { mNow += std::int64_t{milliseconds} * 1000; }
+  void fAdvanceClockMicroseconds(std::int64_t microseconds) { mNow += microseconds; }
   // Whether buffer swaps wait for the display, as a GL with vsync would.
   void fSetVSyncWorks(bool works) { mVSyncWorks = works; }
-  int fNow() const { return mNow; }
+  // A display refreshing this often (0: none): while vsync is granted, a
+  // flip moves the clock on to the display's next refresh.
+  void fSetRefreshRate(double hertz) { mRefreshHertz = hertz; }
+  int fNow() const { return static_cast<int>(mNow / 1000); }
+  std::int64_t fNowMicroseconds() const { return mNow; }
   void fSetUtcBase(std::int64_t milliseconds) { mUtcBase = milliseconds; }
   int fTotalSlept() const { return mTotalSlept; }
 
@@ -186,7 +192,7 @@ class CHeadlessBackend : public CGameLibBackend {
   int GetMouseWheelRotVol(int clearFlag) override;
   int GetNowCount(int useRDTSCFlag) override;
   int Sleep(int milliseconds) override;
-  std::int64_t GetNowHiPerformanceCount() override { return std::int64_t{mNow} * 1000; }
+  std::int64_t GetNowHiPerformanceCount() override { return mNow; }
   int GetWaitVSyncFlag() override { return mVSync; }
   std::int64_t fGetUtcMilliseconds() override;
 
@@ -212,9 +218,10 @@ class CHeadlessBackend : public CGameLibBackend {
 
   bool mLogging = false;
   std::vector<std::string> mLog;
-  int mNow = 0;
+  std::int64_t mNow = 0;  // microseconds
   int mVSync = 0;
   bool mVSyncWorks = false;
+  double mRefreshHertz = 0.0;
   int mTotalSlept = 0;
   std::int64_t mUtcBase = 1'700'000'000'000;
   std::array<bool, KEY_CODE_COUNT> mKeys{};

@@ -50,11 +50,18 @@ void CSdlWindow::fSetScale(double scale) {
 
 void CSdlWindow::fSetVSync(bool on) {
   mVSync = on;
-  // Fails without vsync support (Xvfb); the game then paces itself.
+  // Fails without vsync support (Xvfb's software GL); the game's timer then
+  // paces the frames alone.
   mVSyncActive = false;
   if (mContext == nullptr) return;
-  SDL_GL_SetSwapInterval(on ? 1 : 0);
-  mVSyncActive = on && SDL_GL_GetSwapInterval() != 0;
+  if (!on) {
+    SDL_GL_SetSwapInterval(0);
+    return;
+  }
+  // Adaptive first: a late frame is shown at once (a tear) rather than a
+  // whole refresh later; plain vsync where adaptive is not offered.
+  if (SDL_GL_SetSwapInterval(-1) != 0 && SDL_GL_SetSwapInterval(1) != 0) return;
+  mVSyncActive = SDL_GL_GetSwapInterval() != 0;
 }
 
 bool CSdlWindow::fOpen(std::string& error) {

@@ -1,6 +1,6 @@
 // The player's settings beyond the pad buttons of "dat/setting.dat": the
 // language, the keyboard keys of the eight game keys, the two volumes and
-// the window size. They live in a small text file of "key=value" lines next
+// the window size and the ball symbols. They live in a small text file of "key=value" lines next
 // to "dat/setting.dat"; lines the game does not know are kept as they are.
 #pragma once
 
@@ -27,6 +27,7 @@ struct SSettings {
   int musicVolume = kMaxVolume;
   int effectVolume = kMaxVolume;
   int windowScale = 0;  // index into kWindowScales
+  bool ballSymbols = false;  // a shape on each ball colour, for colour-blind players
   std::vector<std::string> otherLines;  // unknown lines, written back unchanged
 };
 

@@ -72,6 +72,10 @@ class CPlimoStage : public CScene {
   void fSetModelsDeferred(bool deferred);
   // The models of a ball of the rules (null before the first draw that shows it).
   CPlimoBall* fBallModels(const SRuleBall& ball);
+  // With the "Ball symbols" option: every ball (and the ghost) turned so that
+  // the symbol on its top stands upright for the camera.
+  void fTurnSymbolsToCamera();
+  bool fShowsBallSymbols() const { return mBallSymbols; }
 
   // ---- the game ----
   CStageRules rules;
@@ -103,6 +107,7 @@ class CPlimoStage : public CScene {
   bool mModelsDeferred = false;
   double mShownAngle = 0.0;
   int mGhostCell = -1;  // where the ghost was placed last (a grid index)
+  bool mBallSymbols = false;  // the option as it stood when the stage was built
 };
 
 // Decimal digits with a "," between groups of three: 12000 -> "12,000".

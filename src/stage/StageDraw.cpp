@@ -31,8 +31,6 @@ void fDrawText(int x, int y, const std::string& text, unsigned int colour, int f
   DrawStringToHandle(x, y, text.c_str(), colour, font, 0);
 }
 
-std::string fBallPicture(int colour) { return std::string("ui_parts/plimoball_") + fColourName(colour) + ".png"; }
-
 bool fIsBlinkOn(int frameCount) { return frameCount % 60 < 30; }
 
 // Walls between the camera and the balls are see-through, so that every
@@ -140,6 +138,7 @@ void CPlimoStage::fDraw() {
   };
   std::stable_sort(byDistance.begin(), byDistance.end(),
                    [&](const SRuleBall* a, const SRuleBall* b) { return distance(*a) < distance(*b); });
+  fTurnSymbolsToCamera();
   for (const SRuleBall* ball : byDistance) {
     if (CPlimoBall* look = fBallModels(*ball)) look->fDraw(*ball, inPlay, rules.frameCount);
   }
@@ -211,13 +210,13 @@ void CPlimoStage::fDrawQueuePanel() {
   fDrawPicture(8, 10, "ui_parts/hold.png", true);
   fDrawPicture(140, 10, "ui_parts/next_waku.png", true);
   fDrawPicture(250, 70, "ui_parts/next.png", true);
-  if (!hold.empty() && !hold[0].isEnd) fDrawPicture(50, 18, fBallPicture(hold[0].colour), true);
-  if (!queue[0].isEnd) fDrawPicture(160, 18, fBallPicture(queue[0].colour), true);
+  if (!hold.empty() && !hold[0].isEnd) fDrawPicture(50, 18, fBallPictureName(hold[0].colour, mBallSymbols), true);
+  if (!queue[0].isEnd) fDrawPicture(160, 18, fBallPictureName(queue[0].colour, mBallSymbols), true);
   if (!gImageManager) return;
   constexpr int kSmallX[] = {258, 308};
   for (int i = 1; i <= 2; ++i) {
     if (queue[i].isEnd) continue;
-    DrawRotaGraph(kSmallX[i - 1], 40, 0.8, 0.0, gImageManager->fGetImage(fBallPicture(queue[i].colour)), 1);
+    DrawRotaGraph(kSmallX[i - 1], 40, 0.8, 0.0, gImageManager->fGetImage(fBallPictureName(queue[i].colour, mBallSymbols)), 1);
   }
 }
 

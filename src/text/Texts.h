@@ -21,6 +21,7 @@ enum class ETextId : int {
   Connecting,
   NoReplay,
   BadReplay,
+  ConfirmQuit,
   // ranking
   Downloading,
   SortByScoreFormat,  // %s: the key that re-sorts
@@ -67,11 +68,16 @@ enum class ETextId : int {
   OptionKeyReservedFormat,  // %s the key
   OptionKeysRestored,
   OptionAllRestored,
+  OptionBallSymbolsLabel,
+  OptionOn,
+  OptionOff,
+  OptionConfirmAllDefaults,
   // stage
   EndHintFormat,  // %s, %s: the two keys that play again
   Pause,
   PauseHintFormat,  // %s: the pause keys
   PauseLeaveLine,
+  ConfirmLeaveGame,
   // replay theatre
   TheatreBanner,
   PracticeBanner,
@@ -80,6 +86,8 @@ enum class ETextId : int {
   TheatreHelpLine2,
   TheatrePadHelpLine1Format,  // %s the pad's pause button
   TheatrePadHelpLine2Format,  // %s/%s previous/next piece, %s speed, %s take over
+  TheatreSpeedFormat,  // %s: the speed, as "x1/4"
+  TheatreLegend,
   // help
   HelpTitleFormat,  // %d page, %d pages
   HelpFooterFormat,  // %s: the back key
@@ -92,6 +100,7 @@ enum class ETextId : int {
   HelpPauseLabel,
   HelpLeaveLine,
   HelpAltEnterLine,
+  HelpSymbolsLine,
   Count
 };
 constexpr int kTextCount = static_cast<int>(ETextId::Count);

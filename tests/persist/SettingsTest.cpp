@@ -114,4 +114,23 @@ TEST_F(SettingsTest, AFailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(fReadWholeFile(kSettingsTextFile), before);
 }
 
+TEST_F(SettingsTest, BallSymbolsAreOffUntilChosenAndSurviveASave) {
+  std::vector<std::string> damaged;
+  EXPECT_FALSE(fParseSettings("", damaged).ballSymbols);
+  EXPECT_TRUE(fParseSettings("ball_symbols=1\n", damaged).ballSymbols);
+  EXPECT_FALSE(fParseSettings("ball_symbols=0\n", damaged).ballSymbols);
+  EXPECT_TRUE(damaged.empty());
+  // A value the game does not know is damage, and the option stays off.
+  EXPECT_FALSE(fParseSettings("ball_symbols=yes\n", damaged).ballSymbols);
+  EXPECT_EQ(damaged, std::vector<std::string>{"ball_symbols"});
+
+  gSettings.ballSymbols = true;
+  gSettings.musicVolume = 3;
+  fSaveSettings();
+  gSettings = SSettings{};
+  fLoadSettings();
+  EXPECT_TRUE(gSettings.ballSymbols);
+  EXPECT_EQ(gSettings.musicVolume, 3) << "the new line leaves the others as they were";
+}
+
 }  // namespace

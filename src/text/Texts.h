@@ -21,7 +21,6 @@ enum class ETextId : int {
   Connecting,
   NoReplay,
   BadReplay,
-  ConfirmQuit,
   // ranking
   Downloading,
   SortByScoreFormat,  // %s: the key that re-sorts

@@ -78,7 +78,7 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     fMakeDataFolders();
     for (const std::string suffix : {"", "_en"}) {
       for (const char* name : {"menu_bg", "title_play", "title_showreplay", "title_registranking",
-                               "title_showranking", "title_option", "title_howtoplay", "title_plimomode",
+                               "title_showranking", "title_option", "title_howtoplay", "title_quit", "title_plimomode",
                                "title_yoikomode", "title_wanpakumode", "cursor_right", "cursor_left"}) {
         fWriteWholeFile(std::string("dat/image/ui_parts/") + name + suffix + ".png", fPngHeader(200, 40));
         fWriteWholeFile(std::string("dat/image/ui_parts/") + name + "_f" + suffix + ".png", fPngHeader(200, 40));

@@ -11,6 +11,7 @@
 #include "app/CScene.h"
 #include "gamelib/GameLib.h"
 #include "gfx/CSoundManager.h"
+#include "menu/CYesNoWindow.h"
 #include "rules/CStageRules.h"
 #include "stage/CModel.h"
 #include "stage/CPlimoBall.h"
@@ -33,9 +34,12 @@ class CPlimoStage : public CScene {
   void fAnimate() override;
   void fUpdate() override;
   void fDraw() override;
-  // P, Pause or the pad's pause button in a normal game; losing the window's
-  // focus pauses too.
+  // P, Pause or the pad's pause button in a normal or practice game; losing
+  // the window's focus pauses too. Escape in a running game asks whether to
+  // leave it ("no" first); the frames it asks are paused frames.
   bool fIsPausedFrame() override;
+  // The question, while it is asked.
+  CYesNoWindow* fLeaveQuestion() const { return mLeaveQuestion.get(); }
   // A new record shows and sounds, except in a practice game.
   bool fBeatsHighScore() const;
   // Deletes every model the stage, its balls and the ghost hold.
@@ -108,6 +112,12 @@ class CPlimoStage : public CScene {
   double mShownAngle = 0.0;
   int mGhostCell = -1;  // where the ghost was placed last (a grid index)
   bool mBallSymbols = false;  // the option as it stood when the stage was built
+  void fOpenLeaveQuestion();
+  bool fAskLeave();
+  std::unique_ptr<CYesNoWindow> mLeaveQuestion;
+  enum class ELeaveAnswer { None, Yes, No } mLeaveAnswer = ELeaveAnswer::None;
+  bool mPausedBeforeQuestion = false;
+  bool mWaitAnswerRelease = false;
 };
 
 // Decimal digits with a "," between groups of three: 12000 -> "12,000".

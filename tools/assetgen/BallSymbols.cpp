@@ -13,10 +13,13 @@ constexpr double kSymbolSize = 0.5;
 constexpr double kRimGrowth = 1.3;
 // Heights above the surface, in units of the radius: clear of the faceted
 // ball (whose faces lie inside its sphere) and of each other.
-constexpr double kRimLift = 0.02;
-constexpr double kFillLift = 0.04;
+constexpr double kRimLift = 0.04;
+constexpr double kFillLift = 0.06;
 // Points along each straight edge, so the edges bend with the ball.
-constexpr int kEdgeSteps = 4;
+constexpr int kEdgeSteps = 3;
+// Rings of the fan from the centre: small enough faces that each lies
+// wholly outside the ball, though flat.
+constexpr int kRings = 2;
 
 std::vector<SPoint2> fPolygon(const std::vector<SPoint2>& corners) {
   std::vector<SPoint2> points;
@@ -47,11 +50,11 @@ std::vector<SPoint2> fSymbolOutline(EBallSymbol symbol) {
     case EBallSymbol::Disc: return fRegular(24, 0.8, 0.0);
     case EBallSymbol::Triangle: {
       // Centred on its own middle, so it sits in the ball's middle.
-      auto corners = fRegular(3, 1.0, 90.0);
+      auto corners = fRegular(3, 0.94, 90.0);
       for (SPoint2& p : corners) p.y -= 0.1;
       return fPolygon(corners);
     }
-    case EBallSymbol::Square: return fPolygon({{0.72, -0.72}, {0.72, 0.72}, {-0.72, 0.72}, {-0.72, -0.72}});
+    case EBallSymbol::Square: return fPolygon({{0.7, -0.7}, {0.7, 0.7}, {-0.7, 0.7}, {-0.7, -0.7}});
     case EBallSymbol::Diamond: return fPolygon({{0.0, -1.0}, {0.72, 0.0}, {0.0, 1.0}, {-0.72, 0.0}});
     case EBallSymbol::Star: {
       std::vector<SPoint2> points;
@@ -66,12 +69,12 @@ std::vector<SPoint2> fSymbolOutline(EBallSymbol symbol) {
       // The classic heart curve, scaled into the unit circle and centred on
       // a point from which every part of it is in view.
       std::vector<SPoint2> points;
-      constexpr int kSteps = 32;
+      constexpr int kSteps = 24;
       for (int i = 0; i < kSteps; ++i) {
         const double t = kPi - 2.0 * kPi * i / kSteps;  // from the bottom tip, counter-clockwise
         const double x = 16.0 * std::pow(std::sin(t), 3.0);
         const double y = 13.0 * std::cos(t) - 5.0 * std::cos(2.0 * t) - 2.0 * std::cos(3.0 * t) - std::cos(4.0 * t);
-        points.push_back({x / 18.0, (y + 2.0) / 18.0});
+        points.push_back({x / 19.0, (y + 2.0) / 19.0});
       }
       return points;
     }
@@ -110,13 +113,22 @@ void fAddBallSymbol(SMqoDocument& document, EBallSymbol symbol, double radius) {
         const double depth = std::sqrt(lifted * lifted - x * x - y * y);
         return face.out * depth + face.right * x + face.up * y;
       };
+      // The centre, then kRings rings of the outline scaled towards it.
       const int centre = static_cast<int>(object.vertices.size());
-      object.vertices.push_back(onBall({0.0, 0.0}));
-      for (const SPoint2& p : outline) object.vertices.push_back(onBall(p));
       const int count = static_cast<int>(outline.size());
+      object.vertices.push_back(onBall({0.0, 0.0}));
+      for (int ring = 1; ring <= kRings; ++ring) {
+        const double t = static_cast<double>(ring) / kRings;
+        for (const SPoint2& p : outline) object.vertices.push_back(onBall({p.x * t, p.y * t}));
+      }
+      auto at = [&](int ring, int i) { return centre + 1 + (ring - 1) * count + (i % count); };
       for (int i = 0; i < count; ++i) {
         // Counter-clockwise seen from outside: right, then up.
-        object.faces.push_back({{centre, centre + 1 + i, centre + 1 + (i + 1) % count}, layer, {}});
+        object.faces.push_back({{centre, at(1, i), at(1, i + 1)}, layer, {}});
+        for (int ring = 1; ring < kRings; ++ring) {
+          object.faces.push_back({{at(ring, i), at(ring + 1, i), at(ring + 1, i + 1)}, layer, {}});
+          object.faces.push_back({{at(ring, i), at(ring + 1, i + 1), at(ring, i + 1)}, layer, {}});
+        }
       }
     }
   }

@@ -24,8 +24,8 @@ constexpr const char* kKeyboardHeadingName = "TEXT_KEYBOARD";
 constexpr const char* kKeyDefaultsName = "KEY_DEFAULTS";
 constexpr const char* kKeyboardRowNames[8] = {"K_LEFT", "K_UP", "K_RIGHT", "K_DOWN",
                                               "K_DROP", "K_HOLD", "K_TURN_LEFT", "K_TURN_RIGHT"};
-constexpr const char* kSettingsRows[] = {"LANGUAGE", "MUSIC", "EFFECTS",  "DISPLAY", "SCALE",
-                                         "SYMBOLS",  "KEYBOARD", "PAD", "DEFAULTS"};
+constexpr const char* kSettingsRows[] = {"LANGUAGE", "MUSIC", "EFFECTS", "DISPLAY",  "SCALE",
+                                         "KEYBOARD", "PAD",   "SYMBOLS", "DEFAULTS"};
 constexpr const char* kScaleNames[] = {"x1", "x1.5", "x2"};
 constexpr int kHintY = 440;
 

@@ -85,6 +85,10 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
       }
     }
     fWriteWholeFile("dat/image/title.png", fPngHeader(640, 480));
+    // The help's row of balls with their symbols.
+    for (const char* colour : {"red", "green", "blue", "yellow", "purple", "lightblue"}) {
+      fWriteWholeFile(std::string("dat/image/ui_parts/plimoball_") + colour + "_s.png", fPngHeader(44, 44));
+    }
     gImageManager = std::make_unique<CImageManager>();
     gFpsTimer = std::make_unique<CFpsTimer>(false, true);
     gSoundManager = std::make_unique<CSoundManager>(false);

@@ -71,6 +71,7 @@ status=$?
 
 data="$XDG_DATA_HOME/plimoball"
 [ "$(stat -c %s "$data/score.dat" 2>/dev/null)" = 124 ] || fail "no 124-byte score.dat in $data"
+cp "$data/score.dat" "$WORK_DIR/earlier-score.dat"
 head -c 2 "$data/replay_wanpaku/replay" | grep -q PK || fail "no replay archive in $data/replay_wanpaku"
 [ -d "$data/replay_plimo" ] && [ -d "$data/downloaded_replay_yoiko" ] || fail "the first start did not make the replay folders"
 [ -d "$XDG_CONFIG_HOME/plimoball" ] || fail "the first start did not make the config folder"
@@ -108,12 +109,12 @@ for bindir in bin games; do
     mkdir -p "$local_prefix/games" && mv "$local_prefix/bin/plimoball" "$local_prefix/games/plimoball"
   fi
   shared="$local_prefix/share/plimoball"
-  printf 'an earlier record' > "$shared/score.dat"
+  cp "$WORK_DIR/earlier-score.dat" "$shared/score.dat"
   printf 'an earlier replay' > "$shared/replay_yoiko/replay"
   data_before=$(cd "$shared" && find . -path ./player -prune -o -name '*.png' -printf '%p %s %T@\n' | LC_ALL=C sort)
   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 "$local_prefix/$bindir/plimoball" --play yoiko --frames 60 \
     > "$WORK_DIR/local.out" 2>&1 || fail "the game in ~/.local/$bindir failed: $(tail -n 3 "$WORK_DIR/local.out")"
-  [ "$(cat "$shared/player/score.dat" 2>/dev/null)" = "an earlier record" ] ||
+  cmp -s "$shared/player/score.dat" "$WORK_DIR/earlier-score.dat" ||
     fail "~/.local/$bindir: the earlier record did not move into $shared/player"
   [ "$(cat "$shared/player/replay_yoiko/replay" 2>/dev/null)" = "an earlier replay" ] ||
     fail "~/.local/$bindir: the earlier replay did not move into $shared/player"

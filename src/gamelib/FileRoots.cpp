@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "util/Assert.h"
 
@@ -16,6 +18,9 @@ constexpr const char* kDataFolder = "dat";
 constexpr const char* kConfigName = "config.dat";
 constexpr const char* kGameName = "plimoball";
 constexpr const char* kDataDirVariable = "PLIMOBALL_DATA_DIR";
+// The player's own folder inside the game data, when the two would be one
+// folder (a game installed with the prefix ~/.local).
+constexpr const char* kPlayersOwnFolder = "player";
 
 SFileRoots gRoots;
 
@@ -99,6 +104,43 @@ bool fIsPlayersFolder(const fs::path& folder) {
   return true;
 }
 
+// Two names of one folder (either may not exist yet).
+bool fSameFolder(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (fIsFolder(a) && fIsFolder(b)) return fs::equivalent(a, b, ec);
+  const fs::path first = fs::weakly_canonical(a, ec);
+  if (ec) return fs::path(a).lexically_normal() == fs::path(b).lexically_normal();
+  const fs::path second = fs::weakly_canonical(b, ec);
+  return !ec && first == second;
+}
+
+// The game's first start with the player's folder inside the game data: the
+// records, settings, replays and logs an earlier start kept beside the game
+// data move into it, each to the same place below it. Only the player's
+// kinds of file move, never one the game ships; nothing is overwritten.
+void fMoveIntoOwnFolder(const SFileRoots& roots) {
+  std::vector<std::pair<fs::path, fs::path>> moves;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(roots.gameData, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code inner;
+    if (fSameFolder(it->path().string(), roots.userData)) {
+      it.disable_recursion_pending();
+      continue;
+    }
+    // Hidden files (the build's stamps) belong to the game data.
+    const std::string name = it->path().filename().string();
+    if (!it->is_regular_file(inner) || fIsShipped(it->path()) || name.front() == '.') continue;
+    const fs::path target = fs::path(roots.userData) / fs::relative(it->path(), roots.gameData, inner);
+    if (!inner && !fExists(target)) moves.emplace_back(it->path(), target);
+  }
+  for (const auto& [from, to] : moves) {
+    std::error_code inner;
+    fs::create_directories(to.parent_path(), inner);
+    fs::rename(from, to, inner);
+    if (inner) throw CGameError("PlimoBall cannot move " + from.string() + " into " + roots.userData + ": " + inner.message());
+  }
+}
+
 }  // namespace
 
 bool fIsShippedData(const std::string& path) { return fIsShipped(path); }
@@ -166,6 +208,12 @@ SRootsChoice fChooseFileRoots(const SRootsInput& input) {
   }
   choice.roots.gameData = fFindGameData(input.executableDirectory);
   choice.roots.userData = (fs::path(fBaseFolder(input.xdgDataHome, input.home, ".local/share")) / kGameName).string();
+  // Installed under ~/.local the game data lies where XDG keeps the
+  // player's files: those get a folder of their own in it, so records and
+  // shipped data never mix and an update of the game data touches none of them.
+  if (fSameFolder(choice.roots.userData, choice.roots.gameData)) {
+    choice.roots.userData = (fs::path(choice.roots.gameData) / kPlayersOwnFolder).string();
+  }
   choice.roots.config = (fs::path(fBaseFolder(input.xdgConfigHome, input.home, ".config")) / kGameName).string();
   return choice;
 }
@@ -187,12 +235,19 @@ SRootsInput fRootsInputFromEnvironment(const std::string& dataDirFlag) {
 void fMakeUserFolders(const SFileRoots& roots) {
   if (fIsPortable(roots)) return;
   std::error_code ec;
+  const bool ownFolderInData = fs::path(roots.userData).filename() == kPlayersOwnFolder &&
+                               fSameFolder(fs::path(roots.userData).parent_path().string(), roots.gameData);
+  if (ownFolderInData && !fIsFolder(roots.userData)) fMoveIntoOwnFolder(roots);
   for (const std::string& folder : {roots.userData, roots.config}) {
     fs::create_directories(folder, ec);
     if (ec) throw CGameError("PlimoBall cannot create its folder " + folder + ": " + ec.message());
   }
   for (fs::recursive_directory_iterator it(roots.gameData, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code inner;
+    if (ownFolderInData && fSameFolder(it->path().string(), roots.userData)) {
+      it.disable_recursion_pending();
+      continue;
+    }
     if (!it->is_directory(inner) || !fIsPlayersFolder(it->path())) continue;
     fs::create_directories(fs::path(roots.userData) / fs::relative(it->path(), roots.gameData, inner), inner);
     if (inner) throw CGameError("PlimoBall cannot create a folder in " + roots.userData + ": " + inner.message());

@@ -74,7 +74,9 @@ struct SRootsChoice {
 // used portably. Else the game is installed: its data in
 // PREFIX/share/plimoball (the executable in PREFIX/bin), the player's files
 // in $XDG_DATA_HOME/plimoball and config.dat in $XDG_CONFIG_HOME/plimoball
-// (~/.local/share and ~/.config when unset). Throws CGameError when the
+// (~/.local/share and ~/.config when unset); when that player's folder is
+// the game data's own (installed with the prefix ~/.local), the player's
+// files go to its subfolder "player". Throws CGameError when the
 // game data or the player's home cannot be found.
 SRootsChoice fChooseFileRoots(const SRootsInput& input);
 SRootsInput fRootsInputFromEnvironment(const std::string& dataDirFlag);
@@ -85,5 +87,7 @@ SRootsInput fRootsInputFromEnvironment(const std::string& dataDirFlag);
 SRootsChoice fEnterFileRoots(const std::string& dataDirFlag);
 
 // The player's folders, and in them every folder the game data leaves empty
-// (the replay folders: the game writes there but ships nothing).
+// (the replay folders: the game writes there but ships nothing). The first
+// time the player's folder is made inside the game data, the player's files
+// an earlier start kept in the game data move into it.
 void fMakeUserFolders(const SFileRoots& roots);

@@ -1,6 +1,11 @@
 #include "gamelib/FileSystem.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -91,14 +96,45 @@ void fWriteWholeFile(const std::string& path, const std::string& bytes) {
   fWriteFileThrough(path, [&bytes](CBinaryFile& file) { file.fWrite(bytes.data(), bytes.size()); });
 }
 
+namespace {
+
+// The temporary file of a write that failed, whatever it is now (a file, or
+// a link to where the bytes could not go); never a folder of the same name.
+void fRemoveTemporary(const std::string& path) {
+  const std::string location = fWriteLocation(path);
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(location, ec);
+  if (ec || !fs::exists(status) || fs::is_directory(status)) return;
+  fs::remove(location, ec);
+}
+
+// The rename itself on disk: the folder's entry is synced too. Folders that
+// cannot be synced (some file systems refuse) are left as they are.
+void fSyncDirectoryOf(const std::string& location) {
+  const fs::path parent = fs::path(location).parent_path();
+  const int descriptor = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  ::fsync(descriptor);
+  ::close(descriptor);
+}
+
+}  // namespace
+
 void fWriteFileThrough(const std::string& path, const std::function<void(CBinaryFile&)>& write) {
+  // The bytes reach the disk before the rename, so a crash leaves either
+  // the old file or the new one, whole; a write that fails leaves neither a
+  // changed file nor the temporary one.
   const std::string temporary = path + ".part";
-  {
+  try {
     CBinaryFile file(temporary, CBinaryFile::EOpen::Truncate);
     write(file);
-    file.fClose();
+    file.fSyncAndClose();
+    fRenameFile(temporary, path);
+  } catch (...) {
+    fRemoveTemporary(temporary);
+    throw;
   }
-  fRenameFile(temporary, path);
+  fSyncDirectoryOf(fWriteLocation(path));
 }
 
 std::string fCurrentDirectory() { return fs::current_path().string(); }
@@ -174,6 +210,18 @@ std::uint64_t CBinaryFile::fSize() const {
 
 void CBinaryFile::fFlush() {
   if (mFile != nullptr) std::fflush(mFile);
+}
+
+void CBinaryFile::fSyncAndClose() {
+  PLIMO_ASSERT(mFile != nullptr, "sync of a closed file");
+  const bool flushed = std::fflush(mFile) == 0;
+  const bool synced = flushed && ::fsync(::fileno(mFile)) == 0;
+  const int error = errno;
+  const bool closed = std::fclose(mFile) == 0;
+  mFile = nullptr;
+  if (!flushed || !synced || !closed) {
+    throw CGameError("cannot write " + mPath + ": " + std::strerror(flushed && synced ? errno : error));
+  }
 }
 
 void CBinaryFile::fClose() {

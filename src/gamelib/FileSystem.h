@@ -24,8 +24,9 @@ std::vector<std::string> fListDirectory(const std::string& directory);
 std::uint64_t fFileSize(const std::string& path);
 
 // Whole-file helpers; both throw CGameError on failure. The write goes to a
-// temporary file first and then replaces the target, so a failed write never
-// leaves a half-written file behind.
+// temporary file first, synced to the disk, and then replaces the target
+// (whose folder is synced after), so a failed write or a crash never leaves
+// a half-written file behind, and a failed write leaves no temporary file.
 std::string fReadWholeFile(const std::string& path);
 void fWriteWholeFile(const std::string& path, const std::string& bytes);
 class CBinaryFile;
@@ -59,6 +60,9 @@ class CBinaryFile {
   std::uint64_t fTell() const;
   std::uint64_t fSize() const;
   void fFlush();
+  // Writes what is buffered, has the system put it on the disk and closes
+  // the file; throws CGameError when any of it fails (a full disk).
+  void fSyncAndClose();
   void fClose();
   bool fIsOpen() const { return mFile != nullptr; }
   const std::string& fPath() const { return mPath; }

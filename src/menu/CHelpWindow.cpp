@@ -1,8 +1,11 @@
 #include "menu/CHelpWindow.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/Globals.h"
+#include "gfx/CImageManager.h"
+#include "stage/ModelTable.h"
 #include "gamelib/GameLib.h"
 #include "gui/CSetupWindowInfo.h"
 #include "input/CKeyManagerBase.h"
@@ -18,6 +21,11 @@ namespace {
 constexpr ETextId kPages[] = {ETextId::HelpGoal, ETextId::HelpKeysFormat, ETextId::HelpChains, ETextId::HelpModes,
                               ETextId::HelpReplays};
 constexpr int kPageCount = static_cast<int>(std::size(kPages));
+// The blank row the ball pictures fill, and how they are drawn there.
+constexpr const char* kSymbolRowLine = " ";
+constexpr int kSymbolColours = 6;  // the garbage grey has its crosses, no symbol
+constexpr double kSymbolScale = 0.55;
+constexpr int kSymbolSpacing = 40;
 
 std::vector<std::string> fSplitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -61,6 +69,11 @@ std::vector<std::string> fHelpPageLines(int page) {
   std::vector<std::string> lines = {fFormatText(ETextId::HelpTitleFormat, page + 1, kPageCount)};
   const auto body = kPages[page] == ETextId::HelpKeysFormat ? fKeysPage() : fSplitLines(fText(kPages[page]));
   lines.insert(lines.end(), body.begin(), body.end());
+  if (kPages[page] == ETextId::HelpGoal) {
+    // The colours with their symbols are drawn over the blank line after it.
+    lines.push_back(fText(ETextId::HelpSymbolsLine));
+    lines.push_back(kSymbolRowLine);
+  }
   lines.push_back(fFormatText(ETextId::HelpFooterFormat, fKeyboardKeyName(EGameKey::KeyX).c_str()));
   return lines;
 }
@@ -96,4 +109,24 @@ void CHelpWindow::fInput() {
   }
 }
 
-void CHelpWindow::fDraw() { window->fDraw(); }
+void CHelpWindow::fDraw() {
+  window->fDraw();
+  if (kPages[page] == ETextId::HelpGoal) fDrawSymbolRow();
+}
+
+void CHelpWindow::fDrawSymbolRow() const {
+  if (!gImageManager) return;
+  const auto lines = fHelpPageLines(page);
+  const auto row = std::find(lines.begin(), lines.end(), kSymbolRowLine);
+  PLIMO_ASSERT(row != lines.end(), "the goal page has a row for the symbols");
+  const CWidget* label = window->fGetWidget("line" + std::to_string(row - lines.begin()));
+  PLIMO_ASSERT(label != nullptr, "the symbol row has its label");
+  int size = 0;
+  GetFontStateToHandle(nullptr, &size, nullptr, gFontText);
+  const SPointD at = window->fGetPosition() + label->fGetPosition();
+  for (int colour = 0; colour < kSymbolColours; ++colour) {
+    const int x = static_cast<int>(at.x) + 30 + kSymbolSpacing * colour;
+    const int y = static_cast<int>(at.y) + size / 2;
+    DrawRotaGraph(x, y, kSymbolScale, 0.0, gImageManager->fGetImage(fBallPictureName(colour, true)), 1);
+  }
+}

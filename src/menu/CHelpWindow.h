@@ -25,6 +25,8 @@ class CHelpWindow {
 
  private:
   void fBuildPage();
+  // The goal page's row of the six colours, each with its symbol.
+  void fDrawSymbolRow() const;
 
   std::unique_ptr<CMainWindow> window;
   int page = 0;

@@ -24,8 +24,8 @@ constexpr const char* kKeyboardHeadingName = "TEXT_KEYBOARD";
 constexpr const char* kKeyDefaultsName = "KEY_DEFAULTS";
 constexpr const char* kKeyboardRowNames[8] = {"K_LEFT", "K_UP", "K_RIGHT", "K_DOWN",
                                               "K_DROP", "K_HOLD", "K_TURN_LEFT", "K_TURN_RIGHT"};
-constexpr const char* kSettingsRows[] = {"LANGUAGE", "MUSIC", "EFFECTS", "DISPLAY",
-                                         "SCALE",    "KEYBOARD", "PAD", "DEFAULTS"};
+constexpr const char* kSettingsRows[] = {"LANGUAGE", "MUSIC", "EFFECTS", "DISPLAY",  "SCALE",
+                                         "KEYBOARD", "PAD",   "SYMBOLS", "DEFAULTS"};
 constexpr const char* kScaleNames[] = {"x1", "x1.5", "x2"};
 constexpr int kHintY = 440;
 
@@ -77,6 +77,10 @@ std::string fSettingsRowText(const std::string& name) {
            fText(fIsWindowed() ? ETextId::OptionWindowed : ETextId::OptionFullScreen);
   }
   if (name == "SCALE") return fText(ETextId::OptionWindowSizeLabel) + std::string(kScaleNames[gSettings.windowScale]);
+  if (name == "SYMBOLS") {
+    return std::string(fText(ETextId::OptionBallSymbolsLabel)) +
+           fText(gSettings.ballSymbols ? ETextId::OptionOn : ETextId::OptionOff);
+  }
   if (name == "KEYBOARD") return fText(ETextId::OptionKeyboardRow);
   if (name == "PAD") return fText(ETextId::OptionPadRow);
   return fText(ETextId::OptionAllDefaultsRow);
@@ -189,6 +193,16 @@ void COptionMenu::fShowPage(EPage next, const std::string& focus) {
 void COptionMenu::fAnimate() { keyRepeat.fUpdate(*gKeyManager); }
 
 void COptionMenu::fUpdate() {
+  if (confirm) {
+    confirm->fInput(*gKeyManager);
+    if (confirmAnswer != EAnswer::None) {
+      const bool yes = confirmAnswer == EAnswer::Yes;
+      confirm.reset();
+      confirmAnswer = EAnswer::None;
+      if (yes) fRestoreAllDefaults();
+    }
+    return;
+  }
   if (waitRelease) {
     if (fHeldKey() >= 0) return;
     waitRelease = false;
@@ -296,21 +310,30 @@ void COptionMenu::fUpdateSettings() {
     message.clear();
     fShowPage(EPage::Pad, "");
   } else if (focus == "DEFAULTS") {
-    const auto language = gSettings.language;
-    const auto others = gSettings.otherLines;
-    gSettings = SSettings{};
-    gSettings.language = language;
-    gSettings.otherLines = others;
-    *gOptionInfo = COptionInfo{};
-    gKeyManager->fSetupPadButtonFromSetting();
-    fApplyKeys();
-    fApplyVolumes();
-    fSetWindowScale(gSettings.windowScale);
-    message = fText(ETextId::OptionAllRestored);
-    fRefreshLabels();
+    // Keys, pad buttons, volumes and all: asked first, "no" chosen.
+    message.clear();
+    confirm = std::make_unique<CYesNoWindow>(gFontMenu, SPointD(120, 200), fText(ETextId::OptionConfirmAllDefaults),
+                                             true);
+    confirm->onYes = [this] { confirmAnswer = EAnswer::Yes; };
+    confirm->onNo = [this] { confirmAnswer = EAnswer::No; };
   } else {
     fChange(focus, 1);
   }
+}
+
+void COptionMenu::fRestoreAllDefaults() {
+  const auto language = gSettings.language;
+  const auto others = gSettings.otherLines;
+  gSettings = SSettings{};
+  gSettings.language = language;
+  gSettings.otherLines = others;
+  *gOptionInfo = COptionInfo{};
+  gKeyManager->fSetupPadButtonFromSetting();
+  fApplyKeys();
+  fApplyVolumes();
+  fSetWindowScale(gSettings.windowScale);
+  message = fText(ETextId::OptionAllRestored);
+  fRefreshLabels();
 }
 
 void COptionMenu::fChange(const std::string& row, int step) {
@@ -340,6 +363,8 @@ void COptionMenu::fChange(const std::string& row, int step) {
   } else if (row == "SCALE") {
     const int count = static_cast<int>(kWindowScales.size());
     fSetWindowScale((gSettings.windowScale + step + count) % count);
+  } else if (row == "SYMBOLS") {
+    gSettings.ballSymbols = !gSettings.ballSymbols;
   } else {
     return;
   }
@@ -372,6 +397,7 @@ void COptionMenu::fDraw() {
   const std::string hint = fHint();
   DrawBox(0, kHintY - 6, 640, kHintY + 26, GetColor(20, 24, 40), 1);
   DrawStringToHandle(12, kHintY, hint.c_str(), GetColor(255, 255, 255), gFontText, 0, 0);
+  if (confirm) confirm->fDraw();
 }
 
 void COptionMenu::fSaveOptionInfo() {

@@ -16,6 +16,7 @@
 #include "gui/CMainWindow.h"
 #include "input/CKeyRepeatManager.h"
 #include "input/GameKey.h"
+#include "menu/CYesNoWindow.h"
 #include "text/Texts.h"
 
 class COptionMenu : public CScene {
@@ -39,6 +40,8 @@ class COptionMenu : public CScene {
   // The last refusal or confirmation, shown under the window.
   const std::string& fMessage() const { return message; }
   bool fIsLearningKey() const { return learning >= 0; }
+  // The question before "Back to defaults (all)", while it is asked.
+  CYesNoWindow* fConfirmWindow() const { return confirm.get(); }
 
   // Set by the title menu; may drop this menu from inside the call.
   std::function<void()> onClose;
@@ -52,6 +55,7 @@ class COptionMenu : public CScene {
   void fLearnKey();
   void fChange(const std::string& row, int step);
   std::string fHint() const;
+  void fRestoreAllDefaults();
 
   std::unique_ptr<CMainWindow> window;
   CKeyRepeatManager keyRepeat;
@@ -60,6 +64,9 @@ class COptionMenu : public CScene {
   int learning = -1;         // the keyboard row waiting for a key
   bool waitRelease = false;  // no key counts until every key is up
   std::string message;
+  std::unique_ptr<CYesNoWindow> confirm;
+  // The answer is acted on after the window's own input is done.
+  enum class EAnswer { None, Yes, No } confirmAnswer = EAnswer::None;
 };
 
 struct SOptionRow {

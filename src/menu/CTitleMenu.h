@@ -32,7 +32,8 @@ class CTitleMenu : public CScene {
     PlimoMode,
     YoikoMode,
     WanpakuMode,
-    HowToPlay
+    HowToPlay,
+    Quit
   };
 
   struct SConnectTask {

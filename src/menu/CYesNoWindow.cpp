@@ -1,5 +1,7 @@
 #include "menu/CYesNoWindow.h"
 
+#include <algorithm>
+
 #include "gamelib/GameLib.h"
 #include "gui/Window.h"
 #include "input/CKeyManagerBase.h"
@@ -16,15 +18,19 @@ void fRun(const std::function<void()>& callback) {
 }  // namespace
 
 CYesNoWindow::CYesNoWindow(int fontHandle, SPointD at)
+    : CYesNoWindow(fontHandle, at, fText(ETextId::ConfirmSend), false) {}
+
+CYesNoWindow::CYesNoWindow(int fontHandle, SPointD at, const std::string& question, bool noFirst)
     : window(std::make_unique<CMainWindow>()), position(at), font(fontHandle) {
   int s = 0;
   GetFontStateToHandle(nullptr, &s, nullptr, font);
-  const int width = 10 * s;
+  const int questionWidth = GetDrawStringWidthToHandle(question.c_str(), static_cast<int>(question.size()), font);
+  const int width = std::max(10 * s, questionWidth + 40);
   window->fSetupBackground(fDialogLayers(width, 2 * s + 40), 0, 0);
 
   const unsigned int white = GetColor(255, 255, 255);
   const unsigned int black = GetColor(0, 0, 0);
-  fAddTextLabelAt(*window, "title", SPointD(10, 15), white, black, font, "", fText(ETextId::ConfirmSend), 255.0,
+  fAddTextLabelAt(*window, "title", SPointD(10, 15), white, black, font, "", question, 255.0,
                   fMakeSolidFocusBg(width - 20));
   window->fSetFocus("title", true);
   // Boxes two and three full-width characters wide.
@@ -36,7 +42,7 @@ CYesNoWindow::CYesNoWindow(int fontHandle, SPointD at)
   window->fSetWidgetLink("no", CWidget::kLinkLeft, "yes");
   window->fSetPosition(position);
   // The title keeps its focus flag: it stays drawn black on white.
-  window->fSetFocus("yes", true);
+  window->fSetFocus(noFirst ? "no" : "yes", true);
 }
 
 void CYesNoWindow::fInput(CKeyManagerBase& keys) {

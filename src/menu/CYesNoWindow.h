@@ -1,9 +1,10 @@
-// The confirmation after the name entry: "送信しますか？" with "はい" and
+// A yes/no question, by default the confirmation after the name entry: "送信しますか？" with "はい" and
 // "いいえ". Left and right choose, Z decides, X and Escape mean "いいえ".
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "gui/CMainWindow.h"
 
@@ -12,6 +13,9 @@ class CKeyManagerBase;
 class CYesNoWindow {
  public:
   CYesNoWindow(int fontHandle, SPointD at);
+  // Asks `question` instead; the window grows to hold it. With noFirst the
+  // cursor starts on "no", for questions whose "yes" throws something away.
+  CYesNoWindow(int fontHandle, SPointD at, const std::string& question, bool noFirst);
   virtual ~CYesNoWindow() = default;
   CYesNoWindow(const CYesNoWindow&) = delete;
   CYesNoWindow& operator=(const CYesNoWindow&) = delete;

@@ -11,6 +11,9 @@ constexpr int kFrameAlpha = 255;
 }  // namespace
 
 void fAddDialogBackgrounds(CSetupWindowInfo& info, int width, int height) {
+  // Frames need the image manager; a dialog without one (a stage's question
+  // in a test) is drawn without them.
+  if (!gImageManager) return;
   info.fAddBackground(gImageManager->fGetImage(kDialogBgImage), kBorder, kBorder, kBorder, kBorder, kBgAlpha, true,
                       width, height);
   info.fAddBackground(gImageManager->fGetImage(kDialogFrameImage), kBorder, kBorder, kBorder, kBorder, kFrameAlpha,

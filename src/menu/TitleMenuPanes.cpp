@@ -108,6 +108,11 @@ CTitleMenu::SPane CTitleMenu::fCreatePane(EPaneType type) {
     SButton help = fMakeButton(EButtonType::HowToPlay, "title_howtoplay", "title_howtoplay_f");
     help.onDecide = [this] { fOpenHelp(); };
     add(std::move(help), kTopPaneX);
+
+    // Ends the game as Escape on the title does.
+    SButton quit = fMakeButton(EButtonType::Quit, "title_quit", "title_quit_f");
+    quit.onDecide = [] { gQuitRequested = true; };
+    add(std::move(quit), kTopPaneX);
   } else {
     for (int mode = 0; mode < kModeCount; ++mode) {
       if ((type == EPaneType::ReplayMode && !fHasScore(mode)) ||

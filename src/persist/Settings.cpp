@@ -91,6 +91,12 @@ SSettings fParseSettings(const std::string& text, std::vector<std::string>& dama
       } else {
         damaged.push_back(key);
       }
+    } else if (key == "ball_symbols") {
+      if (value == "1" || value == "0") {
+        settings.ballSymbols = value == "1";
+      } else {
+        damaged.push_back(key);
+      }
     } else if (const auto* name = std::find(std::begin(kKeyNames), std::end(kKeyNames), key);
                name != std::end(kKeyNames)) {
       const auto code = fParseInt(value, 1, KEY_CODE_COUNT - 1);
@@ -123,6 +129,7 @@ std::string fFormatSettings(const SSettings& settings) {
   text += "effect_volume=" + std::to_string(settings.effectVolume) + "\n";
   text += "window_scale=" + fScaleText(settings.windowScale) + "\n";
   if (!settings.rankingName.empty()) text += "ranking_name=" + settings.rankingName + "\n";
+  text += std::string("ball_symbols=") + (settings.ballSymbols ? "1" : "0") + "\n";
   for (const std::string& line : settings.otherLines) text += line + "\n";
   return text;
 }

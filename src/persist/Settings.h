@@ -1,7 +1,8 @@
 // The player's settings beyond the pad buttons of "dat/setting.dat": the
 // language, the keyboard keys of the eight game keys, the two volumes and
-// the window size, and the name last sent to the online ranking. They live in a small text file of "key=value" lines next
-// to "dat/setting.dat"; lines the game does not know are kept as they are.
+// the window size, the ball symbols, and the name last sent to the online
+// ranking. They live in a small text file of "key=value" lines next to
+// "dat/setting.dat"; lines the game does not know are kept as they are.
 #pragma once
 
 #include <array>
@@ -28,6 +29,7 @@ struct SSettings {
   int effectVolume = kMaxVolume;
   int windowScale = 0;  // index into kWindowScales
   std::string rankingName;  // the name last sent to the ranking; empty before
+  bool ballSymbols = false;  // a shape on each ball colour, for colour-blind players
   std::vector<std::string> otherLines;  // unknown lines, written back unchanged
 };
 

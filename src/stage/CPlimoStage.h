@@ -11,6 +11,7 @@
 #include "app/CScene.h"
 #include "gamelib/GameLib.h"
 #include "gfx/CSoundManager.h"
+#include "menu/CYesNoWindow.h"
 #include "rules/CStageRules.h"
 #include "stage/CModel.h"
 #include "stage/CPlimoBall.h"
@@ -34,9 +35,12 @@ class CPlimoStage : public CScene {
   void fAnimate() override;
   void fUpdate() override;
   void fDraw() override;
-  // P, Pause or the pad's pause button in a normal game; losing the window's
-  // focus pauses too.
+  // P, Pause or the pad's pause button in a normal or practice game; losing
+  // the window's focus pauses too. Escape in a running game asks whether to
+  // leave it ("no" first); the frames it asks are paused frames.
   bool fIsPausedFrame() override;
+  // The question, while it is asked.
+  CYesNoWindow* fLeaveQuestion() const { return mLeaveQuestion.get(); }
   // A new record shows and sounds, except in a practice game.
   bool fBeatsHighScore() const;
   // Deletes every model the stage, its balls and the ghost hold.
@@ -86,6 +90,10 @@ class CPlimoStage : public CScene {
   void fDrawEffects();
   void fDrawFieldMap();
   void fDrawGarbageMeter();
+  // With the "Ball symbols" option: every ball (and the ghost) turned so that
+  // the symbol on its top stands upright for the camera.
+  void fTurnSymbolsToCamera();
+  bool fShowsBallSymbols() const { return mBallSymbols; }
 
   // ---- the game ----
   CStageRules rules;
@@ -127,6 +135,13 @@ class CPlimoStage : public CScene {
   bool mModelsDeferred = false;
   double mShownAngle = 0.0;
   double mGhostLayer = -1.0;  // where the ghost was placed last
+  bool mBallSymbols = false;  // the option as it stood when the stage was built
+  void fOpenLeaveQuestion();
+  bool fAskLeave();
+  std::unique_ptr<CYesNoWindow> mLeaveQuestion;
+  enum class ELeaveAnswer { None, Yes, No } mLeaveAnswer = ELeaveAnswer::None;
+  bool mPausedBeforeQuestion = false;
+  bool mWaitAnswerRelease = false;
 };
 
 // Decimal digits with a "," between groups of three: 12000 -> "12,000".

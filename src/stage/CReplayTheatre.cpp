@@ -102,6 +102,7 @@ void CReplayTheatre::fSetSpeed(int index) {
   PLIMO_ASSERT(index >= 0 && index < static_cast<int>(kSpeedQuarters.size()), "replay speed out of range");
   mSpeed = index;
   mQuarters = 0;
+  mSpeedLabelLeft = kSpeedLabelFrames;
 }
 
 void CReplayTheatre::fTakeOver() {
@@ -208,6 +209,7 @@ void CReplayTheatre::fUpdate() {
   // frame's fAnimate: that frame plays nothing, as in every other start.
   if (!mBuildFrameAnimated) return;
   if (mTimelineLeft > 0) --mTimelineLeft;
+  if (mSpeedLabelLeft > 0) --mSpeedLabelLeft;
   fReadKeys();
   if (gCurrentScene.fGet() != this) return;
   if (mPaused) return;
@@ -234,5 +236,6 @@ void CReplayTheatre::fDraw() {
   fDrawBanner();
   fDrawEndLine();
   if (fIsTimelineShown()) fDrawTimeline();
+  if (fIsSpeedShown()) fDrawSpeed();
   if (mPaused) fDrawHelp();
 }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/CScene.h"
@@ -21,6 +22,9 @@
 class CPlimoStage;
 class CKeyPlayer;
 
+// "Speed x1/4" ... "Speed x4" (in the current language) for a speed index.
+std::string fTheatreSpeedText(int index);
+
 class CReplayTheatre : public CScene {
  public:
   // Speeds in quarters of the normal pace: keys 1 to 5.
@@ -31,6 +35,8 @@ class CReplayTheatre : public CScene {
   static constexpr long long kSnapshotEvery = 1024;
   // How long the timeline stays after a jump: 2 s.
   static constexpr int kTimelineFrames = 2000 / 17;
+  // How long the speed shows after it was chosen: 1.5 s.
+  static constexpr int kSpeedLabelFrames = 1500 / 17;
 
   // Builds the replay's stage (throws CGameError, having changed nothing,
   // when the archive cannot be played) and the theatre around it.
@@ -64,6 +70,7 @@ class CReplayTheatre : public CScene {
   long long fLastFrame() const;
   int fSpeedIndex() const { return mSpeed; }
   bool fIsTimelineShown() const { return mPaused || mTimelineLeft > 0; }
+  bool fIsSpeedShown() const { return mSpeedLabelLeft > 0; }
   const SReplayMarks& fMarks() const { return mMarks; }
   const std::vector<SStageSnapshot>& fSnapshots() const { return mSnapshots; }
   CPlimoStage& fStage() const { return *mStage; }
@@ -79,6 +86,8 @@ class CReplayTheatre : public CScene {
   void fDrawBanner() const;
   void fDrawHelp() const;
   void fDrawEndLine() const;
+  void fDrawTimelineLegend() const;
+  void fDrawSpeed() const;
 
   SReplayInfo mInfo;
   std::shared_ptr<const SCheckedReplay> mReplay;
@@ -91,6 +100,7 @@ class CReplayTheatre : public CScene {
   int mSpeed = kNormalSpeed;
   int mQuarters = 0;  // the pace's carry between frames
   int mTimelineLeft = 0;
+  int mSpeedLabelLeft = 0;
   std::array<bool, 256> mWasDown{};
   // The pad as assigned in the option menu, read for the theatre's controls
   // (a replay's game keys come from its log, so the pad is free).

@@ -9,18 +9,20 @@ namespace {
 // Load order of the ball colours; the table is looked up by name only.
 constexpr const char* kBallLoadOrder[] = {"green", "blue", "red", "yellow", "purple", "lightblue", "ozyama"};
 constexpr const char* kScenery[] = {"waku", "shibafu", "renga"};
+constexpr const char* kSymbolSuffix = "_s";
 
 }  // namespace
 
-void CModelTable::fLoadAll() {
+void CModelTable::fLoadAll(bool symbols) {
   fReleaseAll();
-  auto load = [this](const std::string& name) {
-    const std::string path = "dat/" + name + ".mqo";
+  auto load = [this](const std::string& name, const char* suffix) {
+    const std::string path = "dat/" + name + suffix + ".mqo";
     mModels[name] = MV1LoadModel(path.c_str());
   };
-  for (const char* colour : kBallLoadOrder) load(std::string("plimo_") + colour);
-  for (const char* colour : kBallLoadOrder) load(std::string("plimo_") + colour + "_h");
-  for (const char* name : kScenery) load(name);
+  const char* ballSuffix = symbols ? kSymbolSuffix : "";
+  for (const char* colour : kBallLoadOrder) load(std::string("plimo_") + colour, ballSuffix);
+  for (const char* colour : kBallLoadOrder) load(std::string("plimo_") + colour + "_h", ballSuffix);
+  for (const char* name : kScenery) load(name, "");
 }
 
 void CModelTable::fReleaseAll() {
@@ -42,4 +44,8 @@ std::string fBallModelName(int colour, bool highlighted) {
   std::string name = std::string("plimo_") + fColourName(colour);
   if (highlighted) name += "_h";
   return name;
+}
+
+std::string fBallPictureName(int colour, bool symbols) {
+  return std::string("ui_parts/plimoball_") + fColourName(colour) + (symbols ? kSymbolSuffix : "") + ".png";
 }

@@ -9,8 +9,10 @@
 
 class CModelTable {
  public:
-  // Loads every stage model from "dat/<name>.mqo", first freeing any earlier load.
-  void fLoadAll();
+  // Loads every stage model from "dat/<name>.mqo", first freeing any earlier
+  // load. With symbols, the balls come from their "_s" files (each colour's
+  // symbol on it), under the same names.
+  void fLoadAll(bool symbols = false);
   void fReleaseAll();
   // The loaded handle; a name that was not loaded is a programming error.
   int fGet(const std::string& name) const;
@@ -24,3 +26,6 @@ class CModelTable {
 
 // "plimo_" + colour name, with "_h" for the highlighted look.
 std::string fBallModelName(int colour, bool highlighted);
+// The ball's 2D picture (hold and next boxes, help): "ui_parts/plimoball_" +
+// colour name, with "_s" for the one carrying its symbol.
+std::string fBallPictureName(int colour, bool symbols);

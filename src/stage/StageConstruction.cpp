@@ -6,6 +6,7 @@
 #include "app/Globals.h"
 #include "rules/CStageRules.h"
 #include "gfx/CSoundManager.h"
+#include "persist/Settings.h"
 #include "stage/CPlimoStage.h"
 #include "stage/ModelTable.h"
 #include "rules/StageModes.h"
@@ -32,7 +33,8 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SChe
   try {
     if (gSoundManager) gSoundManager->fPlayBgm(kStageMusic);
     replayInfo = std::move(info);
-    mModelTable.fLoadAll();
+    mBallSymbols = gSettings.ballSymbols;
+    mModelTable.fLoadAll(mBallSymbols);
     originA = rules.W * (-kCellUnits) / 4;
     originB = rules.D * (-kCellUnits) / 4;
     SetupCamera_Perspective(static_cast<float>(fFieldOfView(rules.mode)));

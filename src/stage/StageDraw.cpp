@@ -31,8 +31,6 @@ void fDrawText(int x, int y, const std::string& text, unsigned int colour, int f
   DrawStringToHandle(x, y, text.c_str(), colour, font, 0);
 }
 
-std::string fBallPicture(int colour) { return std::string("ui_parts/plimoball_") + fColourName(colour) + ".png"; }
-
 bool fIsBlinkOn(int frameCount) { return frameCount % 60 < 30; }
 
 // Walls between the camera and the balls are see-through, so that every
@@ -130,6 +128,7 @@ void CPlimoStage::fDraw() {
   // walls and the turf. Then what is seen through: the ghost, the balls
   // that hide the piece and the near walls.
   const bool inPlay = rules.state == EState::Playing || rules.state == EState::Finishing;
+  fTurnSymbolsToCamera();
   fDrawBalls(inPlay);
   std::vector<CModel*> nearWalls;
   for (auto part = scenery.rbegin(); part != scenery.rend(); ++part) {  // the walls before the turf
@@ -208,13 +207,13 @@ void CPlimoStage::fDrawQueuePanel() {
   fDrawPicture(8, 10, "ui_parts/hold.png", true);
   fDrawPicture(140, 10, "ui_parts/next_waku.png", true);
   fDrawPicture(250, 70, "ui_parts/next.png", true);
-  if (!hold.empty() && !hold[0].isEnd) fDrawPicture(50, 18, fBallPicture(hold[0].colour), true);
-  if (!queue[0].isEnd) fDrawPicture(160, 18, fBallPicture(queue[0].colour), true);
+  if (!hold.empty() && !hold[0].isEnd) fDrawPicture(50, 18, fBallPictureName(hold[0].colour, mBallSymbols), true);
+  if (!queue[0].isEnd) fDrawPicture(160, 18, fBallPictureName(queue[0].colour, mBallSymbols), true);
   if (!gImageManager) return;
   constexpr int kSmallX[] = {258, 308};
   for (int i = 1; i <= 2; ++i) {
     if (queue[i].isEnd) continue;
-    DrawRotaGraph(kSmallX[i - 1], 40, 0.8, 0.0, gImageManager->fGetImage(fBallPicture(queue[i].colour)), 1);
+    DrawRotaGraph(kSmallX[i - 1], 40, 0.8, 0.0, gImageManager->fGetImage(fBallPictureName(queue[i].colour, mBallSymbols)), 1);
   }
 }
 

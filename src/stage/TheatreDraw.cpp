@@ -1,7 +1,8 @@
 // What the replay theatre draws over its stage: the REPLAY banner, the
-// timeline bar with its marks, and the help lines while paused (the pad's
+// timeline bar with its marks and their legend, the speed just chosen, and the help lines while paused (the pad's
 // too, when one is plugged in).
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -12,16 +13,24 @@
 #include "gamelib/GameLib.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
+#include "util/Assert.h"
 #include "util/CFpsTimer.h"
 
 namespace {
 
-// The bar lies along the bottom of the 3D view, left of the score panel.
+// The bar lies across the top of the box, under the banner and left of the
+// score panel, where the stack seldom reaches: the balls stay in view, and
+// its backing is see-through besides.
 constexpr int kBarLeft = 10;
 constexpr int kBarRight = 364;
-constexpr int kBarTop = 404;
+constexpr int kBarTop = 156;
 constexpr int kBarHeight = 8;
 constexpr int kMarkHeight = 5;
+constexpr int kBackingAlpha = 110;
+constexpr int kLegendTop = kBarTop + kBarHeight + kMarkHeight + 2;
+// The speed after 1 - 5, beside the banner.
+constexpr int kSpeedX = 190;
+constexpr int kSpeedY = 86;
 
 // "m:ss.cc" of a frame count at the game's 17 ms a frame.
 std::string fClock(long long frames) {
@@ -66,8 +75,8 @@ void CReplayTheatre::fDrawTimeline() const {
     return kBarLeft + static_cast<int>(static_cast<double>(std::min(frame, length)) * width / static_cast<double>(length));
   };
   const unsigned int black = GetColor(0, 0, 0);
-  SetDrawBlendMode(DX_BLENDMODE_ALPHA, 160);
-  DrawBox(kBarLeft - 4, kBarTop - 18, kBarRight + 4, kBarTop + kBarHeight + kMarkHeight + 4, black, 1);
+  SetDrawBlendMode(DX_BLENDMODE_ALPHA, kBackingAlpha);
+  DrawBox(kBarLeft - 4, kBarTop - 18, kBarRight + 4, kLegendTop + 16, black, 1);
   SetDrawBlendMode(DX_BLENDMODE_NOBLEND, 0);
   DrawBox(kBarLeft, kBarTop, kBarRight, kBarTop + kBarHeight, GetColor(90, 90, 90), 1);
   DrawBox(kBarLeft, kBarTop, xOf(mFrame), kBarTop + kBarHeight, GetColor(120, 200, 255), 1);
@@ -88,6 +97,25 @@ void CReplayTheatre::fDrawTimeline() const {
   const std::string text = fFormatText(ETextId::TheatrePositionFormat, fClock(mFrame).c_str(),
                                        fClock(mMarks.length).c_str(), mFrame, mMarks.length, kSpeedNames[mSpeed]);
   DrawStringToHandle(kBarLeft, kBarTop - 16, text.c_str(), GetColor(255, 255, 255), gFontSmall, black, 0);
+  fDrawTimelineLegend();
+}
+
+void CReplayTheatre::fDrawTimelineLegend() const {
+  // A mark of each kind, then what the marks mean.
+  DrawBox(kBarLeft, kLegendTop + 2, kBarLeft + 2, kLegendTop + 10, GetColor(255, 100, 100), 1);
+  DrawBox(kBarLeft + 4, kLegendTop + 2, kBarLeft + 6, kLegendTop + 10, GetColor(255, 255, 100), 1);
+  DrawStringToHandle(kBarLeft + 12, kLegendTop, fText(ETextId::TheatreLegend), GetColor(255, 255, 255), gFontSmall,
+                     GetColor(0, 0, 0), 0);
+}
+
+std::string fTheatreSpeedText(int index) {
+  PLIMO_ASSERT(index >= 0 && index < static_cast<int>(std::size(kSpeedNames)), "replay speed out of range");
+  return fFormatText(ETextId::TheatreSpeedFormat, kSpeedNames[index]);
+}
+
+void CReplayTheatre::fDrawSpeed() const {
+  const std::string text = fTheatreSpeedText(mSpeed);
+  DrawStringToHandle(kSpeedX, kSpeedY, text.c_str(), GetColor(255, 255, 255), gFontText, GetColor(0, 0, 0), 0);
 }
 
 void CReplayTheatre::fDrawHelp() const {

@@ -80,6 +80,10 @@ enum class ETextId : int {
   OptionKeyReservedFormat,  // %s the key
   OptionKeysRestored,
   OptionAllRestored,
+  OptionBallSymbolsLabel,
+  OptionOn,
+  OptionOff,
+  OptionConfirmAllDefaults,
   // stage
   EndHintFormat,  // %s, %s: the two keys that play again
   Pause,
@@ -92,6 +96,7 @@ enum class ETextId : int {
   LevelUpFormat,     // %d: the new level
   GarbageMeterLabel,
   GarbageWarning,
+  ConfirmLeaveGame,
   // replay theatre
   TheatreBanner,
   PracticeBanner,
@@ -101,6 +106,8 @@ enum class ETextId : int {
   TheatrePadHelpLine1Format,  // %s the pad's pause button
   TheatrePadHelpLine2Format,  // %s/%s previous/next piece, %s speed, %s take over
   TheatreEndLine,
+  TheatreSpeedFormat,  // %s: the speed, as "x1/4"
+  TheatreLegend,
   // help
   HelpTitleFormat,  // %d page, %d pages
   HelpFooterFormat,  // %s: the back key
@@ -113,6 +120,7 @@ enum class ETextId : int {
   HelpPauseLabel,
   HelpLeaveLine,
   HelpAltEnterLine,
+  HelpSymbolsLine,
   Count
 };
 constexpr int kTextCount = static_cast<int>(ETextId::Count);

@@ -81,6 +81,11 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::HudChain, "CHAIN:"},
       {ETextId::HudMaxChain, "MAX CHAIN:"},
       {ETextId::PracticeEndHintFormat, "%s / %s / Esc: back to the menu"},
+      {ETextId::OptionBallSymbolsLabel, "Ball symbols: "},
+      {ETextId::OptionOn, "On"},
+      {ETextId::OptionOff, "Off"},
+      {ETextId::OptionConfirmAllDefaults, "Put every setting back to its default?"},
+      {ETextId::ConfirmLeaveGame, "Leave this game?"},
       {ETextId::HelpTitleFormat, "How to play (%d/%d)"},
       {ETextId::HelpFooterFormat, "Left/Right: page   %s: back"},
       {ETextId::HelpGoal,
@@ -128,10 +133,13 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::TheatrePadHelpLine1Format, "Pad: %s play  D-pad <-/-> frame, up/down 10 s"},
       {ETextId::TheatrePadHelpLine2Format, "Pad: %s/%s piece  %s speed  %s take over"},
       {ETextId::TheatreEndLine, "Replay over  Home: again  Esc: leave"},
+      {ETextId::TheatreSpeedFormat, "Speed %s"},
+      {ETextId::TheatreLegend, "Marks: red = chain of 2+, yellow = level up"},
       {ETextId::HelpPadDirections, "D-pad"},
       {ETextId::HelpPauseLabel, "Pause: "},
       {ETextId::HelpLeaveLine, "Esc: leave the game for the menu"},
       {ETextId::HelpAltEnterLine, "Alt+Enter: window / full screen"},
+      {ETextId::HelpSymbolsLine, "Ball symbols (Options) mark each colour with a shape:"},
   };
   return table;
 }

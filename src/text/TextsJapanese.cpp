@@ -74,6 +74,10 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::OptionKeyReservedFormat, "%sは割り当てられません"},
       {ETextId::OptionKeysRestored, "キーを初期設定に戻しました"},
       {ETextId::OptionAllRestored, "すべての設定を初期設定に戻しました"},
+      {ETextId::OptionBallSymbolsLabel, "ボールの記号　:"},
+      {ETextId::OptionOn, "あり"},
+      {ETextId::OptionOff, "なし"},
+      {ETextId::OptionConfirmAllDefaults, "すべての設定を初期設定に戻しますか？"},
       {ETextId::EndHintFormat, "%s / %s : もう一度　Esc : タイトルへ"},
       {ETextId::Pause, "PAUSE"},
       {ETextId::PauseHintFormat, "%s : 再開"},
@@ -81,6 +85,7 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::HudChain, "RENSA:"},
       {ETextId::HudMaxChain, "MAX RENSA:"},
       {ETextId::PracticeEndHintFormat, "%s / %s / Esc : タイトルへ"},
+      {ETextId::ConfirmLeaveGame, "このゲームをやめますか？"},
       {ETextId::HelpTitleFormat, "遊び方 (%d/%d)"},
       {ETextId::HelpFooterFormat, "←→ : ページ　%s : 戻る"},
       {ETextId::HelpGoal,
@@ -129,10 +134,13 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::TheatrePadHelpLine1Format, "Pad: %s play  D-pad <-/-> frame, up/down 10 s"},
       {ETextId::TheatreEndLine, "リプレイ終了 Home:最初から Esc:戻る"},
       {ETextId::TheatrePadHelpLine2Format, "Pad: %s/%s piece  %s speed  %s take over"},
+      {ETextId::TheatreSpeedFormat, "速度 %s"},
+      {ETextId::TheatreLegend, "印：赤 = 2連鎖以上、黄 = レベルアップ"},
       {ETextId::HelpPadDirections, "十字キー"},
       {ETextId::HelpPauseLabel, "一時停止　　　:"},
       {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},
       {ETextId::HelpAltEnterLine, "Alt+Enter : ウィンドウ / フルスクリーン切り替え"},
+      {ETextId::HelpSymbolsLine, "オプションの「ボールの記号」で色ごとに形が付きます："},
   };
   return table;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,74 @@ TEST_F(FileRootsTest, AnInstalledGameUsesTheXdgFoldersOrTheirDefaultsUnderHome) 
   input.xdgDataHome.clear();
   input.home.clear();
   EXPECT_THROW(fChooseFileRoots(input), CGameError);
+}
+
+TEST_F(FileRootsTest, AGameInstalledUnderDotLocalKeepsThePlayersFilesInAFolderOfTheirOwn) {
+  // The prefix ~/.local: the game data is ~/.local/share/plimoball, the very
+  // folder XDG names for the player's files. An earlier start kept a record,
+  // a replay and a log there.
+  const std::string home = mRoot + "/home";
+  const std::string shared = home + "/.local/share/plimoball";
+  fCreateDirectories(home + "/.local/bin");
+  fCreateDirectories(home + "/.local/games");
+  fCreateDirectories(shared + "/image/ui_parts");
+  fCreateDirectories(shared + "/replay_yoiko");
+  fWriteWholeFile(shared + "/image/ui_parts/go.png", "shipped picture");
+  fWriteWholeFile(shared + "/.assets", "the build's stamp");
+  fWriteWholeFile(shared + "/score.dat", "the player's record");
+  fWriteWholeFile(shared + "/replay_yoiko/replay", "the player's replay");
+  fWriteWholeFile(shared + "/PlimoBall.log", "a log");
+  for (const char* folder : {"/.local/bin", "/.local/games"}) {
+    SRootsInput input;
+    input.executableDirectory = home + folder;
+    input.home = home;
+    const SRootsChoice choice = fChooseFileRoots(input);
+    EXPECT_EQ(choice.roots.gameData, shared) << folder;
+    EXPECT_EQ(choice.roots.userData, shared + "/player") << folder;
+    EXPECT_EQ(choice.roots.config, home + "/.config/plimoball") << folder;
+    // The same with XDG_DATA_HOME naming ~/.local/share by another path.
+    input.xdgDataHome = home + "/.local/../.local/share";
+    EXPECT_EQ(fChooseFileRoots(input).roots.userData, shared + "/player") << folder;
+  }
+  SRootsInput input;
+  input.executableDirectory = home + "/.local/bin";
+  input.home = home;
+  const SFileRoots roots = fChooseFileRoots(input).roots;
+  fMakeUserFolders(roots);
+  EXPECT_EQ(fReadWholeFile(shared + "/player/score.dat"), "the player's record");
+  EXPECT_EQ(fReadWholeFile(shared + "/player/replay_yoiko/replay"), "the player's replay");
+  EXPECT_EQ(fReadWholeFile(shared + "/player/PlimoBall.log"), "a log");
+  EXPECT_FALSE(fFileExists(shared + "/score.dat"));
+  EXPECT_FALSE(fFileExists(shared + "/replay_yoiko/replay"));
+  EXPECT_EQ(fReadWholeFile(shared + "/image/ui_parts/go.png"), "shipped picture") << "the game data stays";
+  EXPECT_EQ(fReadWholeFile(shared + "/.assets"), "the build's stamp");
+  EXPECT_FALSE(fDirectoryExists(shared + "/player/image")) << "no copy of the data's folders";
+  EXPECT_FALSE(fDirectoryExists(shared + "/player/player")) << "the player's folder is not game data";
+
+  // Through the game's names: records to the player's folder, pictures from the data.
+  CFileRootsScope scope(roots);
+  EXPECT_EQ(fWriteLocation("dat/score.dat"), shared + "/player/score.dat");
+  EXPECT_EQ(fReadLocation("dat/score.dat"), shared + "/player/score.dat");
+  EXPECT_EQ(fReadLocation("dat/image/ui_parts/go.png"), shared + "/image/ui_parts/go.png");
+  // A second start moves nothing more, and a new file beside the data stays.
+  fWriteWholeFile(shared + "/stray.dat", "not moved again");
+  fMakeUserFolders(roots);
+  EXPECT_TRUE(fFileExists(shared + "/stray.dat"));
+}
+
+TEST_F(FileRootsTest, OtherLayoutsKeepThePlayersFolderAsItWas) {
+  // The prefix's own data beside a player's folder elsewhere: nothing moves.
+  SRootsInput input = fInstalled();
+  const SFileRoots roots = fChooseFileRoots(input).roots;
+  EXPECT_EQ(roots.userData, mRoot + "/home/.local/share/plimoball");
+  fMakeUserFolders(roots);
+  EXPECT_EQ(fReadWholeFile(mData + "/score.dat"), "not the player's");
+  EXPECT_FALSE(fFileExists(roots.userData + "/score.dat"));
+  // The same data folder named through a link is still one folder with it.
+  std::filesystem::create_directories(mRoot + "/home/.local/share");
+  std::filesystem::remove_all(mRoot + "/home/.local/share/plimoball");
+  std::filesystem::create_directory_symlink(mData, mRoot + "/home/.local/share/plimoball");
+  EXPECT_EQ(fChooseFileRoots(input).roots.userData, mData + "/player");
 }
 
 TEST_F(FileRootsTest, AGameFolderBesideTheProgramIsPortableAndTheOverrideWinsOverIt) {

@@ -145,4 +145,57 @@ TEST_F(OptionMenuSettingsTest, TheDisplayIsSwitchedAtOnceAndWrittenToConfig) {
   fSetConfigWindowMode(true);
 }
 
+TEST_F(OptionMenuSettingsTest, BallSymbolsAreSwitchedAndKeptInTheSettingsFileOnly) {
+  fWriteWholeFile("config.dat", "WindowMode=1\nSound=1\nNoReserve=1\n");
+  EXPECT_EQ(fRow("SYMBOLS"), "ボールの記号　:なし");
+  while (fFocus() != "SYMBOLS") fTap(KEY_INPUT_DOWN);
+  fTap(KEY_INPUT_RIGHT);
+  EXPECT_TRUE(gSettings.ballSymbols);
+  EXPECT_EQ(fRow("SYMBOLS"), "ボールの記号　:あり");
+  fTap(KEY_INPUT_Z);
+  EXPECT_FALSE(gSettings.ballSymbols) << "Z switches it too";
+  fTap(KEY_INPUT_LEFT);
+  EXPECT_TRUE(gSettings.ballSymbols);
+  fTap(KEY_INPUT_X);
+  EXPECT_EQ(closed, 1);
+  std::vector<std::string> damaged;
+  EXPECT_TRUE(fParseSettings(fReadWholeFile(kSettingsTextFile), damaged).ballSymbols);
+  EXPECT_EQ(fReadWholeFile("config.dat"), "WindowMode=1\nSound=1\nNoReserve=1\n") << "config.dat keeps its bytes";
+  EXPECT_EQ(fFileSize("dat/setting.dat"), 92u) << "the designed file keeps its size";
+}
+
+TEST_F(OptionMenuSettingsTest, BackToAllDefaultsAsksFirstAndNoKeepsEverything) {
+  fTap(KEY_INPUT_DOWN);
+  fTap(KEY_INPUT_LEFT);
+  fTap(KEY_INPUT_LEFT);
+  ASSERT_EQ(gSettings.musicVolume, 8);
+  gSettings.ballSymbols = true;
+  while (fFocus() != "DEFAULTS") fTap(KEY_INPUT_DOWN);
+  fTap(KEY_INPUT_Z);
+  ASSERT_NE(menu->fConfirmWindow(), nullptr);
+  EXPECT_EQ(menu->fConfirmWindow()->fGetWindow().fGetFocus(), "no") << "the safe answer comes first";
+  EXPECT_EQ(gSettings.musicVolume, 8) << "nothing changes before the answer";
+  // While it asks, the menu under it does not move.
+  fTap(KEY_INPUT_DOWN);
+  EXPECT_EQ(fFocus(), "DEFAULTS");
+  fTap(KEY_INPUT_Z);  // "no"
+  EXPECT_EQ(menu->fConfirmWindow(), nullptr);
+  EXPECT_EQ(gSettings.musicVolume, 8);
+  EXPECT_TRUE(gSettings.ballSymbols);
+  EXPECT_EQ(closed, 0);
+  fTap(KEY_INPUT_Z);
+  ASSERT_NE(menu->fConfirmWindow(), nullptr);
+  fTap(KEY_INPUT_ESCAPE);  // also "no", and the menu stays open
+  EXPECT_EQ(menu->fConfirmWindow(), nullptr);
+  EXPECT_EQ(closed, 0);
+  EXPECT_EQ(gSettings.musicVolume, 8);
+  fTap(KEY_INPUT_Z);
+  fTap(KEY_INPUT_LEFT);
+  fTap(KEY_INPUT_Z);  // "yes"
+  EXPECT_EQ(menu->fConfirmWindow(), nullptr);
+  EXPECT_EQ(gSettings.musicVolume, 10);
+  EXPECT_FALSE(gSettings.ballSymbols);
+  EXPECT_EQ(menu->fMessage(), fText(ETextId::OptionAllRestored));
+}
+
 }  // namespace

@@ -14,6 +14,9 @@
 #include "input/CKeyManager.h"
 #include "input/CKeyPlayer.h"
 #include "support/ReplayArchives.h"
+#include "rules/StageModes.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -27,7 +30,8 @@ class TitleMenuTest : public GuiFixture {
     fReplaceTitleMenuScene({});  // the real menu, when a scene leaves for it
     fMakeDataFolders();
     for (const char* name : {"menu_bg", "title_play", "title_showreplay", "title_registranking", "title_showranking",
-                             "title_option", "title_howtoplay", "title_plimomode", "title_yoikomode", "title_wanpakumode"}) {
+                             "title_option", "title_howtoplay", "title_quit", "title_plimomode", "title_yoikomode",
+                             "title_wanpakumode"}) {
       fWriteWholeFile(std::string("dat/image/ui_parts/") + name + ".png", fPngHeader(200, 40));
       fWriteWholeFile(std::string("dat/image/ui_parts/") + name + "_f.png", fPngHeader(200, 40));
     }
@@ -120,7 +124,8 @@ TEST_F(TitleMenuTest, WithoutHighScoresReplayAndRegistrationAreGreyedAndDoNothin
   const auto& top = menu.fPanes().back();
   EXPECT_EQ(fButtonTypes(top), (std::vector<EButtonType>{EButtonType::Play, EButtonType::ShowReplay,
                                                         EButtonType::RegistRanking, EButtonType::ShowRanking,
-                                                        EButtonType::Option, EButtonType::HowToPlay}));
+                                                        EButtonType::Option, EButtonType::HowToPlay,
+                                                        EButtonType::Quit}));
   EXPECT_EQ(fImageOf(top.buttons[1]), fImage("ui_parts/title_showreplay_ng.png"));
   EXPECT_EQ(top.buttons[1].focusedImage.fCurrentGraph(), fImage("ui_parts/title_showreplay_f_ng.png"));
   EXPECT_EQ(fImageOf(top.buttons[2]), fImage("ui_parts/title_registranking_ng.png"));
@@ -131,6 +136,68 @@ TEST_F(TitleMenuTest, WithoutHighScoresReplayAndRegistrationAreGreyedAndDoNothin
   fTap(KEY_INPUT_K);  // down to the greyed replay button
   fTap(KEY_INPUT_Z);
   EXPECT_EQ(fMenu().fPanes().size(), 1u);
+}
+
+TEST_F(TitleMenuTest, QuitOnTheTitleMenuEndsTheGame) {
+  CTitleMenu& menu = fOpenMenu();
+  const auto& top = menu.fPanes().back();
+  ASSERT_EQ(top.buttons.back().type, EButtonType::Quit);
+  EXPECT_EQ(fImageOf(top.buttons.back()), fImage("ui_parts/title_quit.png"));
+  gQuitRequested = false;
+  for (std::size_t i = 1; i < top.buttons.size(); ++i) fTap(KEY_INPUT_K);
+  EXPECT_FALSE(gQuitRequested) << "choosing it is not yet deciding";
+  fTap(KEY_INPUT_Z);
+  EXPECT_TRUE(gQuitRequested);
+  gQuitRequested = false;
+}
+
+TEST_F(TitleMenuTest, TheHelpShowsEachColourWithItsSymbol) {
+  for (int colour = 0; colour < 6; ++colour) {
+    fWriteWholeFile(std::string("dat/image/ui_parts/plimoball_") + fColourName(colour) + "_s.png", fPngHeader(44, 44));
+  }
+  gImageManager = std::make_unique<CImageManager>();  // it lists the pictures when made
+  const int savedFont = gFontText;
+  gFontText = CreateFontToHandle(nullptr, 18, 0, DX_FONTTYPE_ANTIALIASING);
+  fOpenMenu();
+  while (fMenu().fPanes().back().buttons[static_cast<std::size_t>(fMenu().fPanes().back().cursor)].type !=
+         EButtonType::HowToPlay) {
+    fTap(KEY_INPUT_K);
+  }
+  fTap(KEY_INPUT_Z);
+  ASSERT_NE(fMenu().fHelpWindow(), nullptr);
+  backend().fSetLogging(true);
+  backend().fClearLog();
+  fFrame();
+  const auto draws = backend().fLogOf({"DrawRotaGraph"});
+  const CMainWindow& window = fMenu().fHelpWindow()->fGetWindow();
+  std::vector<std::string> expected;
+  int lastX = -1;
+  for (int colour = 0; colour < 6; ++colour) {
+    const std::string picture = std::string("ui_parts/plimoball_") + fColourName(colour) + "_s.png";
+    bool found = false;
+    for (const std::string& call : draws) {
+      int x = 0, y = 0, graph = 0;
+      if (std::sscanf(call.c_str(), "DrawRotaGraph(%d, %d, %*f, %*f, %d", &x, &y, &graph) != 3) continue;
+      if (graph != fImage(picture)) continue;
+      found = true;
+      EXPECT_GT(x, lastX) << "the colours in their order, left to right";
+      lastX = x;
+      EXPECT_GT(x, window.fGetPosition().x);
+      EXPECT_LT(x, window.fGetPosition().x + window.fGetWidth());
+      EXPECT_GT(y, window.fGetPosition().y);
+      EXPECT_LT(y, window.fGetPosition().y + window.fGetHeight());
+    }
+    EXPECT_TRUE(found) << picture;
+  }
+  // The other pages have no row of balls.
+  fTap(KEY_INPUT_L);
+  ASSERT_EQ(fMenu().fHelpWindow()->fPage(), 1);
+  backend().fClearLog();
+  fFrame();
+  EXPECT_TRUE(backend().fLogOf({"DrawRotaGraph"}).empty());
+  backend().fSetLogging(false);
+  DeleteFontToHandle(gFontText);
+  gFontText = savedFont;
 }
 
 TEST_F(TitleMenuTest, ModePanesListOnlyModesWithScoresAndUnregisteredOnes) {

@@ -71,6 +71,7 @@ status=$?
 
 data="$XDG_DATA_HOME/plimoball"
 [ "$(stat -c %s "$data/score.dat" 2>/dev/null)" = 124 ] || fail "no 124-byte score.dat in $data"
+cp "$data/score.dat" "$WORK_DIR/earlier-score.dat"
 head -c 2 "$data/replay_wanpaku/replay" | grep -q PK || fail "no replay archive in $data/replay_wanpaku"
 [ -d "$data/replay_plimo" ] && [ -d "$data/downloaded_replay_yoiko" ] || fail "the first start did not make the replay folders"
 [ -d "$XDG_CONFIG_HOME/plimoball" ] || fail "the first start did not make the config folder"
@@ -93,4 +94,36 @@ SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 "$portable/plimoball"
   > "$WORK_DIR/portable.out" 2>&1 || fail "the portable game failed: $(tail -n 3 "$WORK_DIR/portable.out")"
 [ -e "$portable/dat/replay_yoiko/replay_key.tmp" ] || fail "the portable game did not record into its own folder"
 [ ! -e "$XDG_DATA_HOME" ] || fail "the portable game wrote into $XDG_DATA_HOME"
-echo "ok: installed, played, record and replay in $data, prefix unchanged, portable copy self-contained"
+# Installed with the prefix ~/.local (the program in ~/.local/bin or
+# ~/.local/games): the game data lies where XDG keeps the player's files, so
+# the player's files go into a folder of their own in it. A record that an
+# earlier start left beside the data moves into that folder; the data's own
+# files stay where they are, and a game played there writes only into it.
+for bindir in bin games; do
+  rm -rf "$HOME/.local" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+  unset XDG_DATA_HOME XDG_CONFIG_HOME
+  local_prefix="$HOME/.local"
+  cmake --install "$BUILD_DIR" --prefix "$local_prefix" > "$WORK_DIR/install-local.out" 2>&1 ||
+    fail "cmake --install into ~/.local failed: $(tail -n 5 "$WORK_DIR/install-local.out")"
+  if [ "$bindir" = games ]; then
+    mkdir -p "$local_prefix/games" && mv "$local_prefix/bin/plimoball" "$local_prefix/games/plimoball"
+  fi
+  shared="$local_prefix/share/plimoball"
+  cp "$WORK_DIR/earlier-score.dat" "$shared/score.dat"
+  printf 'an earlier replay' > "$shared/replay_yoiko/replay"
+  data_before=$(cd "$shared" && find . -path ./player -prune -o -name '*.png' -printf '%p %s %T@\n' | LC_ALL=C sort)
+  SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 "$local_prefix/$bindir/plimoball" --play yoiko --frames 60 \
+    > "$WORK_DIR/local.out" 2>&1 || fail "the game in ~/.local/$bindir failed: $(tail -n 3 "$WORK_DIR/local.out")"
+  cmp -s "$shared/player/score.dat" "$WORK_DIR/earlier-score.dat" ||
+    fail "~/.local/$bindir: the earlier record did not move into $shared/player"
+  [ "$(cat "$shared/player/replay_yoiko/replay" 2>/dev/null)" = "an earlier replay" ] ||
+    fail "~/.local/$bindir: the earlier replay did not move into $shared/player"
+  [ -e "$shared/player/replay_yoiko/replay_key.tmp" ] || fail "~/.local/$bindir: the game did not record into $shared/player"
+  strays=$(cd "$shared" && find . -path ./player -prune -o -type f ! -name '*.png' ! -name '*.mqo' ! -name '*.mp3' ! -name '*.wav' -print)
+  [ -z "$strays" ] || fail "~/.local/$bindir: the player's files lie among the game data: $strays"
+  [ "$(cd "$shared" && find . -path ./player -prune -o -name '*.png' -printf '%p %s %T@\n' | LC_ALL=C sort)" = "$data_before" ] ||
+    fail "~/.local/$bindir: the game data changed"
+  [ -d "$HOME/.config/plimoball" ] || fail "~/.local/$bindir: no config folder"
+  export XDG_DATA_HOME="$WORK_DIR/xdg-data" XDG_CONFIG_HOME="$WORK_DIR/xdg-config"
+done
+echo "ok: installed, played, record and replay in $data, prefix unchanged, portable copy self-contained, ~/.local keeps the player's files apart"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLib.h"
@@ -112,6 +113,61 @@ TEST_F(SettingsTest, AFailedWriteLeavesTheOldFileWhole) {
   gSettings.musicVolume = 9;
   EXPECT_THROW(fSaveSettings(), CGameError);
   EXPECT_EQ(fReadWholeFile(kSettingsTextFile), before);
+}
+
+TEST_F(SettingsTest, AWriteThatFailsLeavesNoTemporaryFileAndTheOldFileWhole) {
+  gSettings.musicVolume = 4;
+  fSaveSettings();
+  const std::string before = fReadWholeFile(kSettingsTextFile);
+  const std::string part = std::string(kSettingsTextFile) + ".part";
+  // A full disk: the temporary file is a link to /dev/full, which takes the
+  // bytes into the buffer and refuses them when they are flushed and synced.
+  ASSERT_TRUE(std::filesystem::exists("/dev/full"));
+  std::filesystem::create_symlink("/dev/full", part);
+  gSettings.musicVolume = 9;
+  EXPECT_THROW(fSaveSettings(), CGameError);
+  std::error_code ec;
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(part, ec))) << "no .part is left behind";
+  EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "only the link went";
+  EXPECT_EQ(fReadWholeFile(kSettingsTextFile), before);
+
+  // A rename that cannot replace the target (a folder of its name): the
+  // synced temporary file goes again.
+  fCreateDirectories("dat/a_folder/inside");
+  EXPECT_THROW(fWriteWholeFile("dat/a_folder", "bytes"), CGameError);
+  EXPECT_FALSE(fFileExists("dat/a_folder.part"));
+
+  // A writer that fails half-way leaves nothing either.
+  EXPECT_THROW(fWriteFileThrough(kSettingsTextFile,
+                                 [](CBinaryFile& file) {
+                                   file.fWrite("half", 4);
+                                   throw CGameError("the writer gave up");
+                                 }),
+               CGameError);
+  EXPECT_FALSE(fFileExists(part));
+  EXPECT_EQ(fReadWholeFile(kSettingsTextFile), before);
+  // And a good write after all that lands.
+  fSaveSettings();
+  EXPECT_NE(fReadWholeFile(kSettingsTextFile).find("music_volume=9\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, BallSymbolsAreOffUntilChosenAndSurviveASave) {
+  std::vector<std::string> damaged;
+  EXPECT_FALSE(fParseSettings("", damaged).ballSymbols);
+  EXPECT_TRUE(fParseSettings("ball_symbols=1\n", damaged).ballSymbols);
+  EXPECT_FALSE(fParseSettings("ball_symbols=0\n", damaged).ballSymbols);
+  EXPECT_TRUE(damaged.empty());
+  // A value the game does not know is damage, and the option stays off.
+  EXPECT_FALSE(fParseSettings("ball_symbols=yes\n", damaged).ballSymbols);
+  EXPECT_EQ(damaged, std::vector<std::string>{"ball_symbols"});
+
+  gSettings.ballSymbols = true;
+  gSettings.musicVolume = 3;
+  fSaveSettings();
+  gSettings = SSettings{};
+  fLoadSettings();
+  EXPECT_TRUE(gSettings.ballSymbols);
+  EXPECT_EQ(gSettings.musicVolume, 3) << "the new line leaves the others as they were";
 }
 
 }  // namespace

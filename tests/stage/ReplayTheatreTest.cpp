@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "app/Globals.h"
@@ -16,6 +17,7 @@
 #include "stage/CReplayTheatre.h"
 #include "support/GameTest.h"
 #include "support/ReplayArchives.h"
+#include "text/Texts.h"
 
 namespace {
 
@@ -374,6 +376,87 @@ TEST_F(ReplayTheatreTest, ThePadWorksTheTheatreByItsAssignedButtons) {
   gCurrentScene.fClear();
   gKeyManager = std::make_unique<CKeyManager>();
   gOptionInfo = savedOptions;
+}
+
+TEST_F(ReplayTheatreTest, TheSpeedShowsWhenChosenAndTheTimelineExplainsItsMarks) {
+  const ELanguage savedLanguage = fCurrentLanguage();
+  fSetLanguage(ELanguage::English);
+  const SReplayInfo info = fInstall(kFixtures[0]);
+  CReplayTheatre& theatre = fOpenTheatre(0, info);
+  auto drawn = [&] {
+    backend().fClearLog();
+    backend().fSetLogging(true);
+    theatre.fDraw();
+    backend().fSetLogging(false);
+    std::string text;
+    for (const std::string& call : backend().fLogOf({"DrawStringToHandle"})) text += call + "\n";
+    return text;
+  };
+  fFrame();
+  EXPECT_FALSE(theatre.fIsSpeedShown()) << "nothing chosen yet";
+  EXPECT_EQ(drawn().find("Speed"), std::string::npos);
+  const char* const expected[] = {"Speed x1/4", "Speed x1/2", "Speed x1", "Speed x2", "Speed x4"};
+  const int keys[] = {KEY_INPUT_1, KEY_INPUT_2, KEY_INPUT_3, KEY_INPUT_4, KEY_INPUT_5};
+  for (int i = 4; i >= 0; --i) {
+    fTap(keys[i]);
+    ASSERT_EQ(theatre.fSpeedIndex(), i);
+    EXPECT_TRUE(theatre.fIsSpeedShown());
+    EXPECT_NE(drawn().find(std::string("\"") + expected[i] + "\""), std::string::npos) << expected[i];
+  }
+  for (int i = 0; i < CReplayTheatre::kSpeedLabelFrames; ++i) fFrame();
+  EXPECT_FALSE(theatre.fIsSpeedShown()) << "it goes after a moment";
+  EXPECT_EQ(drawn().find("Speed"), std::string::npos);
+  fSetLanguage(ELanguage::Japanese);
+  EXPECT_EQ(fTheatreSpeedText(3), "速度 x2");
+
+  // Paused, the timeline shows with its legend; the bar stands above the
+  // box's lower half, where the stack lies.
+  fSetLanguage(ELanguage::English);
+  fTap(KEY_INPUT_SPACE);
+  ASSERT_TRUE(theatre.fIsTimelineShown());
+  const std::string paused = drawn();
+  EXPECT_NE(paused.find(fText(ETextId::TheatreLegend)), std::string::npos) << paused;
+  backend().fClearLog();
+  backend().fSetLogging(true);
+  theatre.fDraw();
+  backend().fSetLogging(false);
+  int lowestBox = 0;
+  for (const std::string& call : backend().fLogOf({"DrawBox"})) {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    if (std::sscanf(call.c_str(), "DrawBox(%d, %d, %d, %d", &x1, &y1, &x2, &y2) == 4 && x1 < 374) {
+      lowestBox = std::max(lowestBox, y2);
+    }
+  }
+  EXPECT_GT(lowestBox, 0);
+  EXPECT_LT(lowestBox, 240) << "the timeline keeps off the lower half of the box";
+  fSetLanguage(savedLanguage);
+}
+
+TEST_F(ReplayTheatreTest, TheGameTakenOverPausesAndAsksBeforeEscapeLeavesIt) {
+  const SReplayInfo info = fInstall(kFixtures[0]);
+  CReplayTheatre& theatre = fOpenTheatre(0, info);
+  fFrame();
+  theatre.fJumpTo(3000);
+  fTap(KEY_INPUT_SPACE);
+  fTap(KEY_INPUT_T);
+  auto* practice = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
+  ASSERT_NE(practice, nullptr);
+  ASSERT_EQ(practice->replayInfo.mode, SReplayInfo::EMode::Practice);
+  fTap(KEY_INPUT_P);
+  ASSERT_TRUE(practice->paused);
+  const int frameCount = practice->rules.frameCount;
+  for (int i = 0; i < 30; ++i) fFrame();
+  EXPECT_EQ(practice->rules.frameCount, frameCount) << "a paused practice game stands still";
+  fTap(KEY_INPUT_P);
+  EXPECT_FALSE(practice->paused);
+  fFrame();
+  EXPECT_GT(practice->rules.frameCount, frameCount);
+  fTap(KEY_INPUT_ESCAPE);
+  ASSERT_EQ(gCurrentScene.fGet(), practice) << "asked before the game is thrown away";
+  fTap(KEY_INPUT_LEFT);
+  fTap(KEY_INPUT_Z);
+  EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr) << "yes: back to the menu";
+  gKeyManager = std::make_unique<CKeyManager>();
 }
 
 TEST_F(ReplayTheatreTest, ATakeOverPlaysOnLiveAndNeverWritesAFile) {

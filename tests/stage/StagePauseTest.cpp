@@ -108,15 +108,86 @@ TEST_F(StagePauseTest, LosingTheFocusPausesUntilThePlayerResumes) {
   EXPECT_FALSE(stage.paused);
 }
 
-TEST_F(StagePauseTest, EscapeWhilePausedLeavesTheGame) {
+TEST_F(StagePauseTest, EscapeWhilePausedLeavesTheGameOnceThePlayerSaysYes) {
   CPlimoStage& stage = fStartNormalGame(0);
   fFrames(10);
   fTapLive(KEY_INPUT_P);
   ASSERT_TRUE(stage.paused);
-  backend().fSetKey(KEY_INPUT_ESCAPE, true);
+  fTapLive(KEY_INPUT_ESCAPE);
+  ASSERT_EQ(gCurrentScene.fGet(), &stage) << "asked first";
+  ASSERT_NE(stage.fLeaveQuestion(), nullptr);
+  fTapLive(KEY_INPUT_LEFT);  // from "no" to "yes"
+  backend().fSetKey(KEY_INPUT_Z, true);
   fRunFrameLogic();
   EXPECT_NE(gCurrentScene.fGet(), &stage);
   gCurrentScene.fReleaseRetired();
+}
+
+TEST_F(StagePauseTest, EscapeInAGameAsksAndNoPlaysOnTheSameGameUnrecorded) {
+  CPlimoStage& stage = fStartNormalGame(1);
+  fFrames(150);
+  ASSERT_EQ(stage.rules.state, CPlimoStage::EState::Playing);
+  const int frameCount = stage.rules.frameCount;
+  const int score = stage.rules.score;
+  auto& recorder = static_cast<CKeyManager&>(*gKeyManager).fRecorder();
+  const auto recorded = recorder.fBufferedFrameCount();
+
+  fTapLive(KEY_INPUT_ESCAPE);
+  ASSERT_EQ(gCurrentScene.fGet(), &stage);
+  ASSERT_NE(stage.fLeaveQuestion(), nullptr);
+  EXPECT_EQ(stage.fLeaveQuestion()->fGetWindow().fGetFocus(), "no");
+  EXPECT_TRUE(stage.paused) << "the field is hidden while it asks";
+  fFrames(60);
+  // The player moves to "yes" and back, then answers "no" with Z held for a while.
+  fTapLive(KEY_INPUT_LEFT);
+  fTapLive(KEY_INPUT_RIGHT);
+  EXPECT_EQ(stage.rules.frameCount, frameCount) << "no game frame while it asks";
+  EXPECT_EQ(recorder.fBufferedFrameCount(), recorded) << "nor a recorded one";
+  backend().fSetKey(KEY_INPUT_Z, true);
+  fFrames(5);
+  EXPECT_EQ(stage.fLeaveQuestion(), nullptr);
+  EXPECT_FALSE(stage.paused);
+  EXPECT_EQ(stage.rules.frameCount, frameCount) << "Z still held: it must not turn the camera in the game";
+  EXPECT_EQ(recorder.fBufferedFrameCount(), recorded);
+  backend().fSetKey(KEY_INPUT_Z, false);
+  fFrames(1);  // the release is seen
+  fFrames(10);
+  EXPECT_EQ(gCurrentScene.fGet(), &stage);
+  EXPECT_EQ(stage.rules.frameCount, frameCount + 10) << "the same game goes on";
+  EXPECT_EQ(recorder.fBufferedFrameCount(), recorded + 10);
+  EXPECT_GE(stage.rules.score, score);
+  // Escape (also "no") from the question keeps the game too.
+  fTapLive(KEY_INPUT_ESCAPE);
+  ASSERT_NE(stage.fLeaveQuestion(), nullptr);
+  fTapLive(KEY_INPUT_ESCAPE);
+  fFrames(2);
+  EXPECT_EQ(stage.fLeaveQuestion(), nullptr);
+  EXPECT_EQ(gCurrentScene.fGet(), &stage);
+}
+
+TEST_F(StagePauseTest, AFinishedGameLeavesOnEscapeWithoutAsking) {
+  CPlimoStage& stage = fStartNormalGame(0);
+  fFrames(10);
+  stage.rules.state = CPlimoStage::EState::GameOver;
+  backend().fSetKey(KEY_INPUT_ESCAPE, true);
+  fRunFrameLogic();
+  EXPECT_NE(gCurrentScene.fGet(), &stage) << "nothing is thrown away";
+  gCurrentScene.fReleaseRetired();
+}
+
+TEST_F(StagePauseTest, APracticeGamePausesAndAsksLikeANormalOne) {
+  CPlimoStage& stage = fStartNormalGame(0);
+  stage.replayInfo.mode = SReplayInfo::EMode::Practice;
+  fFrames(150);
+  const int frameCount = stage.rules.frameCount;
+  fTapLive(KEY_INPUT_P);
+  EXPECT_TRUE(stage.paused);
+  fFrames(20);
+  EXPECT_EQ(stage.rules.frameCount, frameCount);
+  fTapLive(KEY_INPUT_P);
+  EXPECT_FALSE(stage.paused);
+  fTapLive(KEY_INPUT_ESCAPE);
+  EXPECT_NE(stage.fLeaveQuestion(), nullptr);
 }
 
 TEST_F(StagePauseTest, ThePadPausesWithAButtonNoGameKeyUses) {

@@ -86,13 +86,17 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     fMakeDataFolders();
     for (const std::string suffix : {"", "_en"}) {
       for (const char* name : {"menu_bg", "title_play", "title_showreplay", "title_registranking",
-                               "title_showranking", "title_option", "title_howtoplay", "title_plimomode",
+                               "title_showranking", "title_option", "title_howtoplay", "title_quit", "title_plimomode",
                                "title_yoikomode", "title_wanpakumode", "cursor_right", "cursor_left"}) {
         fWriteWholeFile(std::string("dat/image/ui_parts/") + name + suffix + ".png", fPngHeader(200, 40));
         fWriteWholeFile(std::string("dat/image/ui_parts/") + name + "_f" + suffix + ".png", fPngHeader(200, 40));
       }
     }
     fWriteWholeFile("dat/image/title.png", fPngHeader(640, 480));
+    // The help's row of balls with their symbols.
+    for (const char* colour : {"red", "green", "blue", "yellow", "purple", "lightblue"}) {
+      fWriteWholeFile(std::string("dat/image/ui_parts/plimoball_") + colour + "_s.png", fPngHeader(44, 44));
+    }
     gImageManager = std::make_unique<CImageManager>();
     gFpsTimer = std::make_unique<CFpsTimer>(false, true);
     gSoundManager = std::make_unique<CSoundManager>(false);

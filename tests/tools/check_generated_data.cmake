@@ -25,7 +25,7 @@ foreach(name menu gameover stageclear save_highscore ready go hold_waku hold nex
              title_showreplay_ng title_showreplay_f_ng title_registranking_ng title_registranking_f_ng)
   list(APPEND expected image/ui_parts/${name}.png)
 endforeach()
-foreach(button play showreplay registranking showranking option plimomode yoikomode wanpakumode)
+foreach(button play showreplay registranking showranking option howtoplay quit plimomode yoikomode wanpakumode)
   list(APPEND expected image/ui_parts/title_${button}.png image/ui_parts/title_${button}_f.png)
 endforeach()
 foreach(colour ${colours})

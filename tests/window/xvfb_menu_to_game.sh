@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A player's path with real key presses under Xvfb: title, Z to the menu, Z
-# on "play", down to yoiko, Z to start, a few moves, Escape back to the
-# menu, X back to the title and Escape to quit. A screenshot of every
+# on "play", down to yoiko, Z to start, a few moves, Escape and "yes" back
+# to the menu, X back to the title and Escape to quit. A screenshot of every
 # screen is left in WORK_DIR/menu_to_game/ for a person to look at; each
 # must show something, and each screen must differ from the one before.
 set -u
@@ -52,7 +52,10 @@ sleep 1
 press c
 sleep 1
 shot 5-yoiko-played
-press Escape
+press Escape  # "leave this game?", "no" chosen
+sleep 0.5
+shot 5b-leave-question
+press Left z   # yes
 sleep 0.5
 shot 6-back-in-menu
 press x

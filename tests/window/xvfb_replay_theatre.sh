@@ -75,7 +75,10 @@ key j l x
 sleep 1
 shot practice
 kill -0 "$game" 2>/dev/null || fail "the game ended during the theatre"
-key Escape
+key Escape      # asks first ("no" chosen), then Left and Z say yes
+sleep 0.3
+shot question
+key Left z
 sleep 0.5
 shot menu
 kill -0 "$game" 2>/dev/null || fail "leaving the practice game ended the program"
@@ -84,19 +87,19 @@ kill -0 "$game" 2>/dev/null || fail "leaving the practice game ended the program
 # the white help text while paused; PRACTICE in orange after T.
 gold=$(count playing 160x40+5+72 0.9 1 0.75 0.95 0 0.45)
 [ "$gold" -ge 40 ] || fail "no REPLAY banner ($gold gold pixels)"
-grey=$(count paused 360x12+8+402 0.3 0.4 0.3 0.4 0.3 0.4)
+grey=$(count paused 360x12+8+154 0.3 0.4 0.3 0.4 0.3 0.4)
 [ "$grey" -ge 1000 ] || fail "no timeline while paused ($grey bar pixels)"
-bar=$(count paused 360x20+8+400 0.4 0.55 0.7 0.85 0.95 1)
+bar=$(count paused 360x20+8+152 0.4 0.55 0.7 0.85 0.95 1)
 help=$(count paused 300x36+78+438 0.95 1 0.95 1 0.95 1)
 [ "$help" -ge 100 ] || fail "no help line while paused ($help white pixels)"
 # The jumps change the timeline's time, frame number and bar.
-convert "$WORK_DIR/theatre_stepped.png" -crop 360x40+6+384 +repage "$WORK_DIR/timeline_before.png"
-convert "$WORK_DIR/theatre_jumped.png" -crop 360x40+6+384 +repage "$WORK_DIR/timeline_after.png"
+convert "$WORK_DIR/theatre_stepped.png" -crop 360x40+6+136 +repage "$WORK_DIR/timeline_before.png"
+convert "$WORK_DIR/theatre_jumped.png" -crop 360x40+6+136 +repage "$WORK_DIR/timeline_after.png"
 jumped=$(compare -metric AE "$WORK_DIR/timeline_before.png" "$WORK_DIR/timeline_after.png" null: 2>&1)
 [ "${jumped%.*}" -ge 50 ] 2>/dev/null || fail "the piece and 10 s jumps left the timeline as it was ($jumped pixels differ)"
 orange=$(count practice 200x40+5+72 0.95 1 0.55 0.72 0.15 0.33)
 [ "$orange" -ge 40 ] || fail "no PRACTICE after T ($orange orange pixels)"
-[ "$(count practice 360x12+8+402 0.3 0.4 0.3 0.4 0.3 0.4)" -lt 1000 ] || fail "the timeline stayed in the practice game"
+[ "$(count practice 360x12+8+154 0.3 0.4 0.3 0.4 0.3 0.4)" -lt 1000 ] || fail "the timeline stayed in the practice game"
 
 key x Escape     # the title, then out
 for _ in $(seq 1 50); do

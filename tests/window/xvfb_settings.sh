@@ -86,7 +86,9 @@ press p
 shot 7-paused
 press p
 shot 8-resumed
-press Escape
+press Escape  # asks first, "no" chosen
+shot 8-leave-question
+press Left z  # yes: back to the menu
 sleep 0.5
 
 press Down Down Down Down Down z  # how to play

@@ -14,7 +14,7 @@ constexpr double kPi = std::numbers::pi;
 constexpr int kButtonWidth = 260;
 constexpr int kButtonHeight = 44;
 
-enum class EIcon { Play, Replay, Upload, Crown, Gear, Mode, Book };
+enum class EIcon { Play, Replay, Upload, Crown, Gear, Mode, Book, Power };
 
 struct SButtonInfo {
   const char* name;   // "title_play" ...
@@ -91,6 +91,15 @@ void fDrawIcon(cairo_t* cr, EIcon icon, double cx, double cy, double r) {
       cairo_rectangle(cr, cx - 0.5 * r, cy - 0.38 * r, 0.44 * r, 0.76 * r);
       cairo_rectangle(cr, cx + 0.06 * r, cy - 0.38 * r, 0.44 * r, 0.76 * r);
       break;
+    case EIcon::Power: {  // the power sign: a ring open at the top, a bar through the gap
+      const double top = -kPi / 2.0, gap = kPi / 5.0;
+      cairo_arc(cr, cx, cy + 0.05 * r, 0.48 * r, top + gap, top - gap + 2.0 * kPi);
+      cairo_arc_negative(cr, cx, cy + 0.05 * r, 0.3 * r, top - gap + 2.0 * kPi, top + gap);
+      cairo_close_path(cr);
+      cairo_new_sub_path(cr);
+      cairo_rectangle(cr, cx - 0.09 * r, cy - 0.55 * r, 0.18 * r, 0.55 * r);
+      break;
+    }
   }
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
   cairo_set_source_rgba(cr, 1, 1, 1, 0.95);
@@ -195,6 +204,7 @@ void fMakeButtons(CAssetWriter& out) {
       {"title_showranking", "ランキングを見る", "Online ranking", EIcon::Crown, kBallColours[3].colour, 0},
       {"title_option", "オプション", "Options", EIcon::Gear, kBallColours[4].colour, 0},
       {"title_howtoplay", "遊び方", "How to play", EIcon::Book, kBallColours[2].colour, 0},
+      {"title_quit", "終了", "Quit", EIcon::Power, kBallColours[0].colour, 0},
       {"title_plimomode", "ぷりもモード", "Plimo mode", EIcon::Mode, kBallColours[5].colour, 2},
       {"title_yoikomode", "よいこモード", "Yoiko mode", EIcon::Mode, kBallColours[1].colour, 3},
       {"title_wanpakumode", "わんぱくモード", "Wanpaku mode", EIcon::Mode, kBallColours[0].colour, 4},

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "BallSymbols.h"
 #include "MeshBuilder.h"
 #include "Palette.h"
 
@@ -154,6 +155,12 @@ void fMakeModels(CAssetWriter& out) {
     const std::string base = std::string("plimo_") + ball.name;
     out.fWrite(base + ".mqo", fWriteMqo(fBallModel(ball.colour, ball.garbage, false)));
     out.fWrite(base + "_h.mqo", fWriteMqo(fBallModel(ball.colour, ball.garbage, true)));
+    // With the "Ball symbols" option the game loads these instead.
+    for (const bool highlighted : {false, true}) {
+      SMqoDocument marked = fBallModel(ball.colour, ball.garbage, highlighted);
+      fAddBallSymbol(marked, ball.symbol, kBallRadius);
+      out.fWrite(base + (highlighted ? "_h" : "") + kSymbolSuffix + ".mqo", fWriteMqo(marked));
+    }
   }
   out.fWrite("shibafu.mqo", fWriteMqo(fTurfModel()));
   out.fWrite("renga.mqo", fWriteMqo(fBrickModel()));

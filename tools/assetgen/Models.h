@@ -27,6 +27,10 @@
 #include "MqoWriter.h"
 #include "Palette.h"
 
+// The ball models and pictures with the option's symbol on them:
+// "plimo_<colour>[_h]_s.mqo" and "ui_parts/plimoball_<colour>_s.png".
+inline constexpr const char* kSymbolSuffix = "_s";
+
 // The brick wall's picture, beside the models (written by the pictures'
 // side of the generator, which draws with Cairo).
 inline constexpr const char* kBrickTexture = "renga.png";

@@ -22,21 +22,29 @@ constexpr SColour fShade(SColour c, double factor) { return {c.r * factor, c.g *
 
 constexpr SColour fWithAlpha(SColour c, double alpha) { return {c.r, c.g, c.b, alpha}; }
 
+// The symbol a ball may carry (the "Ball symbols" option), so that a colour
+// is told by its shape too.
+enum class EBallSymbol { None, Heart, Triangle, Disc, Star, Diamond, Square };
+
 struct SBallColour {
   const char* name;  // as in the file names: "plimo_" + name
   SColour colour;
   bool garbage;
+  EBallSymbol symbol;
 };
 
-// In the order of the game's colour table.
+// In the order of the game's colour table. The six colours differ in
+// lightness as well as hue, so that they stay apart for players who do not
+// see red and green, or blue and yellow, apart (the palette test simulates
+// those visions and measures the distances).
 inline constexpr std::array<SBallColour, 7> kBallColours = {{
-    {"red", fHex(0xE94B3C), false},
-    {"green", fHex(0x45C265), false},
-    {"blue", fHex(0x3D74E8), false},
-    {"yellow", fHex(0xF6CB2F), false},
-    {"purple", fHex(0x9C5BD6), false},
-    {"lightblue", fHex(0x4FD0EE), false},
-    {"ozyama", fHex(0x8C939C), true},
+    {"red", fHex(0xEB3C1F), false, EBallSymbol::Heart},
+    {"green", fHex(0x129E75), false, EBallSymbol::Triangle},
+    {"blue", fHex(0x1C53C1), false, EBallSymbol::Disc},
+    {"yellow", fHex(0xFFE03A), false, EBallSymbol::Star},
+    {"purple", fHex(0xBC7CFF), false, EBallSymbol::Diamond},
+    {"lightblue", fHex(0x8AEEFF), false, EBallSymbol::Square},
+    {"ozyama", fHex(0x8C939C), true, EBallSymbol::None},
 }};
 
 namespace palette {

@@ -2,6 +2,7 @@
 
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "gamelib/FileRoots.h"
@@ -37,6 +38,18 @@ void CSdlWindow::fSetSize(int width, int height) {
 void CSdlWindow::fSetWindowed(bool windowed) {
   mWindowed = windowed;
   if (mWindow == nullptr) return;
+  if (!windowed) {
+    // Without a window manager nobody grants the full-screen request: the
+    // window would keep its small size while SDL reports the display's, and
+    // show only a corner of the picture. It is given the display's place
+    // and size itself first, as a window made for full screen is.
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(mWindow));
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+      SDL_SetWindowPosition(mWindow, bounds.x, bounds.y);
+      SDL_SetWindowSize(mWindow, bounds.w, bounds.h);
+    }
+  }
   SDL_SetWindowFullscreen(mWindow, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (windowed) fSetScale(mScale);
 }

@@ -10,6 +10,7 @@
 #include "app/Globals.h"
 #include "gfx/CImageManager.h"
 #include "rules/StageModes.h"
+#include "stage/BallColours.h"
 #include "stage/CPlimoStage.h"
 #include "stage/FieldView.h"
 #include "text/Texts.h"
@@ -40,17 +41,9 @@ constexpr int kMeterX = 394;
 constexpr int kMeterY = 372;
 constexpr int kMeterPip = 14;
 
-struct SRgb {
-  int r, g, b;
-};
-
-// The balls' colours as the bursts and the map draw them, by colour index.
-constexpr SRgb kBallColours[kColourCount] = {{235, 60, 60},   {70, 200, 80},  {60, 110, 235}, {240, 210, 50},
-                                             {175, 85, 215},  {80, 210, 235}, {150, 150, 150}};
-
 unsigned int fBallColour(int colour) {
-  const SRgb& c = kBallColours[static_cast<std::size_t>(std::clamp(colour, 0, kColourCount - 1))];
-  return GetColor(c.r, c.g, c.b);
+  const std::uint32_t rgb = kBallColourRgb[static_cast<std::size_t>(std::clamp(colour, 0, kColourCount - 1))];
+  return GetColor(static_cast<int>((rgb >> 16) & 0xff), static_cast<int>((rgb >> 8) & 0xff), static_cast<int>(rgb & 0xff));
 }
 
 void fSetAlpha(double opacity) {

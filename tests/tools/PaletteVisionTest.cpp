@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Palette.h"
+#include "stage/BallColours.h"
 
 namespace {
 
@@ -193,5 +194,16 @@ TEST(BallPalette, EveryColourHasItsOwnSymbol) {
     for (std::size_t j = i + 1; j < kBallColours.size(); ++j) {
       EXPECT_NE(kBallColours[i].symbol, kBallColours[j].symbol) << kBallColours[i].name << "/" << kBallColours[j].name;
     }
+  }
+}
+
+// The bursts and the map are drawn in flat colours of the stage's own: they
+// must be the colours the generator painted the balls with.
+TEST(BallPalette, TheStagesFlatColoursAreThePalettes) {
+  ASSERT_EQ(kBallColourRgb.size(), kBallColours.size());
+  auto channel = [](double value) { return static_cast<std::uint32_t>(std::lround(value * 255.0)); };
+  for (std::size_t i = 0; i < kBallColours.size(); ++i) {
+    const SColour& c = kBallColours[i].colour;
+    EXPECT_EQ(kBallColourRgb[i], (channel(c.r) << 16) | (channel(c.g) << 8) | channel(c.b)) << kBallColours[i].name;
   }
 }

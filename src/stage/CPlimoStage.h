@@ -89,6 +89,8 @@ class CPlimoStage : public CScene {
   // columns; in the panel, the garbage meter and its warning.
   void fDrawEffects();
   void fDrawFieldMap();
+  // The map's top edge on screen: the theatre moves it below its timeline.
+  void fSetFieldMapTop(int y) { mFieldMapTop = y; }
   void fDrawGarbageMeter();
   // With the "Ball symbols" option: every ball (and the ghost) turned so that
   // the symbol on its top stands upright for the camera.
@@ -135,6 +137,7 @@ class CPlimoStage : public CScene {
   bool mModelsDeferred = false;
   double mShownAngle = 0.0;
   double mGhostLayer = -1.0;  // where the ghost was placed last
+  int mFieldMapTop = 140;
   bool mBallSymbols = false;  // the option as it stood when the stage was built
   void fOpenLeaveQuestion();
   bool fAskLeave();

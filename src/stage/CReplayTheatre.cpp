@@ -34,6 +34,7 @@ CReplayTheatre::CReplayTheatre(int mode, const SReplayInfo& info) : mInfo(info) 
   mMarks = fScanReplay(*mReplay, &mSnapshots, kSnapshotEvery);
   PLIMO_ASSERT(!mSnapshots.empty() && mSnapshots.front().frame == 0, "a replay's scan keeps its first frame");
   mStage = std::make_unique<CPlimoStage>(mode, info, mReplay);
+  mStage->fSetFieldMapTop(fBelowTimeline());
   // Played frame by frame from here: the frame loop's key snapshot must not
   // read the log.
   fPlayer().fStop();

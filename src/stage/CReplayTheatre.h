@@ -74,6 +74,8 @@ class CReplayTheatre : public CScene {
   const SReplayMarks& fMarks() const { return mMarks; }
   const std::vector<SStageSnapshot>& fSnapshots() const { return mSnapshots; }
   CPlimoStage& fStage() const { return *mStage; }
+  // The first screen row below the timeline and its legend.
+  static int fBelowTimeline();
 
  private:
   CKeyPlayer& fPlayer() const;

@@ -30,9 +30,9 @@ constexpr int kFieldCentreX = 190;
 constexpr int kChainY = 250;
 constexpr int kBannerY = 170;
 // The map of the columns: left of the box, under the banners of a replay or
-// a practice game and clear of the theatre's timeline and help at the bottom.
+// a practice game (in the theatre under its timeline) and clear of the help
+// at the bottom.
 constexpr int kMapLeft = 10;
-constexpr int kMapTop = 140;
 constexpr int kMapCell = 18;
 // The garbage meter, a box of the panel's own kind under its texts.
 constexpr int kMeterLeft = 384;
@@ -153,7 +153,7 @@ void CPlimoStage::fDrawFieldMap() {
   const std::vector<int> heights = fColumnHeights(rules);
   const double angle = rules.fCameraAngle();
   const SMapPlace size = fMapSize(rules.W, rules.D, angle);
-  const int top = kMapTop;
+  const int top = mFieldMapTop;
   const int bottom = top + size.y * kMapCell;
   const SRuleBall* piece = rules.fPiece();
   const bool inPlay = rules.state == EState::Playing || rules.state == EState::Finishing;

@@ -100,6 +100,8 @@ void CReplayTheatre::fDrawTimeline() const {
   fDrawTimelineLegend();
 }
 
+int CReplayTheatre::fBelowTimeline() { return kLegendTop + 16 + 8; }
+
 void CReplayTheatre::fDrawTimelineLegend() const {
   // A mark of each kind, then what the marks mean.
   DrawBox(kBarLeft, kLegendTop + 2, kBarLeft + 2, kLegendTop + 10, GetColor(255, 100, 100), 1);

@@ -29,7 +29,7 @@ class RankingLayoutTest : public GuiFixture, public ::testing::WithParamInterfac
     fMakeDataFolders();
     for (const std::string suffix : {"", "_en"}) {
       for (const char* name : {"title_play", "title_showreplay", "title_registranking", "title_showranking",
-                               "title_option", "title_howtoplay", "title_plimomode", "title_yoikomode",
+                               "title_option", "title_howtoplay", "title_quit", "title_plimomode", "title_yoikomode",
                                "title_wanpakumode"}) {
         for (const char* focus : {"", "_f"}) {
           fWriteWholeFile(std::string("dat/image/ui_parts/") + name + focus + suffix + ".png", fPngHeader(260, 44));

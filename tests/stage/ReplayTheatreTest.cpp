@@ -79,6 +79,7 @@ class ReplayTheatreTest : public GameTest {
     std::map<long long, std::vector<std::string>> pictures;
     {
       CPlimoStage stage(mode, info);
+      stage.fSetFieldMapTop(CReplayTheatre::fBelowTimeline());  // where the theatre shows its map
       stage.fAnimate();
       long long frame = 0;
       for (const long long wanted : frames) {

@@ -165,6 +165,9 @@ TEST(CVerifierPoolTest, AStopRefusesWaitingChecksAndGivesUpRunningOnesOnlyWhenTo
   CVerifierPool pool(options);
   const std::string archive = "PK\x03\x04 held";
   auto running = std::async(std::launch::async, [&] { return pool.fVerify(archive); });
+  // The first takes the only worker before the second asks: started
+  // together, either could be the one that waits.
+  EXPECT_EQ(running.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
   auto waiting = std::async(std::launch::async, [&] { return pool.fVerify(archive); });
   // Neither can end while the only worker holds the first.
   EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);

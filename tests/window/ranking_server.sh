@@ -28,7 +28,8 @@ fail() {
 start() {
   "$SERVER" --listen 127.0.0.1:0 --db "$db" > "$log" 2>&1 &
   pid=$!
-  for _ in $(seq 100); do
+  # Up to 30 s: a loaded test machine starts the workers slowly.
+  for _ in $(seq 600); do
     line=$(head -n 1 "$log")
     case "$line" in
       "plimoball-ranking-server listening on 127.0.0.1:"*) port=${line##*:}; return 0 ;;
@@ -38,10 +39,10 @@ start() {
   fail "no listening line: $(cat "$log")"
 }
 
-# Sends a signal and expects a clean exit within five seconds.
+# Sends a signal and expects a clean exit within ten seconds.
 stop() {
   kill "-$1" "$pid"
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid"
       status=$?
@@ -51,7 +52,7 @@ stop() {
     fi
     sleep 0.05
   done
-  fail "still running 5 s after SIG$1"
+  fail "still running 10 s after SIG$1"
 }
 
 script() { echo "http://127.0.0.1:$port/cgi-bin/plimoball100//ranking_$1.cgi"; }

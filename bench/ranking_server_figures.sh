@@ -201,11 +201,15 @@ for workers in 1 2; do
   start_server "$WORK/uploads$workers.sqlite" "$workers"
   url="http://127.0.0.1:$port$script_path"
   begin=$(date +%s.%N)
+  # One answer file an upload: answers written side by side to one file
+  # could share a line.
+  mkdir -p "$WORK/answers$workers"
   seq "$first" $((first + UPLOADS - 1)) | xargs -P $((workers * 2)) -I{} \
-    sh -c "curl -s -X POST '$url?UploadRanking?u{}?20600?3' --data-binary @$WORK/g{}.zip; echo" >"$WORK/answers$workers"
+    curl -s -X POST "$url?UploadRanking?u{}?20600?3" --data-binary "@$WORK/g{}.zip" -o "$WORK/answers$workers/{}"
   end=$(date +%s.%N)
-  ok=$(grep -c '^UploadSuccess' "$WORK/answers$workers" || true)
-  [ "$ok" -eq "$UPLOADS" ] || { echo "only $ok of $UPLOADS uploads succeeded:" >&2; sort "$WORK/answers$workers" | uniq -c >&2; exit 1; }
+  for answer in "$WORK/answers$workers"/*; do cat "$answer"; echo; done >"$WORK/answers$workers.txt"
+  ok=$(grep -c '^UploadSuccess' "$WORK/answers$workers.txt" || true)
+  [ "$ok" -eq "$UPLOADS" ] || { echo "only $ok of $UPLOADS uploads succeeded:" >&2; sort "$WORK/answers$workers.txt" | uniq -c >&2; exit 1; }
   printf '%-44s %12s  %s\n' "$workers worker(s), $((workers * 2)) uploads at a time" \
     "$(awk -v n="$UPLOADS" -v s="$begin" -v e="$end" 'BEGIN { printf "%.1f", n / (e - s) }')" "$(load)"
   stop_last

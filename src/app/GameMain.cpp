@@ -112,13 +112,22 @@ void fFollowPace(CFramePacer& pacer) {
   pacer.fSetPace(wanted, GetNowHiPerformanceCount());
 }
 
-// Draws the latest state (unless the timer skips it) and swaps.
-void fShowFrame(CFrameStats* stats) {
+// Draws the latest state (unless the timer skips it), renders it and
+// swaps when it is due: swaps a frame apart, however long rendering took.
+void fShowFrame(const CFramePacer& pacer, CFrameStats* stats) {
   if (!gFpsTimer->fIsSkipFrame()) {
     ClsDrawScreen();
     gCurrentScene->fDraw();
   }
   if (stats) stats->fDrawDone(GetNowHiPerformanceCount());
+  FinishDrawScreen();
+  const std::int64_t presentAt = pacer.fPresentTime();
+  if (presentAt > 0) {
+    // Whole milliseconds, rounded down: a swap a little early beats one
+    // late.
+    const std::int64_t wait = presentAt - GetNowHiPerformanceCount();
+    if (wait >= 1000) Sleep(static_cast<int>(wait / 1000));
+  }
   ScreenFlip();
   gLastShown = GetNowCount();
   // The first picture of the run, measured or not.
@@ -150,7 +159,7 @@ bool fRunFrames(CFramePacer& pacer, long long& frames) {
   // slow drawing is, the game gets at least as much time.
   const bool show = pacer.fPace() != CFramePacer::EPace::NoWait || GetNowCount() - gLastShown >= kShowEveryMilliseconds;
   if (show) {
-    fShowFrame(stats);
+    fShowFrame(pacer, stats);
     pacer.fPresented(GetNowHiPerformanceCount());
   } else if (stats) {
     stats->fDrawDone(GetNowHiPerformanceCount());

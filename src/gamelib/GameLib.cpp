@@ -35,6 +35,7 @@ int SetDrawScreen(int screen) { return fBackend().SetDrawScreen(screen); }
 int ClsDrawScreen() { return fBackend().ClsDrawScreen(); }
 int ClearDrawScreen() { return fBackend().ClearDrawScreen(); }
 int ScreenFlip() { return fBackend().ScreenFlip(); }
+int FinishDrawScreen() { return fBackend().FinishDrawScreen(); }
 int SetTransColor(int r, int g, int b) { return fBackend().SetTransColor(r, g, b); }
 int SetDrawMode(int mode) { return fBackend().SetDrawMode(mode); }
 int SaveDrawScreenToPNG(int x1, int y1, int x2, int y2, const char* path) { return fBackend().SaveDrawScreenToPNG(x1, y1, x2, y2, path); }

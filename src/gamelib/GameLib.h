@@ -171,6 +171,10 @@ int SetDrawScreen(int screen);
 int ClsDrawScreen();
 int ClearDrawScreen();
 int ScreenFlip();
+// Ours: renders the drawn picture into the window's back buffer now and
+// waits until it is done, so that the ScreenFlip after it only shows it and
+// can be timed to the moment the picture is due.
+int FinishDrawScreen();
 int SetTransColor(int r, int g, int b);
 int SetDrawMode(int mode);
 // Writes the back screen's rectangle (x1, y1)-(x2, y2) as a PNG file.

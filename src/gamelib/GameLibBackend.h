@@ -27,6 +27,7 @@ class CGameLibBackend {
   virtual int ClsDrawScreen() = 0;
   virtual int ClearDrawScreen() = 0;
   virtual int ScreenFlip() = 0;
+  virtual int FinishDrawScreen() = 0;
   virtual int SetTransColor(int r, int g, int b) = 0;
   virtual int SetDrawMode(int mode) = 0;
   virtual int SaveDrawScreenToPNG(int x1, int y1, int x2, int y2, const char* path) = 0;

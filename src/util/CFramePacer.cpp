@@ -68,6 +68,11 @@ void CFramePacer::fPresented(std::int64_t now) {
   mPhaseSet = true;
 }
 
+std::int64_t CFramePacer::fPresentTime() const {
+  if (mPace == EPace::NoWait || mVSync || mStepped == 0) return 0;
+  return fDueTime(mStepped - 1) + kPresentDelayMicroseconds;
+}
+
 std::int64_t CFramePacer::fWaitBefore(std::int64_t now) const {
   if (mPace == EPace::NoWait) return 0;
   return std::max<std::int64_t>(0, fDueTime(mStepped) - now);

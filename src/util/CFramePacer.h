@@ -42,6 +42,13 @@ class CFramePacer {
   int fFramesDue(std::int64_t now);
   // A swap has just returned.
   void fPresented(std::int64_t now);
+  // When swaps do not wait for the display: when to show the picture of the
+  // frames just stepped, a fixed time after the last one's due time, so that
+  // pictures follow each other a frame apart however long each took to
+  // render (it is rendered first, then the swap waits for this). 0: show it
+  // at once (no wait, swaps that wait, or nothing stepped yet).
+  std::int64_t fPresentTime() const;
+  static constexpr std::int64_t kPresentDelayMicroseconds = 15'000;
   // Microseconds until the next frame is due (0: ask again at once).
   std::int64_t fWaitBefore(std::int64_t now) const;
 

@@ -114,11 +114,12 @@ TEST_F(GameMainTest, EachFrameUpdatesAnimatesDrawsFlipsAndWaits) {
   fRun(2, [] { return std::make_unique<CProbeScene>("a"); });
   EXPECT_EQ(gEvents, (std::vector<std::string>{"a.update", "a.animate", "a.draw", "a.update", "a.animate",
                                                "a.draw", "a.destroyed"}));
-  // Frame 1 is due 16.67 ms after frame 0: slept in whole milliseconds,
-  // rounded up; nothing is slept after the last.
-  EXPECT_EQ(backend().fLogOf({"ClsDrawScreen", "ScreenFlip", "Sleep"}),
-            (std::vector<std::string>{"ClsDrawScreen()", "ScreenFlip()", "Sleep(17)", "ClsDrawScreen()",
-                                      "ScreenFlip()"}));
+  // Each picture is rendered, then swapped 15 ms after its frame was due
+  // (slept in whole milliseconds, rounded down); frame 1 is due 16.67 ms
+  // after frame 0 (slept rounded up); nothing is slept after the last swap.
+  EXPECT_EQ(backend().fLogOf({"ClsDrawScreen", "FinishDrawScreen", "ScreenFlip", "Sleep"}),
+            (std::vector<std::string>{"ClsDrawScreen()", "Sleep(15)", "ScreenFlip()", "Sleep(2)", "ClsDrawScreen()",
+                                      "Sleep(14)", "ScreenFlip()"}));
 }
 
 TEST_F(GameMainTest, ANewSceneIsAnimatedAndDrawnInTheFrameOfTheChange) {

@@ -200,3 +200,55 @@ TEST(CFramePacer, GameTimeDoesNotDriftOverAnHour) {
 }
 
 }  // namespace
+
+namespace {
+
+// Timer-paced, the picture is rendered first and swapped when the pacer
+// says: rendering that takes 2 to 14 ms a picture, unevenly, must not show
+// as uneven gaps between swaps. The loop sleeps as the game's does (whole
+// milliseconds, rounded down before a swap and up before the next frame).
+std::vector<std::int64_t> fTimedSwaps(const std::vector<std::int64_t>& renderCosts, int pictures) {
+  constexpr std::int64_t kStart = 777'777;
+  CFramePacer pacer(kStart);
+  std::int64_t now = kStart;
+  std::vector<std::int64_t> swaps;
+  for (int i = 0; static_cast<int>(swaps.size()) < pictures; ++i) {
+    if (pacer.fFramesDue(now) > 0) {
+      now += renderCosts[swaps.size() % renderCosts.size()];
+      const std::int64_t at = pacer.fPresentTime();
+      if (at - now >= 1000) now += (at - now) / 1000 * 1000;
+      swaps.push_back(now);
+    }
+    now += (pacer.fWaitBefore(now) + 999) / 1000 * 1000;
+  }
+  return swaps;
+}
+
+}  // namespace
+
+TEST(CFramePacer, TimerPacedSwapsComeAFrameApartHoweverLongRenderingTakes) {
+  const std::vector<std::int64_t> swaps = fTimedSwaps({2'000, 14'000, 6'500, 11'000, 3'000, 13'900}, 600);
+  std::int64_t shortest = INT64_MAX, longest = 0;
+  for (std::size_t i = 1; i < swaps.size(); ++i) {
+    shortest = std::min(shortest, swaps[i] - swaps[i - 1]);
+    longest = std::max(longest, swaps[i] - swaps[i - 1]);
+  }
+  // A frame is 16,667 us; the millisecond sleeps leave under 1 ms either way.
+  EXPECT_GE(shortest, 15'667);
+  EXPECT_LE(longest, 17'667);
+  // Swapping at once instead would give gaps from 4.7 to 28.7 ms here.
+  EXPECT_EQ(swaps.size(), 600u);
+}
+
+TEST(CFramePacer, SwapsAreNotHeldBackWhenTheDisplayPacesOrNothingWaits) {
+  CFramePacer pacer(0);
+  EXPECT_EQ(pacer.fPresentTime(), 0) << "nothing stepped yet";
+  ASSERT_EQ(pacer.fFramesDue(0), 1);
+  EXPECT_EQ(pacer.fPresentTime(), CFramePacer::kPresentDelayMicroseconds);
+  pacer.fSetVSync(true);
+  EXPECT_EQ(pacer.fPresentTime(), 0) << "the swap waits for the display itself";
+  pacer.fSetVSync(false);
+  pacer.fSetPace(CFramePacer::EPace::NoWait, 0);
+  ASSERT_EQ(pacer.fFramesDue(0), 1);
+  EXPECT_EQ(pacer.fPresentTime(), 0) << "no wait shows at once";
+}

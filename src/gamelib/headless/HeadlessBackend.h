@@ -126,6 +126,7 @@ class CHeadlessBackend : public CGameLibBackend {
   int ClsDrawScreen() override;
   int ClearDrawScreen() override;
   int ScreenFlip() override;
+  int FinishDrawScreen() override { return 0; }
   int SetTransColor(int r, int g, int b) override;
   int SetDrawMode(int mode) override;
   int SaveDrawScreenToPNG(int x1, int y1, int x2, int y2, const char* path) override;

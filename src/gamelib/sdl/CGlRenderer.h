@@ -56,6 +56,8 @@ class CGlRenderer {
   // Draws the back screen into the window's framebuffer (windowWidth x
   // windowHeight drawable pixels), letterboxed. The caller swaps.
   void fPresent(int windowWidth, int windowHeight);
+  // Waits until every drawing call so far is done.
+  void fFinish() { glFinish(); }
   // The rectangle as tightly packed RGBA rows, top row first. False when the
   // rectangle is empty or leaves the screen.
   bool fReadPixels(int x, int y, int width, int height, std::vector<std::uint8_t>& pixels);

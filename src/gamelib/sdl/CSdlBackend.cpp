@@ -173,11 +173,28 @@ int CSdlBackend::ClsDrawScreen() {
   return 0;
 }
 int CSdlBackend::ClearDrawScreen() { return ClsDrawScreen(); }
+int CSdlBackend::FinishDrawScreen() {
+  if (!mInitialised) return -1;
+  if (!mFinished) {
+    int width = 0, height = 0;
+    mWindow.fDrawableSize(width, height);
+    mRenderer.fPresent(width, height);
+    // A software renderer rasterises at the flush: done here, the swap that
+    // follows is a copy of the finished picture.
+    mRenderer.fFinish();
+    mFinished = true;
+  }
+  return 0;
+}
+
 int CSdlBackend::ScreenFlip() {
   if (!mInitialised) return -1;
-  int width = 0, height = 0;
-  mWindow.fDrawableSize(width, height);
-  mRenderer.fPresent(width, height);
+  if (!mFinished) {
+    int width = 0, height = 0;
+    mWindow.fDrawableSize(width, height);
+    mRenderer.fPresent(width, height);
+  }
+  mFinished = false;
   mWindow.fSwap();
   mFonts.fEndFrame();
   return 0;

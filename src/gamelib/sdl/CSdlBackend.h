@@ -42,6 +42,7 @@ class CSdlBackend : public CGameLibBackend {
   int ClsDrawScreen() override;
   int ClearDrawScreen() override;
   int ScreenFlip() override;
+  int FinishDrawScreen() override;
   int SetTransColor(int r, int g, int b) override;
   int SetDrawMode(int mode) override;
   int SaveDrawScreenToPNG(int x1, int y1, int x2, int y2, const char* path) override;
@@ -124,6 +125,7 @@ class CSdlBackend : public CGameLibBackend {
   bool fStartSdl();
 
   bool mInitialised = false;
+  bool mFinished = false;  // the picture is in the window's back buffer already
   // Only a focus event clears it: a window under a bare X server never gets one.
   bool mActive = true;
   bool mClosed = false;

@@ -48,10 +48,14 @@ void CFrameStats::fDrawDone(std::int64_t now) {
   mMark = now;
 }
 
+void CFrameStats::fWaited(std::int64_t microseconds) {
+  if (!mSamples.empty()) mSamples.back().waited += microseconds;
+}
+
 void CFrameStats::fPresentDone(std::int64_t now, bool shown) {
   if (mSamples.empty()) return;
   SFrameSample& sample = mSamples.back();
-  sample.present = now - mMark;
+  sample.present = now - mMark - sample.waited;
   sample.shown = shown;
   mMark = now;
   mLastEnd = now;

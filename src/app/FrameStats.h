@@ -15,7 +15,8 @@ struct SFrameSample {
   int steps = 0;              // game frames stepped before this picture
   std::int64_t update = 0;    // microseconds: input snapshot, update, animate of them all
   std::int64_t draw = 0;      // clearing and drawing the scene
-  std::int64_t present = 0;   // showing the back screen and swapping
+  std::int64_t present = 0;   // rendering into the window and swapping, without waiting for the due time
+  std::int64_t waited = 0;    // held back between rendering and the swap until the picture was due
   bool shown = false;         // swapped (with no wait, not every pass shows)
   std::int64_t interval = 0;  // swap end to the previous swap end; 0 if none
   std::int64_t fCost() const { return update + draw + present; }
@@ -42,6 +43,8 @@ class CFrameStats {
   void fFrameBegin(std::int64_t now, int steps = 1);
   void fUpdateDone(std::int64_t now);
   void fDrawDone(std::int64_t now);
+  // Time spent waiting on purpose before the swap: not part of the cost.
+  void fWaited(std::int64_t microseconds);
   void fPresentDone(std::int64_t now, bool shown = true);
   // Stalls the pacer did not make up, and the game time they dropped.
   void fSetStalls(int stalls, std::int64_t droppedMicroseconds);

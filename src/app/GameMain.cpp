@@ -125,8 +125,10 @@ void fShowFrame(const CFramePacer& pacer, CFrameStats* stats) {
   if (presentAt > 0) {
     // Whole milliseconds, rounded down: a swap a little early beats one
     // late.
-    const std::int64_t wait = presentAt - GetNowHiPerformanceCount();
+    const std::int64_t before = GetNowHiPerformanceCount();
+    const std::int64_t wait = presentAt - before;
     if (wait >= 1000) Sleep(static_cast<int>(wait / 1000));
+    if (stats) stats->fWaited(GetNowHiPerformanceCount() - before);
   }
   ScreenFlip();
   gLastShown = GetNowCount();

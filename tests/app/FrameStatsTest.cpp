@@ -37,6 +37,20 @@ TEST(FrameStats, EachPhaseTheWholeCostAndTheTimeBetweenSwapsAreKept) {
             "1,2,250,1800,9000,11050,16250\n");
 }
 
+// A picture held back until it is due: the wait shows in the time between
+// swaps but is not cost.
+TEST(FrameStats, AWaitBeforeTheSwapIsNotCost) {
+  CFrameStats stats;
+  stats.fFrameBegin(0, 1);
+  stats.fUpdateDone(200);
+  stats.fDrawDone(1200);
+  stats.fWaited(9000);
+  stats.fPresentDone(1200 + 5000 + 9000);
+  ASSERT_EQ(stats.fSamples().size(), 1u);
+  EXPECT_EQ(stats.fSamples()[0].present, 5000);
+  EXPECT_EQ(stats.fSamples()[0].fCost(), 6200);
+}
+
 TEST(FrameStats, PassesThatShowNothingCountTheirFramesButNoInterval) {
   CFrameStats stats;
   std::int64_t at = fFrame(stats, 0, 1000, 2000, 1000);         // shown, ends at 4 ms

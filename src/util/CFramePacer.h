@@ -48,7 +48,7 @@ class CFramePacer {
   // render (it is rendered first, then the swap waits for this). 0: show it
   // at once (no wait, swaps that wait, or nothing stepped yet).
   std::int64_t fPresentTime() const;
-  static constexpr std::int64_t kPresentDelayMicroseconds = 15'000;
+  static constexpr std::int64_t kPresentDelayMicroseconds = 16'000;
   // Microseconds until the next frame is due (0: ask again at once).
   std::int64_t fWaitBefore(std::int64_t now) const;
 

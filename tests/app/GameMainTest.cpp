@@ -114,12 +114,12 @@ TEST_F(GameMainTest, EachFrameUpdatesAnimatesDrawsFlipsAndWaits) {
   fRun(2, [] { return std::make_unique<CProbeScene>("a"); });
   EXPECT_EQ(gEvents, (std::vector<std::string>{"a.update", "a.animate", "a.draw", "a.update", "a.animate",
                                                "a.draw", "a.destroyed"}));
-  // Each picture is rendered, then swapped 15 ms after its frame was due
+  // Each picture is rendered, then swapped 16 ms after its frame was due
   // (slept in whole milliseconds, rounded down); frame 1 is due 16.67 ms
   // after frame 0 (slept rounded up); nothing is slept after the last swap.
   EXPECT_EQ(backend().fLogOf({"ClsDrawScreen", "FinishDrawScreen", "ScreenFlip", "Sleep"}),
-            (std::vector<std::string>{"ClsDrawScreen()", "Sleep(15)", "ScreenFlip()", "Sleep(2)", "ClsDrawScreen()",
-                                      "Sleep(14)", "ScreenFlip()"}));
+            (std::vector<std::string>{"ClsDrawScreen()", "Sleep(16)", "ScreenFlip()", "Sleep(1)", "ClsDrawScreen()",
+                                      "Sleep(15)", "ScreenFlip()"}));
 }
 
 TEST_F(GameMainTest, ANewSceneIsAnimatedAndDrawnInTheFrameOfTheChange) {

@@ -276,6 +276,35 @@ void CGlRenderer::fDrawQuad(const CGlTexture& texture, const SQuad& quad, float 
   fPushQuad(quad, u0, v0, u1, v1, colour, useAlpha || replace);
 }
 
+bool CGlRenderer::fCopyPicture(const CGlTexture& texture, int srcX, int srcY, int width, int height, int x, int y) {
+  if (mProgram == 0 || !texture.fIsValid() || !texture.fIsBottomFirst() || mSamples != 0 ||
+      mBlendMode != DX_BLENDMODE_NOBLEND || mBright[0] != 255 || mBright[1] != 255 || mBright[2] != 255) {
+    return false;
+  }
+  // Clipped to the draw area, which lies inside the screen.
+  const int left = std::max(x, mArea[0]);
+  const int top = std::max(y, mArea[1]);
+  const int right = std::min(x + width, mArea[2]);
+  const int bottom = std::min(y + height, mArea[3]);
+  if (left >= right || top >= bottom) return true;  // nothing of it shows
+  const int columns = right - left;
+  const int rows = bottom - top;
+  const int fromX = srcX + (left - x);
+  const int fromRow = texture.fGlRow(srcY + (top - y), rows);
+  const int toRow = mHeight - bottom;  // the back screen keeps its bottom row first
+  fFlush();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, mCopyFramebuffer);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture.fId(), 0);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, mFramebuffer);
+  glDisable(GL_SCISSOR_TEST);  // a blit is clipped by the scissor too
+  glBlitFramebuffer(fromX, fromRow, fromX + columns, fromRow + rows, left, toRow, right, toRow + rows,
+                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+  glEnable(GL_SCISSOR_TEST);
+  return true;
+}
+
 void CGlRenderer::fFillRect(int x1, int y1, int x2, int y2, unsigned int colour) {
   if (mProgram == 0 || x1 >= x2 || y1 >= y2) return;
   fBeginQuad(mWhite.fId());
@@ -432,9 +461,15 @@ bool CGlRenderer::fCopyToTexture(int x1, int y1, int x2, int y2, const CGlTextur
   glDisable(GL_SCISSOR_TEST);
   const int width = x2 - x1;
   const int height = y2 - y1;
-  // Back screen rows run bottom-up, texture rows top-down: the blit flips.
-  glBlitFramebuffer(x1, mHeight - y2, x2, mHeight - y1, targetX, targetY + height, targetX + width, targetY,
-                    GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  // Back screen rows run bottom-up; a top-first target is filled upside down.
+  const int targetRow = target.fGlRow(targetY, height);
+  if (target.fIsBottomFirst()) {
+    glBlitFramebuffer(x1, mHeight - y2, x2, mHeight - y1, targetX, targetRow, targetX + width, targetRow + height,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  } else {
+    glBlitFramebuffer(x1, mHeight - y2, x2, mHeight - y1, targetX, targetRow + height, targetX + width, targetRow,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  }
   glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
   glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
   glEnable(GL_SCISSOR_TEST);

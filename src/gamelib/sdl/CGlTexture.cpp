@@ -1,10 +1,11 @@
 #include "gamelib/sdl/CGlTexture.h"
 
+#include <cstddef>
 #include <utility>
 #include <vector>
 
-CGlTexture::CGlTexture(int width, int height, const std::uint8_t* pixels, int pitch)
-    : mWidth(width), mHeight(height) {
+CGlTexture::CGlTexture(int width, int height, const std::uint8_t* pixels, int pitch, ERows rows)
+    : mWidth(width), mHeight(height), mRows(rows) {
   std::vector<std::uint8_t> black;
   if (pixels == nullptr) {
     black.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
@@ -16,7 +17,16 @@ CGlTexture::CGlTexture(int width, int height, const std::uint8_t* pixels, int pi
   glBindTexture(GL_TEXTURE_2D, mId);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  if (rows == ERows::TopFirst) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  } else {
+    // Row by row into place rather than through a turned copy of the picture.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    for (int y = 0; y < height; ++y) {
+      glTexSubImage2D(GL_TEXTURE_2D, 0, 0, height - 1 - y, width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                      pixels + static_cast<std::ptrdiff_t>(y) * pitch);
+    }
+  }
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   // Filtering comes from the renderer's sampler objects; these only matter
   // if a texture is ever sampled without one.
@@ -31,7 +41,7 @@ CGlTexture::~CGlTexture() {
 }
 
 CGlTexture::CGlTexture(CGlTexture&& other) noexcept
-    : mId(std::exchange(other.mId, 0)), mWidth(other.mWidth), mHeight(other.mHeight) {}
+    : mId(std::exchange(other.mId, 0)), mWidth(other.mWidth), mHeight(other.mHeight), mRows(other.mRows) {}
 
 CGlTexture& CGlTexture::operator=(CGlTexture&& other) noexcept {
   if (this != &other) {
@@ -39,6 +49,7 @@ CGlTexture& CGlTexture::operator=(CGlTexture&& other) noexcept {
     mId = std::exchange(other.mId, 0);
     mWidth = other.mWidth;
     mHeight = other.mHeight;
+    mRows = other.mRows;
   }
   return *this;
 }

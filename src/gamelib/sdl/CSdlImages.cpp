@@ -45,7 +45,7 @@ int CSdlImages::fLoad(const char* path) {
   auto* pixels = static_cast<std::uint8_t*>(rgba->pixels);
   fPrepareImagePixels(pixels, rgba->w, rgba->h, rgba->pitch, mKeyColour);
   SImage image;
-  image.texture = std::make_shared<CGlTexture>(rgba->w, rgba->h, pixels, rgba->pitch);
+  image.texture = std::make_shared<CGlTexture>(rgba->w, rgba->h, pixels, rgba->pitch, CGlTexture::ERows::BottomFirst);
   image.width = rgba->w;
   image.height = rgba->h;
   SDL_UnlockSurface(rgba);
@@ -56,7 +56,7 @@ int CSdlImages::fLoad(const char* path) {
 int CSdlImages::fMake(int width, int height) {
   if (width <= 0 || height <= 0 || !mRenderer.fIsReady()) return -1;
   SImage image;
-  image.texture = std::make_shared<CGlTexture>(width, height, nullptr, 0);
+  image.texture = std::make_shared<CGlTexture>(width, height, nullptr, 0, CGlTexture::ERows::BottomFirst);
   image.width = width;
   image.height = height;
   return fAdd(std::move(image));
@@ -105,11 +105,10 @@ int CSdlImages::fCopyFromScreen(int x1, int y1, int x2, int y2, int graph) {
 
 int CSdlImages::fDrawQuad(const SImage& image, const SQuad& quad, bool trans, bool turn) {
   const auto textureWidth = static_cast<float>(image.texture->fWidth());
-  const auto textureHeight = static_cast<float>(image.texture->fHeight());
   float u0 = static_cast<float>(image.x) / textureWidth;
   float u1 = static_cast<float>(image.x + image.width) / textureWidth;
-  const float v0 = static_cast<float>(image.y) / textureHeight;
-  const float v1 = static_cast<float>(image.y + image.height) / textureHeight;
+  const float v0 = image.texture->fV(image.y);
+  const float v1 = image.texture->fV(image.y + image.height);
   if (turn) std::swap(u0, u1);
   mRenderer.fDrawQuad(*image.texture, quad, u0, v0, u1, v1, trans);
   return 0;
@@ -118,6 +117,11 @@ int CSdlImages::fDrawQuad(const SImage& image, const SQuad& quad, bool trans, bo
 int CSdlImages::fDraw(int x, int y, int graph, bool trans, bool turn) {
   const SImage* image = fFind(graph);
   if (image == nullptr) return -1;
+  // Opaque and one to one: the texels are copied, not shaded.
+  if (!trans && !turn &&
+      mRenderer.fCopyPicture(*image->texture, image->x, image->y, image->width, image->height, x, y)) {
+    return 0;
+  }
   const auto left = static_cast<float>(x);
   const auto top = static_cast<float>(y);
   return fDrawQuad(*image,

@@ -117,6 +117,7 @@ class CSdlBackend : public CGameLibBackend {
   // cached strings.
   SDL_Window* fWindow() const { return mWindow.fHandle(); }
   int fGraphCount() const { return mImages.fCount(); }
+  int fGraphTextureCount() const { return mImages.fTextureCount(); }
   std::size_t fCachedTextCount() const { return mFonts.fCachedTextCount(); }
   int fModelCount() const { return mModels.fCount(); }
   int fSoundCount() const { return mSound.fCount(); }

@@ -1,7 +1,8 @@
-// Opaque pictures drawn one to one are copied into the screen rather than
-// shaded: the screen must look exactly as the textured quad would make it,
-// clipped the same way, the right way up, for whole pictures, pieces of
-// them and pictures taken from the screen.
+// Pictures in the SDL backend. Opaque ones drawn one to one are copied into
+// the screen rather than shaded: the screen must look exactly as the
+// textured quad would make it, clipped the same way, the right way up, for
+// whole pictures, pieces of them and pictures taken from the screen. And a
+// picture is decoded only when first drawn.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -11,10 +12,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "gamelib/GameLibBackend.h"
+#include "gamelib/sdl/CSdlBackend.h"
 #include "gamelib/sdl/SdlBackend.h"
 
 namespace {
@@ -35,12 +38,12 @@ std::array<std::uint8_t, 4> fTexel(int x, int y) {
           static_cast<std::uint8_t>(40 + (x * 3 + y * 2) % 200), static_cast<std::uint8_t>(alpha)};
 }
 
-class SdlPictureCopyTest : public ::testing::Test {
+class SdlPicturesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    mFolder = std::filesystem::temp_directory_path() / ("plimo-picture-copy-" + std::to_string(getpid()));
+    mFolder = std::filesystem::temp_directory_path() / ("plimo-pictures-" + std::to_string(getpid()));
     std::filesystem::create_directories(mFolder);
     mSdl = fMakeSdlBackend();
     mPrevious = fInstallBackend(mSdl.get());
@@ -58,7 +61,7 @@ class SdlPictureCopyTest : public ::testing::Test {
     std::filesystem::remove_all(mFolder);
   }
 
-  void fWritePicture() {
+  void fWritePicture(const std::string& name = "picture.png") {
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, kPictureWidth, kPictureHeight, 32, SDL_PIXELFORMAT_RGBA32);
     ASSERT_NE(surface, nullptr);
     for (int y = 0; y < kPictureHeight; ++y) {
@@ -68,7 +71,7 @@ class SdlPictureCopyTest : public ::testing::Test {
         std::copy(texel.begin(), texel.end(), row + x * 4);
       }
     }
-    ASSERT_EQ(IMG_SavePNG(surface, (mFolder / "picture.png").c_str()), 0);
+    ASSERT_EQ(IMG_SavePNG(surface, (mFolder / name).c_str()), 0);
     SDL_FreeSurface(surface);
   }
 
@@ -120,7 +123,7 @@ class SdlPictureCopyTest : public ::testing::Test {
   int mPicture = -1;
 };
 
-TEST_F(SdlPictureCopyTest, AnOpaquePictureOneToOneLooksAsTheQuadWouldDrawIt) {
+TEST_F(SdlPicturesTest, AnOpaquePictureOneToOneLooksAsTheQuadWouldDrawIt) {
   ClearDrawScreen();
   DrawGraph(10, 12, mPicture, 0);
   const std::vector<CRgb> screen = fScreen();
@@ -150,7 +153,7 @@ TEST_F(SdlPictureCopyTest, AnOpaquePictureOneToOneLooksAsTheQuadWouldDrawIt) {
   fExpectCopyLooksLikeTheQuad(piece, 30, 20, 40, 30, "a piece clipped by the draw area");
 }
 
-TEST_F(SdlPictureCopyTest, APictureTakenFromTheScreenComesBackTheRightWayUp) {
+TEST_F(SdlPicturesTest, APictureTakenFromTheScreenComesBackTheRightWayUp) {
   const int taken = MakeGraph(kPictureWidth, kPictureHeight);
   ASSERT_NE(taken, -1);
   ClearDrawScreen();
@@ -170,7 +173,7 @@ TEST_F(SdlPictureCopyTest, APictureTakenFromTheScreenComesBackTheRightWayUp) {
   EXPECT_EQ(differing, 0);
 }
 
-TEST_F(SdlPictureCopyTest, BrightnessAndBlendingStillApplyOneToOne) {
+TEST_F(SdlPicturesTest, BrightnessAndBlendingStillApplyOneToOne) {
   ClearDrawScreen();
   SetDrawBright(128, 128, 128);
   DrawGraph(10, 10, mPicture, 0);
@@ -188,6 +191,54 @@ TEST_F(SdlPictureCopyTest, BrightnessAndBlendingStillApplyOneToOne) {
           << "drawn at " << left << ", channel " << channel;
     }
   }
+}
+
+TEST_F(SdlPicturesTest, APictureIsDecodedWhenFirstDrawnAndItsPiecesShareIt) {
+  auto* sdl = dynamic_cast<CSdlBackend*>(mSdl.get());
+  ASSERT_NE(sdl, nullptr);
+  const int madeBefore = sdl->fGraphTextureCount();
+  const int picture = LoadGraph((mFolder / "picture.png").c_str());
+  ASSERT_NE(picture, -1);
+  int width = 0, height = 0;
+  ASSERT_EQ(GetGraphSize(picture, &width, &height), 0);
+  EXPECT_EQ(width, kPictureWidth) << "the size comes from the file's header";
+  EXPECT_EQ(height, kPictureHeight);
+  const int piece = DerivationGraph(2, 3, 10, 8, picture);
+  ASSERT_NE(piece, -1);
+  EXPECT_EQ(sdl->fGraphTextureCount(), madeBefore) << "nothing decoded before it is drawn";
+
+  ClearDrawScreen();
+  DrawGraph(30, 30, piece, 1);
+  EXPECT_EQ(sdl->fGraphTextureCount(), madeBefore + 1);
+  DrawGraph(60, 30, picture, 1);
+  EXPECT_EQ(sdl->fGraphTextureCount(), madeBefore + 1) << "the piece and its picture share one texture";
+  const std::vector<CRgb> screen = fScreen();
+  EXPECT_EQ(fAt(screen, 30, 30), fOpaqueColour(2, 3));
+  EXPECT_EQ(fAt(screen, 60 + 1, 30 + 2), fOpaqueColour(1, 2));
+}
+
+TEST_F(SdlPicturesTest, APictureThatCannotBeReadIsRefusedOrDrawsNothing) {
+  {
+    std::ofstream junk(mFolder / "junk.png", std::ios::binary);
+    junk << "not a picture at all";
+  }
+  EXPECT_EQ(LoadGraph((mFolder / "junk.png").c_str()), -1);
+  EXPECT_EQ(LoadGraph((mFolder / "missing.png").c_str()), -1);
+
+  // Readable when loaded, damaged before it is first drawn: the header
+  // survives, the pixels do not.
+  fWritePicture("later.png");
+  const int later = LoadGraph((mFolder / "later.png").c_str());
+  ASSERT_NE(later, -1);
+  std::filesystem::resize_file(mFolder / "later.png", 40);
+  ClearDrawScreen();
+  EXPECT_EQ(DrawGraph(10, 10, later, 0), 0);
+  EXPECT_EQ(DrawGraph(10, 10, later, 1), 0) << "said once, then quietly nothing";
+  const std::vector<CRgb> screen = fScreen();
+  EXPECT_EQ(fAt(screen, 10, 10), (CRgb{0, 0, 0}));
+  // The rest of the screen goes on being drawn.
+  DrawGraph(100, 100, mPicture, 0);
+  EXPECT_EQ(fAt(fScreen(), 100, 100), fOpaqueColour(0, 0));
 }
 
 }  // namespace

@@ -82,6 +82,9 @@ void CCompactLog::CBuilder::fAppend(const char* bytes, std::size_t size) {
 }
 
 CCompactLog CCompactLog::CBuilder::fFinish() {
+  // Grown by doubling: up to half the capacity would stay unused for as long
+  // as the replay plays.
+  mLog.mBits.shrink_to_fit();
   CCompactLog log = std::move(mLog);
   mLog = CCompactLog();
   mLog.mPacked = true;

@@ -31,6 +31,11 @@ SArchiveMember* fFind(std::vector<SArchiveMember>& members, const std::string& n
 }  // namespace
 
 SCheckedReplay fCheckReplayMembers(std::vector<SArchiveMember> members, const std::string& label) {
+  return fCheckReplayMembers(std::move(members), {}, label);
+}
+
+SCheckedReplay fCheckReplayMembers(std::vector<SArchiveMember> members,
+                                   std::map<std::string, CCompactLog> packedKeyLogs, const std::string& label) {
   for (int mode = 0; mode < kModeCount; ++mode) {
     for (const bool isDebug : {false, true}) {
       SArchiveMember* keyLog = fFind(members, fKeyLogMemberName(mode, isDebug));
@@ -42,14 +47,16 @@ SCheckedReplay fCheckReplayMembers(std::vector<SArchiveMember> members, const st
       if (seed->mBytes.size() < kSeedBytes) {
         fRefuse(label, "its seed holds " + std::to_string(seed->mBytes.size()) + " bytes, not 4");
       }
-      if (keyLog->mBytes.size() < kKeyLogFrameBytes) fRefuse(label, "its key log holds no whole frame");
+      const auto packed = packedKeyLogs.find(keyLog->mName);
+      const std::uint64_t keyLogSize = packed != packedKeyLogs.end() ? packed->second.fSize() : keyLog->mBytes.size();
+      if (keyLogSize < kKeyLogFrameBytes) fRefuse(label, "its key log holds no whole frame");
       SCheckedReplay checked;
       checked.mode = mode;
       checked.isDebug = isDebug;
       checked.seed = fLe32(seed->mBytes);
-      checked.frames = static_cast<long long>(keyLog->mBytes.size() / kKeyLogFrameBytes);
+      checked.frames = static_cast<long long>(keyLogSize / kKeyLogFrameBytes);
       // Kept packed: a long game's key log is many megabytes as bytes.
-      checked.keyLog = CCompactLog(keyLog->mBytes);
+      checked.keyLog = packed != packedKeyLogs.end() ? std::move(packed->second) : CCompactLog(keyLog->mBytes);
       checked.seedArchive = std::move(seed->mBytes);
       return checked;
     }

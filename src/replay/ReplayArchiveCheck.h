@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct SCheckedReplay {
 SCheckedReplay fCheckReplayArchive(const std::string& zipBytes, const std::string& label);
 // The same on members already unpacked (in a browser, say), in archive order.
 SCheckedReplay fCheckReplayMembers(std::vector<SArchiveMember> members, const std::string& label);
+// The same, where the key log members named in `packedKeyLogs` were packed
+// as they were inflated (their mBytes left empty).
+SCheckedReplay fCheckReplayMembers(std::vector<SArchiveMember> members,
+                                   std::map<std::string, CCompactLog> packedKeyLogs, const std::string& label);
 // Whether the bytes are a sound replay archive of that mode's best game (no
 // debug save): what the game downloads and the server accepts for a mode.
 bool fIsReplayArchiveOfMode(const std::string& zipBytes, int mode);

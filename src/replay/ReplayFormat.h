@@ -13,3 +13,5 @@ inline constexpr std::size_t kSeedBytes = 4;
 std::string fReplayFolderOf(int mode);
 std::string fKeyLogMemberName(int mode, bool isDebug);
 std::string fSeedMemberName(int mode, bool isDebug);
+// Whether `name` is the key log member of some mode, plain or debug.
+bool fIsKeyLogMemberName(const std::string& name);

@@ -63,17 +63,12 @@ class CZipReader {
   zip_t* mArchive;
 };
 
-// Inflates one member, stopping as soon as the archive's total passes the
-// limit whatever the member claims its size to be.
-// `declared` is the size the directory gives (already within the limit):
-// room for it is made at once, so a large key log is not grown by doubling,
-// which would briefly hold it one and a half times over.
-std::string fInflateMember(zip_t* archive, zip_uint64_t index, const std::string& name, std::uint64_t declared,
-                           std::uint64_t& unpacked, const std::string& label) {
+// Inflates one member into `sink`, stopping as soon as the archive's total
+// passes the limit whatever the member claims its size to be.
+void fInflateMember(zip_t* archive, zip_uint64_t index, const std::string& name, std::uint64_t& unpacked,
+                    const std::string& label, const FMemberSink& sink) {
   zip_file_t* file = zip_fopen_index(archive, index, 0);
   if (file == nullptr) fRefuse(label, "its member \"" + name + "\" cannot be opened (" + zip_strerror(archive) + ")");
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(declared));
   std::array<char, kReadChunk> chunk{};
   std::optional<std::string> problem;
   while (true) {
@@ -88,7 +83,7 @@ std::string fInflateMember(zip_t* archive, zip_uint64_t index, const std::string
       problem = "it unpacks to more than " + std::to_string(kMaxUnpackedBytes / (1024 * 1024)) + " MiB";
       break;
     }
-    bytes.append(chunk.data(), static_cast<std::size_t>(got));
+    sink(chunk.data(), static_cast<std::size_t>(got));
   }
   const int closeError = zip_fclose(file);
   if (!problem && closeError != 0) {
@@ -97,7 +92,6 @@ std::string fInflateMember(zip_t* archive, zip_uint64_t index, const std::string
     problem = "its member \"" + name + "\" is damaged (" + fZipErrorText(&error) + ")";
   }
   if (problem) fRefuse(label, *problem);
-  return bytes;
 }
 
 }  // namespace
@@ -158,6 +152,11 @@ std::string fPackZip(const std::vector<SArchiveMember>& members) {
 }
 
 std::vector<SArchiveMember> fReadZipMembers(const std::string& zipBytes, const std::string& label) {
+  return fReadZipMembers(zipBytes, label, [](const std::string&) { return FMemberSink(); });
+}
+
+std::vector<SArchiveMember> fReadZipMembers(const std::string& zipBytes, const std::string& label,
+                                            const std::function<FMemberSink(const std::string& name)>& sinkFor) {
   if (zipBytes.size() > kMaxUnpackedBytes) fRefuse(label, "it is larger than any replay archive can be");
 
   zip_error_t error;
@@ -203,9 +202,20 @@ std::vector<SArchiveMember> fReadZipMembers(const std::string& zipBytes, const s
   }
 
   std::vector<SArchiveMember> members;
+  members.reserve(names.size());
   std::uint64_t unpacked = 0;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    members.push_back({names[i], fInflateMember(archive.fGet(), i, names[i], sizes[i], unpacked, label)});
+    members.push_back({names[i], std::string()});
+    FMemberSink sink = sinkFor(names[i]);
+    if (!sink) {
+      // Room for the size the directory gives (already within the limit) is
+      // made at once, so a large member is not grown by doubling, which
+      // would briefly hold it one and a half times over.
+      std::string& bytes = members.back().mBytes;
+      bytes.reserve(static_cast<std::size_t>(sizes[i]));
+      sink = [&bytes](const char* piece, std::size_t size) { bytes.append(piece, size); };
+    }
+    fInflateMember(archive.fGet(), i, names[i], unpacked, label, sink);
   }
   return members;
 }

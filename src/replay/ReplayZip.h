@@ -5,7 +5,9 @@
 // game's replay folders, and sizes are capped before anything is inflated.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,13 @@ inline constexpr std::uint64_t kMaxMembers = 64;
 // archive that is unreadable, too large, or names any file outside the
 // replay folders.
 std::vector<SArchiveMember> fReadZipMembers(const std::string& zipBytes, const std::string& label);
+// Takes a member's bytes piece by piece as they are inflated.
+using FMemberSink = std::function<void(const char* bytes, std::size_t size)>;
+// The same reading and the same refusals, but a member whose name
+// `sinkFor` gives a sink for goes there as it is inflated, in pieces of at
+// most 64 KiB, and is never held whole (its mBytes stays empty).
+std::vector<SArchiveMember> fReadZipMembers(const std::string& zipBytes, const std::string& label,
+                                            const std::function<FMemberSink(const std::string& name)>& sinkFor);
 // Builds an archive: deflated members in the given order, with a fixed time
 // stamp, so the same members always pack to the same bytes.
 std::string fPackZip(const std::vector<SArchiveMember>& members);

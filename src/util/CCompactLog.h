@@ -12,6 +12,8 @@
 
 class CCompactLog {
  public:
+  class CBuilder;
+
   CCompactLog() = default;
   explicit CCompactLog(const std::string& bytes);
 
@@ -27,6 +29,8 @@ class CCompactLog {
   // nothing written) otherwise. A key log's frame read in one go.
   bool fReadWordBits(std::uint64_t position, std::size_t count, bool* out) const;
 
+  bool operator==(const CCompactLog&) const = default;
+
  private:
   bool fBit(std::uint64_t word) const { return ((mBits[word / 64] >> (word % 64)) & 1u) != 0; }
 
@@ -35,4 +39,25 @@ class CCompactLog {
   std::uint64_t mWords = 0;          // whole words packed
   std::uint64_t mSize = 0;
   bool mPacked = false;
+};
+
+// Makes the same log as CCompactLog(bytes) from the bytes given piece by
+// piece, in pieces of any size, so a key log being inflated never has to be
+// held whole as bytes. Only when a word other than 0 or 1 turns up are the
+// bytes so far rebuilt and kept as they are from then on.
+class CCompactLog::CBuilder {
+ public:
+  CBuilder();
+  void fAppend(const char* bytes, std::size_t size);
+  std::uint64_t fSize() const { return mLog.mSize; }
+  // The log made; the builder is left empty, ready for another.
+  CCompactLog fFinish();
+
+ private:
+  // Packs one whole word; false (nothing packed) when it is neither 0 nor 1.
+  bool fPackWord(const unsigned char* word);
+  // Gives up packing: mLog.mRest becomes every byte so far.
+  void fKeepAsBytes();
+
+  CCompactLog mLog;  // while packing, mRest is the start of a word still to come
 };

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -75,5 +80,110 @@ TEST(CompactLog, WholeWordsReadAsBitsAgreeWithTheBytesAndOnlyWhenPacked) {
   EXPECT_FALSE(log.fReadWordBits(80 * 4, 28, bits));
   EXPECT_FALSE(CCompactLog(fLogBytes({2, 0, 1}, "")).fReadWordBits(0, 3, bits));
 }
+
+// The builder, fed the same bytes in pieces, must make the very log the
+// bytes make whole: packed or not, the same bits and the same tail.
+namespace builder {
+
+enum class EOdd { kNone, kFirstWord, kEarly, kLastWord, kInTail };
+
+// `words` random words of 0 and 1, one odd word where `odd` says, then
+// `tail` loose bytes (never all zero, so a tail is never mistaken for 0s).
+std::string fRandomLog(std::mt19937& random, std::size_t words, std::size_t tail, EOdd odd) {
+  static const std::uint32_t kOddWords[] = {2, 0x100, 0x10000, 0x80000000u, 0xffffffffu, 0x101};
+  std::string bytes;
+  bytes.reserve(words * 4 + tail);
+  const int density = static_cast<int>(random() % 4);  // none down, few, half, most
+  for (std::size_t i = 0; i < words; ++i) {
+    const std::uint32_t roll = random();
+    const bool down = density == 1 ? roll % 29 == 0 : density == 2 ? roll % 2 == 0 : density == 3 && roll % 5 != 0;
+    bytes += std::string{static_cast<char>(down ? 1 : 0), '\0', '\0', '\0'};
+  }
+  std::size_t at = words;  // no odd word
+  if (words > 0 && odd == EOdd::kFirstWord) at = 0;
+  if (words > 0 && odd == EOdd::kEarly) at = std::min<std::size_t>(words - 1, 1 + random() % 5);
+  if (words > 0 && odd == EOdd::kLastWord) at = words - 1;
+  if (at < words) {
+    const std::uint32_t word = kOddWords[random() % std::size(kOddWords)];
+    for (std::size_t b = 0; b < 4; ++b) bytes[at * 4 + b] = static_cast<char>((word >> (8 * b)) & 0xff);
+  }
+  for (std::size_t i = 0; i < tail; ++i) {
+    bytes += odd == EOdd::kInTail ? static_cast<char>(2 + random() % 250) : static_cast<char>(random() % 2);
+  }
+  return bytes;
+}
+
+CCompactLog fBuild(CCompactLog::CBuilder& builder, const std::string& bytes,
+                   const std::function<std::size_t()>& nextPiece) {
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t piece = std::min(nextPiece(), bytes.size() - at);
+    builder.fAppend(bytes.data() + at, piece);
+    at += piece;
+    EXPECT_EQ(builder.fSize(), at);
+  }
+  return builder.fFinish();
+}
+
+TEST(CompactLogBuilder, MakesTheLogTheWholeBytesMakeFromAnyPieces) {
+  std::mt19937 random(20261208);
+  // Word counts around a bit word (64) and past a 64 KiB piece (16384).
+  const std::size_t wordCounts[] = {0, 1, 2, 63, 64, 65, 200, 16384 + 7, 50000};
+  int packed = 0, kept = 0;
+  for (const EOdd odd : {EOdd::kNone, EOdd::kFirstWord, EOdd::kEarly, EOdd::kLastWord, EOdd::kInTail}) {
+    for (const std::size_t words : wordCounts) {
+      for (const std::size_t tail : {0u, 1u, 3u}) {
+        const std::string bytes = fRandomLog(random, words, tail, odd);
+        const CCompactLog whole(bytes);
+        (whole.fIsPacked() ? packed : kept) += 1;
+        CCompactLog::CBuilder builder;
+        const std::vector<std::pair<std::string, std::function<std::size_t()>>> pieces = {
+            {"1..9", [&] { return static_cast<std::size_t>(1 + random() % 9); }},
+            {"64 KiB", [] { return std::size_t{64 * 1024}; }},
+            {"whole", [&] { return bytes.size(); }},
+            {"mixed", [&] { return random() % 3 == 0 ? std::size_t{64 * 1024} : 1 + random() % 9; }},
+        };
+        // One builder for all: each fFinish leaves it ready for the next.
+        for (const auto& [name, next] : pieces) {
+          const CCompactLog built = fBuild(builder, bytes, next);
+          SCOPED_TRACE(name + " pieces, " + std::to_string(words) + " words, tail " + std::to_string(tail) +
+                       ", odd " + std::to_string(static_cast<int>(odd)));
+          EXPECT_TRUE(built == whole);
+          EXPECT_EQ(built.fIsPacked(), whole.fIsPacked());
+          EXPECT_EQ(built.fSize(), bytes.size());
+          EXPECT_EQ(built.fBytes(), bytes);
+        }
+      }
+    }
+  }
+  // Both ways of keeping were made many times over.
+  EXPECT_GT(packed, 50);
+  EXPECT_GT(kept, 30);
+}
+
+TEST(CompactLogBuilder, AnOddWordSplitAcrossPiecesIsKeptWithEveryByteBeforeIt) {
+  // Two packed words, then an odd word arriving a byte at a time after a
+  // piece that ends inside it, then more words.
+  const std::string bytes = fLogBytes({1, 0}, "") + std::string{'\x01', '\0'} + std::string{'\x01', '\0'} +
+                            fLogBytes({1, 1, 0}, "z");
+  for (std::size_t split = 0; split <= bytes.size(); ++split) {
+    CCompactLog::CBuilder builder;
+    builder.fAppend(bytes.data(), split);
+    for (std::size_t at = split; at < bytes.size(); ++at) builder.fAppend(bytes.data() + at, 1);
+    const CCompactLog built = builder.fFinish();
+    EXPECT_FALSE(built.fIsPacked()) << split;
+    EXPECT_EQ(built.fBytes(), bytes) << split;
+    EXPECT_TRUE(built == CCompactLog(bytes)) << split;
+  }
+  // Nothing at all, or only empty pieces: the empty log the constructor makes.
+  CCompactLog::CBuilder empty;
+  EXPECT_TRUE(empty.fFinish() == CCompactLog(std::string()));
+  empty.fAppend("", 0);
+  const CCompactLog none = empty.fFinish();
+  EXPECT_TRUE(none == CCompactLog(std::string()));
+  EXPECT_TRUE(none.fIsPacked());
+  EXPECT_EQ(none.fSize(), 0u);
+}
+
+}  // namespace builder
 
 }  // namespace

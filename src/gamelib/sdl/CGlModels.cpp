@@ -24,11 +24,9 @@ layout(location = 0) in vec3 aPosition;
 layout(location = 1) in vec3 aNormal;
 uniform mat4 uModel;
 uniform mat4 uViewProjection;
-out vec3 vWorld;
 out vec3 vNormal;
 void main() {
   vec4 world = uModel * vec4(aPosition, 1.0);
-  vWorld = world.xyz;
   vNormal = mat3(uModel) * aNormal;  // turns and moves only: no scaling to undo
   gl_Position = uViewProjection * world;
 }
@@ -52,10 +50,9 @@ const vec3 kLightColour = vec3(1.0, 0.98, 0.94);
 const vec3 kSkyAmbient = vec3(0.62, 0.66, 0.72);
 const vec3 kGroundAmbient = vec3(0.50, 0.47, 0.42);
 
-vec4 fShade(vec3 normal, vec3 world) {
+vec4 fShade(vec3 normal, vec3 toEye) {
   vec3 toLight = -uLightDirection;
   float lambert = max(dot(normal, toLight), 0.0);
-  vec3 toEye = normalize(uEye - world);
   vec3 halfway = normalize(toLight + toEye);
   float shine = lambert > 0.0 ? pow(max(dot(normal, halfway), 0.0), max(uPower, 1.0)) : 0.0;
   // A little more light from the sky than from the ground, so the shaded
@@ -69,17 +66,20 @@ vec4 fShade(vec3 normal, vec3 world) {
 }
 )";
 
-// Lit per pixel, so the highlight on a ball stays round.
+// Lit per pixel, so the highlight on a ball stays round. The way to the eye
+// is the model's, one for all its pixels: a model this small seen from this
+// far looks the same, and a software renderer is spared working it out per
+// pixel.
 constexpr const char* kFragmentShaderHead = R"(#version 330 core
-in vec3 vWorld;
 in vec3 vNormal;
+uniform vec3 uToEye;
 out vec4 fragColour;
 )";
 constexpr const char* kFragmentShaderMain = R"(
 void main() {
   vec3 normal = normalize(vNormal);
   if (!gl_FrontFacing) normal = -normal;
-  fragColour = fShade(normal, vWorld);
+  fragColour = fShade(normal, uToEye);
 }
 )";
 
@@ -99,7 +99,7 @@ constexpr const char* kVertexLitShaderMain = R"(
 void main() {
   vec4 world = uModel * vec4(aPosition, 1.0);
   gl_Position = uViewProjection * world;
-  vColour = fShade(normalize(mat3(uModel) * aNormal), world.xyz);
+  vColour = fShade(normalize(mat3(uModel) * aNormal), normalize(uEye - world.xyz));
   vTexCoord = aTexCoord;
 }
 )";
@@ -128,6 +128,7 @@ CGlModels::SUniforms fUniformsOf(GLuint program) {
   uniforms.model = at("uModel");
   uniforms.viewProjection = at("uViewProjection");
   uniforms.eye = at("uEye");
+  uniforms.toEye = at("uToEye");
   uniforms.lightDirection = at("uLightDirection");
   uniforms.diffuse = at("uDiffuse");
   uniforms.ambient = at("uAmbient");
@@ -362,6 +363,10 @@ int CGlModels::fDraw(int model) {
   glUniformMatrix4fv(uniforms.viewProjection, 1, GL_FALSE, viewProjection.m.data());
   glUniformMatrix4fv(uniforms.model, 1, GL_FALSE, placement.m.data());
   glUniform3f(uniforms.eye, mCamera.eye.x, mCamera.eye.y, mCamera.eye.z);
+  const SVector3 toEye = fNormalised3(
+      SVector3{mCamera.eye.x - found->position.x, mCamera.eye.y - found->position.y, mCamera.eye.z - found->position.z},
+      SVector3{0.0f, 0.0f, 1.0f});
+  glUniform3f(uniforms.toEye, toEye.x, toEye.y, toEye.z);
   glUniform3f(uniforms.lightDirection, mLightDirection.x, mLightDirection.y, mLightDirection.z);
   glUniform4fv(uniforms.colourScale, 1, found->colourScale.data());
   glUniform1f(uniforms.opacity, found->opacity);

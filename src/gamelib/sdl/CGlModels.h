@@ -48,7 +48,7 @@ class CGlModels {
 
  public:
   struct SUniforms {
-    GLint model = -1, viewProjection = -1, eye = -1, lightDirection = -1;
+    GLint model = -1, viewProjection = -1, eye = -1, toEye = -1, lightDirection = -1;
     GLint diffuse = -1, ambient = -1, emissive = -1, specular = -1, power = -1;
     GLint colourScale = -1, opacity = -1;
     GLint textured = -1, texture = -1;

@@ -121,6 +121,7 @@ class CSdlBackend : public CGameLibBackend {
   std::size_t fCachedTextCount() const { return mFonts.fCachedTextCount(); }
   int fModelCount() const { return mModels.fCount(); }
   int fSoundCount() const { return mSound.fCount(); }
+  int fDecodedSoundCount() const { return mSound.fDecodedCount(); }
 
  private:
   bool fStartSdl();

@@ -122,6 +122,7 @@ void CSdlSound::fHalt(SSound& sound) {
 
 void CSdlSound::fFree(SSound& sound) {
   fHalt(sound);
+  sound.undecoded.clear();
   if (sound.resampled != nullptr) Mix_FreeChunk(sound.resampled);  // does not own `samples`
   if (sound.decoded != nullptr) Mix_FreeChunk(sound.decoded);
   if (sound.music != nullptr) Mix_FreeMusic(sound.music);
@@ -156,17 +157,37 @@ int CSdlSound::fLoad(const char* path) {
     }
     return handle;
   }
+  sound.name = path;
   if (mOpen) {
-    SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    sound.decoded = stream == nullptr ? nullptr : Mix_LoadWAV_RW(stream, 1);
-    if (sound.decoded == nullptr) {
-      std::fprintf(stderr, "PlimoBall: cannot decode sound %s: %s\n", path, Mix_GetError());
-      return -1;
-    }
+    sound.undecoded = std::move(bytes);
+    // A file its header shows to be a WAV or MP3 waits until it plays; any
+    // other is tried now, so that one the mixer cannot read is refused here.
+    if (!fSoundFileSampleRate(sound.undecoded).has_value() && !fDecode(sound)) return -1;
   }
   const int handle = mNextHandle++;
   mSounds.emplace(handle, std::move(sound));
   return handle;
+}
+
+bool CSdlSound::fDecode(SSound& sound) const {
+  if (sound.decoded != nullptr) return true;
+  if (sound.undecoded.empty()) return false;  // failed before, or never had a mixer
+  const std::string bytes = std::move(sound.undecoded);
+  sound.undecoded.clear();
+  SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  sound.decoded = stream == nullptr ? nullptr : Mix_LoadWAV_RW(stream, 1);
+  if (sound.decoded == nullptr) {
+    std::fprintf(stderr, "PlimoBall: cannot decode sound %s: %s\n", sound.name.c_str(), Mix_GetError());
+    return false;
+  }
+  Mix_VolumeChunk(sound.decoded, sound.volume);  // set while it waited
+  return true;
+}
+
+int CSdlSound::fDecodedCount() const {
+  int count = 0;
+  for (const auto& [handle, sound] : mSounds) count += sound.decoded != nullptr ? 1 : 0;
+  return count;
 }
 
 int CSdlSound::fPlay(int sound, int playType, bool fromTop) {
@@ -181,7 +202,7 @@ int CSdlSound::fPlay(int sound, int playType, bool fromTop) {
     mCurrentMusic = found->music;
     return 0;
   }
-  if (!mOpen || found->fChunk() == nullptr) return 0;
+  if (!mOpen || !fDecode(*found)) return 0;
   found->loops = loops;
   if (fIsOnChannel(*found)) {
     if (!fromTop) return 0;
@@ -223,7 +244,9 @@ int CSdlSound::fSetFrequency(int frequency, int sound) {
   const double ratio = frequency == -1 ? 1.0 : static_cast<double>(frequency) / found->sourceRate;
   if (!(ratio >= 1.0 / kMaxRateChange && ratio <= kMaxRateChange)) return -1;
   if (found->music != nullptr) return ratio == 1.0 ? 0 : -1;  // a stream plays at its own rate
-  if (found->decoded == nullptr) return 0;  // silent: nothing to resample
+  // Back to the recorded rate before it ever played: nothing to undo.
+  if (ratio == 1.0 && found->decoded == nullptr) return 0;
+  if (!fDecode(*found)) return 0;  // silent: nothing to resample
 
   const bool wasPlaying = fIsOnChannel(*found);
   fHalt(*found);

@@ -1,6 +1,8 @@
-// Sound handles on SDL2_mixer: each sound is decoded into memory when it is
-// loaded (WAV and MP3) and plays on a mixer channel of its own, so effects
-// overlap freely. Long MP3 files (the music) are kept as they are and
+// Sound handles on SDL2_mixer: each sound is decoded into memory the first
+// time it plays (a WAV or MP3 file is kept as it is until then, a fraction
+// of its decoded size; one the headers do not name is decoded at once, to be
+// refused if it cannot be) and plays on a mixer channel of its own, so
+// effects overlap freely. Long MP3 files (the music) are kept as they are and
 // decoded while they play, as SDL_mixer's one music stream: decoded whole
 // they would cost megabytes each and a pause before the first frame. Only
 // one of them plays at a time; starting another stops it. Without a sound device the mixer runs on SDL's
@@ -42,14 +44,18 @@ class CSdlSound {
   int fSetFrequency(int frequency, int sound);
   int fDelete(int sound);
   int fCount() const { return static_cast<int>(mSounds.size()); }
+  // How many sounds are held decoded.
+  int fDecodedCount() const;
 
  private:
   struct SSound {
     Mix_Chunk* decoded = nullptr;   // at the device's rate and format
+    std::string undecoded;          // the file, until it first plays
     Mix_Chunk* resampled = nullptr;  // after a rate change, over `samples`
     std::vector<std::int16_t> samples;
     int sourceRate = 0;  // the file's own rate
     int volume = kFullVolume;
+    std::string name;  // the file it came from, for messages
     int channel = -1;  // the channel it last started on
     int loops = 0;     // as last started: -1 looping, 0 once
     // A streamed sound: its file, and the stream while it is loaded.
@@ -61,6 +67,8 @@ class CSdlSound {
 
   bool fOpenMixer();
   SSound* fFind(int sound);
+  // Decodes a sound kept as its file; false (said once) when it cannot be.
+  bool fDecode(SSound& sound) const;
   bool fIsOnChannel(const SSound& sound) const;
   void fHalt(SSound& sound);
   void fFree(SSound& sound);

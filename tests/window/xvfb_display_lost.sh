@@ -23,11 +23,16 @@ fail() {
 # An X server on a free display number, for this test alone.
 start_xvfb() {
   for n in $(seq 70 120); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    # A lock left by a server that is gone does not count: Xvfb clears it.
+    if [ -e "/tmp/.X$n-lock" ]; then
+      kill -0 "$(tr -dc 0-9 <"/tmp/.X$n-lock")" 2>/dev/null && continue
+    elif [ -e "/tmp/.X11-unix/X$n" ]; then
+      continue
+    fi
     Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >"$WORK_DIR/xvfb.log" 2>&1 &
     xvfb=$!
     for _ in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && { display=":$n"; return 0; }
+      [ -e "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && { display=":$n"; return 0; }
       kill -0 "$xvfb" 2>/dev/null || break
       sleep 0.1
     done

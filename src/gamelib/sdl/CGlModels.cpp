@@ -406,6 +406,7 @@ int CGlModels::fDraw(int model) {
     glUniform1f(uniforms.specular, material.specular);
     glUniform1f(uniforms.power, material.power);
     glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first), static_cast<GLsizei>(run.count));
+    mRenderer.fCountDraw();
   }
   glBindVertexArray(0);
   mRenderer.fEnd3D();

@@ -47,16 +47,26 @@ void main() {
 constexpr std::size_t kInitialQuads = 1024;
 constexpr int kVerticesPerQuad = 6;
 
+bool fIsSoftwareRenderer() {
+  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  const std::string name = renderer == nullptr ? "" : renderer;
+  return name.find("llvmpipe") != std::string::npos || name.find("softpipe") != std::string::npos ||
+         name.find("Software") != std::string::npos;
+}
+
 // Smooth edges cost little on a graphics card, but a software renderer
 // spends most of the frame on them and falls behind the frame rate.
 // PLIMO_SAMPLES=N chooses for itself.
-int fWantedSamples(int preferred) {
+int fWantedSamples(int preferred, bool software) {
   if (const char* chosen = std::getenv("PLIMO_SAMPLES")) return std::clamp(std::atoi(chosen), 0, 16);
-  const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  const std::string name = renderer == nullptr ? "" : renderer;
-  const bool software = name.find("llvmpipe") != std::string::npos || name.find("softpipe") != std::string::npos ||
-                        name.find("Software") != std::string::npos;
   return software ? 0 : preferred;
+}
+
+// A full box is about 220 draws a frame. PLIMO_DRAWS_PER_PIECE=N chooses
+// for itself (0 sends each frame whole).
+int fDrawsPerPiece(bool software) {
+  if (const char* chosen = std::getenv("PLIMO_DRAWS_PER_PIECE")) return std::max(std::atoi(chosen), 0);
+  return software ? 16 : 0;
 }
 
 }  // namespace
@@ -122,7 +132,9 @@ bool CGlRenderer::fInit(int width, int height, std::string& error) {
   }
   GLint maxSamples = 0;
   glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
-  mSamples = std::min(fWantedSamples(kSamples), static_cast<int>(maxSamples));
+  mSoftware = fIsSoftwareRenderer();
+  mSamples = std::min(fWantedSamples(kSamples, mSoftware), static_cast<int>(maxSamples));
+  mDrawsPerPiece = fDrawsPerPiece(mSoftware);
   if (!fMakeDrawFramebuffer() && mSamples > 0) {
     mSamples = 0;  // multisampling refused: draw straight into the picture
     if (!fMakeDrawFramebuffer()) {
@@ -183,6 +195,7 @@ void CGlRenderer::fResolve() {
 
 void CGlRenderer::fShutdown() {
   if (mProgram == 0) return;
+  fFinish();
   mVertices.clear();
   mBackScreen = CGlTexture();
   mWhite = CGlTexture();
@@ -349,7 +362,29 @@ void CGlRenderer::fFlush() {
             mBatch.area[3] - mBatch.area[1]);
   fUpload();
   glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(mVertices.size()));
+  fCountDraw();
   mVertices.clear();
+}
+
+void CGlRenderer::fCountDraw() {
+  if (mDrawsPerPiece == 0 || ++mPieceDraws < mDrawsPerPiece) return;
+  mPieceDraws = 0;
+  ++mPiecesSent;
+  // The piece before this one must be drawn before this one is sent:
+  // otherwise the renderer starts a third, and holds it too.
+  if (mPieceSent != nullptr) {
+    glClientWaitSync(mPieceSent, 0, GL_TIMEOUT_IGNORED);
+    glDeleteSync(mPieceSent);
+  }
+  mPieceSent = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+  glFlush();
+}
+
+void CGlRenderer::fFinish() {
+  glFinish();
+  if (mPieceSent != nullptr) glDeleteSync(mPieceSent);
+  mPieceSent = nullptr;
+  mPieceDraws = 0;
 }
 
 void CGlRenderer::fBegin3D() {

@@ -64,7 +64,15 @@ class CGlRenderer {
   // windowHeight drawable pixels), letterboxed. The caller swaps.
   void fPresent(int windowWidth, int windowHeight);
   // Waits until every drawing call so far is done.
-  void fFinish() { glFinish(); }
+  void fFinish();
+  // Counts a draw call. A software renderer holds every draw of a frame,
+  // with a copy of the state it is drawn in (tens of kilobytes each), until
+  // the frame is rasterised. Sent in pieces of a few draws, one drawn while
+  // the next is gathered, it holds two pieces instead of the whole frame,
+  // and rasterises while the game draws on.
+  void fCountDraw();
+  // Pieces sent since the renderer started.
+  long fPiecesSent() const { return mPiecesSent; }
   // The rectangle as tightly packed RGBA rows, top row first. False when the
   // rectangle is empty or leaves the screen.
   bool fReadPixels(int x, int y, int width, int height, std::vector<std::uint8_t>& pixels);
@@ -111,6 +119,11 @@ class CGlRenderer {
   bool mWindowHasAlpha = true;   // the window's own buffer keeps an alpha channel
   static constexpr int kSamples = 4;
   int mSamples = 0;
+  bool mSoftware = false;  // a renderer that rasterises on the CPU
+  int mPieceDraws = 0;  // draw calls since the last piece was sent
+  int mDrawsPerPiece = 0;  // 0: the frame goes whole
+  long mPiecesSent = 0;
+  GLsync mPieceSent = nullptr;  // the end of the piece sent last
   GLuint mFramebuffer = 0;  // what is drawn into
   GLuint mColourBuffer = 0;  // its multisampled colour, when it has one
   GLuint mDepthBuffer = 0;

@@ -118,6 +118,7 @@ class CSdlBackend : public CGameLibBackend {
   SDL_Window* fWindow() const { return mWindow.fHandle(); }
   int fGraphCount() const { return mImages.fCount(); }
   int fGraphTextureCount() const { return mImages.fTextureCount(); }
+  long fPiecesSent() const { return mRenderer.fPiecesSent(); }
   std::size_t fCachedTextCount() const { return mFonts.fCachedTextCount(); }
   int fModelCount() const { return mModels.fCount(); }
   int fSoundCount() const { return mSound.fCount(); }

@@ -1,7 +1,7 @@
 // Sounds in the SDL backend (dummy audio): an effect is decoded the first
 // time it plays or changes rate, and a file that cannot be decoded is
 // refused at once when its header does not name it, or stays silent when it
-// does.
+// does. Music is read from its file only while it plays.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -12,10 +12,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/sdl/CSdlBackend.h"
 #include "gamelib/sdl/SdlBackend.h"
+#ifdef PLIMO_TESTS_HAVE_MP3_ENCODER
+#include "Mp3Encoder.h"
+#endif
 
 namespace {
 
@@ -119,5 +123,57 @@ TEST_F(SdlSoundTest, AFileThatCannotBeDecodedIsRefusedOrSilent) {
   EXPECT_EQ(PlaySoundMem(tone, DX_PLAYTYPE_BACK), 0);
   EXPECT_EQ(CheckSoundMem(tone), 1) << "the others play on";
 }
+
+#ifdef PLIMO_TESTS_HAVE_MP3_ENCODER
+// Ten seconds of a stereo tone: long enough to be streamed.
+std::string fMusic(double pitch) {
+  std::vector<float> samples;
+  for (int i = 0; i < 44100 * 10; ++i) {
+    const auto value = static_cast<float>(0.3 * std::sin(static_cast<double>(i) * pitch));
+    samples.push_back(value);
+    samples.push_back(value);
+  }
+  const std::vector<uint8_t> encoded = fEncodeMp3(samples, 160);
+  return std::string(encoded.begin(), encoded.end());
+}
+
+TEST_F(SdlSoundTest, MusicHoldsItsFileOnlyWhilePlaying) {
+  const std::string first = fMusic(0.05);
+  ASSERT_GT(first.size(), 150'000u) << "long enough to be streamed";
+  const int song = LoadSoundMem(fWrite("song.mp3", first).c_str());
+  const int other = LoadSoundMem(fWrite("other.mp3", fMusic(0.07)).c_str());
+  ASSERT_NE(song, -1);
+  ASSERT_NE(other, -1);
+  EXPECT_EQ(mBackend->fOpenSoundStreamCount(), 0);
+
+  EXPECT_EQ(PlaySoundMem(song, DX_PLAYTYPE_LOOP), 0);
+  EXPECT_EQ(CheckSoundMem(song), 1);
+  EXPECT_EQ(mBackend->fOpenSoundStreamCount(), 1);
+  EXPECT_EQ(PlaySoundMem(song, DX_PLAYTYPE_LOOP, 0), 0) << "already playing: goes on";
+  EXPECT_EQ(CheckSoundMem(song), 1);
+
+  EXPECT_EQ(PlaySoundMem(other, DX_PLAYTYPE_BACK), 0);
+  EXPECT_EQ(CheckSoundMem(other), 1);
+  EXPECT_EQ(CheckSoundMem(song), 0) << "one stream at a time";
+  EXPECT_EQ(mBackend->fOpenSoundStreamCount(), 1) << "the one stopped gave up its file";
+  EXPECT_EQ(StopSoundMem(other), 0);
+  EXPECT_EQ(mBackend->fOpenSoundStreamCount(), 0);
+
+  EXPECT_EQ(ChangeVolumeSoundMem(120, song), 0);
+  EXPECT_EQ(PlaySoundMem(song, DX_PLAYTYPE_LOOP), 0);
+  EXPECT_EQ(CheckSoundMem(song), 1) << "opened again";
+  EXPECT_EQ(StopSoundMem(song), 0);
+
+  // Gone after loading: silent, and the others still play.
+  std::filesystem::remove(mFolder / "other.mp3");
+  EXPECT_EQ(PlaySoundMem(other, DX_PLAYTYPE_BACK), 0);
+  EXPECT_EQ(CheckSoundMem(other), 0);
+  EXPECT_EQ(mBackend->fOpenSoundStreamCount(), 0);
+  EXPECT_EQ(PlaySoundMem(song, DX_PLAYTYPE_LOOP), 0);
+  EXPECT_EQ(CheckSoundMem(song), 1);
+  EXPECT_EQ(DeleteSoundMem(song), 0);
+  EXPECT_EQ(mBackend->fOpenSoundStreamCount(), 0);
+}
+#endif
 
 }  // namespace

@@ -123,6 +123,7 @@ class CSdlBackend : public CGameLibBackend {
   int fModelCount() const { return mModels.fCount(); }
   int fSoundCount() const { return mSound.fCount(); }
   int fDecodedSoundCount() const { return mSound.fDecodedCount(); }
+  int fOpenSoundStreamCount() const { return mSound.fOpenStreamCount(); }
 
  private:
   bool fStartSdl();

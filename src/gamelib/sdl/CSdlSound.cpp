@@ -7,6 +7,7 @@
 #include <exception>
 #include <string>
 
+#include "gamelib/FileRoots.h"
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLib.h"
 #include "gamelib/sdl/SoundMath.h"
@@ -102,18 +103,22 @@ CSdlSound::SSound* CSdlSound::fFind(int sound) {
 }
 
 bool CSdlSound::fIsOnChannel(const SSound& sound) const {
-  if (sound.music != nullptr) return mOpen && sound.music == mCurrentMusic && Mix_PlayingMusic() != 0;
+  if (sound.streamed) return mOpen && sound.music != nullptr && sound.music == mCurrentMusic && Mix_PlayingMusic() != 0;
   // Channels are handed to whatever plays next once a sound ends.
   return mOpen && sound.channel >= 0 && sound.fChunk() != nullptr && Mix_Playing(sound.channel) != 0 &&
          Mix_GetChunk(sound.channel) == sound.fChunk();
 }
 
 void CSdlSound::fHalt(SSound& sound) {
-  if (sound.music != nullptr) {
+  if (sound.streamed) {
+    if (sound.music == nullptr) return;
     if (sound.music == mCurrentMusic) {
       Mix_HaltMusic();
       mCurrentMusic = nullptr;
     }
+    // Opened again from its file when it next plays.
+    Mix_FreeMusic(sound.music);
+    sound.music = nullptr;
     return;
   }
   if (fIsOnChannel(sound)) Mix_HaltChannel(sound.channel);
@@ -125,12 +130,9 @@ void CSdlSound::fFree(SSound& sound) {
   sound.undecoded.clear();
   if (sound.resampled != nullptr) Mix_FreeChunk(sound.resampled);  // does not own `samples`
   if (sound.decoded != nullptr) Mix_FreeChunk(sound.decoded);
-  if (sound.music != nullptr) Mix_FreeMusic(sound.music);
   sound.resampled = nullptr;
   sound.decoded = nullptr;
-  sound.music = nullptr;
   sound.samples.clear();
-  sound.encoded.clear();
 }
 
 int CSdlSound::fLoad(const char* path) {
@@ -145,16 +147,20 @@ int CSdlSound::fLoad(const char* path) {
   SSound sound;
   sound.sourceRate = fSoundFileSampleRate(bytes).value_or(mDeviceRate);
   if (mOpen && bytes.size() > kStreamedBytes && fIsMp3(bytes)) {
-    const int handle = mNextHandle++;
-    SSound& stored = mSounds.emplace(handle, std::move(sound)).first->second;
-    stored.encoded = std::move(bytes);  // read from while it plays
-    SDL_RWops* stream = SDL_RWFromConstMem(stored.encoded.data(), static_cast<int>(stored.encoded.size()));
-    stored.music = stream == nullptr ? nullptr : Mix_LoadMUS_RW(stream, 1);
-    if (stored.music == nullptr) {
+    // Tried once now, so that a file the decoder refuses is refused here;
+    // then only its place is kept until it plays.
+    SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    Mix_Music* tried = stream == nullptr ? nullptr : Mix_LoadMUS_RW(stream, 1);
+    if (tried == nullptr) {
       std::fprintf(stderr, "PlimoBall: cannot decode sound %s: %s\n", path, Mix_GetError());
-      mSounds.erase(handle);
       return -1;
     }
+    Mix_FreeMusic(tried);
+    sound.streamed = true;
+    sound.name = path;
+    sound.location = fReadLocation(path);
+    const int handle = mNextHandle++;
+    mSounds.emplace(handle, std::move(sound));
     return handle;
   }
   sound.name = path;
@@ -190,13 +196,29 @@ int CSdlSound::fDecodedCount() const {
   return count;
 }
 
+int CSdlSound::fOpenStreamCount() const {
+  int count = 0;
+  for (const auto& [handle, sound] : mSounds) count += sound.music != nullptr ? 1 : 0;
+  return count;
+}
+
 int CSdlSound::fPlay(int sound, int playType, bool fromTop) {
   SSound* found = fFind(sound);
   if (found == nullptr) return -1;
   const int loops = playType == DX_PLAYTYPE_LOOP ? -1 : 0;
-  if (found->music != nullptr) {
+  if (found->streamed) {
     if (fIsOnChannel(*found) && !fromTop) return 0;
     found->loops = loops;
+    if (!mOpen) return 0;
+    // One stream at a time: the one playing before gives up its file.
+    for (auto& [handle, other] : mSounds) {
+      if (other.streamed && &other != found) fHalt(other);
+    }
+    if (found->music == nullptr) found->music = Mix_LoadMUS(found->location.c_str());
+    if (found->music == nullptr) {
+      std::fprintf(stderr, "PlimoBall: cannot play sound %s: %s\n", found->name.c_str(), Mix_GetError());
+      return 0;  // silent, like an effect that cannot be decoded
+    }
     Mix_VolumeMusic(found->volume);
     if (Mix_PlayMusic(found->music, loops) != 0) return -1;
     mCurrentMusic = found->music;
@@ -243,7 +265,7 @@ int CSdlSound::fSetFrequency(int frequency, int sound) {
   if (found == nullptr) return -1;
   const double ratio = frequency == -1 ? 1.0 : static_cast<double>(frequency) / found->sourceRate;
   if (!(ratio >= 1.0 / kMaxRateChange && ratio <= kMaxRateChange)) return -1;
-  if (found->music != nullptr) return ratio == 1.0 ? 0 : -1;  // a stream plays at its own rate
+  if (found->streamed) return ratio == 1.0 ? 0 : -1;  // a stream plays at its own rate
   // Back to the recorded rate before it ever played: nothing to undo.
   if (ratio == 1.0 && found->decoded == nullptr) return 0;
   if (!fDecode(*found)) return 0;  // silent: nothing to resample

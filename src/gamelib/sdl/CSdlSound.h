@@ -2,10 +2,11 @@
 // time it plays (a WAV or MP3 file is kept as it is until then, a fraction
 // of its decoded size; one the headers do not name is decoded at once, to be
 // refused if it cannot be) and plays on a mixer channel of its own, so
-// effects overlap freely. Long MP3 files (the music) are kept as they are and
-// decoded while they play, as SDL_mixer's one music stream: decoded whole
-// they would cost megabytes each and a pause before the first frame. Only
-// one of them plays at a time; starting another stops it. Without a sound device the mixer runs on SDL's
+// effects overlap freely. Long MP3 files (the music) are read from their
+// files while they play, as SDL_mixer's one music stream: decoded whole they
+// would cost megabytes each and a pause before the first frame, and only the
+// one playing holds its file open. Only one of them plays at a time;
+// starting another stops it. Without a sound device the mixer runs on SDL's
 // silent "dummy" driver: the game plays on, only nothing is heard.
 #pragma once
 
@@ -46,6 +47,8 @@ class CSdlSound {
   int fCount() const { return static_cast<int>(mSounds.size()); }
   // How many sounds are held decoded.
   int fDecodedCount() const;
+  // How many streamed sounds hold their files open (at most the one playing).
+  int fOpenStreamCount() const;
 
  private:
   struct SSound {
@@ -58,8 +61,9 @@ class CSdlSound {
     std::string name;  // the file it came from, for messages
     int channel = -1;  // the channel it last started on
     int loops = 0;     // as last started: -1 looping, 0 once
-    // A streamed sound: its file, and the stream while it is loaded.
-    std::string encoded;
+    // A streamed sound: where its file is, and the stream while it plays.
+    bool streamed = false;
+    std::string location;
     Mix_Music* music = nullptr;
     Mix_Chunk* fChunk() const { return resampled != nullptr ? resampled : decoded; }
   };

@@ -1,8 +1,13 @@
 #include "gamelib/ProcessStats.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <chrono>
+#include <cstdio>
 
 namespace {
 
@@ -19,4 +24,19 @@ std::int64_t fPeakResidentBytes() {
 
 std::int64_t fMicrosecondsSinceStart() {
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - gLoaded).count();
+}
+
+std::int64_t fResidentBytes() {
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return 0;
+  long long pages = 0, resident = 0;
+  const bool read = std::fscanf(statm, "%lld %lld", &pages, &resident) == 2;
+  std::fclose(statm);
+  return read ? resident * static_cast<std::int64_t>(sysconf(_SC_PAGESIZE)) : 0;
+}
+
+void fReleaseFreeMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gamelib/ProcessStats.h"
 #include "gamelib/QuitSignals.h"
 #include "gamelib/sdl/DisplayWatch.h"
 #include "gamelib/sdl/SdlBackend.h"
@@ -197,6 +198,11 @@ int CSdlBackend::ScreenFlip() {
   mFinished = false;
   mWindow.fSwap();
   mFonts.fEndFrame();
+  // Once a second at 60 frames: the renderer's pieces leave holes behind.
+  if (++mFramesSinceRelease >= kFramesBetweenReleases) {
+    mFramesSinceRelease = 0;
+    fReleaseFreeMemory();
+  }
   return 0;
 }
 int CSdlBackend::SetTransColor(int r, int g, int b) {

@@ -126,6 +126,9 @@ class CSdlBackend : public CGameLibBackend {
   int fOpenSoundStreamCount() const { return mSound.fOpenStreamCount(); }
 
  private:
+  static constexpr int kFramesBetweenReleases = 60;
+  int mFramesSinceRelease = 0;
+
   bool fStartSdl();
 
   bool mInitialised = false;

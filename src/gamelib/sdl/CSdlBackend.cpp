@@ -198,7 +198,8 @@ int CSdlBackend::ScreenFlip() {
   mFinished = false;
   mWindow.fSwap();
   mFonts.fEndFrame();
-  // Once a second at 60 frames: the renderer's pieces leave holes behind.
+  // Four times a second at 60 frames: the renderer's pieces leave holes
+  // behind, and the sooner they go the lower the peak.
   if (++mFramesSinceRelease >= kFramesBetweenReleases) {
     mFramesSinceRelease = 0;
     fReleaseFreeMemory();

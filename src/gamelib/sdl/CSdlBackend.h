@@ -126,7 +126,7 @@ class CSdlBackend : public CGameLibBackend {
   int fOpenSoundStreamCount() const { return mSound.fOpenStreamCount(); }
 
  private:
-  static constexpr int kFramesBetweenReleases = 60;
+  static constexpr int kFramesBetweenReleases = 15;
   int mFramesSinceRelease = 0;
 
   bool fStartSdl();

@@ -146,6 +146,7 @@ int CSdlSound::fLoad(const char* path) {
   }
   SSound sound;
   sound.sourceRate = fSoundFileSampleRate(bytes).value_or(mDeviceRate);
+  sound.name = path;
   if (mOpen && bytes.size() > kStreamedBytes && fIsMp3(bytes)) {
     // Tried once now, so that a file the decoder refuses is refused here;
     // then only its place is kept until it plays.
@@ -157,13 +158,11 @@ int CSdlSound::fLoad(const char* path) {
     }
     Mix_FreeMusic(tried);
     sound.streamed = true;
-    sound.name = path;
     sound.location = fReadLocation(path);
     const int handle = mNextHandle++;
     mSounds.emplace(handle, std::move(sound));
     return handle;
   }
-  sound.name = path;
   if (mOpen) {
     sound.undecoded = std::move(bytes);
     // A file its header shows to be a WAV or MP3 waits until it plays; any

@@ -29,7 +29,8 @@ SOURCES=(
 )
 # One object per source, rebuilt only when it is older than its source or
 # than any header (cheap enough to compare against all of them).
-NEWEST_HEADER="$(find "$ROOT/src/rules" "$ROOT/src/replay" "$ROOT/src/util" "$ROOT/src/input" -name '*.h' \
+NEWEST_HEADER="$(find "$ROOT/src/rules" "$ROOT/src/replay" "$ROOT/src/util" "$ROOT/src/input" \
+  "$ROOT/src/text/LevelNumber.h" -name '*.h' \
   -printf '%T@ %p\n' | sort -n | tail -1 | cut -d' ' -f2)"
 OBJECTS=()
 for src in "${SOURCES[@]}"; do

@@ -12,6 +12,7 @@
 #include "rules/StageModes.h"
 #include "stage/StageReplay.h"
 #include "text/KeyHints.h"
+#include "text/LevelNumber.h"
 #include "text/Texts.h"
 #include "util/CFpsTimer.h"
 
@@ -226,7 +227,7 @@ void CPlimoStage::fDrawTexts() {
   const unsigned int createdColour = GetColor(100, 255, 100);
   char text[64];
 
-  std::snprintf(text, sizeof text, "LV:%d", r.level + 1);
+  std::snprintf(text, sizeof text, "LV:%d", fShownLevel(r.level));
   fDrawText(390, 10, text, levelColour, gFontLarge);
   fDrawText(390, 50, "SCORE:", scoreColour, gFontLarge);
   fDrawText(440, 90, fWithThousandsSeparators(r.score), scoreColour, gFontLarge);

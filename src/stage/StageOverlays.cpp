@@ -13,6 +13,7 @@
 #include "stage/BallColours.h"
 #include "stage/CPlimoStage.h"
 #include "stage/FieldView.h"
+#include "text/LevelNumber.h"
 #include "text/Texts.h"
 
 namespace {
@@ -140,7 +141,7 @@ void CPlimoStage::fDrawEffects() {
         fSetAlpha(opacity);
         const int slide = progress < 0.1 ? static_cast<int>(-300.0 * (0.1 - progress) / 0.1) : 0;
         // The rules count levels from 0; the panel shows them from 1.
-        fDrawCentred(kFieldCentreX + slide, kBannerY, fFormatText(ETextId::LevelUpFormat, effect.value + 1),
+        fDrawCentred(kFieldCentreX + slide, kBannerY, fFormatText(ETextId::LevelUpFormat, fShownLevel(effect.value)),
                      GetColor(255, 255, 110), fEffectFont(kBannerFontSize), black);
         fNoBlend();
         break;

@@ -121,6 +121,7 @@ enum class ETextId : int {
   HelpLeaveLine,
   HelpAltEnterLine,
   HelpSymbolsLine,
+  NameEntryEmpty,  // the name entry refuses an empty name
   Count
 };
 constexpr int kTextCount = static_cast<int>(ETextId::Count);

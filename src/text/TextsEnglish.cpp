@@ -9,7 +9,7 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::ModeDescriptionPlimo,
        "Groups of 2 balls of one colour vanish.\nThe box is 2 wide, 2 deep and 7 high.\nBalls come in 4 colours."},
       {ETextId::ModeDescriptionYoiko,
-       "Groups of 3 balls of one colour vanish.\nThe box is 3 wide, 2 deep and 8 high.\nBalls come in 4 colours."},
+       "Groups of 3 balls of one colour vanish.\nThe box is 2 wide, 3 deep and 8 high.\nBalls come in 4 colours."},
       {ETextId::ModeDescriptionWanpaku,
        "Groups of 4 balls of one colour vanish.\nThe box is 3 wide, 3 deep and 8 high.\nBalls come in 5 colours."},
       {ETextId::HighScoreSummaryFormat, "High score : %s\nLongest chain : %d\nOnline ranking : %s"},
@@ -92,7 +92,9 @@ const std::vector<STextEntry>& fEnglishTexts() {
        "[The goal]\n"
        "Steer each falling ball and stack it in the box.\n"
        "Balls of one colour that touch face to face vanish.\n"
-       "Clearing balls raises the level: balls fall faster.\n"
+       "The first ball cleared takes LV 1 to LV 2; then every\n"
+       "30 or 40 balls cleared (see the modes) add a level,\n"
+       "and with each level balls fall faster.\n"
        "The game is over when the column where balls appear\n"
        "is full; play every ball of the mode to clear the stage.\n"
        "The camera turns in quarter steps; moves follow the view."},
@@ -107,11 +109,15 @@ const std::vector<STextEntry>& fEnglishTexts() {
        "Garbage vanishes with a group that vanishes next to it."},
       {ETextId::HelpModes,
        "[The three modes]\n"
-       "Plimo: groups of 2; box 2 x 2 x 7; 4 colours; 200 balls.\n"
-       "Yoiko: groups of 3; box 3 x 2 x 8; 4 colours; 300 balls.\n"
-       "Wanpaku: groups of 4; box 3 x 3 x 8; 5 colours; 300 balls.\n"
-       "The level rises every 30 balls cleared in Plimo,\n"
-       "every 40 in the other two."},
+       "Plimo: groups of 2 in a box 2 wide, 2 deep, 7 high;\n"
+       "  4 colours, 200 balls, a level every 30 balls cleared.\n"
+       "Yoiko: groups of 3 in a box 2 wide, 3 deep, 8 high;\n"
+       "  4 colours, 300 balls, a level every 40 balls cleared.\n"
+       "Wanpaku: groups of 4 in a box 3 wide, 3 deep, 8 high;\n"
+       "  5 colours, 300 balls, a level every 40 balls cleared.\n"
+       "A game starts at LV 1 and is at LV 2 from the first ball\n"
+       "cleared; LV 3 comes at 30 or 40 balls cleared, LV 4 at\n"
+       "60 or 80, and so on."},
       {ETextId::HelpReplays,
        "[Replays and the ranking]\n"
        "Your best game of each mode is kept as a replay:\n"
@@ -140,6 +146,7 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::HelpLeaveLine, "Esc: leave the game for the menu"},
       {ETextId::HelpAltEnterLine, "Alt+Enter: window / full screen"},
       {ETextId::HelpSymbolsLine, "Ball symbols (Options) mark each colour with a shape:"},
+      {ETextId::NameEntryEmpty, "An empty name cannot be sent."},
   };
   return table;
 }

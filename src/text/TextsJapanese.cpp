@@ -9,7 +9,7 @@ const std::vector<STextEntry>& fJapaneseTexts() {
        "２色繋げると消えるモードです。\n横２奥行き２高さ７のフィールドです。\n落ちてくるPlimoBallの色数は４色です。"},
       // The mode deals four colours (0 to 3).
       {ETextId::ModeDescriptionYoiko,
-       "３色繋げると消えるモードです。\n横３奥行き２高さ８のフィールドです。\n落ちてくるPlimoBallの色数は４色です。"},
+       "３色繋げると消えるモードです。\n横２奥行き３高さ８のフィールドです。\n落ちてくるPlimoBallの色数は４色です。"},
       {ETextId::ModeDescriptionWanpaku,
        "４色繋げると消えるモードです。\n横３奥行き３高さ８のフィールドです。\n落ちてくるPlimoBallの色数は５色です。"},
       {ETextId::HighScoreSummaryFormat, "ハイスコア : %s\n最大連鎖数 : %d\nオンライン登録 : %s"},
@@ -78,13 +78,13 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::OptionOn, "あり"},
       {ETextId::OptionOff, "なし"},
       {ETextId::OptionConfirmAllDefaults, "すべての設定を初期設定に戻しますか？"},
-      {ETextId::EndHintFormat, "%s / %s : もう一度　Esc : タイトルへ"},
+      {ETextId::EndHintFormat, "%s / %s : もう一度　Esc : メニューへ"},
       {ETextId::Pause, "PAUSE"},
       {ETextId::PauseHintFormat, "%s : 再開"},
-      {ETextId::PauseLeaveLine, "Esc : タイトルへ"},
+      {ETextId::PauseLeaveLine, "Esc : メニューへ"},
       {ETextId::HudChain, "RENSA:"},
       {ETextId::HudMaxChain, "MAX RENSA:"},
-      {ETextId::PracticeEndHintFormat, "%s / %s / Esc : タイトルへ"},
+      {ETextId::PracticeEndHintFormat, "%s / %s / Esc : メニューへ"},
       {ETextId::ConfirmLeaveGame, "このゲームをやめますか？"},
       {ETextId::HelpTitleFormat, "遊び方 (%d/%d)"},
       {ETextId::HelpFooterFormat, "←→ : ページ　%s : 戻る"},
@@ -92,7 +92,8 @@ const std::vector<STextEntry>& fJapaneseTexts() {
        "【目的】\n"
        "落ちてくるPlimoBallを動かして箱に積みます。\n"
        "同じ色のボールが面でつながると消えます。\n"
-       "ボールを消すほどレベルが上がり、落下が速くなります。\n"
+       "１個目を消すとLV 1からLV 2に、その後はモードごとの\n"
+       "個数を消すたびにレベルが上がり、落下が速くなります。\n"
        "出てくる場所の列がいっぱいになるとゲームオーバー、\n"
        "すべてのボールを置き終えるとステージクリアです。\n"
        "カメラは９０度ずつ回せます。移動は見ている向きが基準です。"},
@@ -108,9 +109,13 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::HelpModes,
        "【モード】\n"
        "ぷりも : ２個で消えます。横２奥行き２高さ７、４色、200個。\n"
-       "よいこ : ３個で消えます。横３奥行き２高さ８、４色、300個。\n"
+       "　30個消すごとにレベルが上がります。\n"
+       "よいこ : ３個で消えます。横２奥行き３高さ８、４色、300個。\n"
+       "　40個消すごとにレベルが上がります。\n"
        "わんぱく : ４個で消えます。横３奥行き３高さ８、５色、300個。\n"
-       "ぷりもは30個、ほかは40個消すごとにレベルが上がります。"},
+       "　40個消すごとにレベルが上がります。\n"
+       "LV 1で始まり、１個目を消すとLV 2、30個か40個でLV 3、\n"
+       "60個か80個でLV 4、と上がっていきます。"},
       {ETextId::HelpReplays,
        "【リプレイとランキング】\n"
        "ハイスコアを出したゲームはリプレイとして保存され、\n"
@@ -141,6 +146,7 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},
       {ETextId::HelpAltEnterLine, "Alt+Enter : ウィンドウ / フルスクリーン切り替え"},
       {ETextId::HelpSymbolsLine, "オプションの「ボールの記号」で色ごとに形が付きます："},
+      {ETextId::NameEntryEmpty, "名前が空では送信できません"},
   };
   return table;
 }

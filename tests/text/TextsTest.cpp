@@ -1,16 +1,23 @@
 // The two language tables: every text in both, none empty, the same printf
-// conversions in the same order, English written in plain ASCII; and which
-// language a locale asks for.
+// conversions in the same order, English written in plain ASCII; the modes'
+// sizes as the rules have them and Escape's hints where Escape leads; and
+// which language a locale asks for.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
 
+#include "rules/StageModes.h"
 #include "text/Language.h"
+#include "text/PlainText.h"
 #include "text/Texts.h"
 
 namespace {
+
+using text_test::fFormat;
+using text_test::fPlain;
 
 // The conversions of a printf format, in order: "%s%d" for "a %s b %3d".
 std::string fConversions(const std::string& format) {
@@ -70,6 +77,75 @@ TEST(TextsTest, TextsInTheHudFontArePlainAsciiInBothLanguages) {
       const std::string text = fTextIn(language, id);
       for (const unsigned char c : text) EXPECT_LT(c, 0x80) << "no glyph in the HUD font: " << text;
     }
+  }
+}
+
+// What a player is told about a mode, from the rules' own table: the box as
+// it shows (the two hidden layers left out) and the colours dealt (0 to the
+// highest).
+struct SModeFacts {
+  const char* english;
+  const char* japanese;
+  int group, width, depth, height, colours, balls, perLevel;
+};
+SModeFacts fModeFacts(int mode) {
+  static const char* const kEnglish[] = {"Plimo", "Yoiko", "Wanpaku"};
+  static const char* const kJapanese[] = {"ぷりも", "よいこ", "わんぱく"};
+  const SModeInfo& info = fModeInfo(mode);
+  return {kEnglish[mode],  kJapanese[mode],  info.groupSize, info.width,          info.depth,
+          info.height - 2, info.maxColour + 1, info.ballLimit, info.clearedPerLevel};
+}
+
+// The help's part about one mode: from its name to the next mode's.
+std::string fModePart(const std::string& text, int mode, bool english) {
+  const auto name = [&](int m) { return std::string(english ? fModeFacts(m).english : fModeFacts(m).japanese); };
+  const std::size_t start = text.find(name(mode) + " :") != std::string::npos ? text.find(name(mode) + " :")
+                                                                               : text.find(name(mode) + ":");
+  if (start == std::string::npos) return "";
+  const std::size_t end = mode + 1 < kModeCount ? text.find(name(mode + 1), start) : text.find("LV", start);
+  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+const ETextId kModeDescriptions[kModeCount] = {ETextId::ModeDescriptionPlimo, ETextId::ModeDescriptionYoiko,
+                                               ETextId::ModeDescriptionWanpaku};
+
+TEST(TextsTest, EveryModeIsDescribedWithTheRulesOwnBoxColoursAndLevelStepInBothLanguages) {
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    const SModeFacts m = fModeFacts(mode);
+    SCOPED_TRACE(m.english);
+    const std::string en = fPlain(fTextIn(ELanguage::English, kModeDescriptions[mode]));
+    EXPECT_NE(en.find(fFormat("Groups of %d balls", m.group)), std::string::npos) << en;
+    EXPECT_NE(en.find(fFormat("The box is %d wide, %d deep and %d high.", m.width, m.depth, m.height)),
+              std::string::npos) << en;
+    EXPECT_NE(en.find(fFormat("Balls come in %d colours.", m.colours)), std::string::npos) << en;
+    const std::string ja = fPlain(fTextIn(ELanguage::Japanese, kModeDescriptions[mode]));
+    EXPECT_EQ(ja.find(fFormat("%d色繋げると消える", m.group)), 0u) << ja;
+    EXPECT_NE(ja.find(fFormat("横%d奥行き%d高さ%dのフィールド", m.width, m.depth, m.height)), std::string::npos) << ja;
+    EXPECT_NE(ja.find(fFormat("色数は%d色", m.colours)), std::string::npos) << ja;
+
+    const std::string helpEn = fModePart(fPlain(fTextIn(ELanguage::English, ETextId::HelpModes)), mode, true);
+    EXPECT_NE(helpEn.find(fFormat("groups of %d in a box %d wide, %d deep, %d high;", m.group, m.width, m.depth,
+                                  m.height)), std::string::npos) << helpEn;
+    EXPECT_NE(helpEn.find(fFormat("%d colours, %d balls, a level every %d balls cleared.", m.colours, m.balls,
+                                  m.perLevel)), std::string::npos) << helpEn;
+    const std::string helpJa = fModePart(fPlain(fTextIn(ELanguage::Japanese, ETextId::HelpModes)), mode, false);
+    EXPECT_NE(helpJa.find(fFormat("%d個で消えます。横%d奥行き%d高さ%d、", m.group, m.width, m.depth, m.height)),
+              std::string::npos) << helpJa;
+    EXPECT_NE(helpJa.find(fFormat("、%d色、%d個。", m.colours, m.balls)), std::string::npos) << helpJa;
+    EXPECT_NE(helpJa.find(fFormat("%d個消すごとにレベルが上がります", m.perLevel)), std::string::npos) << helpJa;
+  }
+}
+
+// A stage left with Escape, finished or practised goes to the title menu,
+// never to the title picture: the hints say so.
+TEST(TextsTest, EscapesHintsInAStageNameTheMenuInBothLanguages) {
+  for (const ETextId id : {ETextId::PauseLeaveLine, ETextId::EndHintFormat, ETextId::PracticeEndHintFormat}) {
+    const std::string en = fTextIn(ELanguage::English, id);
+    const std::string ja = fTextIn(ELanguage::Japanese, id);
+    EXPECT_NE(en.find("menu"), std::string::npos) << en;
+    EXPECT_EQ(en.find("title"), std::string::npos) << en;
+    EXPECT_NE(ja.find("メニュー"), std::string::npos) << ja;
+    EXPECT_EQ(ja.find("タイトル"), std::string::npos) << ja;
   }
 }
 

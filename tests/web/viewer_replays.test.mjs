@@ -51,6 +51,11 @@ function assertResult(result, expected, what) {
     state: expected.state }, what);
 }
 
+// The panel's Level, as the page shows it.
+async function hudLevel() {
+  return page.$eval('[data-hud="level"]', (node) => node.textContent);
+}
+
 // Clicks the timeline at a share of its width.
 async function clickTimeline(share) {
   const box = await (await page.$('.track')).boundingBox();
@@ -76,6 +81,12 @@ for (const [mode, file] of kFixtures) {
     // The result panel says the same to a person.
     const lines = await page.$$eval('.result p', (nodes) => nodes.map((node) => node.textContent));
     assert.deepEqual(lines, [`Score ${expected.score}`, `Max chain ${expected.maxRensa}`, expected.state]);
+    // The level numbered as the game's HUD numbers it ("LV:", tests/menu/
+    // HelpLevelTest): 1 for a game just begun, the rules' level plus one.
+    assert.equal(await hudLevel(), String(expected.level + 1), `${file}: the level at the end`);
+    await page.keyboard.press('Home');
+    await h.settle(page);
+    assert.equal(await hudLevel(), '1', `${file}: the level at the start`);
   }]);
 }
 

@@ -19,6 +19,7 @@
 #include "replay/ReplayScan.h"
 #include "rules/CStageRules.h"
 #include "rules/StageModes.h"
+#include "text/LevelNumber.h"
 
 namespace {
 
@@ -210,7 +211,8 @@ class CWebReplay {
     out.set("score", rules.score);
     out.set("rensa", rules.rensa);
     out.set("maxRensa", rules.maxRensa);
-    out.set("level", rules.level);
+    // Numbered as the game's HUD numbers it.
+    out.set("level", fShownLevel(rules.level));
     out.set("dealt", rules.dealt);
     out.set("ballLimit", rules.ballLimit);
     out.set("cleared", rules.cleared);

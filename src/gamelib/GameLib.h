@@ -135,6 +135,7 @@ constexpr int KEY_INPUT_F9 = 0x43;
 constexpr int KEY_INPUT_F10 = 0x44;
 constexpr int KEY_INPUT_F11 = 0x57;
 constexpr int KEY_INPUT_F12 = 0x58;
+constexpr int KEY_INPUT_NUMPADENTER = 0x9C;
 constexpr int KEY_INPUT_RCONTROL = 0x9D;
 constexpr int KEY_INPUT_RALT = 0xB8;
 constexpr int KEY_INPUT_PAUSE = 0xC5;

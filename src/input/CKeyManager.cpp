@@ -84,10 +84,26 @@ int CKeyManager::fIsDownNow(EGameKey key) { return fIsKeyboardDown(key) != 0 || 
 void CKeyManager::fUpdateKeyState() {
   for (int k = 0; k < kGameKeyCount; ++k) mSnapshot[k] = fIsDownNow(static_cast<EGameKey>(k));
   mRecorder.fRecordFrame(mSnapshot);
+  fUpdateEnter();
+}
+
+void CKeyManager::fUpdateEnter() {
+  const bool enter = CheckHitKey(KEY_INPUT_RETURN) != 0 || CheckHitKey(KEY_INPUT_NUMPADENTER) != 0;
+  const bool alt = CheckHitKey(KEY_INPUT_LALT) != 0 || CheckHitKey(KEY_INPUT_RALT) != 0;
+  mEnterPushed = enter && !mEnterDown && !alt;
+  mEnterDown = enter;
+}
+
+bool CKeyManager::fIsEnterPush() {
+  const bool pushed = mEnterPushed;
+  mEnterPushed = false;
+  return pushed;
 }
 
 void CKeyManager::fUpdateKeysOnly(std::initializer_list<EGameKey> keys) {
   for (EGameKey key : keys) mSnapshot[fKeyIndex(key)] = fIsDownNow(key);
+  // A question asked over a paused game confirms with Enter too.
+  fUpdateEnter();
 }
 
 bool CKeyManager::fIsPressed(EGameKey key) { return mSnapshot[fKeyIndex(key)] == 1; }

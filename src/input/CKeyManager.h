@@ -16,8 +16,8 @@ class CKeyManager : public CKeyManagerBase {
   CKeyManager();
 
   void fUpdateKeyState() override;
-  // Snapshots only these keys and records nothing: for a key player, whose
-  // live manager is asked about a few keys only.
+  // Snapshots only these keys (and Enter) and records nothing: for a key
+  // player, whose live manager is asked about a few keys only.
   void fUpdateKeysOnly(std::initializer_list<EGameKey> keys);
   EDirectionTenkey fGetDirection() override;
   int fIsDownNow(EGameKey key) override;
@@ -26,6 +26,7 @@ class CKeyManager : public CKeyManagerBase {
   bool fIsPush(EGameKey key, bool once) override;
   int fGetPressedJoypadButton() override;
   void fSetupPadButtonFromSetting() override;
+  bool fIsEnterPush() override;
   // Copies the keyboard keys of the eight assignable keys from the settings.
   void fSetupKeyboardFromSettings();
 
@@ -46,10 +47,15 @@ class CKeyManager : public CKeyManagerBase {
   const CKeyRecorder& fRecorder() const { return mRecorder; }
 
  private:
+  void fUpdateEnter();
+
   std::array<std::int32_t, kGameKeyCount> mSnapshot{};
   std::array<std::int32_t, kGameKeyCount> mKeyboardCodes{};
   std::array<std::int32_t, kGameKeyCount> mPadMasks{};
   std::array<bool, kGameKeyCount> mLatch{};
+  // Enter, beside the logical keys. Down at the start, as the latches.
+  bool mEnterDown = true;
+  bool mEnterPushed = false;
   CKeyRecorder mRecorder;
 };
 

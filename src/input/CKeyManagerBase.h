@@ -23,4 +23,16 @@ class CKeyManagerBase : public IRuleKeys {
   // The lowest pad button bit that is down, or -1.
   virtual int fGetPressedJoypadButton() = 0;
   virtual void fSetupPadButtonFromSetting() = 0;
+  // Return or keypad Enter went down at this frame's snapshot (not with Alt,
+  // which switches the display); true for the first asker only. Enter is no
+  // game key: it is never recorded, and a key log never presses it.
+  virtual bool fIsEnterPush() { return false; }
 };
+
+// What confirms in menus and on the title: Z, or Enter. Both are asked, so
+// Z's once-per-press latch follows it whichever fired.
+inline bool fIsConfirmPush(CKeyManagerBase& keys) {
+  const bool z = keys.fIsPush(EGameKey::KeyZ, true);
+  const bool enter = keys.fIsEnterPush();
+  return z || enter;
+}

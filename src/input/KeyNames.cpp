@@ -31,6 +31,7 @@ const std::map<int, const char*>& fNames() {
       {KEY_INPUT_F5, "F5"},          {KEY_INPUT_F6, "F6"},       {KEY_INPUT_F7, "F7"},
       {KEY_INPUT_F8, "F8"},          {KEY_INPUT_F9, "F9"},       {KEY_INPUT_F10, "F10"},
       {KEY_INPUT_F11, "F11"},        {KEY_INPUT_F12, "F12"},     {KEY_INPUT_RCONTROL, "Right Ctrl"},
+      {KEY_INPUT_NUMPADENTER, "Keypad Enter"},
       {KEY_INPUT_RALT, "Right Alt"}, {KEY_INPUT_PAUSE, "Pause"}, {KEY_INPUT_HOME, "Home"},
       {KEY_INPUT_UP, "Up"},          {KEY_INPUT_PGUP, "PageUp"}, {KEY_INPUT_LEFT, "Left"},
       {KEY_INPUT_RIGHT, "Right"},    {KEY_INPUT_END, "End"},     {KEY_INPUT_DOWN, "Down"},

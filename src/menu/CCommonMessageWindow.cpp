@@ -95,7 +95,7 @@ void CCommonMessageWindow<EMessageWindowType::WaitForKey>::fInput(CKeyManagerBas
   // Finished windows stay quiet, so onClose runs once even if the owner
   // keeps the window around.
   if (!active || finished) return;
-  if (!keys.fIsPush(EGameKey::KeyZ, true)) return;
+  if (!fIsConfirmPush(keys)) return;
   if (fShowNextMessage()) return;
   finished = true;
   if (!onClose) return;

@@ -58,20 +58,22 @@ CNameEntryWindowEx::CNameEntryWindowEx(int maxLengthBytes, int fontHandle, int t
   const int countWidth = fWidthOf(fFormatText(ETextId::NameEntryCountFormat, maxLength, maxLength), note);
   const int fieldAndCount = fFieldWidth() + kGap + countWidth;
   const int inner = std::max({fieldAndCount, fWidthOf(fText(ETextId::NameEntryRule), note),
+                              fWidthOf(fText(ETextId::NameEntryEmpty), note),
                               fWidthOf(fText(ETextId::NameEntryTitle), font)});
   const int width = inner + 2 * kPadding;
   const int height = kFieldTop + kFieldHeight + kGap + fFontSize(note) + 2 * kPadding;
   window->fSetupBackground(fDialogLayers(width, height), 0, 0);
+  // A plain heading: a white box would look like a chosen row.
   fAddTextLabelAt(*window, "title", SPointD(kPadding, 15), GetColor(255, 255, 255), GetColor(0, 0, 0), font, "",
-                  fText(ETextId::NameEntryTitle), 255.0, fMakeSolidFocusBg(width - 2 * kPadding));
-  window->fSetFocus("title", true);
+                  fText(ETextId::NameEntryTitle), 255.0, nullptr);
   window->fSetPosition(SPointD((640 - width) / 2, kTop));
-  fStartInput();
+  // The name sent last time, to send again or change.
+  fStartInput(gSettings.rankingName);
 }
 
 CNameEntryWindowEx::~CNameEntryWindowEx() { fCloseInput(); }
 
-void CNameEntryWindowEx::fStartInput() {
+void CNameEntryWindowEx::fStartInput(const std::string& text) {
   keyInputHandle = MakeKeyInput(maxLength, 1, 1, 0);
   if (keyInputHandle < 0) {
     keyInputHandle = -1;
@@ -79,10 +81,7 @@ void CNameEntryWindowEx::fStartInput() {
     return;
   }
   SetActiveKeyInput(keyInputHandle);
-  // The name sent last time, to send again or change.
-  if (!gSettings.rankingName.empty()) {
-    SetKeyInputString(fKeepRankingNameBytes(gSettings.rankingName).c_str(), keyInputHandle);
-  }
+  if (!text.empty()) SetKeyInputString(fKeepRankingNameBytes(text).c_str(), keyInputHandle);
 }
 
 int CNameEntryWindowEx::fFieldWidth() const { return (fontSize / 2) * maxLength + 4; }
@@ -105,9 +104,18 @@ void CNameEntryWindowEx::fFinishInput() {
   std::vector<char> buffer(static_cast<std::size_t>(maxLength) + 1, '\0');
   GetKeyInputString(buffer.data(), keyInputHandle);
   buffer.back() = '\0';
-  name = fCleanRankingName(std::string(buffer.data(), buffer.size()));
-  shownName = name;
+  const std::string cleaned = fCleanRankingName(std::string(buffer.data(), buffer.size()));
   fCloseInput();
+  // The ranking takes no empty name: say so here and type on, rather than
+  // send it and have the server refuse it.
+  if (!fIsValidRankingName(cleaned)) {
+    refused = true;
+    fStartInput("");
+    return;
+  }
+  refused = false;
+  name = cleaned;
+  shownName = name;
 
   yesNoWindow = std::make_shared<CYesNoWindow>(font, SPointD(200, 240));
   yesNoWindow->onYes = [this] {
@@ -119,7 +127,7 @@ void CNameEntryWindowEx::fFinishInput() {
   yesNoWindow->onNo = [this] {
     yesNoWindow.reset();
     shownName.clear();
-    fStartInput();
+    fStartInput(gSettings.rankingName);
   };
 }
 
@@ -147,6 +155,7 @@ void CNameEntryWindowEx::fInput(CKeyManagerBase& keys) {
     const std::string typed = fTyped();
     const std::string kept = fKeepRankingNameBytes(typed);
     if (kept != typed) SetKeyInputString(kept.c_str(), keyInputHandle);
+    if (!fCleanRankingName(kept).empty()) refused = false;
     return;
   }
   if (state == kKeyInputFinished) {
@@ -177,6 +186,12 @@ void CNameEntryWindowEx::fDraw() {
   const std::string count = fFormatText(ETextId::NameEntryCountFormat, typed, maxLength);
   DrawStringToHandle(ox + fFieldWidth() + kGap, oy + (kFieldHeight - fFontSize(note)) / 2, count.c_str(),
                      typed >= maxLength ? GetColor(255, 200, 80) : grey, note, 0, 0);
-  DrawStringToHandle(ox, oy + kFieldHeight + kGap, fText(ETextId::NameEntryRule), grey, note, 0, 0);
+  // The rule, or why Enter did not take the name.
+  if (refused) {
+    DrawStringToHandle(ox, oy + kFieldHeight + kGap, fText(ETextId::NameEntryEmpty), GetColor(255, 150, 90), note, 0,
+                       0);
+  } else {
+    DrawStringToHandle(ox, oy + kFieldHeight + kGap, fText(ETextId::NameEntryRule), grey, note, 0, 0);
+  }
   if (yesNoWindow) yesNoWindow->fDraw();
 }

@@ -1,5 +1,6 @@
 // The ranking name entry: a one-line, single-byte text field of the game
-// library (Enter finishes, Escape cancels), then a yes/no confirmation.
+// library (Enter finishes, Escape cancels), then a yes/no confirmation. An
+// empty name is refused in the window, and the typing goes on.
 // "いいえ" starts the typing again. The field starts with the name sent
 // last, takes only what the ranking takes in a name, and shows how much of
 // the length is used and what may be typed.
@@ -35,13 +36,16 @@ class CNameEntryWindowEx {
   bool fIsAsking() const { return yesNoWindow != nullptr; }
   CYesNoWindow* fGetYesNoWindow() const { return yesNoWindow.get(); }
   const std::string& fGetShownName() const { return shownName; }
+  // The last name finished was refused (empty): the window says so.
+  bool fIsRefused() const { return refused; }
   std::string fTypedText() const { return fTyped(); }
 
   std::function<void(int)> onConfirm;
   std::function<void()> onCancel;
 
  private:
-  void fStartInput();
+  // Opens the text field holding `text` (what a name may not hold left out).
+  void fStartInput(const std::string& text);
   void fFinishInput();
   void fCloseInput();
   void fCancel();
@@ -62,6 +66,7 @@ class CNameEntryWindowEx {
   std::string shownName;
   // The game library could not open a text field: leave as if cancelled.
   bool inputFailed = false;
+  bool refused = false;
 };
 
 // The name as sent to the ranking: the text up to its first NUL byte, every

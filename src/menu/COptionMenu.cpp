@@ -32,6 +32,7 @@ constexpr int kHintY = 440;
 // Keys the game keeps for itself: menus, pause, debug saves, Alt+Enter.
 constexpr int kReservedKeys[] = {KEY_INPUT_ESCAPE, KEY_INPUT_LEFT,  KEY_INPUT_UP,    KEY_INPUT_RIGHT, KEY_INPUT_DOWN,
                                  KEY_INPUT_P,      KEY_INPUT_PAUSE, KEY_INPUT_RETURN, KEY_INPUT_LALT, KEY_INPUT_RALT,
+                                 KEY_INPUT_NUMPADENTER,
                                  KEY_INPUT_F1,     KEY_INPUT_F2,    KEY_INPUT_F3,    KEY_INPUT_F4,    KEY_INPUT_F5,
                                  KEY_INPUT_F6,     KEY_INPUT_F7,    KEY_INPUT_F8,    KEY_INPUT_F9,    KEY_INPUT_F10,
                                  KEY_INPUT_F11,    KEY_INPUT_F12};
@@ -107,6 +108,13 @@ void fApplyKeys() {
 
 void fApplyVolumes() {
   if (gSoundManager) gSoundManager->fSetVolumes(gSettings.musicVolume, gSettings.effectVolume);
+}
+
+// Z or Enter chooses; both are asked, so each sees its release.
+bool fIsDecideTriggered() {
+  const bool z = gKeyManager->fIsTriggered(EGameKey::KeyZ) != 0;
+  const bool enter = gKeyManager->fIsEnterPush();
+  return z || enter;
 }
 
 // The lowest keyboard code held down, or -1.
@@ -241,12 +249,13 @@ void COptionMenu::fUpdatePad() {
   // Either key is asked, so both see their release.
   const bool leaveX = gKeyManager->fIsTriggered(EGameKey::KeyX) != 0;
   const bool leaveZ = gKeyManager->fIsTriggered(EGameKey::KeyZ) != 0;
+  const bool leaveEnter = gKeyManager->fIsEnterPush();
   const bool leaveEsc = gKeyManager->fIsTriggered(EGameKey::KeyEsc) != 0;
-  if (leaveX || leaveZ || leaveEsc) fBack();
+  if (leaveX || leaveZ || leaveEnter || leaveEsc) fBack();
 }
 
 void COptionMenu::fUpdateKeyboard() {
-  const bool decide = gKeyManager->fIsTriggered(EGameKey::KeyZ) != 0;
+  const bool decide = fIsDecideTriggered();
   const bool back = gKeyManager->fIsTriggered(EGameKey::KeyX) != 0;
   const bool escape = gKeyManager->fIsTriggered(EGameKey::KeyEsc) != 0;
   if (back || escape) {
@@ -290,7 +299,7 @@ void COptionMenu::fLearnKey() {
 void COptionMenu::fUpdateSettings() {
   const bool left = gKeyManager->fIsTriggered(EGameKey::Left) != 0;
   const bool right = gKeyManager->fIsTriggered(EGameKey::Right) != 0;
-  const bool decide = gKeyManager->fIsTriggered(EGameKey::KeyZ) != 0;
+  const bool decide = fIsDecideTriggered();
   const bool back = gKeyManager->fIsTriggered(EGameKey::KeyX) != 0;
   const bool escape = gKeyManager->fIsTriggered(EGameKey::KeyEsc) != 0;
   if (back || escape) {

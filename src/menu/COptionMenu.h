@@ -2,10 +2,10 @@
 // display, and the ways to the other two pages. The keyboard page assigns
 // the keyboard keys of the eight game keys; the gamepad page learns which
 // pad button serves each of them. Navigation listens to the keyboard only
-// (up and down choose, left and right change, Z selects, X or Escape goes
-// back), so pad buttons can be learned without moving the cursor. Leaving
-// the settings page saves "dat/setting.dat" and the settings file. The
-// title menu holds it and forwards the frame to it.
+// (up and down choose, left and right change, Z or Enter selects, X or
+// Escape goes back), so pad buttons can be learned without moving the
+// cursor. Leaving the settings page saves "dat/setting.dat" and the
+// settings file. The title menu holds it and forwards the frame to it.
 #pragma once
 
 #include <functional>

@@ -109,6 +109,19 @@ CShowRankingWindow::CShowRankingWindow(std::vector<SRankingData> list, int modeI
   keyRepeat.fAddKey(EGameKey::Up);
 }
 
+CShowRankingWindow::CShowRankingWindow(const SPlace& place) : CShowRankingWindow(place.entries, place.mode) {
+  sortBy = place.sortBy;
+  fSort();
+  const auto watched = std::find_if(entries.begin(), entries.end(),
+                                    [&](const SRankingData& entry) { return entry.replayName == place.replayName; });
+  const int index = watched == entries.end() ? 0 : static_cast<int>(watched - entries.begin());
+  page = index / kRowsPerPage;
+  fBuildPage();
+  if (watched == entries.end()) return;
+  window->fSetFocus("0", false);
+  window->fSetFocus(std::to_string(index % kRowsPerPage), true);
+}
+
 // Equal entries keep their order, so every build shows the same list.
 void CShowRankingWindow::fSort() {
   switch (sortBy) {
@@ -261,7 +274,7 @@ void CShowRankingWindow::fInput() {
       fShowSortMessage();
     }
   }
-  if (keys.fIsPush(EGameKey::KeyZ, true)) {
+  if (fIsConfirmPush(keys)) {
     if (entries.empty()) return;
     const SRankingData& entry = fFocusedEntry();
     if (const auto stored = fStoredDownloadedReplay(mode, entry.replayName)) {
@@ -307,9 +320,13 @@ void CShowRankingWindow::fPlayDownloaded(const SReplayInfo& stored) {
   const SRankingData& entry = fFocusedEntry();
   info.player = entry.name;
   info.date = entry.date;
+  // The owner is told first: the theatre takes the scene's place, and with
+  // it this window's owner.
+  if (onWatch) onWatch(SPlace{mode, entries, sortBy, entry.replayName});
   try {
     gCurrentScene = std::make_unique<CReplayTheatre>(mode, info);
   } catch (const CGameError& error) {
+    if (onWatch) onWatch(std::nullopt);
     std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());
     if (fFileExists(info.path)) fDeleteFile(info.path);
     fShowSortMessage();

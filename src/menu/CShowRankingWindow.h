@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "gfx/SDrawData.h"
@@ -22,7 +24,18 @@ class CShowRankingWindow {
   enum class EConnectTask : int { DownloadReplayPending = 0, DownloadReplay, None };
   static constexpr int kRowsPerPage = 10;
 
+  // Where the list stood when one of its replays began: enough to show it
+  // again, at the entry watched, once the replay is left.
+  struct SPlace {
+    int mode = 0;
+    std::vector<SRankingData> entries;
+    ESortBy sortBy = ESortBy::Score;
+    std::string replayName;  // the entry watched
+  };
+
   CShowRankingWindow(std::vector<SRankingData> entries, int mode);
+  // The list again as it stood, its page and row at the entry watched.
+  explicit CShowRankingWindow(const SPlace& place);
   virtual ~CShowRankingWindow() = default;
   CShowRankingWindow(const CShowRankingWindow&) = delete;
   CShowRankingWindow& operator=(const CShowRankingWindow&) = delete;
@@ -51,6 +64,9 @@ class CShowRankingWindow {
   std::function<void()> onClose;
   // Shows a message in the owner's message window (a failed download).
   std::function<void(const std::string&)> onMessage;
+  // Called as a replay of the list begins, with the list's place; called
+  // again with no place when the replay could not begin after all.
+  std::function<void(std::optional<SPlace>)> onWatch;
 
  private:
   void fSort();

@@ -19,7 +19,7 @@ void CTitle::fAnimate() {
 }
 
 void CTitle::fUpdate() {
-  if (gKeyManager->fIsPush(EGameKey::KeyZ, true)) {
+  if (fIsConfirmPush(*gKeyManager)) {
     gCurrentScene = std::make_unique<CTitleMenu>();
   } else if (gKeyManager->fIsPush(EGameKey::KeyEsc, true)) {
     gQuitRequested = true;

@@ -84,7 +84,7 @@ void CTitleMenu::fNavigatePanes() {
   if (gKeyManager->fIsPush(EGameKey::Up, true)) fCursorUp(panes.back());
   if (gKeyManager->fIsPush(EGameKey::Down, true)) fCursorDown(panes.back());
   const bool right = gKeyManager->fIsPush(EGameKey::Right, true);
-  const bool z = gKeyManager->fIsPush(EGameKey::KeyZ, true);
+  const bool z = fIsConfirmPush(*gKeyManager);
   if (right || z) fDecide(panes.back());
   if (panes.empty()) return;
   const bool left = gKeyManager->fIsPush(EGameKey::Left, true);
@@ -152,10 +152,18 @@ void CTitleMenu::fRequestRankingList(int mode) {
     return;
   }
   fRetire(messageWindow);
-  rankingWindow = std::make_unique<CShowRankingWindow>(std::move(result.entries), mode);
+  fOpenRankingWindow(std::make_unique<CShowRankingWindow>(std::move(result.entries), mode));
+}
+
+void CTitleMenu::fOpenRankingWindow(std::unique_ptr<CShowRankingWindow> window) {
+  rankingWindow = std::move(window);
   rankingWindow->onClose = [this] { fRetire(rankingWindow); };
   rankingWindow->onMessage = [this](const std::string& text) { fShowMessage(text); };
+  rankingWindow->onWatch = [](std::optional<CShowRankingWindow::SPlace> place) {
+    fReturnToRankingAfterReplay(std::move(place));
+  };
 }
+
 
 void CTitleMenu::fUploadRanking(int mode) {
   const std::string name = nameEntryWindow ? nameEntryWindow->fGetName() : std::string();
@@ -170,8 +178,9 @@ void CTitleMenu::fUploadRanking(int mode) {
   }
   const SUploadResult result = ::fUploadRanking(mode, name);
   fRetire(nameEntryWindow);
-  // Either way the menu is built again, so its buttons show the records.
-  fShowMessage(result.message, [] { gCurrentScene = std::make_unique<CTitleMenu>(); });
+  // Either way the panes are built again, so their buttons show the records;
+  // the cursor stays where the player sent from.
+  fShowMessage(result.message, [this] { fRebuildPanes(); });
 }
 
 // ---- actions ----

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,13 @@ class CTitleMenu : public CScene {
   CShowRankingWindow* fRankingWindow() const { return rankingWindow.get(); }
   // A wait-for-key message; closing it drops it, then runs `then` if given.
   void fShowMessage(const std::string& text, std::function<void()> then = {});
+  // The panes built afresh (the records may have changed), each with the
+  // cursor on the button it was on, or as near as the new pane allows; a
+  // mode pane left without buttons is closed.
+  void fRebuildPanes();
+  // The ranking list as it stood when one of its replays began, over the
+  // panes that lead to it.
+  void fReopenRanking(const CShowRankingWindow::SPlace& place);
 
  private:
   void fPushPane(EPaneType type);
@@ -108,6 +116,9 @@ class CTitleMenu : public CScene {
   void fOpenNameEntry(int mode);
   void fOpenOptionMenu();
   void fOpenHelp();
+  void fOpenRankingWindow(std::unique_ptr<CShowRankingWindow> window);
+  // Moves the pane's cursor to `index`, blurring and focusing as a key would.
+  void fSetCursor(SPane& pane, int index);
   // Windows dropped from inside their own callbacks live on to the next frame.
   template <typename T>
   void fRetire(std::unique_ptr<T>& window) {
@@ -125,6 +136,11 @@ class CTitleMenu : public CScene {
   std::vector<SPane> panes;
   std::vector<std::shared_ptr<void>> mRetired;
 };
+
+// Leaving a replay started from the ranking list comes back to the list:
+// the place is kept here until the next title menu is made for a scene that
+// is left (fNewTitleMenuScene). An empty place forgets it.
+void fReturnToRankingAfterReplay(std::optional<CShowRankingWindow::SPlace> place);
 
 // The texts the menu shows.
 std::string fModeDescription(int mode);

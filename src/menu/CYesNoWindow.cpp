@@ -30,9 +30,8 @@ CYesNoWindow::CYesNoWindow(int fontHandle, SPointD at, const std::string& questi
 
   const unsigned int white = GetColor(255, 255, 255);
   const unsigned int black = GetColor(0, 0, 0);
-  fAddTextLabelAt(*window, "title", SPointD(10, 15), white, black, font, "", question, 255.0,
-                  fMakeSolidFocusBg(width - 20));
-  window->fSetFocus("title", true);
+  // The question is plain text: only the chosen answer sits on a white box.
+  fAddTextLabelAt(*window, "title", SPointD(10, 15), white, black, font, "", question, 255.0, nullptr);
   // Boxes two and three full-width characters wide.
   fAddTextLabelAt(*window, "yes", SPointD(20, s + 30), white, black, font, "", fText(ETextId::Yes), 255.0,
                   fMakeSolidFocusBg(2 * s));
@@ -41,7 +40,6 @@ CYesNoWindow::CYesNoWindow(int fontHandle, SPointD at, const std::string& questi
   window->fSetWidgetLink("yes", CWidget::kLinkRight, "no");
   window->fSetWidgetLink("no", CWidget::kLinkLeft, "yes");
   window->fSetPosition(position);
-  // The title keeps its focus flag: it stays drawn black on white.
   window->fSetFocus(noFirst ? "no" : "yes", true);
 }
 
@@ -50,7 +48,7 @@ void CYesNoWindow::fInput(CKeyManagerBase& keys) {
     window->fMoveFocus(CWidget::kLinkRight);
   } else if (keys.fIsPush(EGameKey::Left, true)) {
     window->fMoveFocus(CWidget::kLinkLeft);
-  } else if (keys.fIsPush(EGameKey::KeyZ, true)) {
+  } else if (fIsConfirmPush(keys)) {
     const std::string focus = window->fGetFocus();
     if (focus == "yes") {
       fRun(onYes);

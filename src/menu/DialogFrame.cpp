@@ -6,7 +6,8 @@
 
 namespace {
 constexpr int kBorder = 20;
-constexpr int kBgAlpha = 220;
+// Opaque: nothing of the menu behind a dialog shows through it.
+constexpr int kBgAlpha = 255;
 constexpr int kFrameAlpha = 255;
 }  // namespace
 

@@ -1,5 +1,5 @@
-// What the game's dialogs share: the framed window background and the
-// black-on-white title highlight.
+// What the game's dialogs share: the framed, opaque window background and
+// the black-on-white box of a chosen row.
 #pragma once
 
 #include <memory>
@@ -12,7 +12,7 @@
 inline constexpr const char* kDialogBgImage = "ui_parts/window1_bg.png";
 inline constexpr const char* kDialogFrameImage = "ui_parts/window1_waku.png";
 
-// The translucent fill, then the opaque frame, both with 20-pixel borders.
+// The opaque fill, then the frame, both with 20-pixel borders.
 // A size of -1 follows the menu's content.
 void fAddDialogBackgrounds(CSetupWindowInfo& info, int width, int height);
 std::vector<CWindowBgInfo> fDialogLayers(int width, int height);

@@ -1,5 +1,6 @@
 // The title menu's button panes: which buttons each pane holds, what they do,
 // and how the cursor moves over them.
+#include <algorithm>
 #include <cstdio>
 
 #include "app/Globals.h"
@@ -49,6 +50,14 @@ bool fAnyMode(bool (*test)(int)) {
 
 void fRun(const std::function<void()>& action) {
   if (action) action();
+}
+
+// The index of the pane's button of that type, or -1.
+int fButtonIndex(const CTitleMenu::SPane& pane, EButtonType type) {
+  for (std::size_t i = 0; i < pane.buttons.size(); ++i) {
+    if (pane.buttons[i].type == type) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 }  // namespace
@@ -179,6 +188,50 @@ void CTitleMenu::fClose() {
   for (const SButton& button : panes.back().buttons) fRun(button.onBlur);
   panes.pop_back();
   if (panes.empty()) gCurrentScene = std::make_unique<CTitle>();
+}
+
+void CTitleMenu::fSetCursor(SPane& pane, int index) {
+  if (pane.buttons.empty()) return;
+  const int wanted = std::clamp(index, 0, static_cast<int>(pane.buttons.size()) - 1);
+  if (wanted == pane.cursor) return;
+  fRun(pane.buttons[static_cast<std::size_t>(pane.cursor)].onBlur);
+  pane.cursor = wanted;
+  fRun(pane.buttons[static_cast<std::size_t>(pane.cursor)].onFocus);
+}
+
+void CTitleMenu::fRebuildPanes() {
+  struct SKept {
+    EPaneType type;
+    EButtonType focused;
+    int cursor;
+  };
+  std::vector<SKept> kept;
+  for (const SPane& pane : panes) {
+    if (pane.buttons.empty()) continue;
+    kept.push_back({pane.type, pane.buttons[static_cast<std::size_t>(pane.cursor)].type, pane.cursor});
+    for (const SButton& button : pane.buttons) fRun(button.onBlur);
+  }
+  panes.clear();
+  for (const SKept& was : kept) {
+    SPane pane = fCreatePane(was.type);
+    if (pane.buttons.empty()) break;
+    const int same = fButtonIndex(pane, was.focused);
+    fSetCursor(pane, same >= 0 ? same : was.cursor);
+    panes.push_back(std::move(pane));
+  }
+  if (panes.empty()) fPushPane(EPaneType::Top);
+}
+
+void CTitleMenu::fReopenRanking(const CShowRankingWindow::SPlace& place) {
+  for (const SPane& pane : panes) {
+    for (const SButton& button : pane.buttons) fRun(button.onBlur);
+  }
+  panes.clear();
+  fPushPane(EPaneType::Top);
+  fSetCursor(panes.back(), fButtonIndex(panes.back(), EButtonType::ShowRanking));
+  fPushPane(EPaneType::ShowRankingMode);
+  fSetCursor(panes.back(), fButtonIndex(panes.back(), kModeButtonTypes[place.mode]));
+  fOpenRankingWindow(std::make_unique<CShowRankingWindow>(place));
 }
 
 void CTitleMenu::fDrawPane(const SPane& pane) const {

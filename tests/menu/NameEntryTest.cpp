@@ -1,6 +1,8 @@
 // The ranking name entry and its yes/no confirmation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "gui/CTextLabel.h"
 #include "menu/CNameEntryWindowEx.h"
 #include "menu/CYesNoWindow.h"
@@ -72,9 +74,9 @@ TEST_F(NameEntryTest, OpeningSetsUpTheDefaultFontAndASingleByteTextField) {
   const auto* title = dynamic_cast<const CTextLabel*>(window.fGetWidget("title"));
   ASSERT_NE(title, nullptr);
   EXPECT_EQ(title->fGetText(), "名前入力");
-  EXPECT_TRUE(title->fIsFocused());
-  EXPECT_EQ(title->fGetFocusBg()->fGetWidth(), 248);
-  EXPECT_FALSE(title->fGetFocusBg()->frame);
+  // A plain heading, on no white bar that would look like a chosen row.
+  EXPECT_FALSE(title->fIsFocused());
+  EXPECT_EQ(title->fGetFocusBg(), nullptr);
   EXPECT_EQ(entry->fGetName(), "");
 }
 
@@ -172,23 +174,22 @@ TEST_F(NameEntryTest, TheFieldShowsTheTypingThenTheCleanedName) {
   entry->fDraw();
   const std::string grey = std::to_string(GetColor(60, 60, 60));
   auto draws = backend().fLogOf({"DrawKeyInputModeString", "DrawBox", "DrawKeyInputString", "DrawString"});
-  ASSERT_EQ(draws.size(), 4u);
-  // The title, black on a white box, then the field.
-  EXPECT_EQ(draws[0], "DrawBox(196, 105, 444, 121, " + std::to_string(fWhite()) + ", 1)");
-  EXPECT_EQ(draws[1], "DrawKeyInputModeString(640, 480)");
+  ASSERT_EQ(draws.size(), 3u);
+  // The title (plain text, on no box), then the field.
+  EXPECT_EQ(draws[0], "DrawKeyInputModeString(640, 480)");
   // The window's corner plus (10, 50); eight half-width characters plus 4 wide.
-  EXPECT_EQ(draws[2], "DrawBox(196, 140, 264, 168, " + grey + ", 1)");
-  EXPECT_EQ(draws[3].substr(0, 29), "DrawKeyInputString(198, 142, ");
+  EXPECT_EQ(draws[1], "DrawBox(196, 140, 264, 168, " + grey + ", 1)");
+  EXPECT_EQ(draws[2].substr(0, 29), "DrawKeyInputString(198, 142, ");
 
   fTypeName(entry, "a b");
   backend().fClearLog();
   entry->fDraw();
   draws = backend().fLogOf({"DrawKeyInputModeString", "DrawBox", "DrawKeyInputString", "DrawString"});
-  // The cleaned name instead of the field, then the confirmation's title
-  // and "はい" boxes.
-  ASSERT_EQ(draws.size(), 6u);
-  EXPECT_EQ(draws[3], "DrawString(198, 142, \"ab\", " + std::to_string(fWhite()) + ", 0)");
-  EXPECT_EQ(draws[5].substr(0, 21), "DrawBox(220, 286, 252");
+  // The cleaned name instead of the field, then the confirmation's "はい"
+  // box.
+  ASSERT_EQ(draws.size(), 4u);
+  EXPECT_EQ(draws[2], "DrawString(198, 142, \"ab\", " + std::to_string(fWhite()) + ", 0)");
+  EXPECT_EQ(draws[3].substr(0, 21), "DrawBox(220, 286, 252");
   EXPECT_TRUE(backend().fIsStateNeutral());
 }
 
@@ -197,6 +198,63 @@ class CNoTextInputBackend : public CHeadlessBackend {
  public:
   int MakeKeyInput(int, int, int, int) override { return -1; }
 };
+
+// Enter on an empty field (or on blanks, which a name cannot hold) sends
+// nothing: the window says why, in the player's language, and the typing
+// goes on; a name typed then is asked about as usual.
+TEST_F(NameEntryTest, AnEmptyNameIsRefusedWithALineAndTheTypingGoesOn) {
+  for (const ELanguage language : {ELanguage::Japanese, ELanguage::English}) {
+    SCOPED_TRACE(static_cast<int>(language));
+    fSetLanguage(language);
+    gSettings.rankingName.clear();
+    confirmed.clear();
+    auto entry = fOpen();
+    fFrame(entry);
+    const auto drawnTexts = [&] {
+      backend().fClearLog();
+      backend().fSetLogging(true);
+      entry->fDraw();
+      backend().fSetLogging(false);
+      std::vector<std::string> texts;
+      for (const auto& item : backend().fDrawn()) texts.push_back(item.text);
+      return texts;
+    };
+    const auto shows = [](const std::vector<std::string>& texts, ETextId id) {
+      return std::find(texts.begin(), texts.end(), fText(id)) != texts.end();
+    };
+    EXPECT_TRUE(shows(drawnTexts(), ETextId::NameEntryRule));
+    EXPECT_FALSE(shows(drawnTexts(), ETextId::NameEntryEmpty));
+
+    for (const char* empty : {"", "   "}) {
+      backend().fClearLog();
+      backend().fSetLogging(true);
+      fTypeName(entry, empty);
+      backend().fSetLogging(false);
+      EXPECT_FALSE(entry->fIsAsking()) << "'" << empty << "'";
+      EXPECT_TRUE(entry->fIsRefused());
+      EXPECT_EQ(entry->fGetName(), "");
+      // A fresh, empty field to type into.
+      EXPECT_EQ(backend().fLogOf({"MakeKeyInput"}).size(), 1u);
+      EXPECT_EQ(entry->fTypedText(), "");
+      const auto texts = drawnTexts();
+      EXPECT_TRUE(shows(texts, ETextId::NameEntryEmpty));
+      EXPECT_FALSE(shows(texts, ETextId::NameEntryRule));
+    }
+    // Typing a name takes the complaint away; Enter asks as usual.
+    backend().fTypeText("mi");
+    fFrame(entry);
+    EXPECT_FALSE(entry->fIsRefused());
+    EXPECT_TRUE(shows(drawnTexts(), ETextId::NameEntryRule));
+    backend().fFinishTyping();
+    fFrame(entry);
+    fFrame(entry);
+    ASSERT_TRUE(entry->fIsAsking());
+    EXPECT_EQ(entry->fGetName(), "mi");
+    fTap(entry, KEY_INPUT_Z);
+    EXPECT_EQ(confirmed, std::vector<int>{1});
+  }
+  fSetLanguage(ELanguage::Japanese);
+}
 
 TEST_F(NameEntryTest, WithoutATextFieldTheEntryCancelsInsteadOfWaitingForever) {
   CNoTextInputBackend noTextInput;
@@ -230,7 +288,7 @@ TEST_F(YesNoTest, TheQuestionSitsAboveTwoAnswersWithBoxesSizedToThem) {
   EXPECT_EQ(backend().fLogOf({"MakeGraph"})[0], "MakeGraph(160, 72, 0)");
   const CMainWindow& w = window.fGetWindow();
   EXPECT_EQ(w.fGetFocus(), "yes");
-  EXPECT_TRUE(w.fGetWidget("title")->fIsFocused());
+  EXPECT_FALSE(w.fGetWidget("title")->fIsFocused());
   EXPECT_FALSE(w.fGetWidget("no")->fIsFocused());
   EXPECT_EQ(w.fGetWidget("yes")->fGetPosition().y, 46.0);
   EXPECT_EQ(w.fGetWidget("no")->fGetPosition().x, 100.0);
@@ -241,12 +299,13 @@ TEST_F(YesNoTest, TheQuestionSitsAboveTwoAnswersWithBoxesSizedToThem) {
   EXPECT_EQ(w.fGetWidget("yes")->fGetLink(CWidget::kLinkUp), "");
   EXPECT_EQ(w.fGetWidget("no")->fGetLink(CWidget::kLinkRight), "");
 
-  // "はい" at (220, 286): a white box two full-width characters wide.
+  // "はい" at (220, 286): a white box two full-width characters wide, the
+  // only one: the question has none.
   backend().fClearLog();
   window.fDraw();
   const auto boxes = backend().fLogOf({"DrawBox"});
-  ASSERT_EQ(boxes.size(), 2u);  // the title's and the answer's
-  EXPECT_EQ(boxes[1], "DrawBox(220, 286, 252, 302, " + std::to_string(fWhite()) + ", 1)");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "DrawBox(220, 286, 252, 302, " + std::to_string(fWhite()) + ", 1)");
 }
 
 TEST_F(YesNoTest, LeftAndRightChooseWithoutWrappingAndZDecides) {
@@ -259,7 +318,7 @@ TEST_F(YesNoTest, LeftAndRightChooseWithoutWrappingAndZDecides) {
   fTap(window, KEY_INPUT_RIGHT);
   fTap(window, KEY_INPUT_RIGHT);
   EXPECT_EQ(window.fGetWindow().fGetFocus(), "no");
-  EXPECT_TRUE(window.fGetWindow().fGetWidget("title")->fIsFocused());
+  EXPECT_FALSE(window.fGetWindow().fGetWidget("title")->fIsFocused());
   fTap(window, KEY_INPUT_Z);
   EXPECT_EQ(no, 1);
   fTap(window, KEY_INPUT_LEFT);
@@ -277,6 +336,37 @@ TEST_F(YesNoTest, LeftAndRightChooseWithoutWrappingAndZDecides) {
   window.fInput(*gKeyManager);
   EXPECT_EQ(window.fGetWindow().fGetFocus(), "no");
   EXPECT_EQ(yes + no, 4);
+}
+
+// Return and keypad Enter answer as Z does, once a press; with Alt held
+// (which switches the display) Enter answers nothing.
+TEST_F(YesNoTest, EnterAndKeypadEnterDecideAsZDoes) {
+  CYesNoWindow window(font, SPointD(200, 240));
+  int yes = 0, no = 0;
+  window.onYes = [&] { ++yes; };
+  window.onNo = [&] { ++no; };
+  gKeyManager->fUpdateKeyState();  // every key seen up once
+  fTap(window, KEY_INPUT_RETURN);
+  EXPECT_EQ(yes, 1);
+  fTap(window, KEY_INPUT_RIGHT);
+  fTap(window, KEY_INPUT_NUMPADENTER);
+  EXPECT_EQ(no, 1);
+  // Held down, it answers once.
+  fHold(KEY_INPUT_RETURN);
+  for (int frame = 0; frame < 5; ++frame) {
+    gKeyManager->fUpdateKeyState();
+    window.fInput(*gKeyManager);
+  }
+  fRelease(KEY_INPUT_RETURN);
+  EXPECT_EQ(no, 2);
+  for (const int alt : {KEY_INPUT_LALT, KEY_INPUT_RALT}) {
+    fHold(alt);
+    fTap(window, KEY_INPUT_RETURN);
+    fRelease(alt);
+    gKeyManager->fUpdateKeyState();
+    window.fInput(*gKeyManager);
+  }
+  EXPECT_EQ(yes + no, 3);
 }
 
 }  // namespace

@@ -388,4 +388,196 @@ TEST_F(TitleMenuTest, LeavingAReplayEndsItsSlowMotionAndNoWait) {
   EXPECT_EQ(backend().fLiveModelCount(), 0);
 }
 
+// The cursor of the pane on top, as the type of the button it is on.
+EButtonType fFocusedType(const CTitleMenu& menu) {
+  const auto& pane = menu.fPanes().back();
+  return pane.buttons[static_cast<std::size_t>(pane.cursor)].type;
+}
+
+// Return and keypad Enter confirm as Z does on the title, in the panes, in
+// a message and in the option menu; Alt+Enter (the display's switch) does
+// not, and no game key ever sees Enter.
+TEST_F(TitleMenuTest, EnterConfirmsWhereverZDoesAndIsNoGameKey) {
+  gCurrentScene = std::make_unique<CTitle>();
+  fFrame();
+  fTap(KEY_INPUT_RETURN);
+  ASSERT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr) << "Enter leaves the title";
+  fFrame();
+  EXPECT_EQ(fMenu().fPanes().size(), 1u) << "the same press does not choose in the menu";
+
+  fTap(KEY_INPUT_NUMPADENTER);  // "Start game"
+  ASSERT_EQ(fMenu().fPanes().size(), 2u);
+  EXPECT_EQ(fMenu().fPanes().back().type, EPaneType::PlayMode);
+  fTap(KEY_INPUT_X);
+  fHold(KEY_INPUT_LALT);
+  fTap(KEY_INPUT_RETURN);
+  fRelease(KEY_INPUT_LALT);
+  fFrame();
+  EXPECT_EQ(fMenu().fPanes().size(), 1u) << "Alt+Enter switches the display only";
+
+  // Held in a menu, Enter presses no game key and records nothing.
+  fHold(KEY_INPUT_RETURN);
+  fHold(KEY_INPUT_NUMPADENTER);
+  gKeyManager->fUpdateKeyState();
+  for (int key = 0; key < kGameKeyCount; ++key) {
+    EXPECT_FALSE(gKeyManager->fIsPressed(static_cast<EGameKey>(key))) << key;
+    EXPECT_EQ(gKeyManager->fIsDownNow(static_cast<EGameKey>(key)), 0) << key;
+  }
+  fRelease(KEY_INPUT_RETURN);
+  fRelease(KEY_INPUT_NUMPADENTER);
+  fFrame();
+  fFrame();
+
+  // A message is acknowledged with Enter.
+  fMenu().fShowMessage("hello");
+  fTap(KEY_INPUT_RETURN);
+  EXPECT_EQ(fMenu().fMessageWindow(), nullptr);
+
+  // The option menu: Enter opens the question on "back to defaults", and
+  // answers it.
+  while (fFocusedType(fMenu()) != EButtonType::Option) fTap(KEY_INPUT_K);
+  fTap(KEY_INPUT_RETURN);
+  COptionMenu* options = fMenu().fOptionMenu();
+  ASSERT_NE(options, nullptr);
+  while (options->fGetWindow().fGetFocus() != "DEFAULTS") fTap(KEY_INPUT_DOWN);
+  fTap(KEY_INPUT_RETURN);
+  ASSERT_NE(options->fConfirmWindow(), nullptr);
+  fTap(KEY_INPUT_NUMPADENTER);  // "no", chosen first
+  EXPECT_EQ(options->fConfirmWindow(), nullptr);
+  // Neither Enter can become a game key.
+  for (const int enter : {KEY_INPUT_RETURN, KEY_INPUT_NUMPADENTER}) {
+    EXPECT_FALSE(fKeyAssignmentProblem(0, enter).empty()) << enter;
+  }
+}
+
+// After a send, whatever the answer, the menu is built afresh with the
+// cursor where the player sent from: Z then tries the send again instead of
+// starting a game.
+TEST_F(TitleMenuTest, AfterASendTheCursorStaysOnTheSendItem) {
+  fSetScores({{0, 0, false}, {1500, 2, false}, {900, 1, false}});
+  fOpenMenu();
+  while (fFocusedType(fMenu()) != EButtonType::RegistRanking) fTap(KEY_INPUT_K);
+  fTap(KEY_INPUT_Z);
+  fTap(KEY_INPUT_K);  // wanpaku, the second mode listed
+  ASSERT_EQ(fFocusedType(fMenu()), EButtonType::WanpakuMode);
+  fTap(KEY_INPUT_Z);
+  ASSERT_NE(fMenu().fNameEntryWindow(), nullptr);
+  backend().fTypeText("neko");
+  backend().fFinishTyping();
+  fFrame();
+  fFrame();
+  ASSERT_TRUE(fMenu().fNameEntryWindow()->fIsAsking());
+  fTap(KEY_INPUT_Z);  // yes: the send (no replay on disk: it says so, sends nothing)
+  fFrame();
+  fFrame();
+  ASSERT_NE(fMenu().fMessageWindow(), nullptr);
+  EXPECT_EQ(fMenu().fNameEntryWindow(), nullptr);
+  fTap(KEY_INPUT_Z);  // the answer acknowledged
+  ASSERT_EQ(fMenu().fMessageWindow(), nullptr);
+  ASSERT_EQ(fMenu().fPanes().size(), 2u);
+  EXPECT_EQ(fMenu().fPanes().front().buttons[static_cast<std::size_t>(fMenu().fPanes().front().cursor)].type,
+            EButtonType::RegistRanking);
+  EXPECT_EQ(fFocusedType(fMenu()), EButtonType::WanpakuMode);
+  ASSERT_NE(fMenu().fInfoWindow(), nullptr) << "the focused mode's record shows, as after a key";
+  fTap(KEY_INPUT_Z);
+  EXPECT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr) << "no game started";
+  EXPECT_NE(fMenu().fNameEntryWindow(), nullptr) << "Z sends again";
+  fTap(KEY_INPUT_ESCAPE);
+  fFrame();
+
+  // A mode sent is no longer offered: the cursor stays on its neighbour, and
+  // with no mode left, on the greyed send button of the top pane.
+  gHighScores[2]->isRegistered = true;
+  fMenu().fRebuildPanes();
+  ASSERT_EQ(fMenu().fPanes().size(), 2u);
+  EXPECT_EQ(fFocusedType(fMenu()), EButtonType::YoikoMode);
+  gHighScores[1]->isRegistered = true;
+  fMenu().fRebuildPanes();
+  ASSERT_EQ(fMenu().fPanes().size(), 1u);
+  EXPECT_EQ(fFocusedType(fMenu()), EButtonType::RegistRanking);
+  EXPECT_EQ(fImageOf(fMenu().fPanes().back().buttons[2]), fImage("ui_parts/title_registranking_ng.png"));
+  fTap(KEY_INPUT_Z);
+  EXPECT_EQ(fMenu().fPanes().size(), 1u);
+}
+
+// A replay watched from the ranking list, once left, comes back to the list
+// as it was sorted, at the entry watched, over the panes that lead to it; a
+// best replay watched from the menu comes back to the menu alone.
+TEST_F(TitleMenuTest, LeavingAReplayFromTheRankingReturnsToTheListAtTheEntryWatched) {
+  fWriteWholeFile("dat/image/ui_parts/cursor_right.png", fPngHeader(16, 16));
+  fWriteWholeFile("dat/image/ui_parts/cursor_left.png", fPngHeader(16, 16));
+  gImageManager = std::make_unique<CImageManager>();
+  CShowRankingWindow::SPlace list;
+  list.mode = 1;
+  for (int i = 0; i < 14; ++i) {
+    SRankingData entry;
+    entry.name = "p" + std::to_string(i);
+    entry.score = 1000 - 10 * i;
+    entry.maxRensa = i % 3;
+    entry.replayName = "key" + std::to_string(i);
+    entry.date = "2026/12/" + std::string(i < 9 ? "0" : "") + std::to_string(i + 1) + " 10:20:30";
+    list.entries.push_back(entry);
+  }
+  fOpenMenu().fReopenRanking(list);  // as a list just fetched: by score, the first entry
+  fFrame();                          // the list sees every key up once
+  ASSERT_NE(fMenu().fRankingWindow(), nullptr);
+  EXPECT_EQ(fMenu().fRankingWindow()->fFocusedEntry().name, "p0");
+  fTap(KEY_INPUT_C);  // by longest chain
+  fTap(KEY_INPUT_L);  // page 2
+  fTap(KEY_INPUT_K);
+  const SRankingData watched = fMenu().fRankingWindow()->fFocusedEntry();
+  fWriteWholeFile("dat/downloaded_replay_yoiko/" + watched.replayName,
+                  fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/yoiko_seed456.zip"));
+  fHold(KEY_INPUT_Z);
+  fRunFrameLogic();
+  ASSERT_NE(dynamic_cast<CReplayTheatre*>(gCurrentScene.fGet()), nullptr);
+  gCurrentScene.fReleaseRetired();
+  fRelease(KEY_INPUT_Z);
+  fRunFrameLogic();
+  fHold(KEY_INPUT_ESCAPE);
+  fRunFrameLogic();
+  fRelease(KEY_INPUT_ESCAPE);
+  ASSERT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr);
+  gCurrentScene.fReleaseRetired();
+  fFrame();
+
+  CShowRankingWindow* ranking = fMenu().fRankingWindow();
+  ASSERT_NE(ranking, nullptr) << "back at the list";
+  EXPECT_EQ(ranking->fSortBy(), CShowRankingWindow::ESortBy::MaxChain);
+  EXPECT_EQ(ranking->fPage(), 1);
+  EXPECT_EQ(ranking->fFocusedEntry().replayName, watched.replayName);
+  EXPECT_EQ(ranking->fFocusedEntry().rank, watched.rank);
+  ASSERT_EQ(fMenu().fPanes().size(), 2u);
+  EXPECT_EQ(fMenu().fPanes().front().buttons[static_cast<std::size_t>(fMenu().fPanes().front().cursor)].type,
+            EButtonType::ShowRanking);
+  EXPECT_EQ(fMenu().fPanes().back().type, EPaneType::ShowRankingMode);
+  EXPECT_EQ(fFocusedType(fMenu()), EButtonType::YoikoMode);
+  // The list answers keys, and closing it shows the mode pane.
+  fTap(KEY_INPUT_I);
+  EXPECT_NE(ranking->fFocusedEntry().replayName, watched.replayName);
+  fTap(KEY_INPUT_X);
+  EXPECT_EQ(fMenu().fRankingWindow(), nullptr);
+  EXPECT_EQ(fMenu().fPanes().size(), 2u);
+
+  // A best replay is left for the menu alone: the list is not kept.
+  fSetScores({{20600, 3, false}, {0, 0, false}, {0, 0, false}});
+  fWriteWholeFile("dat/replay_plimo/replay", fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip"));
+  fOpenMenu();
+  fTap(KEY_INPUT_K);
+  fTap(KEY_INPUT_Z);
+  fHold(KEY_INPUT_Z);
+  fRunFrameLogic();
+  ASSERT_NE(dynamic_cast<CReplayTheatre*>(gCurrentScene.fGet()), nullptr);
+  gCurrentScene.fReleaseRetired();
+  fRelease(KEY_INPUT_Z);
+  fRunFrameLogic();
+  fHold(KEY_INPUT_ESCAPE);
+  fRunFrameLogic();
+  fRelease(KEY_INPUT_ESCAPE);
+  ASSERT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr);
+  gCurrentScene.fReleaseRetired();
+  EXPECT_EQ(fMenu().fRankingWindow(), nullptr);
+  EXPECT_EQ(fMenu().fPanes().size(), 1u);
+}
+
 }  // namespace

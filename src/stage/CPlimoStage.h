@@ -19,6 +19,14 @@
 #include "stage/StageEffects.h"
 #include "stage/StageReplay.h"
 
+// Where the landing ghost shows on screen: its centre and radius in pixels
+// (radius 0 when it does not show).
+struct SGhostOutline {
+  int x = 0;
+  int y = 0;
+  int radius = 0;
+};
+
 class CPlimoStage : public CScene {
  public:
   using EState = CStageRules::EState;
@@ -106,6 +114,8 @@ class CPlimoStage : public CScene {
   std::vector<CModel> scenery;
   std::unique_ptr<CModel> ghost;
   int ghostColour = -1;  // the colour the ghost was made in
+  // The ghost's outline as the next draw places it.
+  SGhostOutline fGhostOutline() const;
   SReplayInfo replayInfo;
   // A replay's archive, checked whole before the stage was built.
   std::shared_ptr<const SCheckedReplay> checkedReplay;
@@ -145,6 +155,7 @@ class CPlimoStage : public CScene {
   enum class ELeaveAnswer { None, Yes, No } mLeaveAnswer = ELeaveAnswer::None;
   bool mPausedBeforeQuestion = false;
   bool mWaitAnswerRelease = false;
+  void fDrawGhostOutline();
 };
 
 // Decimal digits with a "," between groups of three: 12000 -> "12,000".

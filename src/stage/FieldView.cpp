@@ -1,6 +1,8 @@
 #include "stage/FieldView.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "stage/CPlimoBall.h"
 
@@ -51,6 +53,67 @@ std::set<int> fBallsHidingPiece(const CStageRules& rules, VECTOR camera, double 
     if (!ball.alive || slot == rules.piece) continue;
     const VECTOR where = fBallWorldPosition(ball, originA, originB);
     if (fIsOnSightLine(camera, at, where) || fIsOnSightLine(camera, landing, where)) hiding.insert(ball.id);
+  }
+  return hiding;
+}
+
+std::vector<int> fReachableColumns(const CStageRules& rules) {
+  std::vector<int> reached;
+  const SRuleBall* piece = rules.fPiece();
+  if (piece == nullptr) return reached;
+  // The rules' own move test: it asks only whether the piece's layer is
+  // free in the column named, wherever the piece stands.
+  std::vector<bool> seen(static_cast<std::size_t>(rules.W * rules.D), false);
+  std::vector<std::pair<int, int>> open = {{piece->a, piece->b}};
+  seen[static_cast<std::size_t>(piece->a + rules.W * piece->b)] = true;
+  while (!open.empty()) {
+    const auto [a, b] = open.back();
+    open.pop_back();
+    reached.push_back(a + rules.W * b);
+    for (const auto& [da, db] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+      const int na = a + da, nb = b + db;
+      if (na < 0 || nb < 0 || na >= rules.W || nb >= rules.D) continue;
+      const std::size_t index = static_cast<std::size_t>(na + rules.W * nb);
+      if (seen[index] || !rules.fCanMoveTo(rules.piece, na, nb)) continue;
+      seen[index] = true;
+      open.emplace_back(na, nb);
+    }
+  }
+  std::sort(reached.begin(), reached.end());
+  return reached;
+}
+
+std::set<int> fBallsHidingReach(const CStageRules& rules, VECTOR camera, double originA, double originB) {
+  std::set<int> hiding = fBallsHidingPiece(rules, camera, originA, originB);
+  const SRuleBall* piece = rules.fPiece();
+  if (piece == nullptr) return hiding;
+  // Every cell of each column the piece can reach, from the floor to where
+  // the piece would land in it: what the player weighs before moving there.
+  struct STarget {
+    int column;
+    VECTOR at;
+  };
+  std::vector<STarget> targets;
+  for (const int column : fReachableColumns(rules)) {
+    SRuleBall cell = *piece;
+    cell.a = column % rules.W;
+    cell.b = column / rules.W;
+    cell.progress = 0;
+    const int landing = rules.fLandingLayer(cell.a, cell.b, piece->h);
+    for (cell.h = 0; cell.h <= landing; ++cell.h) targets.push_back({column, fBallWorldPosition(cell, originA, originB)});
+  }
+  for (const int slot : rules.balls) {
+    const SRuleBall& ball = rules.fBall(slot);
+    if (!ball.alive || slot == rules.piece || hiding.count(ball.id) != 0) continue;
+    const VECTOR where = fBallWorldPosition(ball, originA, originB);
+    const int column = ball.a + rules.W * ball.b;
+    for (const STarget& target : targets) {
+      // A column's own balls are what is looked at, not in the way.
+      if (target.column != column && fIsOnSightLine(camera, target.at, where)) {
+        hiding.insert(ball.id);
+        break;
+      }
+    }
   }
   return hiding;
 }

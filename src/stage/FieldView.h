@@ -14,6 +14,18 @@
 // drawn see-through so that the piece reads. None without a piece.
 std::set<int> fBallsHidingPiece(const CStageRules& rules, VECTOR camera, double originA, double originB);
 
+// The columns (index a + W * b) the piece can still be moved into from
+// where it is, its own among them: those whose cell at the piece's layer
+// (and the one below while it falls) can be reached one free step at a time.
+// None without a piece.
+std::vector<int> fReachableColumns(const CStageRules& rules);
+
+// The balls that hide the piece, or any cell of a column it can reach from
+// the floor up to where it would land there (as the rules' landing search
+// finds it); a column's own balls never hide it. Drawn see-through, so that
+// every column the piece may go to reads however full the box is.
+std::set<int> fBallsHidingReach(const CStageRules& rules, VECTOR camera, double originA, double originB);
+
 // The height of each column (index a + W * b): the layer above its highest
 // ball, the piece left out.
 std::vector<int> fColumnHeights(const CStageRules& rules);

@@ -8,6 +8,7 @@
 
 #include "app/Globals.h"
 #include "gfx/CImageManager.h"
+#include "stage/BallColours.h"
 #include "stage/CPlimoStage.h"
 #include "rules/StageModes.h"
 #include "stage/StageReplay.h"
@@ -42,6 +43,32 @@ constexpr float kNearWallOpacity = 0.18f;
 constexpr float kGhostBrightness = 1.4f;
 constexpr float kGhostOpacity = 0.6f;
 constexpr int kCellUnits = 32;
+// The balls' radius in world units, and the ghost's outline: a ring of the
+// piece's colour between two dark ones, drawn over the box so that the
+// landing cell reads among many balls, see-through ones included.
+constexpr float kBallRadius = 15.0f;
+constexpr int kOutlineColourWidth = 2;
+
+// A ring of whole rows: for each screen row inside the circle of `radius`
+// round (cx, cy), the parts left and right of the inner circle.
+void fDrawRing(int cx, int cy, int radius, int width, unsigned int colour) {
+  const int inside = radius - width;
+  for (int dy = -radius; dy < radius; ++dy) {
+    const double y = dy + 0.5;
+    const double outer2 = static_cast<double>(radius) * radius - y * y;
+    if (outer2 <= 0.0) continue;
+    const int outer = static_cast<int>(std::lround(std::sqrt(outer2)));
+    const double inner2 = static_cast<double>(inside) * inside - y * y;
+    const int inner = inside > 0 && inner2 > 0.0 ? static_cast<int>(std::lround(std::sqrt(inner2))) : 0;
+    if (outer <= 0) continue;
+    if (inner <= 0) {
+      DrawBox(cx - outer, cy + dy, cx + outer, cy + dy + 1, colour, 1);
+    } else {
+      DrawBox(cx - outer, cy + dy, cx - inner, cy + dy + 1, colour, 1);
+      DrawBox(cx + inner, cy + dy, cx + outer, cy + dy + 1, colour, 1);
+    }
+  }
+}
 
 }  // namespace
 
@@ -153,6 +180,7 @@ void CPlimoStage::fDraw() {
     if (wall->fHandle() != -1) MV1SetOpacityRate(wall->fHandle(), kNearWallOpacity);
     wall->fDraw();
   }
+  if (ghost && rules.fPiece() != nullptr && inPlay) fDrawGhostOutline();
 
   fDrawEffects();
   fDrawFieldMap();
@@ -188,6 +216,35 @@ void CPlimoStage::fDraw() {
       if (stateTimer == kGoFirstFrame) fPlaySound(ESoundEffect::Ok1b);
     }
   }
+}
+
+SGhostOutline CPlimoStage::fGhostOutline() const {
+  SGhostOutline outline;
+  if (!ghost) return outline;
+  const VECTOR at = ghost->fPosition();
+  // The camera's right, level with the floor: a ball's radius that way
+  // shows its radius on screen.
+  const float across = std::sqrt(cameraPos.x * cameraPos.x + cameraPos.y * cameraPos.y);
+  if (across <= 0.0f) return outline;
+  const VECTOR side = VGet(at.x + kBallRadius * cameraPos.y / across, at.y - kBallRadius * cameraPos.x / across, at.z);
+  const VECTOR centre = ConvWorldPosToScreenPos(at);
+  const VECTOR edge = ConvWorldPosToScreenPos(side);
+  if (centre.z < 0.0f || centre.z > 1.0f) return outline;
+  outline.x = static_cast<int>(std::lround(centre.x));
+  outline.y = static_cast<int>(std::lround(centre.y));
+  outline.radius = static_cast<int>(std::lround(std::hypot(edge.x - centre.x, edge.y - centre.y)));
+  return outline;
+}
+
+void CPlimoStage::fDrawGhostOutline() {
+  const SGhostOutline outline = fGhostOutline();
+  if (outline.radius < 3) return;
+  const SRuleBall* piece = rules.fPiece();
+  const std::uint32_t rgb = kBallColourRgb[static_cast<std::size_t>(std::clamp(piece->colour, 0, kColourCount - 1))];
+  const unsigned int colour = GetColor(static_cast<int>((rgb >> 16) & 0xff), static_cast<int>((rgb >> 8) & 0xff),
+                                       static_cast<int>(rgb & 0xff));
+  fDrawRing(outline.x, outline.y, outline.radius + 1, kOutlineColourWidth + 2, GetColor(10, 10, 20));
+  fDrawRing(outline.x, outline.y, outline.radius, kOutlineColourWidth, colour);
 }
 
 // A replay's end belongs to the theatre, which says so itself; a practice

@@ -215,7 +215,7 @@ constexpr float kHidingOpacity = 0.28f;
 
 void CPlimoStage::fDrawBalls(bool inPlay) {
   const std::set<int> hiding =
-      inPlay ? fBallsHidingPiece(rules, cameraPos, originA, originB) : std::set<int>{};
+      inPlay ? fBallsHidingReach(rules, cameraPos, originA, originB) : std::set<int>{};
   std::vector<const SRuleBall*> byDistance;
   byDistance.reserve(rules.balls.size());
   for (const int slot : rules.balls) byDistance.push_back(&rules.fBall(slot));

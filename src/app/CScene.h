@@ -15,4 +15,8 @@ class CScene {
   // the frame a paused one, in which only fDraw runs. The game's own frames
   // (and so its key log) go on as if the paused frames never happened.
   virtual bool fIsPausedFrame() { return false; }
+  // The program is ending under this scene (the window closed, a quit
+  // signal, the display gone): what it must not lose is written now. It
+  // draws nothing and touches neither the window nor the sound.
+  virtual void fKeepBeforeExit() {}
 };

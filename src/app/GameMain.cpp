@@ -205,12 +205,26 @@ void fMainLoop() {
     // Whole milliseconds, rounded up: waking early would only ask again.
     if (wait > 0) Sleep(static_cast<int>((wait + 999) / 1000));
   }
+  fKeepSceneBeforeExit();
   fWriteFrameStats(pacer);
   gFirstScene = nullptr;
   if (!gOptions.screenshotPath.empty() &&
       SaveDrawScreenToPNG(0, 0, kScreenWidth, kScreenHeight, gOptions.screenshotPath.c_str()) != 0) {
     std::fprintf(stderr, "PlimoBall: could not write the screenshot %s\n", gOptions.screenshotPath.c_str());
   }
+}
+
+void fKeepSceneBeforeExit() {
+  // The display may go while the scene keeps; it keeps once.
+  static bool keeping = false;
+  if (keeping || !gCurrentScene) return;
+  keeping = true;
+  try {
+    gCurrentScene->fKeepBeforeExit();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "PlimoBall: could not keep the game before ending: %s\n", error.what());
+  }
+  keeping = false;
 }
 
 void fCleanupGame() {

@@ -41,6 +41,10 @@ void fInitGame();
 void fMainLoop();
 // The part of a frame that decides the game: input snapshot, update, animate.
 void fRunFrameLogic();
+// The current scene keeps what it must not lose before the program ends:
+// once the loop has ended, and from the display-lost handler, which ends
+// the process without returning. Failures are reported, never thrown.
+void fKeepSceneBeforeExit();
 void fCleanupGame();
 void fRunGame();
 // Drops every process-wide object (between runs in one process, and at exit).

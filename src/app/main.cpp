@@ -11,6 +11,7 @@
 #include "gamelib/FileSystem.h"
 #include "gamelib/GameLibBackend.h"
 #include "gamelib/QuitSignals.h"
+#include "gamelib/sdl/DisplayWatch.h"
 #include "gamelib/sdl/SdlBackend.h"
 #include "persist/ReplayArchiveFile.h"
 #include "stage/CPlimoStage.h"
@@ -53,7 +54,13 @@ int main(int argc, char** argv) {
     options.firstScene = [mode, info] { return std::make_unique<CReplayTheatre>(mode, info); };
   } else if (line.playMode >= 0) {
     const int mode = line.playMode;
-    options.firstScene = [mode] { return std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode)); };
+    options.firstScene = [mode] {
+      // As the title menu builds it: its first fAnimate in the frame it is
+      // built, as its replay will play it.
+      auto stage = std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode));
+      stage->fAnimate();
+      return stage;
+    };
   }
   // The game's names ("dat/score.dat") find their folders: the game folder
   // itself, or the installed data and the player's own folders.
@@ -85,6 +92,8 @@ int main(int argc, char** argv) {
   // The backend lives here, not in static storage: it is torn down in
   // order at the end of a normal run, and never by a static destructor.
   fInstallQuitSignals();
+  // A game finished on screen is kept even when the display goes away.
+  fSetDisplayLostHook(fKeepSceneBeforeExit);
   const std::unique_ptr<CGameLibBackend> backend = fMakeSdlBackend();
   fInstallBackend(backend.get());
   const int status = fGameMain(options);

@@ -49,8 +49,18 @@ class CPlimoStage : public CScene {
   bool fIsPausedFrame() override;
   // The question, while it is asked.
   CYesNoWindow* fLeaveQuestion() const { return mLeaveQuestion.get(); }
-  // A new record shows and sounds, except in a practice game.
+  // A new record shows and sounds in a normal game only: never in a
+  // practice game or a replay (someone else's best is no record of ours).
   bool fBeatsHighScore() const;
+  // Game over or stage clear: the end screen, and the moment it stays after
+  // the end was confirmed.
+  bool fIsFinished() const { return rules.state == EState::GameOver || rules.state == EState::StageClear; }
+  // The best the HIGH SCORE panel shows: at the end of a normal game that
+  // beat it, the new one.
+  int fShownHighScore() const;
+  // Closing the window, a quit signal or the display going away at the end
+  // screen keep the game as the confirming keys do.
+  void fKeepBeforeExit() override;
   // Deletes every model the stage, its balls and the ghost hold.
   virtual void fReleaseModels();
   // The game as it stands becomes `restored` (a copy kept earlier, as the
@@ -119,6 +129,13 @@ class CPlimoStage : public CScene {
   SReplayInfo replayInfo;
   // A replay's archive, checked whole before the stage was built.
   std::shared_ptr<const SCheckedReplay> checkedReplay;
+  // ---- the end of a normal game ----
+  // Its record and replay are kept by the first way out (StageReplay.h).
+  bool endKept = false;
+  // The mode's best as it stood before this game was kept.
+  int bestBeforeKeep = 0;
+  // Frames the end stays on screen after it was confirmed (0: not holding).
+  int endHoldLeft = 0;
   bool paused = false;
   bool pauseKeyDown = true;  // a key held as the stage starts does not pause it
   // The loaded models every placed model is duplicated from.

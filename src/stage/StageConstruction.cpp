@@ -50,10 +50,6 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SChe
   }
 }
 
-bool CPlimoStage::fBeatsHighScore() const {
-  return replayInfo.mode != SReplayInfo::EMode::Practice && rules.score > fModeHighScore(rules.mode);
-}
-
 const char* CPlimoStage::fColourName(int colour) { return ::fColourName(colour); }
 
 void CPlimoStage::fPlaySound(ESoundEffect effect) {

@@ -289,7 +289,7 @@ void CPlimoStage::fDrawTexts() {
   fDrawText(390, 50, "SCORE:", scoreColour, gFontLarge);
   fDrawText(440, 90, fWithThousandsSeparators(r.score), scoreColour, gFontLarge);
   fDrawText(390, 130, "HIGH SCORE:", highColour, gFontLarge);
-  fDrawText(440, 170, fWithThousandsSeparators(fModeHighScore(r.mode)), highColour, gFontLarge);
+  fDrawText(440, 170, fWithThousandsSeparators(fShownHighScore()), highColour, gFontLarge);
   if (r.rensa > 0 && r.state == EState::Playing) {
     // The running chain blinks; hidden half the time.
     if (fIsBlinkOn(r.frameCount)) {

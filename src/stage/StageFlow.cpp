@@ -45,10 +45,17 @@ void CPlimoStage::fUpdate() {
     fLeaveReplay(*this);
     return;
   }
+  // The confirmed end stays on screen; the game's keys are done with.
+  if (endHoldLeft > 0) {
+    fHoldEnd(*this);
+    return;
+  }
   if (replayInfo.mode == SReplayInfo::EMode::Replay) {
     if (gKeyManager->fIsTriggered(EGameKey::KeyF1) && gFpsTimer) gFpsTimer->fToggleNoWait();
     if (gKeyManager->fIsTriggered(EGameKey::KeyF2) && gFpsTimer) gFpsTimer->fToggleSlowMotion();
-  } else if (replayInfo.mode == SReplayInfo::EMode::Normal && gKeyManager->fIsTriggered(EGameKey::KeyF12)) {
+  } else if (replayInfo.mode == SReplayInfo::EMode::Normal && !fIsFinished() &&
+             gKeyManager->fIsTriggered(EGameKey::KeyF12)) {
+    // A finished game is kept as its replay already; F12 would only lose it.
     fSaveDebugReplay(*this);
     return;
   }

@@ -1,5 +1,6 @@
 #include "stage/StageReplay.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -13,9 +14,11 @@
 #include "gfx/CSoundManager.h"
 #include "input/CKeyManager.h"
 #include "input/CKeyPlayer.h"
+#include "input/GameKey.h"
 #include "persist/CArchiver.h"
 #include "persist/Records.h"
 #include "persist/Serializer.h"
+#include "replay/KeyLog.h"
 #include "replay/ReplayFormat.h"
 #include "stage/CPlimoStage.h"
 #include "rules/StageModes.h"
@@ -146,22 +149,33 @@ std::shared_ptr<const SCheckedReplay> fCheckStageReplay(int mode, const SReplayI
   return checked;
 }
 
-void fFinishReplay(CPlimoStage& stage) {
-  if (stage.replayInfo.mode == SReplayInfo::EMode::Replay) {
-    fEndPlayback();
-    fLeaveForTitle(stage);
-    return;
-  }
-  if (stage.replayInfo.mode == SReplayInfo::EMode::Practice) {
-    // Nothing of a practice game is kept.
-    fLeaveForTitle(stage);
-    return;
-  }
+namespace {
+
+// The keys that confirm an end, added to the log of a game left another
+// way: a frame with every key up (Z and X are let go first, as the rules
+// want), then one with Z alone.
+void fAppendConfirmation(const std::string& keyLog) {
+  std::array<unsigned char, 2 * kKeyLogFrameBytes> frames{};
+  fPutInt32LE(1, &frames[kKeyLogFrameBytes + static_cast<std::size_t>(fKeyIndex(EGameKey::KeyZ)) * kKeyLogValueBytes]);
+  CBinaryFile file(keyLog, CBinaryFile::EOpen::Append);
+  file.fWrite(frames.data(), frames.size());
+  file.fClose();
+}
+
+}  // namespace
+
+void fKeepFinishedGame(CPlimoStage& stage, bool confirmed) {
+  if (stage.endKept || stage.replayInfo.mode != SReplayInfo::EMode::Normal || !stage.fIsFinished()) return;
+  // Once, even if writing fails: a second try would add to a log already ended.
+  stage.endKept = true;
   const int mode = stage.rules.mode;
+  stage.bestBeforeKeep = fModeHighScore(mode);
   const std::string temporary = fReplayFilePath(mode, "replay_key.tmp");
+  const bool recorded = fRecorder() != nullptr && fRecorder()->fIsRecording();
   fEndRecording();
   CHighScoreInfo& best = fHighScoreEntry(mode);
   if (stage.rules.score >= best.score) {
+    if (recorded && !confirmed) fAppendConfirmation(temporary);
     const std::string seed = fReplayFilePath(mode, "replay.dat");
     const std::string keyLog = fReplayFilePath(mode, "replay_key.dat");
     fWriteSeed(seed, stage.rules.fRandom().fGetSeed());
@@ -175,9 +189,43 @@ void fFinishReplay(CPlimoStage& stage) {
   } else {
     fDeleteFile(temporary);
   }
-  stage.fReleaseModels();
-  gCurrentScene = std::make_unique<CPlimoStage>(mode, stage.replayInfo);
 }
+
+void fFinishReplay(CPlimoStage& stage) {
+  if (stage.replayInfo.mode == SReplayInfo::EMode::Replay) {
+    fEndPlayback();
+    fLeaveForTitle(stage);
+    return;
+  }
+  // Nothing of a practice game is kept.
+  fKeepFinishedGame(stage, true);
+  stage.endHoldLeft = kEndHoldFrames;
+}
+
+void fHoldEnd(CPlimoStage& stage) {
+  PLIMO_ASSERT(stage.endHoldLeft > 0, "the end is held only once confirmed");
+  if (--stage.endHoldLeft > 0) return;
+  if (stage.replayInfo.mode == SReplayInfo::EMode::Practice) {
+    fLeaveForTitle(stage);
+    return;
+  }
+  stage.fReleaseModels();
+  gCurrentScene = std::make_unique<CPlimoStage>(stage.rules.mode, stage.replayInfo);
+}
+
+bool CPlimoStage::fBeatsHighScore() const {
+  if (replayInfo.mode != SReplayInfo::EMode::Normal) return false;
+  // Once kept, the stored best is this game's own.
+  return rules.score > (endKept ? bestBeforeKeep : fModeHighScore(rules.mode));
+}
+
+int CPlimoStage::fShownHighScore() const {
+  const int best = fModeHighScore(rules.mode);
+  if (replayInfo.mode != SReplayInfo::EMode::Normal || !fIsFinished()) return best;
+  return std::max(best, rules.score);
+}
+
+void CPlimoStage::fKeepBeforeExit() { fKeepFinishedGame(*this, false); }
 
 void fTakeOverReplay(CPlimoStage& stage) {
   PLIMO_ASSERT(stage.replayInfo.mode == SReplayInfo::EMode::Replay, "only a replay can be taken over");
@@ -207,7 +255,9 @@ void fLeaveReplay(CPlimoStage& stage) {
   if (stage.replayInfo.mode == SReplayInfo::EMode::Replay) {
     fEndPlayback();
   } else if (stage.replayInfo.mode == SReplayInfo::EMode::Normal) {
-    // The temporary key log keeps the frames so far until the next game.
+    fKeepFinishedGame(stage, false);
+    // A game still running: the temporary key log keeps the frames so far
+    // until the next game.
     fEndRecording();
   }
   fLeaveForTitle(stage);

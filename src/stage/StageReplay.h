@@ -50,16 +50,33 @@ CRandom fNewGameRandom(const SReplayInfo& info, const SCheckedReplay* replay);
 // At the end of construction: starts recording, or unpacks the replay where
 // the design keeps it and installs the key player.
 void fSetupReplay(CPlimoStage& stage);
-// The player confirmed the end of a finished game: store a new best with its
-// replay, then play again (or, after a replay, go back to the title menu).
+// How long the final field and result stay on screen once the end was
+// confirmed, before the next game (or the menu): a player still pressing
+// the drop key sees how the game ended. Frames at 60 a second: 1.5 s.
+inline constexpr int kEndHoldFrames = 90;
+
+// The player confirmed the end of a finished game: the game is kept
+// (fKeepFinishedGame), the end stays on screen for kEndHoldFrames, then the
+// next game starts (after a practice game, the title menu). A replay goes
+// back to the title menu at once.
 void fFinishReplay(CPlimoStage& stage);
-// F12 in a normal game: packs the game so far as the mode's debug replay and
-// leaves for the title menu.
+// A frame of that hold; the last one starts the next game.
+void fHoldEnd(CPlimoStage& stage);
+// Every way out of a normal game's end screen keeps it, the first one only:
+// a new best (or a tie) is stored with its replay, anything less drops the
+// key log. `confirmed`: the keys that confirmed the end are in the log;
+// otherwise they are added to it, so that the replay ends as a confirmed
+// one does (the ranking takes only those). Nothing of a game still running,
+// a practice game or a replay is kept.
+void fKeepFinishedGame(CPlimoStage& stage, bool confirmed);
+// F12 in a normal game still running: packs the game so far as the mode's
+// debug replay and leaves for the title menu.
 void fSaveDebugReplay(CPlimoStage& stage);
 // T in a paused replay: the stage plays on as a practice game under the
 // live keys, recording nothing.
 void fTakeOverReplay(CPlimoStage& stage);
-// Escape: ends the recording or the playback and leaves for the title menu.
+// Escape: ends the recording or the playback and leaves for the title menu;
+// at the end screen the game is kept first.
 void fLeaveReplay(CPlimoStage& stage);
 // The mode's stored best score.
 int fModeHighScore(int mode);

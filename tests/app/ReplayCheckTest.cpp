@@ -51,7 +51,8 @@ class ReplayCheckTest : public GameTest {
       }
       fRunFrameLogic();
       ++game.frames;
-      if (gCurrentScene.fGet() != stage) {
+      // Confirmed: the end only stays on screen from here.
+      if (gCurrentScene.fGet() != stage || stage->endHoldLeft > 0) {
         game.score = stage->rules.score;
         game.maxRensa = stage->rules.maxRensa;
         game.cleared = stage->rules.cleared;

@@ -497,6 +497,8 @@ TEST_F(ReplayTheatreTest, ATakeOverPlaysOnLiveAndNeverWritesAFile) {
   EXPECT_GT(practice->rules.dealt, dealt) << "the player's own pieces";
   ASSERT_TRUE(practice->rules.state == CPlimoStage::EState::GameOver || practice->rules.state == CPlimoStage::EState::StageClear);
   fTap(KEY_INPUT_Z);
+  EXPECT_EQ(gCurrentScene.fGet(), practice) << "the end stays on screen a moment";
+  for (int i = 0; i < kEndHoldFrames && gCurrentScene.fGet() == practice; ++i) fFrame();
   EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr) << "back to the menu, not a new game";
   EXPECT_EQ(fDataFiles(), files) << "nothing written under dat/";
   EXPECT_EQ(gHighScores[2]->score, 0);

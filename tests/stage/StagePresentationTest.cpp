@@ -11,7 +11,9 @@
 #include "gfx/CSoundManager.h"
 #include "persist/Records.h"
 #include "rules/StageModes.h"
+#include "stage/CReplayTheatre.h"
 #include "stage/StageTestKit.h"
+#include "support/ReplayArchives.h"
 #include "support/PngHeader.h"
 #include "util/CFpsTimer.h"
 
@@ -184,6 +186,75 @@ TEST_F(StagePresentationTest, EndScreensShowTheNewRecordOnlyAboveTheBest) {
   EXPECT_FALSE(fContains(fDrawLog({"DrawGraph"}), record));
   s.rules.state = EStage::StageClear;
   EXPECT_TRUE(fContains(fDrawLog({"DrawGraph"}), fGraph(50, 280, "ui_parts/stageclear.png", 1)));
+}
+
+// The HIGH SCORE panel's number.
+std::string fPanelBest(const std::vector<std::string>& texts) {
+  const std::string at = "DrawStringToHandle(440, 170, \"";
+  for (const std::string& line : texts) {
+    if (line.rfind(at, 0) == 0) return line.substr(at.size(), line.find('"', at.size()) - at.size());
+  }
+  return "none";
+}
+
+// Beside the ribbon the panel shows the new best: on the end screen, and
+// while the end stays after it was confirmed and kept.
+TEST_F(StagePresentationTest, AtTheEndOfANewBestThePanelShowsIt) {
+  fUseLiveKeys();
+  CPlimoStage& s = fStartPlaying(0);
+  gHighScores[0]->score = 500;
+  s.rules.score = 1234;
+  EXPECT_EQ(fPanelBest(fDrawLog({"DrawStringToHandle"})), "500") << "while playing, the best to beat";
+  for (int h = 0; h <= s.rules.H - 2; ++h) fPlaceBall(1, 1, h, h % 2);
+  ASSERT_TRUE(fStepUntil([&] { return s.rules.state == EStage::GameOver; }, 300));
+  fStep();
+  const std::string record = fGraph(400, 380, "ui_parts/save_highscore.png", 1);
+  s.rules.frameCount = 600;  // the ribbon's blink on
+  EXPECT_EQ(fPanelBest(fDrawLog({"DrawStringToHandle"})), "1,234");
+  EXPECT_TRUE(fContains(fDrawLog({"DrawGraph"}), record));
+
+  fTap(EGameKey::KeyZ);
+  ASSERT_EQ(&stage(), &s);
+  ASSERT_GT(s.endHoldLeft, 0);
+  EXPECT_EQ(gHighScores[0]->score, 1234);
+  s.rules.frameCount = 600;
+  EXPECT_EQ(fPanelBest(fDrawLog({"DrawStringToHandle"})), "1,234");
+  EXPECT_TRUE(fContains(fDrawLog({"DrawGraph"}), record)) << "still a new record once stored";
+}
+
+// Someone else's game played back is no record of the player's, however the
+// two compare: no ribbon, no record sound, nothing stored.
+TEST_F(StagePresentationTest, AReplayShowsAndSoundsNoRecord) {
+  gHighScores[2]->score = 100;
+  const SReplayInfo info = SReplayInfo::fReplay(2);
+  fWriteWholeFile(info.path, replay_archives::fFixture("wanpaku_seed789.zip"));
+  gCurrentScene = std::make_unique<CReplayTheatre>(2, info);
+  gCurrentScene->fAnimate();
+  auto& theatre = *dynamic_cast<CReplayTheatre*>(gCurrentScene.fGet());
+  CPlimoStage& replayed = theatre.fStage();
+  theatre.fJumpTo(theatre.fLastFrame() - 1000);
+  ASSERT_FALSE(replayed.fIsFinished());
+  backend().fClearLog();
+  backend().fSetLogging(true);
+  while (!replayed.fIsFinished() && theatre.fFrame() < theatre.fLastFrame()) theatre.fStepForward();
+  ASSERT_TRUE(replayed.fIsFinished());
+  EXPECT_EQ(replayed.rules.score, 20200);
+  EXPECT_EQ(fPlays(ESoundEffect::Quiz004), 0);
+  EXPECT_FALSE(replayed.fBeatsHighScore());
+  for (const int frameCount : {600, 630}) {
+    replayed.rules.frameCount = frameCount;  // both halves of the blink
+    backend().fClearLog();
+    replayed.fDraw();
+    const auto pictures = backend().fLogOf({"DrawGraph"});
+    EXPECT_TRUE(fContains(pictures, fGraph(50, 280, "ui_parts/gameover.png", 1)));
+    EXPECT_FALSE(fContains(pictures, fGraph(400, 380, "ui_parts/save_highscore.png", 1)));
+    EXPECT_EQ(fPanelBest(backend().fLogOf({"DrawStringToHandle"})), "100") << "the player's own best";
+  }
+  backend().fSetLogging(false);
+  theatre.fKeepBeforeExit();
+  replayed.fKeepBeforeExit();
+  EXPECT_FALSE(fFileExists("dat/score.dat"));
+  EXPECT_EQ(gHighScores[2]->score, 100);
 }
 
 TEST_F(StagePresentationTest, ReachingTheEndAboveTheBestPlaysTheRecordSound) {

@@ -25,14 +25,16 @@ class StageReplayTest : public StageTest {
     fUseLiveKeys();
   }
 
-  // Plays a normal game of the mode to its end and confirms it with Z.
-  // Returns the frames after construction, the confirming one included.
+  // Plays a normal game of the mode to its end and confirms it with Z, then
+  // waits out the end held on screen. Returns the frames after
+  // construction, the confirming one included.
   long long fPlayAndConfirm(int mode, int seed) {
-    fStartStage(mode, seed);
+    const CPlimoStage* ended = &fStartStage(mode, seed);
     long long frames = fPlayToEnd();
     mEnded = stage();
     fTap(EGameKey::KeyZ);
-    return frames + 1;  // the Z frame; the release frame belongs to the next game
+    EXPECT_TRUE(fStepUntil([&] { return gCurrentScene.fGet() != ended; }, kEndHoldFrames));
+    return frames + 1;  // the Z frame; the rest of the hold is no frame of the game
   }
 
   // The stage's results, kept before it is replaced.
@@ -142,6 +144,7 @@ TEST_F(StageReplayTest, AGameBelowTheBestKeepsTheStoredReplay) {
   // Frames are kept in memory until recording ends.
   EXPECT_EQ(fFileSize("dat/replay_yoiko/replay_key.tmp"), 0u);
   fTap(EGameKey::KeyZ);
+  fStep(kEndHoldFrames);
   EXPECT_NE(&stage(), &s);
   EXPECT_EQ(fReadWholeFile("dat/replay_yoiko/replay"), "the best game");
   EXPECT_EQ(gHighScores[1]->score, 1'000'000);

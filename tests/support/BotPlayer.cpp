@@ -97,7 +97,8 @@ SBotGame fPlayBotGame(CHeadlessBackend& backend, int mode, std::int64_t utcMilli
     if (key != 0) backend.fSetKey(key, true);
     fRunFrameLogic();
     ++game.frames;
-    if (gCurrentScene.fGet() != stage) break;
+    // Confirmed: the end only stays on screen from here.
+    if (gCurrentScene.fGet() != stage || stage->endHoldLeft > 0) break;
     gCurrentScene.fReleaseRetired();
   }
   switch (stage->rules.state) {

@@ -5,11 +5,14 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 
 namespace {
 
 int fOnLostX11Connection(Display*) { fEndForLostDisplay(); }
+
+std::atomic<void (*)()> gLostHook{nullptr};
 
 // libwayland-client as SDL loaded it (only if it did): its fatal-error query.
 using FDisplayError = int (*)(void*);
@@ -27,8 +30,12 @@ void fEndForLostDisplay() {
   static const char kLine[] = "PlimoBall: the display went away\n";
   const ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
   (void)written;
+  // Taken, so that a hook that meets the dead connection again ends here.
+  if (void (*hook)() = gLostHook.exchange(nullptr)) hook();
   _exit(kDisplayLostStatus);
 }
+
+void fSetDisplayLostHook(void (*hook)()) { gLostHook = hook; }
 
 void fWatchDisplay() {
   const char* driver = SDL_GetCurrentVideoDriver();

@@ -192,9 +192,9 @@ for s in idle + tricklers:
 EOF
 stop_last
 
-# 2. Uploads checked/s: distinct finished games (the recorded one, ending
-# n frames later), so the server checks and registers every one.
-python3 "$ROOT/bench/distinct_games.py" "$FIXTURE" "$WORK" "$((UPLOADS * 2))"
+# 2. Uploads checked/s: distinct finished games (the recorded keys on
+# other seeds), so the server checks and registers every one.
+python3 "$ROOT/bench/distinct_games.py" "$(dirname "$SERVER")/plimoball" "$FIXTURE" "$WORK" "$((UPLOADS * 2))"
 printf '\n%-44s %12s  %s\n' "uploads checked/s ($UPLOADS distinct games)" "per second" "load"
 first=1
 for workers in 1 2; do
@@ -204,8 +204,9 @@ for workers in 1 2; do
   # One answer file an upload: answers written side by side to one file
   # could share a line.
   mkdir -p "$WORK/answers$workers"
-  seq "$first" $((first + UPLOADS - 1)) | xargs -P $((workers * 2)) -I{} \
-    curl -s -X POST "$url?UploadRanking?u{}?20600?3" --data-binary "@$WORK/g{}.zip" -o "$WORK/answers$workers/{}"
+  export url WORK workers
+  seq "$first" $((first + UPLOADS - 1)) | xargs -P $((workers * 2)) -I{} bash -c \
+    'curl -s -X POST "$url?UploadRanking?u{}?$(cat "$WORK/g{}.claim")" --data-binary "@$WORK/g{}.zip" -o "$WORK/answers$workers/{}"'
   end=$(date +%s.%N)
   for answer in "$WORK/answers$workers"/*; do cat "$answer"; echo; done >"$WORK/answers$workers.txt"
   ok=$(grep -c '^UploadSuccess' "$WORK/answers$workers.txt" || true)

@@ -7,9 +7,9 @@
 #
 # SERVER is build/game/plimoball-ranking-server; STORE an SQLite path that
 # does not exist yet, or an empty PostgreSQL database's postgresql:// URI.
-# Every upload is another finished game made from the plimo fixture game
-# (bench/distinct_games.py), so each is new to the server and is fully
-# checked. The entries beyond the
+# Every upload is another finished game made from the plimo fixture game's
+# keys on another seed (bench/distinct_games.py, with the game beside
+# SERVER), so each is new to the server and is fully checked. The entries beyond the
 # uploads are written straight into the store (sqlite3 or psql): the list
 # figure needs their number, not their games.
 set -euo pipefail
@@ -35,12 +35,12 @@ url="http://127.0.0.1:$port/cgi-bin/plimoball100//ranking_plimo.cgi"
 
 # One write per answer, so parallel uploads do not mix their lines.
 upload() {
-  printf '%s\n' "$(curl -s -X POST "$url?UploadRanking?u$1?20600?3" --data-binary @"$WORK/g$1.zip")"
+  printf '%s\n' "$(curl -s -X POST "$url?UploadRanking?u$1?$(cat "$WORK/g$1.claim")" --data-binary @"$WORK/g$1.zip")"
 }
 export -f upload
 export WORK url
 
-python3 "$(dirname "$0")/distinct_games.py" "$FIXTURE" "$WORK" "$UPLOADS"
+python3 "$(dirname "$0")/distinct_games.py" "$(dirname "$SERVER")/plimoball" "$FIXTURE" "$WORK" "$UPLOADS"
 start=$(date +%s.%N)
 seq 1 "$UPLOADS" | xargs -P $((WORKERS * 2)) -I{} bash -c 'upload {}' >"$WORK/answers"
 end=$(date +%s.%N)

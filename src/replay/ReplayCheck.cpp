@@ -3,9 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "replay/KeyLog.h"
 #include "rules/StageModes.h"
-#include "util/Sha256.h"
 
 namespace {
 
@@ -35,15 +33,7 @@ const SReplayCheckResult& CReplayRun::fRun() {
   while (mKeys.fHasWholeFrame()) {
     ++mResult.frames;
     const bool playing = fPlayRecordedFrame(mRules, mKeys);
-    // The keys as the rules read them: a log's other encodings of the same
-    // presses (any non-zero word is down) name the same game.
-    std::int32_t down = 0;
-    for (int key = 0; key < kGameKeyCount; ++key) {
-      if (mKeys.fIsDown(static_cast<EGameKey>(key))) down |= std::int32_t{1} << key;
-    }
-    unsigned char word[kKeyLogValueBytes];
-    fPutInt32LE(down, word);
-    mPlayedKeys.append(reinterpret_cast<const char*>(word), sizeof word);
+    mPlay.fFeed(mRules.fEvents());
     mRules.fClearEvents();
     if (!playing) {
       // The end was confirmed: the replay leaves its stage.
@@ -57,19 +47,15 @@ const SReplayCheckResult& CReplayRun::fRun() {
   mResult.cleared = mRules.cleared;
   mResult.dealt = mRules.dealt;
   mResult.level = mRules.level;
-  mResult.gameId = fGameId(mResult.mode, mResult.seed, mPlayedKeys);
+  mResult.gameId = fGameId(mResult.mode, mResult.seed, mPlay.fPlay());
+  mResult.openingId = fOpeningId(mResult.mode, mResult.seed, mPlay.fOpening());
+  mResult.placements = mPlay.fPlacements();
   return mResult;
 }
 
 SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes, const std::string& label) {
   CReplayRun run(archiveBytes, label);
   return run.fRun();
-}
-
-std::string fGameId(const std::string& mode, std::int32_t seed, const std::string& playedKeys) {
-  unsigned char seedBytes[4];
-  fPutInt32LE(seed, seedBytes);
-  return fSha256Hex("plimo game\n" + mode + "\n" + std::string(reinterpret_cast<const char*>(seedBytes), 4) + playedKeys);
 }
 
 std::string fReplayCheckJson(const SReplayCheckResult& result) {

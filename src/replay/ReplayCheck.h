@@ -10,6 +10,7 @@
 #include <string>
 
 #include "replay/CRecordedKeys.h"
+#include "replay/PlayRecord.h"
 #include "replay/ReplayArchiveCheck.h"
 #include "replay/ReplayGame.h"
 #include "rules/CStageRules.h"
@@ -25,9 +26,12 @@ struct SReplayCheckResult {
   int dealt = 0;
   int level = 0;
   bool confirmed = false;  // the finished game was confirmed and left
-  // The game itself, whatever archive carried it: SHA-256 hex of the mode,
-  // the seed and the keys of the frames played (none after the end).
+  // The game itself, whatever archive or key log carried it: SHA-256 hex of
+  // the mode, the seed and the play (each placed ball's colour and cell, and
+  // the holds); and of its opening, which later copies share.
   std::string gameId;
+  std::string openingId;
+  int placements = 0;
 };
 
 // One check, in two steps so the simulation can be timed on its own: the
@@ -45,16 +49,12 @@ class CReplayRun {
   CStageRules mRules;
   CRecordedKeys mKeys;
   SReplayCheckResult mResult;
-  std::string mPlayedKeys;  // the keys of each frame played, 4 bytes a frame
+  CPlayRecord mPlay;
 };
 
 // The whole check of an archive held in memory.
 SReplayCheckResult fCheckReplayBytes(const std::string& archiveBytes,
                                      const std::string& label = "the uploaded replay");
-
-// The game's id from what the check played: the mode's name, the seed and
-// the played frames' keys (a bit a key, 4 little-endian bytes a frame).
-std::string fGameId(const std::string& mode, std::int32_t seed, const std::string& playedKeys);
 
 // {"mode":"plimo","seed":123,"frames":4567,"state":"GameOver",...}
 std::string fReplayCheckJson(const SReplayCheckResult& result);

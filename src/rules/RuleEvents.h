@@ -18,6 +18,7 @@ enum class ERuleEvent : int {
   GameOver,
   StageClear,
   EndConfirmed,     // Z or X on the end screen
+  PieceLocked,      // the piece came to rest for good; ball, colour, cell
 };
 
 struct SRuleEvent {

@@ -62,6 +62,7 @@ void CStageRules::fUpdateDropping(int slot) {
   if (piece == slot) {
     piece = kNoBall;
     ball.state = EBallState::Locked;
+    fEmitBall(ERuleEvent::PieceLocked, ball);
   } else {
     ball.state = EBallState::Settled;
   }
@@ -77,7 +78,10 @@ void CStageRules::fUpdateLanded(int slot) {
     ball.speed = fallSpeed;
   } else if (++ball.lockCount > lockFrames) {
     // lockCount is never reset: one piece gets one lock delay in all.
-    if (piece == slot) piece = kNoBall;
+    if (piece == slot) {
+      piece = kNoBall;
+      fEmitBall(ERuleEvent::PieceLocked, ball);
+    }
     ball.state = EBallState::Locked;
     if (fTopOutTest(slot)) return;
     fCheckChains();

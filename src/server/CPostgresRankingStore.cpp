@@ -23,12 +23,21 @@ constexpr const char* kCreateTable =
     " date TEXT NOT NULL,"
     " archive_hash TEXT NOT NULL UNIQUE,"
     " archive BYTEA NOT NULL,"
-    " game_id TEXT)";
+    " game_id TEXT,"
+    " opening_id TEXT,"
+    " unplayable TEXT)";
 constexpr const char* kCreateIndex = "CREATE INDEX IF NOT EXISTS entries_by_score ON entries (mode, score DESC, id)";
 // One entry a game, whatever archive carried it; a database written before
 // entries had game ids gets the column (NULL until the server names them).
-constexpr const char* kAddGameId = "ALTER TABLE entries ADD COLUMN IF NOT EXISTS game_id TEXT";
+// A database written by an earlier server gets the columns it lacks.
+constexpr const char* kAddColumns =
+    "ALTER TABLE entries ADD COLUMN IF NOT EXISTS game_id TEXT, ADD COLUMN IF NOT EXISTS opening_id TEXT,"
+    " ADD COLUMN IF NOT EXISTS unplayable TEXT";
 constexpr const char* kCreateGameIndex = "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_game ON entries (game_id)";
+// One entry a family of games that open alike: a copy changed near its end.
+constexpr const char* kCreateOpeningIndex =
+    "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_opening ON entries (opening_id)";
+constexpr const char* kAddCopyOf = "ALTER TABLE set_aside_entries ADD COLUMN IF NOT EXISTS copy_of BIGINT";
 // Later copies of a game found among entries stored before games had ids:
 // out of the ranking, but kept.
 constexpr const char* kCreateSetAside =
@@ -42,7 +51,8 @@ constexpr const char* kCreateSetAside =
     " date TEXT NOT NULL,"
     " archive_hash TEXT NOT NULL,"
     " archive BYTEA NOT NULL,"
-    " game_id TEXT NOT NULL)";
+    " game_id TEXT NOT NULL,"
+    " copy_of BIGINT)";
 // Two servers starting at once may both try to create the table.
 constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(7261001)";
 
@@ -225,9 +235,11 @@ CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri, S
     fRun(connection, kSchemaLock, {});
     fRun(connection, kCreateTable, {});
     fRun(connection, kCreateIndex, {});
-    fRun(connection, kAddGameId, {});
+    fRun(connection, kAddColumns, {});
     fRun(connection, kCreateGameIndex, {});
+    fRun(connection, kCreateOpeningIndex, {});
     fRun(connection, kCreateSetAside, {});
+    fRun(connection, kAddCopyOf, {});
     fRun(connection, "COMMIT", {});
   } catch (const CGameError& error) {
     PQfinish(mConnection);
@@ -306,15 +318,16 @@ std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& e
     // unique constraint on it refuses a second copy of an archive, also
     // when another server process stored it a moment ago.
     const char* insertSql =
-        "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id) "
-        "VALUES ($1, $2, $3::integer, $4::integer, $5, $6, $5, $7, $8) RETURNING id";
+        "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id, "
+        "opening_id) VALUES ($1, $2, $3::integer, $4::integer, $5, $6, $5, $7, $8, $9) RETURNING id";
     // No game id is NULL.
     std::vector<const char*> data{entry.mode.c_str(),        entry.name.c_str(), score.c_str(),
                                   maxRensa.c_str(),          entry.archiveHash.c_str(), entry.date.c_str(),
-                                  entry.archive.data(),      entry.gameId.empty() ? nullptr : entry.gameId.c_str()};
-    std::vector<int> lengths{0, 0, 0, 0, 0, 0, static_cast<int>(entry.archive.size()), 0};
-    std::vector<int> formats{0, 0, 0, 0, 0, 0, 1, 0};
-    CResult inserted = fRunRaw(connection, insertSql, 8, data.data(), lengths.data(), formats.data(), false, false);
+                                  entry.archive.data(),      entry.gameId.empty() ? nullptr : entry.gameId.c_str(),
+                                  entry.openingId.empty() ? nullptr : entry.openingId.c_str()};
+    std::vector<int> lengths{0, 0, 0, 0, 0, 0, static_cast<int>(entry.archive.size()), 0, 0};
+    std::vector<int> formats{0, 0, 0, 0, 0, 0, 1, 0, 0};
+    CResult inserted = fRunRaw(connection, insertSql, 9, data.data(), lengths.data(), formats.data(), false, false);
     if (PQresultStatus(inserted.fGet()) != PGRES_TUPLES_OK) {
       const bool duplicate = fIsUniqueViolation(inserted.fGet());
       if (!duplicate) fFail(connection, "store an entry");
@@ -351,14 +364,26 @@ void CPostgresRankingStore::fPing() const {
   fRun(fConnection(), "SELECT 1", {});
 }
 
+std::optional<SStoredGame> CPostgresRankingStore::fFindGame(const std::string& gameId,
+                                                            const std::string& openingId) const {
+  const CCall call(*this);
+  // Each of the two is unique: at most one entry each, found by its index.
+  const CResult result = fRun(fConnection(),
+                              "(SELECT id, mode, name, replay_key FROM entries WHERE game_id = $1) UNION ALL "
+                              "(SELECT id, mode, name, replay_key FROM entries WHERE opening_id = $2) LIMIT 1",
+                              {&gameId, &openingId});
+  if (result.fRows() == 0) return std::nullopt;
+  return SStoredGame{std::stoll(result.fText(0, 0)), result.fText(0, 1), result.fText(0, 2), result.fText(0, 3)};
+}
+
 std::vector<SUnnamedEntry> CPostgresRankingStore::fUnnamedEntries(long long afterId, std::size_t count) const {
   const CCall call(*this);
   const std::string after = std::to_string(afterId);
   const std::string limit = std::to_string(count);
   // Binary results: the id comes back as 8 big-endian bytes.
   const CResult result = fRun(fConnection(),
-                              "SELECT id, archive FROM entries WHERE game_id IS NULL AND id > $1::bigint "
-                              "ORDER BY id LIMIT $2::bigint",
+                              "SELECT id, archive FROM entries WHERE opening_id IS NULL AND unplayable IS NULL "
+                              "AND id > $1::bigint ORDER BY id LIMIT $2::bigint",
                               {&after, &limit}, true);
   std::vector<SUnnamedEntry> entries;
   for (int row = 0; row < result.fRows(); ++row) {
@@ -370,26 +395,39 @@ std::vector<SUnnamedEntry> CPostgresRankingStore::fUnnamedEntries(long long afte
   return entries;
 }
 
-bool CPostgresRankingStore::fNameEntry(long long id, const std::string& gameId) {
-  PLIMO_ASSERT(!gameId.empty(), "an entry is named by a game id");
+SNaming CPostgresRankingStore::fNameEntry(long long id, const std::string& gameId, const std::string& openingId) {
+  PLIMO_ASSERT(!gameId.empty() && !openingId.empty(), "an entry is named by its game and its opening");
   const CCall call(*this);
   PGconn* connection = fConnection();
   const std::string idText = std::to_string(id);
   {
-    const std::vector<const char*> data{gameId.c_str(), idText.c_str()};
-    const CResult named = fRunRaw(connection, "UPDATE entries SET game_id = $1 WHERE id = $2::bigint", 2, data.data(),
-                                  nullptr, nullptr, false, false);
-    if (PQresultStatus(named.fGet()) == PGRES_COMMAND_OK) return true;
+    const std::vector<const char*> data{gameId.c_str(), openingId.c_str(), idText.c_str()};
+    const CResult named = fRunRaw(connection, "UPDATE entries SET game_id = $1, opening_id = $2 WHERE id = $3::bigint",
+                                  3, data.data(), nullptr, nullptr, false, false);
+    if (PQresultStatus(named.fGet()) == PGRES_COMMAND_OK) return SNaming{true, 0};
     if (!fIsUniqueViolation(named.fGet())) fFail(connection, "name an entry");
   }
+  const CResult holder = fRun(connection,
+                              "SELECT id FROM entries WHERE id != $3::bigint AND (game_id = $1 OR opening_id = $2) "
+                              "ORDER BY id LIMIT 1",
+                              {&gameId, &openingId, &idText});
+  const std::string copyOf = holder.fRows() > 0 ? holder.fText(0, 0) : std::string("0");
   // A failure inside the transaction leaves the connection in it: the call
   // then drops the connection, and the server rolls the transaction back.
   fRun(connection, "BEGIN", {});
   fRun(connection,
-       "INSERT INTO set_aside_entries SELECT id, mode, name, score, max_rensa, replay_key, date, archive_hash, "
-       "archive, $1 FROM entries WHERE id = $2::bigint",
-       {&gameId, &idText});
+       "INSERT INTO set_aside_entries (id, mode, name, score, max_rensa, replay_key, date, archive_hash, archive, "
+       "game_id, copy_of) SELECT id, mode, name, score, max_rensa, replay_key, date, archive_hash, archive, $1, "
+       "$3::bigint FROM entries WHERE id = $2::bigint",
+       {&gameId, &idText, &copyOf});
   fRun(connection, "DELETE FROM entries WHERE id = $1::bigint", {&idText});
   fRun(connection, "COMMIT", {});
-  return false;
+  return SNaming{false, std::stoll(copyOf)};
+}
+
+void CPostgresRankingStore::fMarkUnplayable(long long id, const std::string& reason) {
+  const CCall call(*this);
+  const std::string idText = std::to_string(id);
+  const std::string why = reason.empty() ? std::string("unplayable") : reason;
+  fRun(fConnection(), "UPDATE entries SET unplayable = $1 WHERE id = $2::bigint", {&why, &idText});
 }

@@ -409,6 +409,7 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       CRankingService& service = self->mServer.mService;
       try {
         answer = service.fHandle(self->mRoute.mode, self->mRoute.arguments, body);
+        problem = answer.note;
       } catch (const CGameError& error) {
         // The store failed or timed out: the game shows an upload's reason.
         problem = error.what();
@@ -655,6 +656,13 @@ void CRankingHttpServer::CImpl::fAccepted(tcp::socket socket) {
   const auto endpoint = socket.remote_endpoint(error);
   if (error) return;
   std::string address = endpoint.address().to_string();
+  if (mLimits.proxyProtocol && !fIsInRanges(address, mLimits.proxyFrom)) {
+    // Only the balancer may name players: a header from anyone else is a
+    // forgery waiting to happen. Logged with the peer's real address.
+    fLogLine(address + " - - 403 (not a trusted balancer: --proxy-from) 0.0ms");
+    socket.close(error);
+    return;
+  }
   if (mLimits.proxyProtocol && mSessions.size() < mLimits.maxConnections) {
     // The player's address, and so its cap, comes with the header.
     socket.set_option(tcp::no_delay(true), error);

@@ -12,6 +12,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "server/AddressRange.h"
 
 class CRankingService;
 
@@ -32,8 +35,11 @@ struct SHttpLimits {
   int uploadsPerMinute = 0;
   // Behind a load balancer: every connection starts with a PROXY protocol
   // header naming the player, whose address the per-address cap, the upload
-  // rate and the log then use. A connection without one is dropped.
+  // rate and the log then use. A connection without one is dropped, and so
+  // is one from a peer outside proxyFrom: anyone else could name any
+  // address and walk past the caps.
   bool proxyProtocol = false;
+  std::vector<SAddressRange> proxyFrom = fLoopbackRanges();
 };
 
 // Receives one line per request (no newline), on the event thread.

@@ -199,9 +199,18 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   // The game, not the archive: a re-packed copy of a registered game breaks
   // the store's unique constraint on it.
   entry.gameId = result.gameId;
+  // A copy changed near its end shares the original's opening.
+  entry.openingId = result.openingId;
   // Only a committed entry is answered as a success.
   const auto added = mStore.fAdd(entry);
-  if (!added) return fRefuse("replay already registered");
+  if (!added) {
+    SServiceAnswer refused = fRefuse("replay already registered");
+    if (const auto original = mStore.fFindGame(result.gameId, result.openingId)) {
+      refused.note = "copies entry " + std::to_string(original->id) + " (" + original->mode + " " +
+                     original->replayKey + " by " + original->name + ")";
+    }
+    return refused;
+  }
   // The uploader's next list holds the new entry. Should the store fail
   // just now, the list is due at once and the entry stands all the same.
   try {

@@ -24,6 +24,8 @@ struct SServiceAnswer {
   int status = 200;
   std::string body;
   std::string contentType = "text/plain; charset=utf-8";
+  // For the request log only: what the answer alone does not say.
+  std::string note{};
 };
 
 class CRankingService {

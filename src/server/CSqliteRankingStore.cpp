@@ -19,11 +19,16 @@ constexpr const char* kCreateTable =
     " date TEXT NOT NULL,"
     " archive_hash TEXT NOT NULL UNIQUE,"
     " archive BLOB NOT NULL,"
-    " game_id TEXT)";
+    " game_id TEXT,"
+    " opening_id TEXT,"
+    " unplayable TEXT)";
 constexpr const char* kCreateIndex = "CREATE INDEX IF NOT EXISTS entries_by_score ON entries (mode, score DESC, id)";
 // One entry a game, whatever archive carried it. Entries stored before games
 // had ids have none until the server names them; several NULLs are allowed.
 constexpr const char* kCreateGameIndex = "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_game ON entries (game_id)";
+// One entry a family of games that open alike: a copy changed near its end.
+constexpr const char* kCreateOpeningIndex =
+    "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_opening ON entries (opening_id)";
 // Later copies of a game found among entries stored before games had ids:
 // out of the ranking, but kept.
 constexpr const char* kCreateSetAside =
@@ -37,7 +42,16 @@ constexpr const char* kCreateSetAside =
     " date TEXT NOT NULL,"
     " archive_hash TEXT NOT NULL,"
     " archive BLOB NOT NULL,"
-    " game_id TEXT NOT NULL)";
+    " game_id TEXT NOT NULL,"
+    " copy_of INTEGER)";
+
+// Columns added since the first schema, in the order they came.
+constexpr const char* kAddedColumns[][3] = {
+    {"entries", "game_id", "ALTER TABLE entries ADD COLUMN game_id TEXT"},
+    {"entries", "opening_id", "ALTER TABLE entries ADD COLUMN opening_id TEXT"},
+    {"entries", "unplayable", "ALTER TABLE entries ADD COLUMN unplayable TEXT"},
+    {"set_aside_entries", "copy_of", "ALTER TABLE set_aside_entries ADD COLUMN copy_of INTEGER"},
+};
 
 // One prepared statement; values are always bound, never pasted into SQL.
 class CStatement {
@@ -143,12 +157,15 @@ CSqliteRankingStore::CSqliteRankingStore(const std::string& path, std::chrono::m
     fExecute("PRAGMA synchronous=FULL");
     fExecute(kCreateTable);
     fExecute(kCreateIndex);
-    // A database written before entries had game ids gets the column.
-    if (!CStatement(mDatabase, "SELECT 1 FROM pragma_table_info('entries') WHERE name = 'game_id'").fStep()) {
-      fExecute("ALTER TABLE entries ADD COLUMN game_id TEXT");
+    fExecute(kCreateSetAside);
+    // A database written by an earlier server gets the columns it lacks.
+    for (const auto& [table, column, add] : kAddedColumns) {
+      CStatement has(mDatabase, "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2");
+      has.fBind(1, std::string(table)).fBind(2, std::string(column));
+      if (!has.fStep()) fExecute(add);
     }
     fExecute(kCreateGameIndex);
-    fExecute(kCreateSetAside);
+    fExecute(kCreateOpeningIndex);
   } catch (const CGameError& error) {
     sqlite3_close(mDatabase);
     throw CGameError("cannot use " + path + " as the ranking database: " + error.what());
@@ -195,11 +212,11 @@ std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& ent
   // The hash is unique too, so it holds the key's place until the entry's
   // number is known; a second copy of an archive breaks that constraint.
   CStatement insert(mDatabase,
-                    "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id) "
-                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?5, ?7, ?8)");
+                    "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id, "
+                    "opening_id) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?5, ?7, ?8, ?9)");
   insert.fBind(1, entry.mode).fBind(2, entry.name).fBind(3, static_cast<long long>(entry.score));
   insert.fBind(4, static_cast<long long>(entry.maxRensa)).fBind(5, entry.archiveHash).fBind(6, entry.date);
-  insert.fBindBlob(7, entry.archive).fBindOrNull(8, entry.gameId);
+  insert.fBindBlob(7, entry.archive).fBindOrNull(8, entry.gameId).fBindOrNull(9, entry.openingId);
   const int inserted = insert.fRun();
   if (inserted == SQLITE_CONSTRAINT) return std::nullopt;
   if (inserted != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
@@ -234,37 +251,63 @@ std::optional<std::string> CSqliteRankingStore::fArchive(const std::string& mode
   return query.fText(0);
 }
 
+std::optional<SStoredGame> CSqliteRankingStore::fFindGame(const std::string& gameId,
+                                                          const std::string& openingId) const {
+  std::lock_guard lock(mMutex);
+  // Each of the two is unique: at most one entry each, found by its index.
+  CStatement query(mDatabase,
+                   "SELECT id, mode, name, replay_key FROM entries WHERE game_id = ?1 "
+                   "UNION ALL SELECT id, mode, name, replay_key FROM entries WHERE opening_id = ?2 LIMIT 1");
+  query.fBind(1, gameId).fBind(2, openingId);
+  if (!query.fStep()) return std::nullopt;
+  return SStoredGame{query.fInt(0), query.fText(1), query.fText(2), query.fText(3)};
+}
+
 std::vector<SUnnamedEntry> CSqliteRankingStore::fUnnamedEntries(long long afterId, std::size_t count) const {
   std::lock_guard lock(mMutex);
-  CStatement query(mDatabase, "SELECT id, archive FROM entries WHERE game_id IS NULL AND id > ?1 ORDER BY id LIMIT ?2");
+  CStatement query(mDatabase,
+                   "SELECT id, archive FROM entries WHERE opening_id IS NULL AND unplayable IS NULL AND id > ?1 "
+                   "ORDER BY id LIMIT ?2");
   query.fBind(1, afterId).fBind(2, static_cast<long long>(count));
   std::vector<SUnnamedEntry> entries;
   while (query.fStep()) entries.push_back(SUnnamedEntry{query.fInt(0), query.fText(1)});
   return entries;
 }
 
-bool CSqliteRankingStore::fNameEntry(long long id, const std::string& gameId) {
-  PLIMO_ASSERT(!gameId.empty(), "an entry is named by a game id");
+SNaming CSqliteRankingStore::fNameEntry(long long id, const std::string& gameId, const std::string& openingId) {
+  PLIMO_ASSERT(!gameId.empty() && !openingId.empty(), "an entry is named by its game and its opening");
   std::lock_guard lock(mMutex);
   CTransaction transaction(mDatabase);
-  CStatement name(mDatabase, "UPDATE entries SET game_id = ?1 WHERE id = ?2");
-  name.fBind(1, gameId).fBind(2, id);
+  CStatement name(mDatabase, "UPDATE entries SET game_id = ?1, opening_id = ?2 WHERE id = ?3");
+  name.fBind(1, gameId).fBind(2, openingId).fBind(3, id);
   const int named = name.fRun();
   if (named == SQLITE_DONE) {
     transaction.fCommit();
-    return true;
+    return SNaming{true, 0};
   }
   if (named != SQLITE_CONSTRAINT) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
   // Only the failed statement was undone: the transaction goes on.
+  CStatement holder(mDatabase,
+                    "SELECT id FROM entries WHERE id != ?3 AND (game_id = ?1 OR opening_id = ?2) ORDER BY id LIMIT 1");
+  holder.fBind(1, gameId).fBind(2, openingId).fBind(3, id);
+  const long long copyOf = holder.fStep() ? holder.fInt(0) : 0;
   CStatement copy(mDatabase,
-                  "INSERT INTO set_aside_entries SELECT id, mode, name, score, max_rensa, replay_key, date, "
-                  "archive_hash, archive, ?1 FROM entries WHERE id = ?2");
-  copy.fBind(1, gameId).fBind(2, id);
+                  "INSERT INTO set_aside_entries (id, mode, name, score, max_rensa, replay_key, date, "
+                  "archive_hash, archive, game_id, copy_of) SELECT id, mode, name, score, max_rensa, replay_key, date, "
+                  "archive_hash, archive, ?1, ?2 FROM entries WHERE id = ?3");
+  copy.fBind(1, gameId).fBind(2, copyOf).fBind(3, id);
   CStatement remove(mDatabase, "DELETE FROM entries WHERE id = ?1");
   remove.fBind(1, id);
   if (copy.fRun() != SQLITE_DONE || remove.fRun() != SQLITE_DONE) {
     throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
   }
   transaction.fCommit();
-  return false;
+  return SNaming{false, copyOf};
+}
+
+void CSqliteRankingStore::fMarkUnplayable(long long id, const std::string& reason) {
+  std::lock_guard lock(mMutex);
+  CStatement mark(mDatabase, "UPDATE entries SET unplayable = ?1 WHERE id = ?2");
+  mark.fBind(1, reason.empty() ? std::string("unplayable") : reason).fBind(2, id);
+  if (mark.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
 }

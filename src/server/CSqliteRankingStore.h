@@ -25,8 +25,10 @@ class CSqliteRankingStore : public IRankingStore {
   std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override;
   std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const override;
   void fPing() const override;
+  std::optional<SStoredGame> fFindGame(const std::string& gameId, const std::string& openingId) const override;
   std::vector<SUnnamedEntry> fUnnamedEntries(long long afterId, std::size_t count) const override;
-  bool fNameEntry(long long id, const std::string& gameId) override;
+  SNaming fNameEntry(long long id, const std::string& gameId, const std::string& openingId) override;
+  void fMarkUnplayable(long long id, const std::string& reason) override;
 
  private:
   void fExecute(const char* sql) const;

@@ -1,10 +1,12 @@
-// Entries stored before entries were named by their game get their game id
-// when the server starts: each stored archive is checked again (by the
-// verifier, so in a worker) and the oldest entry of a game keeps it; later
-// copies are set aside. Once every entry has its id, the database's unique
-// constraint holds every game to one entry.
+// Entries stored before entries were named by what was played (or named by
+// an earlier id) get their names when the server starts: each stored
+// archive is checked again (by the verifier, so in a worker) and the oldest
+// entry of a game, or of a family of games that open alike, keeps its place;
+// later copies are set aside. Once every entry is named, the database's
+// unique constraints hold every game and every opening to one entry.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -14,10 +16,14 @@
 struct SGameIdMigration {
   int named = 0;
   int setAside = 0;    // later copies of a game already named
-  int unplayable = 0;  // left without an id: logged, tried again next start
+  int unplayable = 0;  // marked, and not checked again
+  int failed = 0;      // the check itself failed: tried again next start
+  bool stopped = false;
 };
 
-// `parallel` checks run at once (one per verifier worker). Throws
-// CGameError when the store fails.
+// `parallel` checks run at once (one per verifier worker). Ends early, with
+// `stopped`, once `stop` is set (the verifier is told to drop its checks by
+// whoever sets it). Throws CGameError when the store fails.
 SGameIdMigration fNameStoredGames(IRankingStore& store, IReplayVerifier& verifier, int parallel,
-                                  const std::function<void(const std::string&)>& log);
+                                  const std::function<void(const std::string&)>& log,
+                                  const std::atomic<bool>* stop = nullptr);

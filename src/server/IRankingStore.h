@@ -26,15 +26,32 @@ struct SNewRankingEntry {
   std::string date;
   std::string archiveHash;  // SHA-256 hex of the archive: each is accepted once
   std::string archive;
-  // The check's id of the game the archive holds: each game is accepted
-  // once, however it was packed. Empty: not known (stored as none).
+  // The check's id of the game the archive holds, and of its opening: each
+  // game, and each family of games that share an opening, is accepted once,
+  // however it was packed or its key log written. Empty: not known (stored
+  // as none).
   std::string gameId;
+  std::string openingId;
 };
 
-// An entry stored before entries were named by their game.
+// An entry stored before entries were named by what was played.
 struct SUnnamedEntry {
   long long id = 0;
   std::string archive;
+};
+
+// A stored entry that holds a game or its opening.
+struct SStoredGame {
+  long long id = 0;
+  std::string mode;
+  std::string name;
+  std::string replayKey;
+};
+
+// What naming a stored entry came to.
+struct SNaming {
+  bool named = false;    // false: set aside as a later copy
+  long long copyOf = 0;  // the entry it copies, when set aside
 };
 
 struct SAddedEntry {
@@ -61,13 +78,19 @@ class IRankingStore {
   // Throws when the database cannot be reached.
   virtual void fPing() const = 0;
 
-  // Entries without a game id, oldest first, from after entry `afterId`;
-  // at most `count`.
+  // The entry that holds the game or the opening, if any.
+  virtual std::optional<SStoredGame> fFindGame(const std::string& gameId, const std::string& openingId) const = 0;
+
+  // Entries not yet named by what was played (and not found unplayable),
+  // oldest first, from after entry `afterId`; at most `count`.
   virtual std::vector<SUnnamedEntry> fUnnamedEntries(long long afterId, std::size_t count) const = 0;
-  // Names an entry by its game. True when it was named; false when another
-  // entry holds that game already: this one is then set aside (moved out of
-  // the ranking into the table set_aside_entries, nothing deleted).
-  virtual bool fNameEntry(long long id, const std::string& gameId) = 0;
+  // Names an entry by its game and opening. When another entry holds either
+  // already, this one is set aside (moved out of the ranking into the table
+  // set_aside_entries with the entry it copies, nothing deleted).
+  virtual SNaming fNameEntry(long long id, const std::string& gameId, const std::string& openingId) = 0;
+  // An entry whose archive cannot be played: marked, so it is not checked
+  // again at every start; it stays listed as it was.
+  virtual void fMarkUnplayable(long long id, const std::string& reason) = 0;
 };
 
 // How long the store may take: a call that cannot be answered in time

@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "server/CRankingHttpServer.h"
@@ -52,6 +54,63 @@ void fWriteLogLine(const std::string& line) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+// One thread takes the stop signals for the whole run, from the start-up's
+// work to the last request: what a stop does changes as the server starts.
+class CStopWaiter {
+ public:
+  explicit CStopWaiter(const sigset_t& signals) : mSignals(signals), mThread([this] { fWait(); }) {}
+  ~CStopWaiter() {
+    {
+      std::lock_guard lock(mMutex);
+      mAction = nullptr;
+      mClosing = true;
+    }
+    // Ended without a signal: wake the waiter with one it is waiting for.
+    if (!mSignalled) pthread_kill(mThread.native_handle(), SIGTERM);
+    mThread.join();
+  }
+  CStopWaiter(const CStopWaiter&) = delete;
+  CStopWaiter& operator=(const CStopWaiter&) = delete;
+
+  // What a stop does from now on; a stop that came already does it at once.
+  void fOnStop(std::function<void()> action) {
+    std::lock_guard lock(mMutex);
+    mAction = std::move(action);
+    if (mSignalled && mAction) mAction();
+  }
+  bool fSignalled() const { return mSignalled; }
+  const std::atomic<bool>* fFlag() const { return &mSignalled; }
+
+ private:
+  void fWait() {
+    int signal = 0;
+    sigwait(&mSignals, &signal);
+    std::lock_guard lock(mMutex);
+    if (mClosing) return;
+    mSignalled = true;
+    if (mAction) mAction();
+  }
+
+  sigset_t mSignals;
+  std::mutex mMutex;
+  std::function<void()> mAction;
+  std::atomic<bool> mSignalled{false};
+  bool mClosing = false;
+  std::thread mThread;
+};
+
+// A stop action for as long as the objects it uses live.
+class CStopAction {
+ public:
+  CStopAction(CStopWaiter& waiter, std::function<void()> action) : mWaiter(waiter) { mWaiter.fOnStop(std::move(action)); }
+  ~CStopAction() { mWaiter.fOnStop(nullptr); }
+  CStopAction(const CStopAction&) = delete;
+  CStopAction& operator=(const CStopAction&) = delete;
+
+ private:
+  CStopWaiter& mWaiter;
+};
+
 }  // namespace
 
 int fRankingServerMain(const std::vector<std::string>& arguments) {
@@ -79,6 +138,7 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
   signal(SIGPIPE, SIG_IGN);
   fRaiseDescriptorLimit();
 
+  CStopWaiter stopWaiter(stopSignals);
   try {
     // Every path is made absolute now, whatever folder the server is run from.
     const std::string location =
@@ -93,8 +153,19 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     poolOptions.timeLimit = std::chrono::milliseconds(options.checkMs);
     poolOptions.memoryLimitBytes = static_cast<std::size_t>(options.checkMemoryMb) * 1024 * 1024;
     CVerifierPool verifiers(poolOptions);
-    // Entries stored before games had ids get them before anything is served.
-    fNameStoredGames(*store, verifiers, poolOptions.workers, fWriteLogLine);
+    {
+      // Entries stored before games were named get their names before
+      // anything is served; a stop meanwhile drops the checks and ends.
+      const CStopAction dropChecks(stopWaiter, [&verifiers] {
+        verifiers.fRefuseQueued();
+        verifiers.fAbortRunning();
+      });
+      fNameStoredGames(*store, verifiers, poolOptions.workers, fWriteLogLine, stopWaiter.fFlag());
+    }
+    if (stopWaiter.fSignalled()) {
+      std::fprintf(stderr, "- stopped while naming stored entries; the rest are named at the next start\n");
+      return 0;
+    }
 
     CRankingService service(*store, verifiers, {}, std::chrono::milliseconds(1000), options.listLimit);
     SHttpLimits limits = options.limits;
@@ -109,17 +180,8 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "- %d verifier workers, store %s, web root %s\n", poolOptions.workers,
                  fIsPostgresLocation(location) ? "PostgreSQL" : location.c_str(), webRoot.c_str());
 
-    std::atomic<bool> signalled{false};
-    std::thread waiter([&] {
-      int signal = 0;
-      sigwait(&stopSignals, &signal);
-      signalled = true;
-      server.fStopGracefully();
-    });
+    const CStopAction stopServing(stopWaiter, [&server] { server.fStopGracefully(); });
     server.fListen();
-    // Ended without a signal: wake the waiter with one it is waiting for.
-    if (!signalled) pthread_kill(waiter.native_handle(), SIGTERM);
-    waiter.join();
   } catch (const CGameError& error) {
     std::fprintf(stderr, "plimoball-ranking-server: %s\n", error.what());
     return 1;

@@ -67,7 +67,8 @@ std::string fEncodeVerifierAnswer(const SVerifyOutcome& outcome) {
   if (outcome.kind != SVerifyOutcome::EKind::Checked) return "unplayable\n";
   const SReplayCheckResult& result = outcome.result;
   return "checked " + result.mode + " " + (result.confirmed ? "1" : "0") + " " + std::to_string(result.score) + " " +
-         std::to_string(result.maxRensa) + " " + std::to_string(result.frames) + " " + result.gameId + "\n";
+         std::to_string(result.maxRensa) + " " + std::to_string(result.frames) + " " + result.gameId + " " + result.openingId + " " +
+         std::to_string(result.placements) + "\n";
 }
 
 std::optional<SVerifyOutcome> fDecodeVerifierAnswer(const std::string& line) {
@@ -82,11 +83,12 @@ std::optional<SVerifyOutcome> fDecodeVerifierAnswer(const std::string& line) {
   int confirmed = -1;
   SReplayCheckResult& result = outcome.result;
   if (!(fields >> word) || word != "checked") return std::nullopt;
-  if (!(fields >> result.mode >> confirmed >> result.score >> result.maxRensa >> result.frames >> result.gameId)) {
+  if (!(fields >> result.mode >> confirmed >> result.score >> result.maxRensa >> result.frames >> result.gameId >>
+        result.openingId >> result.placements)) {
     return std::nullopt;
   }
   if (!fIsModeName(result.mode) || (confirmed != 0 && confirmed != 1) || !fIsGameId(result.gameId) ||
-      !(fields >> std::ws).eof()) {
+      !fIsGameId(result.openingId) || result.placements < 0 || !(fields >> std::ws).eof()) {
     return std::nullopt;
   }
   result.confirmed = confirmed == 1;

@@ -14,7 +14,7 @@ std::string fEncodeVerifierRequest(const std::string& archive);
 // The length a request's first 4 bytes announce.
 std::size_t fDecodeVerifierLength(const unsigned char bytes[4]);
 
-// "checked MODE CONFIRMED SCORE MAXRENSA FRAMES GAMEID\n" or "unplayable\n";
+// "checked MODE CONFIRMED SCORE MAXRENSA FRAMES GAMEID OPENINGID PLACEMENTS\n" or "unplayable\n";
 // FRAMES is the frame the game ended in when CONFIRMED is 1.
 std::string fEncodeVerifierAnswer(const SVerifyOutcome& outcome);
 // The answer's line without its "\n"; nothing when it is not one.

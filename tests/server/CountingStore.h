@@ -27,7 +27,13 @@ class CCountingStore : public IRankingStore {
   std::vector<SUnnamedEntry> fUnnamedEntries(long long afterId, std::size_t count) const override {
     return mInner->fUnnamedEntries(afterId, count);
   }
-  bool fNameEntry(long long id, const std::string& gameId) override { return mInner->fNameEntry(id, gameId); }
+  std::optional<SStoredGame> fFindGame(const std::string& gameId, const std::string& openingId) const override {
+    return mInner->fFindGame(gameId, openingId);
+  }
+  SNaming fNameEntry(long long id, const std::string& gameId, const std::string& openingId) override {
+    return mInner->fNameEntry(id, gameId, openingId);
+  }
+  void fMarkUnplayable(long long id, const std::string& reason) override { mInner->fMarkUnplayable(id, reason); }
   // Lists are built on the service's store threads.
   mutable std::atomic<int> mLists = 0;
 

@@ -1,25 +1,29 @@
 #include "server/DistinctGames.h"
 
-#include "replay/KeyLog.h"
 #include "replay/ReplayCheck.h"
-#include "replay/ReplayFormat.h"
+#include "support/KeyLogEdit.h"
 #include "util/Assert.h"
 
-CDistinctGames::CDistinctGames(const std::string& archive)
-    : mMembers(fReadZipMembers(archive, "a recorded game")) {
-  const SReplayCheckResult result = fCheckReplayBytes(archive);
-  PLIMO_ASSERT(result.confirmed, "distinct games are made from a finished game");
-  mEndFrame = result.frames;
-  const SCheckedReplay checked = fCheckReplayArchive(archive, "a recorded game");
-  for (std::size_t i = 0; i < mMembers.size(); ++i) {
-    if (mMembers[i].mName == fKeyLogMemberName(checked.mode, checked.isDebug)) mKeyLog = i;
-  }
+namespace {
+
+// Enough drops to top out any box from any field, with room to confirm.
+constexpr long long kClosingFrames = 4000;
+
+}  // namespace
+
+CDistinctGames::CDistinctGames(const std::string& archive) : mArchive(archive) {
+  mSeed = fCheckReplayArchive(archive, "a recorded game").seed;
 }
 
-std::string CDistinctGames::fGame(int n) const {
-  std::vector<SArchiveMember> members = mMembers;
-  std::string& keyLog = members[mKeyLog].mBytes;
-  const std::size_t confirm = static_cast<std::size_t>(mEndFrame - 1) * kKeyLogFrameBytes;
-  keyLog.insert(confirm, static_cast<std::size_t>(n) * kKeyLogFrameBytes, '\0');
-  return fPackZip(members);
+CDistinctGames::SGame CDistinctGames::fGame(int n) const {
+  key_log_edit::SEditable game(mArchive);
+  game.fSetSeed(mSeed + n);
+  game.fAppendPresses(EGameKey::KeyX, kClosingFrames);
+  SGame made;
+  made.archive = game.fPack();
+  const SReplayCheckResult result = fCheckReplayBytes(made.archive);
+  PLIMO_ASSERT(result.confirmed, "a distinct game ends and is confirmed");
+  made.score = result.score;
+  made.maxRensa = result.maxRensa;
+  return made;
 }

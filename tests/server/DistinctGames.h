@@ -1,25 +1,30 @@
-// Many different finished games from one recorded one, for tests that
-// upload a stream of games: the server registers each game once, so copies
-// of one archive (another comment, say) are refused.
+// Many different finished games for tests that upload a stream of games:
+// the server registers each game (and each opening) once, so each must be
+// another play. Game n is the recorded game's key log played on another
+// seed: other balls come, so the same keys place them elsewhere. Should the
+// log end before the game does, drops end it (the pieces stack up to the
+// top), and a drop on the end screen confirms it.
 #pragma once
 
 #include <string>
-#include <vector>
-
-#include "replay/ReplayZip.h"
 
 class CDistinctGames {
  public:
-  // A finished game's archive (a fixture).
+  struct SGame {
+    std::string archive;
+    int score = 0;
+    int maxRensa = 0;
+    // "SCORE?MAXRENSA", as an upload claims them.
+    std::string fClaim() const { return std::to_string(score) + "?" + std::to_string(maxRensa); }
+  };
+
+  // A recorded game's archive (a fixture).
   explicit CDistinctGames(const std::string& archive);
-  // Game `n`: the same play with n frames of no key inserted before the
-  // frame that confirms the finished game, so it ends n frames later with
-  // the same score. Game 0 is the recorded game.
-  std::string fGame(int n) const;
-  long long fEndFrame() const { return mEndFrame; }
+  // Game n, played on the recorded seed + n; game 0 is the recorded play.
+  // Checked here, so its score is known.
+  SGame fGame(int n) const;
 
  private:
-  std::vector<SArchiveMember> mMembers;
-  std::size_t mKeyLog = 0;  // the key log's member
-  long long mEndFrame = 0;
+  std::string mArchive;
+  int mSeed = 0;
 };

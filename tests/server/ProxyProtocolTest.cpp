@@ -10,6 +10,7 @@
 #include "gamelib/FileSystem.h"
 #include "server/RankingServerHarness.h"
 #include "server/ServerOptions.h"
+#include "util/Assert.h"
 #include "support/HeadlessTest.h"
 
 namespace {
@@ -109,11 +110,36 @@ TEST(ProxyHeaderTest, VersionTwoDamageIsRefused) {
   }
 }
 
-TEST(ProxyHeaderTest, TheOptionTurnsItOn) {
+TEST(ProxyHeaderTest, TheOptionsTurnItOnAndNameTheBalancers) {
   EXPECT_FALSE(fParseServerOptions({"--db", "r.db"}).limits.proxyProtocol);
   const SServerOptions options = fParseServerOptions({"--db", "r.db", "--proxy-protocol", "--workers", "2"});
   EXPECT_TRUE(options.limits.proxyProtocol);
   EXPECT_EQ(options.workers, 2);
+  // Only a balancer on this machine, unless others are named.
+  EXPECT_TRUE(fIsInRanges("127.0.0.1", options.limits.proxyFrom));
+  EXPECT_TRUE(fIsInRanges("::1", options.limits.proxyFrom));
+  EXPECT_FALSE(fIsInRanges("192.0.2.1", options.limits.proxyFrom));
+  const SServerOptions named = fParseServerOptions({"--db", "r.db", "--proxy-from", "10.1.0.0/16,2001:db8::/32"});
+  EXPECT_TRUE(named.limits.proxyProtocol);
+  EXPECT_FALSE(fIsInRanges("127.0.0.1", named.limits.proxyFrom));
+  for (const char* bad : {"", "10.0.0.0/33", "10.0.0.0/", "nowhere", "10.0.0.0/8,", "::1/129", "10.0.0.0/-1"}) {
+    EXPECT_THROW(fParseServerOptions({"--db", "r.db", "--proxy-from", bad}), CGameError) << bad;
+  }
+  EXPECT_THROW(fParseServerOptions({"--db", "r.db", "--proxy-from"}), CGameError);
+}
+
+TEST(ProxyHeaderTest, AddressRangesMatchByTheirPrefix) {
+  const auto ranges = fParseAddressRanges("10.1.0.0/16,192.0.2.7,2001:db8::/32,172.16.0.0/12");
+  for (const char* inside : {"10.1.0.1", "10.1.255.255", "192.0.2.7", "2001:db8::1", "2001:db8:ffff::", "172.31.0.1",
+                             "::ffff:10.1.2.3"}) {
+    EXPECT_TRUE(fIsInRanges(inside, ranges)) << inside;
+  }
+  for (const char* outside : {"10.2.0.1", "192.0.2.8", "2001:db9::1", "172.32.0.1", "::ffff:10.2.0.1", "",
+                              "not an address", "10.1.0.1/16"}) {
+    EXPECT_FALSE(fIsInRanges(outside, ranges)) << outside;
+  }
+  EXPECT_TRUE(fIsInRanges("203.0.113.9", fParseAddressRanges("0.0.0.0/0")));
+  EXPECT_FALSE(fIsInRanges("::1", fParseAddressRanges("0.0.0.0/0")));
 }
 
 const std::string kList =
@@ -159,6 +185,21 @@ TEST_F(ProxyProtocolServerTest, RequestsAreServedAndLoggedAsThePlayers) {
   EXPECT_TRUE(fLogged("2001:db8::1 list plimo 200"));
   EXPECT_TRUE(fLogged("127.0.0.1 health"));
   EXPECT_TRUE(fLogged("127.0.0.1 - - 400 (no PROXY protocol header)"));
+}
+
+// A peer that is not a named balancer cannot speak for players: a forged
+// header gets nothing, and the log shows who really sent it.
+TEST_F(ProxyProtocolServerTest, HeadersFromAnyoneButTheBalancerAreRefused) {
+  mOptions.limits.proxyFrom = fParseAddressRanges("192.0.2.0/24");
+  mOptions.limits.maxConnectionsPerAddress = 2;
+  CRunningRankingServer server(fAbsolutePath("ranking.db"), mOptions);
+  for (int i = 0; i < 5; ++i) {
+    const std::string forged = "PROXY TCP4 6.6.6." + std::to_string(i) + " 10.0.0.1 5555 80\r\n";
+    EXPECT_EQ(fRawHttpExchange(server.fPort(), forged + kList), "") << i;
+  }
+  server.fHttp().fStop();
+  EXPECT_TRUE(fLogged("127.0.0.1 - - 403 (not a trusted balancer"));
+  EXPECT_FALSE(fLogged("6.6.6."));
 }
 
 // The cap counts players behind the balancer, not the balancer.

@@ -50,12 +50,13 @@ TEST_P(RankingServerKillTest, AServerKilledMidStreamRestartsConsistentWithEveryA
     auto stream = [&](int thread) {
       for (int i = 0; !stop; ++i) {
         const std::string name = "k" + std::to_string(thread) + "n" + std::to_string(i);
-        const std::string bytes = fWithComment(games.fGame(nextGame++), name);
+        const CDistinctGames::SGame game = games.fGame(nextGame++);
+        const std::string bytes = fWithComment(game.archive, name);
         {
           std::lock_guard lock(mutex);
           sent.insert(bytes);
         }
-        const SHttpResponse answer = CCurlWrapper::fPostBytes(server.fScriptUrl("plimo") + "UploadRanking?" + name + "?20600?3", bytes);
+        const SHttpResponse answer = CCurlWrapper::fPostBytes(server.fScriptUrl("plimo") + "UploadRanking?" + name + "?" + game.fClaim(), bytes);
         if (answer.body.rfind("UploadSuccess?", 0) == 0) {
           std::lock_guard lock(mutex);
           answered.insert(name);
@@ -113,8 +114,9 @@ TEST_F(RankingServerKillTest, UploadsSucceedAfterEveryIdleWorkerWasKilledFromOut
     for (const pid_t pid : workers) ::kill(pid, SIGKILL);
     for (int wait = 0; wait < 200 && !server.fChildren().empty(); ++wait) ::usleep(10'000);
     const std::string name = "idle" + std::to_string(round);
+    const CDistinctGames::SGame game = games.fGame(round);
     const SHttpResponse answer =
-        CCurlWrapper::fPostBytes(server.fScriptUrl("plimo") + "UploadRanking?" + name + "?20600?3", games.fGame(round));
+        CCurlWrapper::fPostBytes(server.fScriptUrl("plimo") + "UploadRanking?" + name + "?" + game.fClaim(), game.archive);
     EXPECT_EQ(answer.body.rfind("UploadSuccess?", 0), 0u) << answer.body << "\n" << fReadWholeFile(fAbsolutePath("server.out"));
   }
 }

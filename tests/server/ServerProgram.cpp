@@ -17,7 +17,7 @@
 extern char** environ;
 
 CServerProgram::CServerProgram(const std::string& store, const std::string& output,
-                               const std::vector<std::string>& extra)
+                               const std::vector<std::string>& extra, const std::string& until)
     : mOutput(output) {
   std::vector<std::string> arguments = {kServerExecutable, "--listen", "127.0.0.1:0", "--db", store};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
@@ -33,6 +33,11 @@ CServerProgram::CServerProgram(const std::string& store, const std::string& outp
   const std::string prefix = "plimoball-ranking-server listening on 127.0.0.1:";
   for (int attempt = 0; attempt < 1200 && mPort == 0 && mPid > 0; ++attempt) {
     const std::string text = fOutput();
+    if (!until.empty()) {
+      if (text.find(until) != std::string::npos) break;
+      ::usleep(10'000);
+      continue;
+    }
     const std::size_t found = text.find(prefix);
     if (found != std::string::npos && text.find('\n', found) != std::string::npos) {
       mPort = std::stoi(text.substr(found + prefix.size()));

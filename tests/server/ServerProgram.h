@@ -11,8 +11,10 @@ class CServerProgram {
  public:
   // Starts the program on a free port with the store and the extra
   // arguments; its output goes to `output`. fPort() is 0 when it did not
-  // come up within a minute.
-  CServerProgram(const std::string& store, const std::string& output, const std::vector<std::string>& extra);
+  // come up within a minute. With `until`, it waits for that text in the
+  // output instead (a start-up step), and fPort() stays 0.
+  CServerProgram(const std::string& store, const std::string& output, const std::vector<std::string>& extra,
+                 const std::string& until = {});
   // Kills it when it still runs.
   ~CServerProgram();
   CServerProgram(const CServerProgram&) = delete;

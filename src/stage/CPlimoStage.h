@@ -114,6 +114,8 @@ class CPlimoStage : public CScene {
   // the symbol on its top stands upright for the camera.
   void fTurnSymbolsToCamera();
   bool fShowsBallSymbols() const { return mBallSymbols; }
+  // The ghost's outline as the next draw places it.
+  SGhostOutline fGhostOutline() const;
 
   // ---- the game ----
   CStageRules rules;
@@ -124,8 +126,6 @@ class CPlimoStage : public CScene {
   std::vector<CModel> scenery;
   std::unique_ptr<CModel> ghost;
   int ghostColour = -1;  // the colour the ghost was made in
-  // The ghost's outline as the next draw places it.
-  SGhostOutline fGhostOutline() const;
   SReplayInfo replayInfo;
   // A replay's archive, checked whole before the stage was built.
   std::shared_ptr<const SCheckedReplay> checkedReplay;
@@ -151,10 +151,13 @@ class CPlimoStage : public CScene {
 
   // A font of the given pixel size for the effects, made when first needed.
   int fEffectFont(int size);
+  // The level-up banner's text row.
+  int fBannerY() const;
   // The solid balls, nearest first; then those that hide the piece,
   // see-through, farthest first (both as fDrawBalls last found them).
   void fDrawBalls(bool inPlay);
   void fDrawHidingBalls(bool inPlay);
+  void fDrawGhostOutline();
 
   CStageEffects mEffects;
   std::map<int, int> mEffectFonts;  // font handles by size
@@ -172,7 +175,6 @@ class CPlimoStage : public CScene {
   enum class ELeaveAnswer { None, Yes, No } mLeaveAnswer = ELeaveAnswer::None;
   bool mPausedBeforeQuestion = false;
   bool mWaitAnswerRelease = false;
-  void fDrawGhostOutline();
 };
 
 // Decimal digits with a "," between groups of three: 12000 -> "12,000".

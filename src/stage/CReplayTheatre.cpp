@@ -239,4 +239,5 @@ void CReplayTheatre::fDraw() {
   if (fIsTimelineShown()) fDrawTimeline();
   if (fIsSpeedShown()) fDrawSpeed();
   if (mPaused) fDrawHelp();
+  fDrawWho();
 }

@@ -86,6 +86,8 @@ class CReplayTheatre : public CScene {
   bool fPadPausePressed();
   void fDrawTimeline() const;
   void fDrawBanner() const;
+  // The player's name and the date of a downloaded replay.
+  void fDrawWho() const;
   void fDrawHelp() const;
   void fDrawEndLine() const;
   void fDrawTimelineLegend() const;

@@ -33,6 +33,16 @@ void fDrawText(int x, int y, const std::string& text, unsigned int colour, int f
   DrawStringToHandle(x, y, text.c_str(), colour, font, 0);
 }
 
+// Small text over the play, on a dark backing that keeps it 4.5:1 or more
+// over the brightest sky and grass.
+void fDrawBackedText(int x, int y, const std::string& text, unsigned int colour, int font, int rowHeight) {
+  const int width = GetDrawStringWidthToHandle(text.c_str(), static_cast<int>(text.size()), font);
+  SetDrawBlendMode(DX_BLENDMODE_ALPHA, 200);
+  DrawBox(x - 4, y - 3, x + width + 4, y + rowHeight + 2, GetColor(0, 0, 0), 1);
+  SetDrawBlendMode(DX_BLENDMODE_NOBLEND, 0);
+  fDrawText(x, y, text, colour, font);
+}
+
 bool fIsBlinkOn(int frameCount) { return frameCount % 60 < 30; }
 
 // Walls between the camera and the balls are see-through, so that every
@@ -201,8 +211,8 @@ void CPlimoStage::fDraw() {
 
   if (gFpsTimer) {
     const unsigned int white = GetColor(255, 255, 255);
-    if (gFpsTimer->noWait) fDrawText(10, 460, "No wait", white, gFontSmall);
-    if (gFpsTimer->slowMotion) fDrawText(10, 440, "Slow mode", white, gFontSmall);
+    if (gFpsTimer->noWait) fDrawBackedText(10, 460, "No wait", white, gFontSmall, 14);
+    if (gFpsTimer->slowMotion) fDrawBackedText(10, 440, "Slow mode", white, gFontSmall, 14);
   }
 
   if (rules.state == EState::Ready) {
@@ -255,7 +265,7 @@ void CPlimoStage::fDrawEndHint() {
       replayInfo.mode == SReplayInfo::EMode::Practice ? ETextId::PracticeEndHintFormat : ETextId::EndHintFormat;
   const std::string hint = fFormatText(format, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
                                        fKeyboardKeyName(EGameKey::KeyX).c_str());
-  fDrawText(12, 450, hint, GetColor(255, 255, 255), gFontText);
+  fDrawBackedText(12, 450, hint, GetColor(255, 255, 255), gFontText, 20);
 }
 
 void CPlimoStage::fDrawQueuePanel() {

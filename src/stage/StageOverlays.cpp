@@ -23,13 +23,22 @@ constexpr int kBurstPieces = 8;
 constexpr double kBurstReachPixels = 36.0;
 constexpr double kBurstPieceScale = 0.45;
 constexpr int kChainFontSize = 30;
-constexpr int kBannerFontSize = 30;
+constexpr int kBannerFontSize = 26;
 constexpr int kPointsFontSize = 20;
 constexpr int kFontSizeStep = 6;
 // Where the pop-ups show: over the upper part of the field, clear of the queue.
 constexpr int kFieldCentreX = 190;
 constexpr int kChainY = 250;
 constexpr int kBannerY = 170;
+// Points rise no higher than this: under the REPLAY or PRACTICE banner and
+// the replay's name line (in the theatre under its timeline, as the map).
+constexpr int kPointsTop = 134;
+// The level-up band: only as wide as its text, right of the map of the
+// columns (at most 3 cells wide) and left of the panel.
+constexpr int kBannerCentreX = 222;
+constexpr int kBannerPadding = 8;
+constexpr int kBannerLeftmost = 76;
+constexpr int kBannerRightmost = 372;
 // The map of the columns: left of the box, under the banners of a replay or
 // a practice game (in the theatre under its timeline) and clear of the help
 // at the bottom.
@@ -78,6 +87,13 @@ int CPlimoStage::fEffectFont(int size) {
 
 void CPlimoStage::fDrawEffects() {
   const unsigned int black = GetColor(0, 0, 0);
+  // The level-up band's bottom while it shows (a chain's pop-up keeps below it).
+  int levelUpBottom = 0;
+  for (const SStageEffect& effect : mEffects.fLive()) {
+    if (effect.kind == EStageEffect::LevelUp) levelUpBottom = fBannerY() + kBannerFontSize + 10;
+  }
+  // Points rise to the top of the field, but stay under that band too.
+  const int pointsTop = std::max({kPointsTop, mFieldMapTop - 3, levelUpBottom + 2});
   for (const SStageEffect& effect : mEffects.fLive()) {
     const double progress = effect.fProgress();
     const double opacity = CStageEffects::fOpacity(progress);
@@ -115,7 +131,8 @@ void CPlimoStage::fDrawEffects() {
         const VECTOR at = ConvWorldPosToScreenPos(world);
         if (at.z < 0.0f || at.z > 1.0f) break;
         fSetAlpha(opacity);
-        fDrawCentred(static_cast<int>(at.x), static_cast<int>(at.y - 20 - CStageEffects::fPointsRise(progress)),
+        fDrawCentred(static_cast<int>(at.x),
+                     std::max(pointsTop, static_cast<int>(at.y - 20 - CStageEffects::fPointsRise(progress))),
                      "+" + fWithThousandsSeparators(effect.value), fBallColour(effect.colour),
                      fEffectFont(kPointsFontSize), black);
         fNoBlend();
@@ -126,28 +143,42 @@ void CPlimoStage::fDrawEffects() {
         const int size = kFontSizeStep * static_cast<int>(std::lround(
                                              kChainFontSize * CStageEffects::fChainScale(effect.value, progress) / kFontSizeStep));
         fSetAlpha(opacity);
-        // Warmer the longer the chain.
+        // Warmer the longer the chain; under the level-up band when both show.
         const int green = std::max(60, 230 - 30 * (effect.value - 2));
-        fDrawCentred(kFieldCentreX, kChainY - size / 2, fFormatText(ETextId::ChainPopupFormat, effect.value),
-                     GetColor(255, green, 60), fEffectFont(size), black);
+        const int top = std::max(kChainY - size / 2, levelUpBottom + 4);
+        fDrawCentred(kFieldCentreX, top, fFormatText(ETextId::ChainPopupFormat, effect.value), GetColor(255, green, 60),
+                     fEffectFont(size), black);
         fNoBlend();
         break;
       }
       case EStageEffect::LevelUp: {
-        // A band the field shows through, the text sliding in from the left
-        // over its first tenth.
+        // A band the field shows through, as wide as the text, which slides
+        // in from the left over its first tenth (seen only inside the band).
+        const int font = fEffectFont(kBannerFontSize);
+        // The rules count levels from 0; the panel shows them from 1.
+        const std::string text = fFormatText(ETextId::LevelUpFormat, fShownLevel(effect.value));
+        const int width = GetDrawStringWidthToHandle(text.c_str(), static_cast<int>(text.size()), font);
+        const int left = std::max(kBannerLeftmost, kBannerCentreX - width / 2 - kBannerPadding);
+        const int right = std::min(kBannerRightmost, kBannerCentreX + (width + 1) / 2 + kBannerPadding);
+        const int y = fBannerY();
         fSetAlpha(0.6 * opacity);
-        DrawBox(0, kBannerY - 6, 374, kBannerY + kBannerFontSize + 10, GetColor(20, 20, 60), 1);
+        DrawBox(left, y - 6, right, y + kBannerFontSize + 10, GetColor(20, 20, 60), 1);
         fSetAlpha(opacity);
         const int slide = progress < 0.1 ? static_cast<int>(-300.0 * (0.1 - progress) / 0.1) : 0;
-        // The rules count levels from 0; the panel shows them from 1.
-        fDrawCentred(kFieldCentreX + slide, kBannerY, fFormatText(ETextId::LevelUpFormat, fShownLevel(effect.value)),
-                     GetColor(255, 255, 110), fEffectFont(kBannerFontSize), black);
+        SetDrawArea(left, y - 6, right, y + kBannerFontSize + 10);
+        fDrawCentred(kBannerCentreX + slide, y, text, GetColor(255, 255, 110), font, black);
+        SetDrawArea(0, 0, 640, 480);
         fNoBlend();
         break;
       }
     }
   }
+}
+
+int CPlimoStage::fBannerY() const {
+  // Below what the theatre stacks over the field (its timeline and legend),
+  // where it has moved the map.
+  return std::max(kBannerY, mFieldMapTop + 1);
 }
 
 void CPlimoStage::fDrawFieldMap() {
@@ -176,7 +207,8 @@ void CPlimoStage::fDrawFieldMap() {
       DrawBox(x + 1, y + 1, x + kMapCell - 1, y + kMapCell - 1, shade, 1);
       if (height > 0) {
         const std::string digits = std::to_string(height);
-        fDrawCentred(x + kMapCell / 2, y + 2, digits, GetColor(255, 255, 255), gFontSmall, 0);
+        // Dark on every shade of the cells: 5:1 or more from green to red.
+        fDrawCentred(x + kMapCell / 2, y + 2, digits, GetColor(0, 0, 0), gFontSmall, 0);
       }
       if (piece != nullptr && inPlay && piece->a == a && piece->b == b) {
         DrawBox(x, y, x + kMapCell, y + kMapCell, fBallColour(piece->colour), 0);

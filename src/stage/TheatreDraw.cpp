@@ -1,10 +1,12 @@
 // What the replay theatre draws over its stage: the REPLAY banner, the
 // timeline bar with its marks and their legend, the speed just chosen, and the help lines while paused (the pad's
 // too, when one is plugged in).
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Globals.h"
 #include "input/PauseKeys.h"
@@ -26,11 +28,28 @@ constexpr int kBarRight = 364;
 constexpr int kBarTop = 156;
 constexpr int kBarHeight = 8;
 constexpr int kMarkHeight = 5;
-constexpr int kBackingAlpha = 110;
+// Dark enough that white text on it keeps 4.5:1 over the brightest sky,
+// light enough that the box shows through.
+constexpr int kBackingAlpha = 170;
 constexpr int kLegendTop = kBarTop + kBarHeight + kMarkHeight + 2;
 // The speed after 1 - 5, beside the banner.
 constexpr int kSpeedX = 190;
 constexpr int kSpeedY = 86;
+
+// Small text's backings: dark enough for 4.5:1 whatever the play shows.
+constexpr int kTextBackingAlpha = 200;
+
+// A dark backing round lines of small text, `lines` rows of `rowHeight`
+// from (x, y), as wide as the widest.
+void fDrawTextBacking(int x, int y, const std::vector<std::string>& lines, int rowHeight, int font, int alpha) {
+  int width = 0;
+  for (const std::string& line : lines) {
+    width = std::max(width, GetDrawStringWidthToHandle(line.c_str(), static_cast<int>(line.size()), font, 0));
+  }
+  if (alpha < 255) SetDrawBlendMode(DX_BLENDMODE_ALPHA, alpha);
+  DrawBox(x - 4, y - 3, x + width + 4, y + rowHeight * static_cast<int>(lines.size()) + 2, GetColor(0, 0, 0), 1);
+  SetDrawBlendMode(DX_BLENDMODE_NOBLEND, 0);
+}
 
 // "m:ss.cc" of a frame count at the game's 17 ms a frame.
 std::string fClock(long long frames) {
@@ -47,10 +66,15 @@ const char* const kSpeedNames[] = {"x1/4", "x1/2", "x1", "x2", "x4"};
 void CReplayTheatre::fDrawBanner() const {
   const unsigned int gold = GetColor(255, 220, 80);
   DrawStringToHandle(10, 76, fText(ETextId::TheatreBanner), gold, gFontLarge, GetColor(0, 0, 0), 0);
-  if (!mInfo.player.empty()) {
-    const std::string who = mInfo.player + "  " + mInfo.date;
-    DrawStringToHandle(12, 116, who.c_str(), GetColor(255, 255, 255), gFontSmall, GetColor(0, 0, 0), 0);
-  }
+}
+
+void CReplayTheatre::fDrawWho() const {
+  if (mInfo.player.empty()) return;
+  // Whose game: on a solid band drawn after the play, so that no ball or
+  // pop-up passing under it covers it.
+  const std::string who = mInfo.player + "  " + mInfo.date;
+  fDrawTextBacking(12, 116, {who}, 14, gFontSmall, 255);
+  DrawStringToHandle(12, 116, who.c_str(), GetColor(255, 255, 255), gFontSmall, GetColor(0, 0, 0), 0);
 }
 
 // At the replay's end, over the field above the stage's end picture, clear
@@ -76,7 +100,7 @@ void CReplayTheatre::fDrawTimeline() const {
   };
   const unsigned int black = GetColor(0, 0, 0);
   SetDrawBlendMode(DX_BLENDMODE_ALPHA, kBackingAlpha);
-  DrawBox(kBarLeft - 4, kBarTop - 18, kBarRight + 4, kLegendTop + 16, black, 1);
+  DrawBox(kBarLeft - 4, kBarTop - 20, kBarRight + 4, kLegendTop + 16, black, 1);
   SetDrawBlendMode(DX_BLENDMODE_NOBLEND, 0);
   DrawBox(kBarLeft, kBarTop, kBarRight, kBarTop + kBarHeight, GetColor(90, 90, 90), 1);
   DrawBox(kBarLeft, kBarTop, xOf(mFrame), kBarTop + kBarHeight, GetColor(120, 200, 255), 1);
@@ -96,7 +120,8 @@ void CReplayTheatre::fDrawTimeline() const {
 
   const std::string text = fFormatText(ETextId::TheatrePositionFormat, fClock(mFrame).c_str(),
                                        fClock(mMarks.length).c_str(), mFrame, mMarks.length, kSpeedNames[mSpeed]);
-  DrawStringToHandle(kBarLeft, kBarTop - 16, text.c_str(), GetColor(255, 255, 255), gFontSmall, black, 0);
+  // Clear of the chain marks above the bar.
+  DrawStringToHandle(kBarLeft, kBarTop - 18, text.c_str(), GetColor(255, 255, 255), gFontSmall, black, 0);
   fDrawTimelineLegend();
 }
 
@@ -117,12 +142,15 @@ std::string fTheatreSpeedText(int index) {
 
 void CReplayTheatre::fDrawSpeed() const {
   const std::string text = fTheatreSpeedText(mSpeed);
+  fDrawTextBacking(kSpeedX, kSpeedY, {text}, 20, gFontText, kTextBackingAlpha);
   DrawStringToHandle(kSpeedX, kSpeedY, text.c_str(), GetColor(255, 255, 255), gFontText, GetColor(0, 0, 0), 0);
 }
 
 void CReplayTheatre::fDrawHelp() const {
   const unsigned int white = GetColor(255, 255, 255);
   const unsigned int black = GetColor(0, 0, 0);
+  fDrawTextBacking(12, 440, {fText(ETextId::TheatreHelpLine1), fText(ETextId::TheatreHelpLine2)}, 16, gFontSmall,
+                   kTextBackingAlpha);
   DrawStringToHandle(12, 440, fText(ETextId::TheatreHelpLine1), white, gFontSmall, black, 0);
   DrawStringToHandle(12, 456, fText(ETextId::TheatreHelpLine2), white, gFontSmall, black, 0);
   if (GetJoypadNum() <= 0) return;
@@ -137,6 +165,7 @@ void CReplayTheatre::fDrawHelp() const {
   const std::string line2 =
       fFormatText(ETextId::TheatrePadHelpLine2Format, button(EGameKey::KeyZ).c_str(), button(EGameKey::KeyC).c_str(),
                   button(EGameKey::KeySpace).c_str(), button(EGameKey::KeyX).c_str());
+  fDrawTextBacking(12, 352, {line1, line2}, 16, gFontSmall, kTextBackingAlpha);
   DrawStringToHandle(12, 352, line1.c_str(), white, gFontSmall, black, 0);
   DrawStringToHandle(12, 368, line2.c_str(), white, gFontSmall, black, 0);
 }

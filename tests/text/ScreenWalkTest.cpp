@@ -3,7 +3,10 @@
 // or an option label followed by its value), English screens show no
 // Japanese at all but the name of the language itself, and every string of
 // every picture fits: on the screen, inside its window or panel and over no
-// other string, measured no narrower than the real fonts draw it.
+// other string, measured no narrower than the real fonts draw it. Over the
+// play (the stage and the theatre) banners and backings cross neither one
+// another nor strings not their own, and small strings keep 4.5:1 on
+// whatever the play shows behind them.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -142,11 +145,25 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     if (backend().fIsMadeGraph(item.graph)) return true;
     return mPanelGraph >= 0 && item.graph == mPanelGraph;
   }
-  // The strings drawn since the last check, as one picture.
-  void fCheckPicture() {
-    for (const std::string& fault :
-         fTextFitFaults(backend().fDrawn(), [this](const SDrawnItem& item) { return fIsFrame(item); })) {
-      fitFaults.insert(fault);
+  // Banners: boxes of any size that hold or back a string.
+  static bool fIsBanner(const SDrawnItem& item) {
+    return item.kind == SDrawnItem::EKind::Box && item.x2 - item.x1 >= 10 && item.y2 - item.y1 >= 10;
+  }
+  // The strings drawn since the last check, as one picture; over the play
+  // its banners and the small strings' contrast too.
+  void fCheckPicture(bool overPlay = false) {
+    const auto& drawn = backend().fDrawn();
+    // Over the play, a box is a frame only when it holds something: the
+    // effects' flashes and the timeline's marks are none.
+    const std::vector<bool> holds = fHolders(drawn, fIsBanner);
+    auto isFrame = [&](const SDrawnItem& item) {
+      if (overPlay && item.kind == SDrawnItem::EKind::Box) return holds[static_cast<std::size_t>(&item - drawn.data())];
+      return fIsFrame(item);
+    };
+    for (const std::string& fault : fTextFitFaults(drawn, isFrame)) fitFaults.insert(fault);
+    if (overPlay) {
+      for (const std::string& fault : fBannerFaults(drawn, fIsBanner)) fitFaults.insert(fault);
+      for (const std::string& fault : fContrastFaults(drawn)) fitFaults.insert(fault);
     }
     backend().fClearDrawn();
   }
@@ -286,7 +303,7 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     auto picture = [&] {
       backend().fClearDrawn();
       stage.fDraw();
-      fCheckPicture();
+      fCheckPicture(true);
     };
     stage.rules.rensa = 3;
     stage.rules.frameCount = 0;  // the running chain shows
@@ -321,12 +338,17 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     auto picture = [&] {
       backend().fClearDrawn();
       theatre.fDraw();
-      fCheckPicture();
+      fCheckPicture(true);
     };
     theatre.fAnimate();
     picture();
     theatre.fSetPaused(true);
     picture();
+    // The slowest speed just chosen, and a level-up's banner while paused
+    // with the timeline, its legend and the help lines.
+    theatre.fSetSpeed(0);
+    picture();
+    fWalkTheatreLevelUp(theatre, picture);
     theatre.fJumpTo(theatre.fLastFrame());
     ASSERT_NE(theatre.fStage().rules.state, CPlimoStage::EState::Playing);
     // A replay's end offers no new game: the theatre's own line instead.
@@ -345,6 +367,41 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     theatre.fSetPaused(true);
     picture();
     backend().fSetPadCount(0);
+    gCurrentScene.fClear();
+    gKeyManager = std::make_unique<CKeyManager>();
+  }
+
+  // Paused a few frames after the replay's first level-up, its banner up.
+  template <class TPicture>
+  void fWalkTheatreLevelUp(CReplayTheatre& theatre, TPicture& picture) {
+    ASSERT_FALSE(theatre.fMarks().levelUps.empty()) << "the replay reaches no new level";
+    // Past the banner's slide-in (its first tenth).
+    theatre.fJumpTo(theatre.fMarks().levelUps.front() - 2);
+    for (int i = 0; i < CStageEffects::kLevelUpFrames / 10 + 4; ++i) theatre.fStepForward();
+    theatre.fSetPaused(true);
+    const auto& effects = theatre.fStage().fEffects().fLive();
+    ASSERT_TRUE(std::any_of(effects.begin(), effects.end(),
+                            [](const SStageEffect& effect) { return effect.kind == EStageEffect::LevelUp; }));
+    picture();
+  }
+
+  // The wanpaku box (the widest map) in the theatre: paused at a level-up,
+  // with the player's name.
+  void fWalkWanpakuTheatre() {
+    const SReplayInfo info = SReplayInfo::fReplay(2);
+    fWriteWholeFile(info.path, replay_archives::fFixture("wanpaku_seed789.zip"));
+    SReplayInfo named = info;
+    named.player = "WWWWWWWW";
+    named.date = "2026/12/07 17:12:45";
+    gCurrentScene = std::make_unique<CReplayTheatre>(2, named);
+    auto& theatre = *static_cast<CReplayTheatre*>(gCurrentScene.fGet());
+    auto picture = [&] {
+      backend().fClearDrawn();
+      theatre.fDraw();
+      fCheckPicture(true);
+    };
+    theatre.fAnimate();
+    fWalkTheatreLevelUp(theatre, picture);
     gCurrentScene.fClear();
     gKeyManager = std::make_unique<CKeyManager>();
   }
@@ -392,10 +449,96 @@ TEST_P(ScreenWalkTest, EveryStringFitsItsFrameAtEveryWindowSize) {
     fWalkRanking();
     fWalkStageScreens();
     fWalkTheatre();
+    fWalkWanpakuTheatre();
     for (const std::string& fault : fitFaults) ADD_FAILURE() << fault;
     EXPECT_TRUE(fitFaults.empty());
     backend().fClearLog();
   }
+}
+
+// The checks the walk runs over the play, on pictures made by hand.
+SDrawnItem fBox(int x1, int y1, int x2, int y2, unsigned int colour, int alpha = 255) {
+  SDrawnItem item;
+  item.kind = SDrawnItem::EKind::Box;
+  item.x1 = x1, item.y1 = y1, item.x2 = x2, item.y2 = y2;
+  item.colour = colour;
+  item.blendMode = alpha >= 255 ? DX_BLENDMODE_NOBLEND : DX_BLENDMODE_ALPHA;
+  item.blendParam = alpha;
+  return item;
+}
+SDrawnItem fString(int x1, int y1, int x2, int y2, unsigned int colour, int size = 12) {
+  SDrawnItem item;
+  item.kind = SDrawnItem::EKind::Text;
+  item.x1 = x1, item.y1 = y1, item.x2 = x2, item.y2 = y2;
+  item.text = "t";
+  item.colour = colour;
+  item.fontSize = size;
+  return item;
+}
+SDrawnItem fPlay() {
+  SDrawnItem item;
+  item.kind = SDrawnItem::EKind::Picture;
+  item.x2 = 640, item.y2 = 480;
+  return item;
+}
+bool fAnyBox(const SDrawnItem& item) { return item.kind == SDrawnItem::EKind::Box; }
+
+TEST(ScreenChecksTest, ContrastFollowsWcagLuminance) {
+  EXPECT_NEAR(fContrastRatio(fRelativeLuminance(0xFFFFFF), fRelativeLuminance(0x000000)), 21.0, 1e-9);
+  EXPECT_NEAR(fContrastRatio(fRelativeLuminance(0x777777), fRelativeLuminance(0xFFFFFF)), 4.48, 0.01);
+  EXPECT_NEAR(fRelativeLuminance(0xFF0000), 0.2126, 1e-4);
+  // A backdrop that may be any colour leaves no contrast at all.
+  EXPECT_DOUBLE_EQ(fWorstContrast(0xFFFFFF, SBackdrop{}), 1.0);
+}
+
+TEST(ScreenChecksTest, SmallTextNeedsABackingDarkEnoughOverAnyPlay) {
+  // White 12 px text on the play alone, then on black backings of rising opacity.
+  EXPECT_EQ(fContrastFaults({fPlay(), fString(10, 10, 100, 24, 0xFFFFFF)}).size(), 1u);
+  EXPECT_EQ(fContrastFaults({fPlay(), fBox(5, 5, 110, 30, 0, 110), fString(10, 10, 100, 24, 0xFFFFFF)}).size(), 1u);
+  EXPECT_TRUE(fContrastFaults({fPlay(), fBox(5, 5, 110, 30, 0, 170), fString(10, 10, 100, 24, 0xFFFFFF)}).empty());
+  // A backing under part of the string only leaves the rest on the play.
+  EXPECT_EQ(fContrastFaults({fPlay(), fBox(5, 5, 50, 30, 0), fString(10, 10, 100, 24, 0xFFFFFF)}).size(), 1u);
+  // A light mark touching a string on its backing spoils it.
+  EXPECT_EQ(fContrastFaults({fPlay(), fBox(5, 5, 110, 30, 0), fBox(40, 20, 41, 26, 0xFF6464),
+                             fString(10, 10, 100, 24, 0xFFFFFF)})
+                .size(),
+            1u);
+  // Large text is left to its edge and size.
+  EXPECT_TRUE(fContrastFaults({fPlay(), fString(10, 10, 100, 46, 0xFFFFFF, 36)}).empty());
+  // Dark text on a mid green cell reads; white does not.
+  EXPECT_TRUE(fContrastFaults({fBox(0, 0, 18, 18, 0x62AA46), fString(4, 2, 12, 14, 0x000000)}).empty());
+  EXPECT_EQ(fContrastFaults({fBox(0, 0, 18, 18, 0x62AA46), fString(4, 2, 12, 14, 0xFFFFFF)}).size(), 1u);
+}
+
+TEST(ScreenChecksTest, BannersNeitherCrossNorCarryAnotherBannersString) {
+  const SDrawnItem band = fBox(0, 164, 374, 210, 0x14143C, 150);
+  const SDrawnItem bandText = fString(100, 170, 280, 200, 0xFFFF6E, 26);
+  const SDrawnItem backing = fBox(6, 138, 368, 187, 0, 170);
+  const SDrawnItem legend = fString(22, 171, 262, 183, 0xFFFFFF);
+  // The timeline's backing across the level-up band: both faults.
+  const auto faults = fBannerFaults({band, bandText, backing, legend}, fAnyBox);
+  EXPECT_EQ(std::count_if(faults.begin(), faults.end(), [](const std::string& f) { return f.find("cross") != std::string::npos; }),
+            1);
+  EXPECT_GE(faults.size(), 2u);
+  // The band moved below the timeline: nothing meets.
+  const SDrawnItem lowBand = fBox(86, 190, 354, 232, 0x14143C, 150);
+  const SDrawnItem lowText = fString(110, 196, 330, 226, 0xFFFF6E, 26);
+  EXPECT_TRUE(fBannerFaults({lowBand, lowText, backing, legend}, fAnyBox).empty());
+  // A string on nested banners (a map's cell inside its backing) is fine.
+  EXPECT_TRUE(fBannerFaults({fBox(7, 192, 67, 252, 0), fBox(11, 196, 27, 212, 0x62AA46), fString(15, 197, 23, 209, 0)},
+                            fAnyBox)
+                  .empty());
+  // A banner (with its own string) drawn over an earlier string hides it;
+  // a string with no banner of its own over another's band is on it.
+  EXPECT_EQ(fBannerFaults({fString(20, 20, 60, 34, 0xFFFFFF), fBox(10, 10, 100, 40, 0), fString(70, 15, 95, 30, 0xFFFFFF)},
+                          fAnyBox)
+                .size(),
+            1u);
+  EXPECT_EQ(fBannerFaults({band, bandText, fString(171, 191, 195, 213, 0xFFFFFF, 20)}, fAnyBox).size(), 1u);
+  // A box that holds nothing (an effect's flash) is no banner.
+  EXPECT_TRUE(fBannerFaults({fBox(10, 10, 24, 24, 0xFFFFFF, 120), fBox(0, 0, 200, 40, 0), fString(5, 5, 150, 20, 0xFFFFFF)},
+                            fAnyBox)
+                  .empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, ScreenWalkTest, ::testing::Values(ELanguage::Japanese, ELanguage::English),

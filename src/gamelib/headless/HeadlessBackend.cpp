@@ -99,7 +99,7 @@ void CHeadlessBackend::fSetInputState(int state) {
   if (it != mKeyInputs.end() && it->second.state == 0) it->second.state = state;
 }
 
-void CHeadlessBackend::fNoteText(int x, int y, const char* text, const STextFace& face) {
+void CHeadlessBackend::fNoteText(int x, int y, const char* text, const STextFace& face, unsigned int colour) {
   if (!mLogging || text[0] == '\0') return;
   const int margin = fTextEdgeMargin(face);
   SDrawnItem item;
@@ -109,18 +109,22 @@ void CHeadlessBackend::fNoteText(int x, int y, const char* text, const STextFace
   item.x2 = x + fConservativeTextWidth(text, face) + margin;
   item.y2 = y + face.size + margin;
   item.text = text;
+  item.colour = colour;
+  item.fontSize = face.size;
   item.blendMode = mState.blendMode;
   item.blendParam = mState.blendParam;
   item.clipX1 = mState.areaX1, item.clipY1 = mState.areaY1, item.clipX2 = mState.areaX2, item.clipY2 = mState.areaY2;
   mDrawn.push_back(std::move(item));
 }
 
-void CHeadlessBackend::fNoteRect(SDrawnItem::EKind kind, int x1, int y1, int x2, int y2, int graph) {
+void CHeadlessBackend::fNoteRect(SDrawnItem::EKind kind, int x1, int y1, int x2, int y2, int graph,
+                                 unsigned int colour) {
   if (!mLogging) return;
   SDrawnItem item;
   item.kind = kind;
   item.x1 = x1, item.y1 = y1, item.x2 = x2, item.y2 = y2;
   item.graph = graph;
+  item.colour = colour;
   item.blendMode = mState.blendMode;
   item.blendParam = mState.blendParam;
   item.clipX1 = mState.areaX1, item.clipY1 = mState.areaY1, item.clipX2 = mState.areaX2, item.clipY2 = mState.areaY2;
@@ -292,7 +296,7 @@ int CHeadlessBackend::DrawRotaGraph(int x, int y, double rate, double angle, int
 }
 int CHeadlessBackend::DrawBox(int x1, int y1, int x2, int y2, unsigned int colour, int fill) {
   fRecord("DrawBox", x1, y1, x2, y2, colour, fill);
-  if (fill != 0) fNoteRect(SDrawnItem::EKind::Box, x1, y1, x2, y2, -1);
+  if (fill != 0) fNoteRect(SDrawnItem::EKind::Box, x1, y1, x2, y2, -1, colour);
   return 0;
 }
 int CHeadlessBackend::SetDrawBlendMode(int mode, int param) {
@@ -337,12 +341,12 @@ int CHeadlessBackend::DrawStringToHandle(int x, int y, const char* text, unsigne
   fRecord("DrawStringToHandle", x, y, text, colour, font, edgeColour, verticalFlag);
   auto it = mFonts.find(font);
   if (it == mFonts.end() || text == nullptr) return -1;
-  fNoteText(x, y, text, it->second);
+  fNoteText(x, y, text, it->second, colour);
   return 0;
 }
 int CHeadlessBackend::DrawString(int x, int y, const char* text, unsigned int colour, unsigned int edgeColour) {
   fRecord("DrawString", x, y, text, colour, edgeColour);
-  if (text != nullptr) fNoteText(x, y, text, STextFace{false, mDefaultFontSize, 0, DX_FONTTYPE_NORMAL});
+  if (text != nullptr) fNoteText(x, y, text, STextFace{false, mDefaultFontSize, 0, DX_FONTTYPE_NORMAL}, colour);
   return 0;
 }
 int CHeadlessBackend::GetDrawStringWidthToHandle(const char* text, int length, int font, int verticalFlag) {

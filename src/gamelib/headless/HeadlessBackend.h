@@ -47,6 +47,8 @@ class CHeadlessBackend : public CGameLibBackend {
     int blendMode = DX_BLENDMODE_NOBLEND;
     int blendParam = 0;
     int clipX1 = 0, clipY1 = 0, clipX2 = 640, clipY2 = 480;
+    unsigned int colour = 0;  // a text's or a box's colour (0xRRGGBB)
+    int fontSize = 0;         // a text's
   };
 
   CHeadlessBackend();
@@ -213,8 +215,8 @@ class CHeadlessBackend : public CGameLibBackend {
   template <typename... TArgs>
   void fRecord(const char* name, const TArgs&... args);
   void fSetInputState(int state);
-  void fNoteText(int x, int y, const char* text, const STextFace& face);
-  void fNoteRect(SDrawnItem::EKind kind, int x1, int y1, int x2, int y2, int graph);
+  void fNoteText(int x, int y, const char* text, const STextFace& face, unsigned int colour = 0xFFFFFF);
+  void fNoteRect(SDrawnItem::EKind kind, int x1, int y1, int x2, int y2, int graph, unsigned int colour = 0);
   int fNewGraph(int width, int height);
 
   bool mLogging = false;

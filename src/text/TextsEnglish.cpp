@@ -94,7 +94,8 @@ const std::vector<STextEntry>& fEnglishTexts() {
        "Balls of one colour that touch face to face vanish.\n"
        "The first ball cleared takes LV 1 to LV 2; then every\n"
        "30 or 40 balls cleared (see the modes) add a level,\n"
-       "and with each level balls fall faster.\n"
+       "and with each level balls fall faster. A falling ball\n"
+       "put in the hold counts as cleared, for no points.\n"
        "The game is over when the column where balls appear\n"
        "is full; play every ball of the mode to clear the stage.\n"
        "The camera turns in quarter steps; moves follow the view."},

@@ -8,11 +8,13 @@
 #include <string>
 
 #include "gamelib/FileSystem.h"
+#include "rules/RulesTestKit.h"
 #include "rules/StageModes.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
 #include "support/GameTest.h"
 #include "support/ReplayArchives.h"
+#include "text/LevelNumber.h"
 #include "text/PlainText.h"
 #include "text/Texts.h"
 
@@ -128,6 +130,35 @@ TEST_F(HelpLevelTest, TheLevelUpBannerNamesTheLevelTheHudShows) {
           << "frame " << frame << ": no banner for LV " << hud;
     }
   }
+}
+
+// Sending the falling ball to the hold counts as a ball cleared, for no
+// points: in a game just begun it brings LV 2 with the score still 0, as the
+// help says.
+TEST_F(HelpLevelTest, AFallingBallPutInTheHoldCountsAsClearedAsTheHelpSays) {
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    SCOPED_TRACE(fModeName(mode));
+    CStageRules rules(mode, CRandom(7, CRandom::kQuiet));
+    rules_test_kit::CHeldKeys keys;
+    for (int frame = 0; frame < 600 && rules.fPiece() == nullptr; ++frame) {
+      rules.fInput(keys);
+      rules.fAnimate();
+    }
+    ASSERT_NE(rules.fPiece(), nullptr) << "no piece fell";
+    EXPECT_EQ(fShownLevel(rules.level), 1);
+    keys.fPress(EGameKey::KeySpace);
+    rules.fInput(keys);
+    rules.fAnimate();
+    EXPECT_EQ(rules.fPiece(), nullptr) << "the piece went to the hold";
+    EXPECT_EQ(rules.cleared, 1);
+    EXPECT_EQ(rules.score, 0);
+    EXPECT_EQ(fShownLevel(rules.level), fHelpLevel(rules.cleared, fModeInfo(mode).clearedPerLevel));
+    EXPECT_EQ(fShownLevel(rules.level), 2);
+  }
+  const std::string en = fPlain(fTextIn(ELanguage::English, ETextId::HelpGoal));
+  EXPECT_NE(en.find("A falling ball put in the hold counts as cleared, for no points."), std::string::npos) << en;
+  const std::string ja = fPlain(fTextIn(ELanguage::Japanese, ETextId::HelpGoal));
+  EXPECT_NE(ja.find("落下中のボールのホールドも1個消したと数えます（0点）。"), std::string::npos) << ja;
 }
 
 // The help says in both languages what the rules do: where a game starts,

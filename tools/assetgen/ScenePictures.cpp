@@ -1,6 +1,9 @@
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -192,6 +195,34 @@ void fTitleBox(CCanvas& canvas, const SIso& iso) {
   }
 }
 
+// The rows and columns a layer paints solidly (alpha over one half):
+// left, top, right, bottom; all -1 when it paints nothing.
+struct SInkBounds {
+  int left = -1, top = -1, right = -1, bottom = -1;
+};
+SInkBounds fSolidBounds(const CCanvas& layer) {
+  cairo_surface_flush(layer.fSurface());
+  const unsigned char* data = cairo_image_surface_get_data(layer.fSurface());
+  const int stride = cairo_image_surface_get_stride(layer.fSurface());
+  SInkBounds bounds;
+  for (int y = 0; y < layer.fHeight(); ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < layer.fWidth(); ++x) {
+      if ((row[x] >> 24) < 128) continue;
+      if (bounds.left < 0 || x < bounds.left) bounds.left = x;
+      if (bounds.top < 0) bounds.top = y;
+      bounds.right = std::max(bounds.right, x);
+      bounds.bottom = y;
+    }
+  }
+  return bounds;
+}
+
+void fPaintLayer(cairo_t* cr, const CCanvas& layer) {
+  cairo_set_source_surface(cr, layer.fSurface(), 0, 0);
+  cairo_paint(cr);
+}
+
 void fTitle(CAssetWriter& out) {
   CCanvas canvas(kScreenWidth, kScreenHeight);
   cairo_t* cr = canvas.fCr();
@@ -203,7 +234,25 @@ void fTitle(CAssetWriter& out) {
   fCloud(canvas, 40, 40, 0.5);
   fHills(cr, 392, 14, fHex(0x9BD770), kGrass);
 
-  fTitleBox(canvas, SIso{522, 248, 40});
+  // The box stands right of the subtitle and below the logo. Both are drawn
+  // on layers of their own first, so that a layout where they meet is
+  // refused here rather than shipped.
+  CCanvas box(kScreenWidth, kScreenHeight);
+  fTitleBox(box, SIso{530, 300, 34});
+  CCanvas logo(kScreenWidth, kScreenHeight);
+  fDrawLogo(logo, kScreenWidth / 2.0, 110, 92);
+  const SInkBounds logoInk = fSolidBounds(logo);
+  const SInkBounds boxInk = fSolidBounds(box);
+  constexpr int kTitleGap = 12;
+  const bool meet = logoInk.left - kTitleGap < boxInk.right && boxInk.left < logoInk.right + kTitleGap &&
+                    logoInk.top - kTitleGap < boxInk.bottom && boxInk.top < logoInk.bottom + kTitleGap;
+  if (meet) {
+    throw std::runtime_error("title.png: the logo (bottom " + std::to_string(logoInk.bottom) + ", right " +
+                             std::to_string(logoInk.right) + ") comes within " + std::to_string(kTitleGap) +
+                             " pixels of the box (top " + std::to_string(boxInk.top) + ", left " +
+                             std::to_string(boxInk.left) + ")");
+  }
+  fPaintLayer(cr, box);
 
   // Balls bouncing about on the left.
   const double arc[][4] = {{70, 330, 22, 0}, {140, 300, 18, 3}, {40, 420, 20, 5}, {118, 410, 16, 2}, {190, 330, 14, 4}};
@@ -213,7 +262,7 @@ void fTitle(CAssetWriter& out) {
     fDrawBall(cr, b[0], b[1], b[2], kBallColours[static_cast<int>(b[3])].colour, false);
   }
 
-  fDrawLogo(canvas, kScreenWidth / 2.0, 110, 92);
+  fPaintLayer(cr, logo);
   // Subtitle ribbon.
   {
     auto ribbon = [](cairo_t* t) { fRoundedRect(t, 188, 176, 264, 30, 15); };

@@ -41,9 +41,12 @@ CReplayTheatre::CReplayTheatre(int mode, const SReplayInfo& info) : mInfo(info) 
   // The keys that opened the replay must be let go before they count.
   mWasDown.fill(true);
   mPadWasDown.fill(true);
+  mLegendFont = CreateFontToHandle(nullptr, 13, 0, DX_FONTTYPE_ANTIALIASING);
 }
 
-CReplayTheatre::~CReplayTheatre() = default;
+CReplayTheatre::~CReplayTheatre() {
+  if (mLegendFont != -1) DeleteFontToHandle(mLegendFont);
+}
 
 void CReplayTheatre::fStepBack() {
   fJumpTo(mFrame - 1);

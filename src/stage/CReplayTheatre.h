@@ -111,4 +111,7 @@ class CReplayTheatre : public CScene {
   CKeyManager mPad;
   std::array<bool, kGameKeyCount> mPadWasDown{};
   bool mPadPauseWasDown = true;
+  // The legend's own small font: the system face, which has the Japanese
+  // letters the HUD's small font lacks.
+  int mLegendFont = -1;
 };

@@ -131,7 +131,7 @@ void CReplayTheatre::fDrawTimelineLegend() const {
   // A mark of each kind, then what the marks mean.
   DrawBox(kBarLeft, kLegendTop + 2, kBarLeft + 2, kLegendTop + 10, GetColor(255, 100, 100), 1);
   DrawBox(kBarLeft + 4, kLegendTop + 2, kBarLeft + 6, kLegendTop + 10, GetColor(255, 255, 100), 1);
-  DrawStringToHandle(kBarLeft + 12, kLegendTop, fText(ETextId::TheatreLegend), GetColor(255, 255, 255), gFontSmall,
+  DrawStringToHandle(kBarLeft + 12, kLegendTop, fText(ETextId::TheatreLegend), GetColor(255, 255, 255), mLegendFont,
                      GetColor(0, 0, 0), 0);
 }
 

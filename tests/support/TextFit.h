@@ -179,7 +179,11 @@ constexpr double kSmallTextContrast = 4.5;
 // out from what was drawn before it under its box. Pictures and what the
 // caller does not know are anything from black to white (the play, a
 // photo); filled boxes are their colour, blended as they were drawn.
-inline std::vector<std::string> fContrastFaults(const std::vector<SDrawnItem>& drawn) {
+// `knownColour` names the flat colour of pictures the caller knows (a
+// window's background); every other picture may be anything.
+inline std::vector<std::string> fContrastFaults(
+    const std::vector<SDrawnItem>& drawn,
+    const std::function<std::optional<unsigned int>(const SDrawnItem&)>& knownColour = {}) {
   std::vector<std::string> faults;
   for (std::size_t i = 0; i < drawn.size(); ++i) {
     const SDrawnItem& text = drawn[i];
@@ -188,14 +192,17 @@ inline std::vector<std::string> fContrastFaults(const std::vector<SDrawnItem>& d
     for (std::size_t j = 0; j < i; ++j) {
       const SDrawnItem& item = drawn[j];
       if (item.kind == SDrawnItem::EKind::Text || !fRectsMeet(text, item)) continue;
-      if (item.kind == SDrawnItem::EKind::Picture) {
+      const std::optional<unsigned int> flat =
+          item.kind == SDrawnItem::EKind::Box ? std::optional<unsigned int>(item.colour)
+                                              : (knownColour ? knownColour(item) : std::nullopt);
+      if (!flat) {
         behind = SBackdrop{};
         continue;
       }
       const double alpha =
           item.blendMode == DX_BLENDMODE_NOBLEND ? 1.0 : std::clamp(item.blendParam / 255.0, 0.0, 1.0);
-      const double colour[3] = {static_cast<double>((item.colour >> 16) & 0xff),
-                                static_cast<double>((item.colour >> 8) & 0xff), static_cast<double>(item.colour & 0xff)};
+      const double colour[3] = {static_cast<double>((*flat >> 16) & 0xff), static_cast<double>((*flat >> 8) & 0xff),
+                                static_cast<double>(*flat & 0xff)};
       const bool whole = fRectInside(text, item);
       for (int c = 0; c < 3; ++c) {
         const double lo = alpha * colour[c] + (1.0 - alpha) * behind.lo[c];

@@ -393,6 +393,34 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     picture();
   }
 
+  // A replay's stage played straight, as a game is (its map and level-up
+  // band where a game has them), drawn a moment into its first level-up
+  // with the chain or points that brought it.
+  void fWalkStageLevelUp(int mode, const char* fixture) {
+    const SReplayInfo info = SReplayInfo::fReplay(mode);
+    fWriteWholeFile(info.path, replay_archives::fFixture(fixture));
+    {
+      CPlimoStage stage(mode, info);
+      stage.fAnimate();
+      long long since = -1;
+      for (long long frame = 0; frame < 200000 && since < CStageEffects::kLevelUpFrames / 10 + 4; ++frame) {
+        gKeyManager->fUpdateKeyState();
+        stage.fUpdate();
+        stage.fAnimate();
+        const auto& effects = stage.fEffects().fLive();
+        const bool levelUp = std::any_of(effects.begin(), effects.end(),
+                                         [](const SStageEffect& effect) { return effect.kind == EStageEffect::LevelUp; });
+        if (levelUp || since >= 0) ++since;
+      }
+      ASSERT_GE(since, 0) << fixture << " reaches no new level";
+      backend().fClearDrawn();
+      stage.fDraw();
+      fCheckPicture(true);
+      stage.fReleaseModels();
+    }
+    gKeyManager = std::make_unique<CKeyManager>();
+  }
+
   // The wanpaku box (the widest map) in the theatre: paused at a level-up,
   // with the player's name.
   void fWalkWanpakuTheatre() {
@@ -458,6 +486,8 @@ TEST_P(ScreenWalkTest, EveryStringFitsItsFrameAtEveryWindowSize) {
     fWalkStageScreens();
     fWalkTheatre();
     fWalkWanpakuTheatre();
+    fWalkStageLevelUp(0, "plimo_seed123.zip");
+    fWalkStageLevelUp(2, "wanpaku_seed789.zip");
     for (const std::string& fault : fitFaults) ADD_FAILURE() << fault;
     EXPECT_TRUE(fitFaults.empty());
     backend().fClearLog();

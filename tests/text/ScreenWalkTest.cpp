@@ -436,6 +436,17 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     };
     theatre.fAnimate();
     fWalkTheatreLevelUp(theatre, picture);
+    // Every chain with its pop-up, points and bursts, the timeline up (a jump
+    // shows it), at the pop-up's first frames and once it has settled.
+    ASSERT_FALSE(theatre.fMarks().chains.empty());
+    theatre.fSetPaused(false);
+    for (const auto& chain : theatre.fMarks().chains) {
+      theatre.fJumpTo(chain.frame - 1);
+      for (int i = 0; i < 12; ++i) {
+        theatre.fStepForward();
+        if (i == 2 || i == 11) picture();
+      }
+    }
     gCurrentScene.fClear();
     gKeyManager = std::make_unique<CKeyManager>();
   }

@@ -6,9 +6,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "server/ConnectionPool.h"
+#include "server/PostgresCall.h"
+#include "server/PostgresStoreCall.h"
+#include "server/RankingSql.h"
 #include "util/Assert.h"
+
+using namespace postgres_store;
 
 namespace {
 
@@ -55,180 +62,41 @@ constexpr const char* kCreateSetAside =
     " copy_of BIGINT)";
 // Two servers starting at once may both try to create the table.
 constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(7261001)";
-
-// One result, cleared when it goes out of scope.
-class CResult {
- public:
-  explicit CResult(PGresult* result) : mResult(result) {}
-  ~CResult() { PQclear(mResult); }
-  CResult(CResult&& other) noexcept : mResult(other.mResult) { other.mResult = nullptr; }
-  CResult(const CResult&) = delete;
-  CResult& operator=(const CResult&) = delete;
-  CResult& operator=(CResult&&) = delete;
-  PGresult* fGet() const { return mResult; }
-  int fRows() const { return PQntuples(mResult); }
-  std::string fText(int row, int column) const {
-    return std::string(PQgetvalue(mResult, row, column), static_cast<std::size_t>(PQgetlength(mResult, row, column)));
-  }
-  int fInt(int row, int column) const { return std::stoi(fText(row, column)); }
-
- private:
-  PGresult* mResult;
-};
-
-using Clock = std::chrono::steady_clock;
-
-// The deadline of the store call running on this thread: every statement
-// of the call waits on it. The schema's set-up has none.
-thread_local Clock::time_point tDeadline = Clock::time_point::max();
-
 // A pause between failed connects: calls meanwhile fail at once.
 constexpr auto kReconnectPause = std::chrono::milliseconds(250);
-
-std::string fErrorText(PGconn* connection) {
-  std::string message = PQerrorMessage(connection);
-  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-  return message;
-}
-
-[[noreturn]] void fFail(PGconn* connection, const char* what) {
-  throw CGameError(std::string("ranking database: cannot ") + what + ": " + fErrorText(connection));
-}
-
-[[noreturn]] void fTimedOut(const char* what) {
-  throw CGameError(std::string("ranking database: no answer in time to ") + what);
-}
-
-// Waits until the connection's socket can be read (or written), or the
-// deadline passes: false then.
-bool fWaitSocket(PGconn* connection, bool forWriting, Clock::time_point deadline) {
-  pollfd entry{PQsocket(connection), static_cast<short>(POLLIN | (forWriting ? POLLOUT : 0)), 0};
-  if (entry.fd < 0) return true;  // libpq reports the broken connection itself
-  for (;;) {
-    int wait = -1;
-    if (deadline != Clock::time_point::max()) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) return false;
-      wait = static_cast<int>(std::min<long long>(left, 60'000));
-    }
-    const int ready = ::poll(&entry, 1, wait);
-    if (ready > 0) return true;
-    if (ready < 0 && errno != EINTR) return true;  // the next libpq call reports it
-  }
-}
-
-// Runs a statement with text or binary parameters and checks that it
-// worked; binaryResult asks for raw bytes back. Waits at most until the
-// call's deadline: the connection is then left mid-statement, and the call
-// drops it.
-CResult fRunRaw(PGconn* connection, const char* sql, int count, const char* const* data, const int* lengths,
-                const int* formats, bool binaryResult, bool checked = true) {
-  if (PQsendQueryParams(connection, sql, count, nullptr, data, lengths, formats, binaryResult ? 1 : 0) == 0) {
-    fFail(connection, "send a statement");
-  }
-  // A large archive may not fit the socket's buffer at once.
-  for (;;) {
-    const int flushed = PQflush(connection);
-    if (flushed == 0) break;
-    if (flushed < 0) fFail(connection, "send a statement");
-    if (!fWaitSocket(connection, true, tDeadline)) fTimedOut("a statement");
-    if (PQconsumeInput(connection) == 0) fFail(connection, "read an answer");
-  }
-  PGresult* last = nullptr;
-  for (;;) {
-    while (PQisBusy(connection) != 0) {
-      if (!fWaitSocket(connection, false, tDeadline)) {
-        PQclear(last);
-        fTimedOut("a statement");
-      }
-      if (PQconsumeInput(connection) == 0) {
-        PQclear(last);
-        fFail(connection, "read an answer");
-      }
-    }
-    PGresult* next = PQgetResult(connection);
-    if (next == nullptr) break;
-    PQclear(last);
-    last = next;
-  }
-  if (last == nullptr) fFail(connection, "run a statement");
-  CResult result(last);
-  const ExecStatusType status = PQresultStatus(result.fGet());
-  if (checked && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fFail(connection, "run a statement");
-  return result;
-}
-
-CResult fRun(PGconn* connection, const char* sql, std::initializer_list<const std::string*> values,
-             bool binaryResult = false) {
-  std::vector<const char*> data;
-  // Text parameters end with the zero byte std::string always has.
-  for (const std::string* value : values) data.push_back(value->c_str());
-  return fRunRaw(connection, sql, static_cast<int>(data.size()), data.data(), nullptr, nullptr, binaryResult);
-}
-
-// Connects without blocking, within the timeout.
-PGconn* fConnect(const std::string& uri, std::chrono::milliseconds timeout) {
-  const Clock::time_point deadline = std::min(tDeadline, Clock::now() + timeout);
-  PGconn* connection = PQconnectStart(uri.c_str());
-  if (connection == nullptr) throw CGameError("ranking database: out of memory connecting to PostgreSQL");
-  try {
-    PostgresPollingStatusType polling = PGRES_POLLING_WRITING;
-    while (PQstatus(connection) != CONNECTION_BAD && polling != PGRES_POLLING_OK) {
-      if (polling == PGRES_POLLING_FAILED) break;
-      if (!fWaitSocket(connection, polling == PGRES_POLLING_WRITING, deadline)) fTimedOut("connect to PostgreSQL");
-      polling = PQconnectPoll(connection);
-    }
-    if (PQstatus(connection) != CONNECTION_OK) fFail(connection, "connect to PostgreSQL");
-    if (PQsetnonblocking(connection, 1) != 0) fFail(connection, "connect to PostgreSQL");
-  } catch (...) {
-    PQfinish(connection);
-    throw;
-  }
-  return connection;
-}
-
-bool fIsUniqueViolation(PGresult* result) {
-  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-  return state != nullptr && std::string(state) == "23505";
-}
+// The count of each mode's entries, kept by the database on every insert
+// and delete, whoever makes them; and a notice to every listening server
+// process, sent when the change commits.
+constexpr const char* kCreateCounts =
+    "CREATE TABLE IF NOT EXISTS mode_counts (mode TEXT PRIMARY KEY, entries BIGINT NOT NULL)";
+constexpr const char* kFillCounts =
+    "INSERT INTO mode_counts (mode, entries) SELECT mode, COUNT(*) FROM entries GROUP BY mode "
+    "ON CONFLICT (mode) DO NOTHING";
+constexpr const char* kCountFunction =
+    "CREATE OR REPLACE FUNCTION plimo_entries_changed() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+    "IF TG_OP = 'INSERT' THEN "
+    "INSERT INTO mode_counts (mode, entries) VALUES (NEW.mode, 1) "
+    "ON CONFLICT (mode) DO UPDATE SET entries = mode_counts.entries + 1; "
+    "PERFORM pg_notify('plimo_entries', NEW.mode); "
+    "ELSE UPDATE mode_counts SET entries = entries - 1 WHERE mode = OLD.mode; "
+    "PERFORM pg_notify('plimo_entries', OLD.mode); END IF; RETURN NULL; END $$";
+constexpr const char* kCountTrigger =
+    "CREATE OR REPLACE TRIGGER entries_changed AFTER INSERT OR DELETE ON entries "
+    "FOR EACH ROW EXECUTE FUNCTION plimo_entries_changed()";
+constexpr const char* kCreateChainIndex =
+    "CREATE INDEX IF NOT EXISTS entries_by_chain ON entries (mode, max_rensa DESC, score DESC, id)";
+constexpr const char* kCreateNameIndex =
+    "CREATE INDEX IF NOT EXISTS entries_by_name ON entries (mode, name, score DESC, id)";
 
 }  // namespace
 
-// Takes the connection within the call's deadline, and drops it when the
-// call ends with it mid-statement or mid-transaction (timed out, lost, or
-// failed inside a transaction): the server rolls that back.
-class CPostgresRankingStore::CCall {
- public:
-  explicit CCall(const CPostgresRankingStore& store, bool timed = true) : mStore(store), mLock(store.mMutex, std::defer_lock) {
-    tDeadline = timed ? Clock::now() + store.mTimeouts.statement : Clock::time_point::max();
-    if (!timed) {
-      mLock.lock();
-    } else if (!mLock.try_lock_until(tDeadline)) {
-      fTimedOut("wait for the connection");
-    }
-  }
-  ~CCall() {
-    PGconn*& connection = mStore.mConnection;
-    if (connection != nullptr &&
-        (PQstatus(connection) != CONNECTION_OK || PQtransactionStatus(connection) != PQTRANS_IDLE)) {
-      PQfinish(connection);
-      connection = nullptr;
-    }
-    tDeadline = Clock::time_point::max();
-  }
-  CCall(const CCall&) = delete;
-  CCall& operator=(const CCall&) = delete;
-
- private:
-  const CPostgresRankingStore& mStore;
-  std::unique_lock<std::timed_mutex> mLock;
-};
+thread_local CConnectionPool<pg_conn>::SSlot* postgres_store::tSlot = nullptr;
 
 CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri, SStoreTimeouts timeouts)
-    : mUri(connectionUri), mTimeouts(timeouts) {
+    : mUri(connectionUri), mTimeouts(timeouts), mPool(std::max(1, timeouts.connections)) {
   // The schema's set-up (and any change to it) may take its time.
-  const CCall call(*this, false);
   try {
+    const CCall call(*this, CCall::EUse::Untimed);
     PGconn* connection = fConnection();
     fRun(connection, "BEGIN", {});
     fRun(connection, "SET LOCAL statement_timeout = 0", {});
@@ -240,66 +108,76 @@ CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri, S
     fRun(connection, kCreateOpeningIndex, {});
     fRun(connection, kCreateSetAside, {});
     fRun(connection, kAddCopyOf, {});
+    fRun(connection, kCreateChainIndex, {});
+    fRun(connection, kCreateNameIndex, {});
+    // Under the schema lock: the triggers come with the first count.
+    fRun(connection, kCreateCounts, {});
+    fRun(connection, kFillCounts, {});
+    fRun(connection, kCountFunction, {});
+    fRun(connection, kCountTrigger, {});
     fRun(connection, "COMMIT", {});
   } catch (const CGameError& error) {
-    PQfinish(mConnection);
-    mConnection = nullptr;
+    fCloseAll();
     throw CGameError(std::string("cannot use the PostgreSQL database as the ranking database: ") + error.what());
   }
 }
 
-CPostgresRankingStore::~CPostgresRankingStore() { PQfinish(mConnection); }
+CPostgresRankingStore::~CPostgresRankingStore() { fCloseAll(); }
+
+void CPostgresRankingStore::fCloseAll() {
+  for (auto& slot : mPool.fSlots()) {
+    PQfinish(slot.connection);
+    slot.connection = nullptr;
+  }
+  PQfinish(mHealthSlot.connection);
+  mHealthSlot.connection = nullptr;
+}
 
 pg_conn* CPostgresRankingStore::fConnection() const {
-  if (mConnection != nullptr && PQstatus(mConnection) == CONNECTION_OK) {
+  PLIMO_ASSERT(tSlot != nullptr, "a store call holds a connection");
+  PGconn*& connection = tSlot->connection;
+  if (connection != nullptr && PQstatus(connection) == CONNECTION_OK) {
     // Nothing arrives on an idle connection but the server's goodbye (it
     // restarted, or ended us): then a new one, before a statement fails.
-    pollfd entry{PQsocket(mConnection), POLLIN, 0};
-    if (::poll(&entry, 1, 0) == 0) return mConnection;
+    pollfd entry{PQsocket(connection), POLLIN, 0};
+    if (::poll(&entry, 1, 0) == 0) return connection;
   }
-  PQfinish(mConnection);
-  mConnection = nullptr;
-  if (Clock::now() < mRetryAfter) throw CGameError("ranking database: unavailable (" + mLastFailure + ")");
+  PQfinish(connection);
+  connection = nullptr;
+  {
+    // Shared by every connection: one that just connected (the health
+    // check's, say) ends the pause for all. A call whose deadline lies past
+    // the pause waits it out and tries; the others fail at once.
+    std::unique_lock lock(mRetryMutex);
+    const Clock::time_point retryAfter = mRetryAfter;
+    if (Clock::now() < retryAfter) {
+      if (retryAfter >= tDeadline) throw CGameError("ranking database: unavailable (" + mLastFailure + ")");
+      lock.unlock();
+      std::this_thread::sleep_until(retryAfter);
+    }
+  }
   try {
-    mConnection = fConnect(mUri, mTimeouts.connect);
+    connection = fConnect(mUri, mTimeouts.connect);
     // Notices ("relation already exists, skipping") would land in the
     // request log.
-    PQsetNoticeProcessor(mConnection, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(connection, [](void*, const char*) {}, nullptr);
     // A commit returns once the log is on the disk, whatever the server's
     // default; the session's time zone does not matter (dates are text). A
     // statement the server works on too long is ended there as well.
-    fRun(mConnection, "SET synchronous_commit = on", {});
+    fRun(connection, "SET synchronous_commit = on", {});
     const std::string timeout = std::to_string(mTimeouts.statement.count());
-    fRun(mConnection, "SELECT set_config('statement_timeout', $1, false)", {&timeout});
+    fRun(connection, "SELECT set_config('statement_timeout', $1, false)", {&timeout});
   } catch (const CGameError& error) {
-    PQfinish(mConnection);
-    mConnection = nullptr;
+    PQfinish(connection);
+    connection = nullptr;
+    std::lock_guard lock(mRetryMutex);
     mLastFailure = error.what();
     mRetryAfter = Clock::now() + kReconnectPause;
     throw;
   }
-  return mConnection;
-}
-
-std::vector<SRankingEntry> CPostgresRankingStore::fList(const std::string& mode) const {
-  const CCall call(*this);
-  const CResult result = fRun(fConnection(),
-                              "SELECT name, score, max_rensa, replay_key, date FROM entries WHERE mode = $1 "
-                              "ORDER BY score DESC, id ASC",
-                              {&mode});
-  std::vector<SRankingEntry> entries;
-  entries.reserve(static_cast<std::size_t>(result.fRows()));
-  for (int row = 0; row < result.fRows(); ++row) {
-    SRankingEntry entry;
-    entry.mode = mode;
-    entry.name = result.fText(row, 0);
-    entry.score = result.fInt(row, 1);
-    entry.maxRensa = result.fInt(row, 2);
-    entry.replayKey = result.fText(row, 3);
-    entry.date = result.fText(row, 4);
-    entries.push_back(std::move(entry));
-  }
-  return entries;
+  std::lock_guard lock(mRetryMutex);
+  mRetryAfter = {};
+  return connection;
 }
 
 bool CPostgresRankingStore::fHasArchive(const std::string& archiveHash) const {
@@ -339,8 +217,10 @@ std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& e
     added.replayKey = fMakeReplayKey(id, entry.archiveHash);
     const std::string idText = std::to_string(id);
     fRun(connection, "UPDATE entries SET replay_key = $1 WHERE id = $2::bigint", {&added.replayKey, &idText});
-    const CResult higher =
-        fRun(connection, "SELECT COUNT(*) FROM entries WHERE mode = $1 AND score > $2::integer", {&entry.mode, &score});
+    // Its place in the list: equal scores registered before it come first.
+    const std::string before = "SELECT COUNT(*) FROM entries WHERE mode = $1 AND " +
+                               fRankingAfter(ERankingSort::Score, false, "$", 2);
+    const CResult higher = fRun(connection, before.c_str(), {&entry.mode, &score, &idText});
     added.rank = 1 + higher.fInt(0, 0);
     fRun(connection, "COMMIT", {});
     return added;
@@ -360,7 +240,7 @@ std::optional<std::string> CPostgresRankingStore::fArchive(const std::string& mo
 }
 
 void CPostgresRankingStore::fPing() const {
-  const CCall call(*this);
+  const CCall call(*this, CCall::EUse::Health);
   fRun(fConnection(), "SELECT 1", {});
 }
 

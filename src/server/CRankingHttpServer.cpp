@@ -461,16 +461,31 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       fRespondShared(200, "text/plain; charset=utf-8", std::shared_ptr<const std::string>(ranking, &ranking->listBody), {});
       return;
     }
-    SWebAnswer answer;
-    std::string problem;
+    if (ranking && CRankingSite::fNeedsStore(*mRoute.web, *ranking)) {
+      // A page past the cache waits on the store: off the event thread.
+      asio::post(mServer.mBlocking, [self = shared_from_this()] {
+        auto answered = std::make_shared<std::pair<SWebAnswer, std::string>>(self->fSiteAnswer());
+        asio::post(self->mServer.mIo, [self, answered] {
+          SWebAnswer& answer = answered->first;
+          self->fRespondShared(answer.status, answer.contentType, std::move(answer.body), answered->second,
+                               answer.headers);
+        });
+      });
+      return;
+    }
+    auto [answer, problem] = fSiteAnswer();
+    fRespondShared(answer.status, answer.contentType, std::move(answer.body), problem, answer.headers);
+  }
+
+  // The site's answer, and the problem to log when the store failed.
+  std::pair<SWebAnswer, std::string> fSiteAnswer() {
     try {
       const auto ifNoneMatch = mParser->get()[http::field::if_none_match];
-      answer = mServer.mSite.fAnswer(*mRoute.web, std::string_view(ifNoneMatch.data(), ifNoneMatch.size()));
+      return {mServer.mSite.fAnswer(*mRoute.web, std::string_view(ifNoneMatch.data(), ifNoneMatch.size())), {}};
     } catch (const CGameError& error) {
-      problem = error.what();
-      answer = SWebAnswer{500, "text/plain; charset=utf-8", std::make_shared<const std::string>("server error\n"), {}};
+      return {SWebAnswer{503, "text/plain; charset=utf-8", std::make_shared<const std::string>("ranking database unavailable\n"), {}},
+              error.what()};
     }
-    fRespondShared(answer.status, answer.contentType, std::move(answer.body), problem, answer.headers);
   }
 
  public:

@@ -17,8 +17,13 @@ constexpr int kStoreThreads = 2;
 // A store check that takes longer than this makes the server unhealthy
 // before it ends.
 constexpr auto kSlowCheck = std::chrono::milliseconds(1000);
-// How long after its last request a mode's list is still rebuilt unasked.
+// How long after its last request a mode's list is still rebuilt unasked
+// when the store changes; after that, at its next request.
 constexpr auto kKeptFreshFor = std::chrono::minutes(1);
+// The longest a watch waits before it looks whether the service stops.
+constexpr std::chrono::milliseconds kWatchSlice{100};
+// The rows of each order the cache holds: the first pages of the web site.
+constexpr std::size_t kCachedRows = 1000;
 
 int fModeIndex(const std::string& mode) {
   for (int index = 0; index < kModeCount; ++index) {
@@ -44,6 +49,7 @@ CRankingService::CRankingService(IRankingStore& store, IReplayVerifier& verifier
   fCheckStore();
   for (int i = 0; i < kStoreThreads; ++i) mStoreThreads.emplace_back([this] { fStoreThread(); });
   mMonitor = std::thread([this] { fMonitorThread(); });
+  mWatcher = std::thread([this] { fWatchThread(); });
 }
 
 CRankingService::~CRankingService() {
@@ -54,6 +60,7 @@ CRankingService::~CRankingService() {
   mWorkChanged.notify_all();
   mStopChanged.notify_all();
   mMonitor.join();
+  mWatcher.join();
   for (std::thread& thread : mStoreThreads) thread.join();
 }
 
@@ -75,15 +82,18 @@ SServiceAnswer CRankingService::fHandle(const std::string& mode, const std::vect
 }
 
 SRankingSnapshot CRankingService::fBuildRanking(const std::string& mode) const {
-  std::vector<SRankingEntry> entries = mStore.fList(mode);
-  std::string body;
-  // The game's list: the best entries only (the web pages page through all).
-  for (std::size_t i = 0; i < entries.size() && i < mListLimit; ++i) {
-    const SRankingEntry& entry = entries[i];
-    body += entry.name + "?" + std::to_string(entry.score) + "?" + std::to_string(entry.maxRensa) + "?" +
-            entry.replayKey + "?" + entry.date + "\n";
+  // What is shown most: the game's list and the first pages of each order,
+  // read through the orders' indexes. Never the whole mode.
+  SRankingSnapshot snapshot;
+  snapshot.total = mStore.fCount(mode);
+  snapshot.entries = mStore.fRows(mode, ERankingSort::Score, 0, std::max(mListLimit, kCachedRows));
+  snapshot.chainTop = mStore.fRows(mode, ERankingSort::Chain, 0, kCachedRows);
+  for (std::size_t i = 0; i < snapshot.entries.size() && i < mListLimit; ++i) {
+    const SRankingEntry& entry = snapshot.entries[i];
+    snapshot.listBody += entry.name + "?" + std::to_string(entry.score) + "?" + std::to_string(entry.maxRensa) + "?" +
+                         entry.replayKey + "?" + entry.date + "\n";
   }
-  return fMakeRankingSnapshot(std::move(entries), std::move(body));
+  return snapshot;
 }
 
 std::shared_ptr<const SRankingSnapshot> CRankingService::fBuildNow(int mode) {
@@ -101,6 +111,8 @@ std::shared_ptr<const SRankingSnapshot> CRankingService::fBuildNow(int mode) {
     cached.ranking = ranking;
     cached.built = asked;
     cached.buildNumber = number;
+    // Changes after the build started mark it stale again.
+    if (cached.changedAt <= asked) cached.stale = false;
   }
   return cached.ranking;
 }
@@ -138,8 +150,9 @@ std::shared_ptr<const SRankingSnapshot> CRankingService::fCachedRanking(const st
   std::lock_guard lock(mListMutex);
   cached.asked = now;
   if (cached.ranking) {
-    // Rebuilt at half its age, so that the answer is younger than the age.
-    if (now - cached.built >= mListMaxAge / 2) fStartBuild(index);
+    // The store changed since the build: the kept ranking is answered while
+    // the new one is built.
+    if (cached.stale) fStartBuild(index);
     return cached.ranking;
   }
   if (built) {
@@ -217,7 +230,7 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
     fBuildNow(modeIndex);
   } catch (const CGameError&) {
     std::lock_guard lock(mListMutex);
-    mLists[static_cast<std::size_t>(modeIndex)].built = {};
+    mLists[static_cast<std::size_t>(modeIndex)].stale = true;
   }
   return SServiceAnswer{200, "UploadSuccess?" + std::to_string(added->rank)};
 }
@@ -281,14 +294,47 @@ void CRankingService::fMonitorThread() {
       if (mStopChanged.wait_for(lock, mHealthInterval, [this] { return mStopping; })) return;
     }
     fCheckStore();
-    // Lists asked for lately are kept fresh without waiting for a request.
-    const Clock::time_point now = Clock::now();
+    // A build that failed (the store was away) is tried again.
     std::lock_guard lock(mListMutex);
     for (int mode = 0; mode < kModeCount; ++mode) {
       const SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
-      if (cached.ranking && now - cached.asked < kKeptFreshFor && now - cached.built >= mListMaxAge / 2) {
-        fStartBuild(mode);
+      if (cached.ranking && cached.stale && Clock::now() - cached.asked < kKeptFreshFor) fStartBuild(mode);
+    }
+  }
+}
+
+void CRankingService::fWatchThread() {
+  std::unique_ptr<IStoreWatch> watch;
+  for (;;) {
+    {
+      std::lock_guard lock(mWorkMutex);
+      if (mStopping) return;
+    }
+    bool changed = true;
+    try {
+      if (!watch) watch = mStore.fWatch();
+      // Short waits, so that a stop is seen soon.
+      changed = watch->fWait(std::min<std::chrono::milliseconds>(mListMaxAge / 4, kWatchSlice));
+    } catch (const CGameError&) {
+      // No watch now: as if changed, and a new one after a pause.
+      watch.reset();
+      std::unique_lock lock(mWorkMutex);
+      if (mStopChanged.wait_for(lock, std::min<std::chrono::milliseconds>(mListMaxAge, kWatchSlice * 10),
+                                [this] { return mStopping; })) {
+        return;
       }
+    }
+    if (!changed) continue;
+    // Some process changed the store: lists asked for lately are built
+    // again now, the others at their next request.
+    const Clock::time_point now = Clock::now();
+    std::lock_guard lock(mListMutex);
+    for (int mode = 0; mode < kModeCount; ++mode) {
+      SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
+      if (!cached.ranking) continue;
+      cached.stale = true;
+      cached.changedAt = now;
+      if (now - cached.asked < kKeptFreshFor) fStartBuild(mode);
     }
   }
 }

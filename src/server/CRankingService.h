@@ -33,10 +33,11 @@ class CRankingService {
   static constexpr std::size_t kMaxArchiveBytes = 4u * 1024 * 1024;
 
   // clock gives the registration time; tests pass a fixed one. A list
-  // answer is built on the service's own store threads and kept: it is
-  // built again when an upload is accepted here, and in the background
-  // before it is listMaxAge old while it is asked for (other server
-  // processes may share the store and accept uploads of their own).
+  // answer (with the first pages of the web site) is built on the
+  // service's own store threads and kept: it is built again when an upload
+  // is accepted here, and when the store tells of a change by any process
+  // (other server processes may share the store); listMaxAge bounds how
+  // long that takes, and nothing is read while nothing changes.
   // The game's list answer holds at most the mode's top listLimit entries.
   // The store is checked every healthInterval, on a thread of its own.
   CRankingService(IRankingStore& store, IReplayVerifier& verifier, std::function<std::time_t()> clock = {},
@@ -86,6 +87,8 @@ class CRankingService {
     // The build's start number: a build never replaces a later one's ranking.
     unsigned long long buildNumber = 0;
     bool building = false;  // a background build is queued or running
+    bool stale = false;     // the store changed since the kept build started
+    Clock::time_point changedAt;
     Clock::time_point asked;  // the last request: modes asked for lately are kept fresh
     std::vector<std::function<void()>> waiting;  // told when the background build ends
   };
@@ -105,6 +108,8 @@ class CRankingService {
   void fCheckStore();
   void fStoreThread();
   void fMonitorThread();
+  // Hears the store's changes, by any process, and rebuilds what they touch.
+  void fWatchThread();
 
   IRankingStore& mStore;
   IReplayVerifier& mVerifier;
@@ -127,4 +132,5 @@ class CRankingService {
   bool mStopping = false;
   std::vector<std::thread> mStoreThreads;
   std::thread mMonitor;
+  std::thread mWatcher;
 };

@@ -59,8 +59,18 @@ SWebAnswer CRankingSite::fIndex() {
   return fHtml(200, fIndexPageHtml(modes));
 }
 
+bool CRankingSite::fNeedsStore(const SWebRequest& request, const SRankingSnapshot& ranking) {
+  if (request.refusal != 0) return false;
+  if (request.kind != SWebRequest::EKind::Ranking && request.kind != SWebRequest::EKind::Api) return false;
+  return !fCachedRankingPage(ranking, request.mode, request.query).has_value();
+}
+
 SWebAnswer CRankingSite::fRanking(const SWebRequest& request) {
-  const SRankingPage page = fRankingPage(*mService.fRanking(request.mode), request.mode, request.query);
+  const auto ranking = mService.fRanking(request.mode);
+  auto cached = fCachedRankingPage(*ranking, request.mode, request.query);
+  // A page past the cache: a page's worth of rows from the store.
+  const SRankingPage page =
+      cached ? std::move(*cached) : fStoredRankingPage(mService.fStore(), *ranking, request.mode, request.query);
   if (request.kind == SWebRequest::EKind::Api) {
     return SWebAnswer{200, kJsonContentType, fShared(fRankingPageJson(page)), kNoSniff};
   }

@@ -1,6 +1,7 @@
 // The ranking's web site beside the game's scripts: the pages, the JSON and
 // the static files, answered on the event thread from the list cache and
-// the static file cache.
+// the static file cache; a page deeper than the cache is read from the
+// store (on a blocking thread: see fNeedsStore).
 #pragma once
 
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "server/WebRoute.h"
 
 class CRankingService;
+struct SRankingSnapshot;
 
 struct SWebAnswer {
   int status = 200;
@@ -28,6 +30,9 @@ class CRankingSite {
   // ifNoneMatch: the request's If-None-Match header, empty when none.
   // Throws CGameError when the store fails.
   SWebAnswer fAnswer(const SWebRequest& request, std::string_view ifNoneMatch);
+  // Whether the request's page lies past what the list cache holds: it is
+  // then read from the store, off the event thread.
+  static bool fNeedsStore(const SWebRequest& request, const SRankingSnapshot& ranking);
   // 405 for a method other than GET or HEAD.
   static SWebAnswer fWrongMethod(const SWebRequest& request);
 

@@ -2,11 +2,18 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <thread>
 
+#include "server/RankingSql.h"
+#include "server/SqliteStatement.h"
 #include "util/Assert.h"
 
 namespace {
+
+using sqlite_store::CStatement;
+using sqlite_store::CTransaction;
 
 constexpr const char* kCreateTable =
     "CREATE TABLE IF NOT EXISTS entries ("
@@ -53,161 +60,217 @@ constexpr const char* kAddedColumns[][3] = {
     {"set_aside_entries", "copy_of", "ALTER TABLE set_aside_entries ADD COLUMN copy_of INTEGER"},
 };
 
-// One prepared statement; values are always bound, never pasted into SQL.
-class CStatement {
- public:
-  CStatement(sqlite3* database, const char* sql) : mDatabase(database) {
-    if (sqlite3_prepare_v2(database, sql, -1, &mStatement, nullptr) != SQLITE_OK) fFail("prepare");
-  }
-  ~CStatement() { sqlite3_finalize(mStatement); }
-  CStatement(const CStatement&) = delete;
-  CStatement& operator=(const CStatement&) = delete;
+// The count of each mode's entries, kept by the database itself on every
+// insert and delete, whoever makes them: a page count reads no rows.
+constexpr const char* kCreateCounts =
+    "CREATE TABLE IF NOT EXISTS mode_counts (mode TEXT PRIMARY KEY, entries INTEGER NOT NULL)";
+constexpr const char* kCountIn =
+    "CREATE TRIGGER IF NOT EXISTS entries_counted_in AFTER INSERT ON entries BEGIN "
+    "INSERT INTO mode_counts (mode, entries) VALUES (NEW.mode, 1) "
+    "ON CONFLICT (mode) DO UPDATE SET entries = entries + 1; END";
+constexpr const char* kCountOut =
+    "CREATE TRIGGER IF NOT EXISTS entries_counted_out AFTER DELETE ON entries BEGIN "
+    "UPDATE mode_counts SET entries = entries - 1 WHERE mode = OLD.mode; END";
+// The chain order's index, and a player's entries.
+constexpr const char* kCreateChainIndex =
+    "CREATE INDEX IF NOT EXISTS entries_by_chain ON entries (mode, max_rensa DESC, score DESC, id)";
+constexpr const char* kCreateNameIndex = "CREATE INDEX IF NOT EXISTS entries_by_name ON entries (mode, name, score DESC, id)";
 
-  CStatement& fBind(int index, const std::string& text) {
-    fCheck(sqlite3_bind_text(mStatement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
-    return *this;
+sqlite3* fOpen(const std::string& path, std::chrono::milliseconds busyTimeout) {
+  sqlite3* database = nullptr;
+  const int status =
+      sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (status != SQLITE_OK) {
+    const std::string why = database != nullptr ? sqlite3_errmsg(database) : sqlite3_errstr(status);
+    sqlite3_close(database);
+    throw CGameError("cannot open the ranking database " + path + ": " + why);
   }
-  CStatement& fBind(int index, long long value) {
-    fCheck(sqlite3_bind_int64(mStatement, index, value));
-    return *this;
-  }
-  // Empty text binds NULL.
-  CStatement& fBindOrNull(int index, const std::string& text) {
-    if (text.empty()) {
-      fCheck(sqlite3_bind_null(mStatement, index));
-      return *this;
-    }
-    return fBind(index, text);
-  }
-  CStatement& fBindBlob(int index, const std::string& bytes) {
-    fCheck(sqlite3_bind_blob64(mStatement, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT));
-    return *this;
-  }
-  // True while a row is there; false when done.
-  bool fStep() {
-    const int status = sqlite3_step(mStatement);
-    if (status == SQLITE_ROW) return true;
-    if (status == SQLITE_DONE) return false;
-    fFail("run");
-  }
-  // Runs to completion; the status, so callers can tell a broken constraint.
-  int fRun() {
-    int status;
-    while ((status = sqlite3_step(mStatement)) == SQLITE_ROW) {
-    }
-    return status;
-  }
-  long long fInt(int column) const { return sqlite3_column_int64(mStatement, column); }
-  std::string fText(int column) const {
-    const auto* text = sqlite3_column_blob(mStatement, column);
-    const int size = sqlite3_column_bytes(mStatement, column);
-    return text == nullptr ? std::string() : std::string(static_cast<const char*>(text), static_cast<std::size_t>(size));
-  }
+  sqlite3_busy_timeout(database, static_cast<int>(busyTimeout.count()));
+  return database;
+}
 
- private:
-  void fCheck(int status) {
-    if (status != SQLITE_OK) fFail("bind a value to");
-  }
-  [[noreturn]] void fFail(const char* what) {
-    throw CGameError(std::string("ranking database: cannot ") + what + " a statement: " + sqlite3_errmsg(mDatabase));
-  }
+void fExecute(sqlite3* database, const char* sql) {
+  CStatement statement(database, sql);
+  if (statement.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+}
 
-  sqlite3* mDatabase;
-  sqlite3_stmt* mStatement = nullptr;
-};
-
-// Rolls back unless committed, so a failed step leaves nothing half-done.
-class CTransaction {
- public:
-  explicit CTransaction(sqlite3* database) : mDatabase(database) {
-    CStatement begin(database, "BEGIN IMMEDIATE");
-    if (begin.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
-  }
-  ~CTransaction() {
-    if (!mCommitted) CStatement(mDatabase, "ROLLBACK").fRun();
-  }
-  CTransaction(const CTransaction&) = delete;
-  CTransaction& operator=(const CTransaction&) = delete;
-  void fCommit() {
-    CStatement commit(mDatabase, "COMMIT");
-    if (commit.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
-    mCommitted = true;
-  }
-
- private:
-  sqlite3* mDatabase;
-  bool mCommitted = false;
-};
+SRankingEntry fEntryOf(const CStatement& row) {
+  SRankingEntry entry;
+  entry.id = row.fInt(0);
+  entry.mode = row.fText(1);
+  entry.name = row.fText(2);
+  entry.score = static_cast<int>(row.fInt(3));
+  entry.maxRensa = static_cast<int>(row.fInt(4));
+  entry.replayKey = row.fText(5);
+  entry.date = row.fText(6);
+  return entry;
+}
 
 }  // namespace
 
-CSqliteRankingStore::CSqliteRankingStore(const std::string& path, std::chrono::milliseconds busyTimeout) {
-  const int status =
-      sqlite3_open_v2(path.c_str(), &mDatabase, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
-  if (status != SQLITE_OK) {
-    const std::string why = mDatabase != nullptr ? sqlite3_errmsg(mDatabase) : sqlite3_errstr(status);
-    sqlite3_close(mDatabase);
-    throw CGameError("cannot open the ranking database " + path + ": " + why);
+// Takes a free connection within the busy timeout and gives it back.
+class CSqliteRankingStore::CUse {
+ public:
+  explicit CUse(const CSqliteRankingStore& store) : mStore(store) {
+    mSlot = store.mPool.fTake(std::chrono::steady_clock::now() + store.mBusyTimeout);
+    if (mSlot == nullptr) throw CGameError("ranking database: no connection came free in time");
   }
-  sqlite3_busy_timeout(mDatabase, static_cast<int>(busyTimeout.count()));
+  ~CUse() { mStore.mPool.fGive(mSlot); }
+  CUse(const CUse&) = delete;
+  CUse& operator=(const CUse&) = delete;
+  sqlite3* fDatabase() const { return mSlot->connection; }
+
+ private:
+  const CSqliteRankingStore& mStore;
+  CConnectionPool<sqlite3>::SSlot* mSlot = nullptr;
+};
+
+CSqliteRankingStore::CSqliteRankingStore(const std::string& path, std::chrono::milliseconds busyTimeout,
+                                         int connections)
+    : mPath(path), mBusyTimeout(busyTimeout), mPool(std::max(1, connections)) {
   try {
-    // Rollback journal with FULL sync: a commit is on the disk when it
-    // returns, and a killed server leaves a journal SQLite rolls back.
-    fExecute("PRAGMA journal_mode=DELETE");
-    fExecute("PRAGMA synchronous=FULL");
-    fExecute(kCreateTable);
-    fExecute(kCreateIndex);
-    fExecute(kCreateSetAside);
-    // A database written by an earlier server gets the columns it lacks.
-    for (const auto& [table, column, add] : kAddedColumns) {
-      CStatement has(mDatabase, "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2");
-      has.fBind(1, std::string(table)).fBind(2, std::string(column));
-      if (!has.fStep()) fExecute(add);
+    for (auto& slot : mPool.fSlots()) {
+      slot.connection = fOpen(path, busyTimeout);
+      // A commit is on the disk when it returns.
+      fExecute(slot.connection, "PRAGMA synchronous=FULL");
     }
-    fExecute(kCreateGameIndex);
-    fExecute(kCreateOpeningIndex);
+    mHealth = fOpen(path, busyTimeout);
+    fSetUpSchema(mPool.fSlots().front().connection);
   } catch (const CGameError& error) {
-    sqlite3_close(mDatabase);
+    for (auto& slot : mPool.fSlots()) sqlite3_close(slot.connection);
+    sqlite3_close(mHealth);
     throw CGameError("cannot use " + path + " as the ranking database: " + error.what());
   }
 }
 
-CSqliteRankingStore::~CSqliteRankingStore() { sqlite3_close(mDatabase); }
+void CSqliteRankingStore::fSetUpSchema(sqlite3* database) const {
+  // Rollback journal with FULL sync: a killed server leaves a journal
+  // SQLite rolls back.
+  fExecute(database, "PRAGMA journal_mode=DELETE");
+  CTransaction transaction(database);
+  fExecute(database, kCreateTable);
+  fExecute(database, kCreateIndex);
+  fExecute(database, kCreateSetAside);
+  // A database written by an earlier server gets the columns it lacks.
+  for (const auto& [table, column, add] : kAddedColumns) {
+    CStatement has(database, "SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2");
+    has.fBind(1, std::string(table)).fBind(2, std::string(column));
+    if (!has.fStep()) fExecute(database, add);
+  }
+  fExecute(database, kCreateGameIndex);
+  fExecute(database, kCreateOpeningIndex);
+  fExecute(database, kCreateChainIndex);
+  fExecute(database, kCreateNameIndex);
+  // Counted once when the count table is new; the triggers keep it after.
+  const bool counted = CStatement(database, "SELECT 1 FROM sqlite_master WHERE name = 'mode_counts'").fStep();
+  fExecute(database, kCreateCounts);
+  if (!counted) {
+    fExecute(database, "INSERT INTO mode_counts (mode, entries) SELECT mode, COUNT(*) FROM entries GROUP BY mode");
+  }
+  fExecute(database, kCountIn);
+  fExecute(database, kCountOut);
+  transaction.fCommit();
+}
 
-void CSqliteRankingStore::fExecute(const char* sql) const {
-  CStatement statement(mDatabase, sql);
-  if (statement.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+CSqliteRankingStore::~CSqliteRankingStore() {
+  for (auto& slot : mPool.fSlots()) sqlite3_close(slot.connection);
+  sqlite3_close(mHealth);
 }
 
 std::vector<SRankingEntry> CSqliteRankingStore::fList(const std::string& mode) const {
-  std::lock_guard lock(mMutex);
-  CStatement query(mDatabase,
-                   "SELECT name, score, max_rensa, replay_key, date FROM entries WHERE mode = ?1 "
-                   "ORDER BY score DESC, id ASC");
+  const CUse use(*this);
+  CStatement query(use.fDatabase(), (std::string("SELECT ") + kRankingColumns +
+                                     " FROM entries WHERE mode = ?1 ORDER BY score DESC, id ASC").c_str());
   query.fBind(1, mode);
   std::vector<SRankingEntry> entries;
-  while (query.fStep()) {
-    SRankingEntry entry;
-    entry.mode = mode;
-    entry.name = query.fText(0);
-    entry.score = static_cast<int>(query.fInt(1));
-    entry.maxRensa = static_cast<int>(query.fInt(2));
-    entry.replayKey = query.fText(3);
-    entry.date = query.fText(4);
-    entries.push_back(std::move(entry));
-  }
+  while (query.fStep()) entries.push_back(fEntryOf(query));
   return entries;
 }
 
+std::vector<SRankingEntry> CSqliteRankingStore::fRows(const std::string& mode, ERankingSort sort, long long offset,
+                                                      std::size_t count) const {
+  const CUse use(*this);
+  sqlite3* database = use.fDatabase();
+  CStatement counted(database, "SELECT entries FROM mode_counts WHERE mode = ?1");
+  counted.fBind(1, mode);
+  const long long total = counted.fStep() ? counted.fInt(0) : 0;
+  if (offset < 0 || offset >= total || count == 0) return {};
+  // From the nearer end: a deep page is counted back from the last row. The
+  // ids are found in the index alone; only the page's rows are read.
+  long long take = static_cast<long long>(count);
+  const bool fromEnd = offset + take / 2 > total / 2;
+  long long skip = offset;
+  if (fromEnd) {
+    take = std::min(take, total - offset);
+    skip = total - offset - take;
+  }
+  const std::string sql = std::string("SELECT ") + kRankingColumns +
+                          " FROM entries WHERE id IN (SELECT id FROM entries WHERE mode = ?1 ORDER BY " +
+                          fRankingOrder(sort, fromEnd) + " LIMIT ?2 OFFSET ?3) ORDER BY " + fRankingOrder(sort, false);
+  CStatement query(database, sql.c_str());
+  query.fBind(1, mode).fBind(2, take).fBind(3, skip);
+  std::vector<SRankingEntry> entries;
+  while (query.fStep()) entries.push_back(fEntryOf(query));
+  return entries;
+}
+
+std::vector<SRankingEntry> CSqliteRankingStore::fRowsAfter(const std::string& mode, ERankingSort sort,
+                                                           const SRowKey& after, bool forward,
+                                                           std::size_t count) const {
+  const CUse use(*this);
+  const std::string sql = std::string("SELECT ") + kRankingColumns + " FROM entries WHERE mode = ?1 AND " +
+                          fRankingAfter(sort, forward, "?", 2) + " ORDER BY " + fRankingOrder(sort, !forward) +
+                          " LIMIT ?9";
+  CStatement query(use.fDatabase(), sql.c_str());
+  query.fBind(1, mode).fBind(9, static_cast<long long>(count));
+  int index = 2;
+  for (const long long value : fRankingKeyValues(sort, after)) query.fBind(index++, value);
+  std::vector<SRankingEntry> entries;
+  while (query.fStep()) entries.push_back(fEntryOf(query));
+  if (!forward) std::reverse(entries.begin(), entries.end());
+  return entries;
+}
+
+long long CSqliteRankingStore::fCount(const std::string& mode) const {
+  const CUse use(*this);
+  CStatement counted(use.fDatabase(), "SELECT entries FROM mode_counts WHERE mode = ?1");
+  counted.fBind(1, mode);
+  return counted.fStep() ? counted.fInt(0) : 0;
+}
+
+std::vector<SPlacedEntry> CSqliteRankingStore::fByName(const std::string& mode, const std::string& name,
+                                                       std::size_t count) const {
+  const CUse use(*this);
+  sqlite3* database = use.fDatabase();
+  CStatement query(database, (std::string("SELECT ") + kRankingColumns +
+                              " FROM entries WHERE mode = ?1 AND name = ?2 ORDER BY score DESC, id ASC LIMIT ?3")
+                                 .c_str());
+  query.fBind(1, mode).fBind(2, name).fBind(3, static_cast<long long>(count));
+  std::vector<SPlacedEntry> placed;
+  while (query.fStep()) placed.push_back(SPlacedEntry{0, fEntryOf(query)});
+  // Each place is a count in the score index: the entries before it.
+  const std::string before = "SELECT COUNT(*) FROM entries WHERE mode = ?1 AND " +
+                             fRankingAfter(ERankingSort::Score, false, "?", 2);
+  for (SPlacedEntry& entry : placed) {
+    CStatement counted(database, before.c_str());
+    counted.fBind(1, mode).fBind(2, static_cast<long long>(entry.entry.score)).fBind(3, entry.entry.id);
+    counted.fStep();
+    entry.rank = 1 + counted.fInt(0);
+  }
+  return placed;
+}
+
+
 bool CSqliteRankingStore::fHasArchive(const std::string& archiveHash) const {
-  std::lock_guard lock(mMutex);
-  CStatement query(mDatabase, "SELECT 1 FROM entries WHERE archive_hash = ?1");
+  const CUse use(*this);
+  CStatement query(use.fDatabase(), "SELECT 1 FROM entries WHERE archive_hash = ?1");
   query.fBind(1, archiveHash);
   return query.fStep();
 }
 
 std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& entry) {
-  std::lock_guard lock(mMutex);
+  const CUse use(*this);
+  sqlite3* const mDatabase = use.fDatabase();
   CTransaction transaction(mDatabase);
   // The hash is unique too, so it holds the key's place until the entry's
   // number is known; a second copy of an archive breaks that constraint.
@@ -229,8 +292,11 @@ std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& ent
   if (setKey.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
 
   {
-    CStatement higher(mDatabase, "SELECT COUNT(*) FROM entries WHERE mode = ?1 AND score > ?2");
-    higher.fBind(1, entry.mode).fBind(2, static_cast<long long>(entry.score));
+    // Its place in the list: equal scores registered before it come first.
+    CStatement higher(mDatabase, ("SELECT COUNT(*) FROM entries WHERE mode = ?1 AND " +
+                                  fRankingAfter(ERankingSort::Score, false, "?", 2))
+                                     .c_str());
+    higher.fBind(1, entry.mode).fBind(2, static_cast<long long>(entry.score)).fBind(3, id);
     higher.fStep();
     added.rank = 1 + static_cast<int>(higher.fInt(0));
   }
@@ -239,13 +305,14 @@ std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& ent
 }
 
 void CSqliteRankingStore::fPing() const {
-  std::lock_guard lock(mMutex);
-  fExecute("SELECT 1");
+  std::lock_guard lock(mHealthMutex);
+  // A read of the file, as every call makes: a file gone or locked up fails.
+  fExecute(mHealth, "SELECT COUNT(*) FROM sqlite_master");
 }
 
 std::optional<std::string> CSqliteRankingStore::fArchive(const std::string& mode, const std::string& replayKey) const {
-  std::lock_guard lock(mMutex);
-  CStatement query(mDatabase, "SELECT archive FROM entries WHERE mode = ?1 AND replay_key = ?2");
+  const CUse use(*this);
+  CStatement query(use.fDatabase(), "SELECT archive FROM entries WHERE mode = ?1 AND replay_key = ?2");
   query.fBind(1, mode).fBind(2, replayKey);
   if (!query.fStep()) return std::nullopt;
   return query.fText(0);
@@ -253,9 +320,9 @@ std::optional<std::string> CSqliteRankingStore::fArchive(const std::string& mode
 
 std::optional<SStoredGame> CSqliteRankingStore::fFindGame(const std::string& gameId,
                                                           const std::string& openingId) const {
-  std::lock_guard lock(mMutex);
+  const CUse use(*this);
   // Each of the two is unique: at most one entry each, found by its index.
-  CStatement query(mDatabase,
+  CStatement query(use.fDatabase(),
                    "SELECT id, mode, name, replay_key FROM entries WHERE game_id = ?1 "
                    "UNION ALL SELECT id, mode, name, replay_key FROM entries WHERE opening_id = ?2 LIMIT 1");
   query.fBind(1, gameId).fBind(2, openingId);
@@ -264,8 +331,8 @@ std::optional<SStoredGame> CSqliteRankingStore::fFindGame(const std::string& gam
 }
 
 std::vector<SUnnamedEntry> CSqliteRankingStore::fUnnamedEntries(long long afterId, std::size_t count) const {
-  std::lock_guard lock(mMutex);
-  CStatement query(mDatabase,
+  const CUse use(*this);
+  CStatement query(use.fDatabase(),
                    "SELECT id, archive FROM entries WHERE opening_id IS NULL AND unplayable IS NULL AND id > ?1 "
                    "ORDER BY id LIMIT ?2");
   query.fBind(1, afterId).fBind(2, static_cast<long long>(count));
@@ -276,7 +343,8 @@ std::vector<SUnnamedEntry> CSqliteRankingStore::fUnnamedEntries(long long afterI
 
 SNaming CSqliteRankingStore::fNameEntry(long long id, const std::string& gameId, const std::string& openingId) {
   PLIMO_ASSERT(!gameId.empty() && !openingId.empty(), "an entry is named by its game and its opening");
-  std::lock_guard lock(mMutex);
+  const CUse use(*this);
+  sqlite3* const mDatabase = use.fDatabase();
   CTransaction transaction(mDatabase);
   CStatement name(mDatabase, "UPDATE entries SET game_id = ?1, opening_id = ?2 WHERE id = ?3");
   name.fBind(1, gameId).fBind(2, openingId).fBind(3, id);
@@ -306,8 +374,60 @@ SNaming CSqliteRankingStore::fNameEntry(long long id, const std::string& gameId,
 }
 
 void CSqliteRankingStore::fMarkUnplayable(long long id, const std::string& reason) {
-  std::lock_guard lock(mMutex);
+  const CUse use(*this);
+  sqlite3* const mDatabase = use.fDatabase();
   CStatement mark(mDatabase, "UPDATE entries SET unplayable = ?1 WHERE id = ?2");
   mark.fBind(1, reason.empty() ? std::string("unplayable") : reason).fBind(2, id);
   if (mark.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+}
+
+namespace {
+
+// Any commit to the file by another connection, of this process or another,
+// moves the file's data version: read on a connection that never writes.
+class CSqliteWatch : public IStoreWatch {
+ public:
+  CSqliteWatch(const std::string& path, std::chrono::milliseconds busyTimeout) : mDatabase(fOpen(path, busyTimeout)) {
+    mVersion = fVersion();
+  }
+  ~CSqliteWatch() override { sqlite3_close(mDatabase); }
+  CSqliteWatch(const CSqliteWatch&) = delete;
+  CSqliteWatch& operator=(const CSqliteWatch&) = delete;
+
+  bool fWait(std::chrono::milliseconds timeout) override {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      long long version = -1;
+      try {
+        version = fVersion();
+      } catch (const CGameError&) {
+        return true;  // cannot tell: as if changed
+      }
+      if (version != mVersion) {
+        mVersion = version;
+        return true;
+      }
+      const auto left = until - std::chrono::steady_clock::now();
+      if (left <= std::chrono::steady_clock::duration::zero()) return false;
+      // A look costs a few microseconds and reads no table.
+      std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, kLookEvery));
+    }
+  }
+
+ private:
+  static constexpr std::chrono::milliseconds kLookEvery{50};
+
+  long long fVersion() {
+    CStatement version(mDatabase, "PRAGMA data_version");
+    return version.fStep() ? version.fInt(0) : -1;
+  }
+
+  sqlite3* mDatabase;
+  long long mVersion = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<IStoreWatch> CSqliteRankingStore::fWatch() const {
+  return std::make_unique<CSqliteWatch>(mPath, mBusyTimeout);
 }

@@ -1,10 +1,15 @@
 // The embedded store: one SQLite file, written with full synchronous
-// commits so an answered upload survives a crash or a power cut.
+// commits so an answered upload survives a crash or a power cut. A few
+// connections serve the calls side by side (readers share the file; a
+// writer waits for the others' locks within the busy timeout), and the
+// health check has one of its own.
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 
+#include "server/ConnectionPool.h"
 #include "server/IRankingStore.h"
 
 struct sqlite3;
@@ -13,14 +18,23 @@ class CSqliteRankingStore : public IRankingStore {
  public:
   // Opens the file, creating it and its tables when missing. Throws
   // CGameError when it cannot be opened or is not such a database. A call
-  // waits at most busyTimeout for another process's lock on the file.
+  // waits at most busyTimeout for a connection and for another process's
+  // lock on the file.
   explicit CSqliteRankingStore(const std::string& path,
-                               std::chrono::milliseconds busyTimeout = std::chrono::milliseconds(5000));
+                               std::chrono::milliseconds busyTimeout = std::chrono::milliseconds(5000),
+                               int connections = 4);
   ~CSqliteRankingStore() override;
   CSqliteRankingStore(const CSqliteRankingStore&) = delete;
   CSqliteRankingStore& operator=(const CSqliteRankingStore&) = delete;
 
   std::vector<SRankingEntry> fList(const std::string& mode) const override;
+  std::vector<SRankingEntry> fRows(const std::string& mode, ERankingSort sort, long long offset,
+                                   std::size_t count) const override;
+  std::vector<SRankingEntry> fRowsAfter(const std::string& mode, ERankingSort sort, const SRowKey& after, bool forward,
+                                        std::size_t count) const override;
+  long long fCount(const std::string& mode) const override;
+  std::vector<SPlacedEntry> fByName(const std::string& mode, const std::string& name, std::size_t count) const override;
+  std::unique_ptr<IStoreWatch> fWatch() const override;
   bool fHasArchive(const std::string& archiveHash) const override;
   std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override;
   std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const override;
@@ -31,8 +45,14 @@ class CSqliteRankingStore : public IRankingStore {
   void fMarkUnplayable(long long id, const std::string& reason) override;
 
  private:
-  void fExecute(const char* sql) const;
+  // Holds a pool connection for one call.
+  class CUse;
 
-  sqlite3* mDatabase = nullptr;
-  mutable std::mutex mMutex;
+  void fSetUpSchema(sqlite3* database) const;
+
+  std::string mPath;
+  std::chrono::milliseconds mBusyTimeout;
+  mutable CConnectionPool<sqlite3> mPool;
+  sqlite3* mHealth = nullptr;
+  mutable std::mutex mHealthMutex;
 };

@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
+// The two orders of a mode's entries: best score first, or longest chain
+// first (then best score); equal ones in the order they were registered.
+enum class ERankingSort { Score, Chain };
+
 struct SRankingEntry {
+  long long id = 0;  // the order of registration
   std::string mode;
   std::string name;
   int score = 0;
@@ -56,7 +61,29 @@ struct SNaming {
 
 struct SAddedEntry {
   std::string replayKey;
-  int rank = 0;  // 1 + the entries of the mode with a higher score
+  int rank = 0;  // its place in the score order, ties included
+};
+
+// Where an entry stands in one order: what a page after it starts from.
+struct SRowKey {
+  int chain = 0;  // the chain order only
+  int score = 0;
+  long long id = 0;
+};
+
+// A player's entry with its place in the score order.
+struct SPlacedEntry {
+  long long rank = 0;
+  SRankingEntry entry;
+};
+
+// Tells a process that the store changed, from whatever process changed it.
+class IStoreWatch {
+ public:
+  virtual ~IStoreWatch() = default;
+  // Waits up to `timeout` for a change; true when something changed since
+  // the last call (or the watch lost track and cannot tell: then too).
+  virtual bool fWait(std::chrono::milliseconds timeout) = 0;
 };
 
 // Implementations are safe to use from several threads at once. Failures
@@ -65,8 +92,25 @@ class IRankingStore {
  public:
   virtual ~IRankingStore() = default;
 
-  // Best score first; equal scores in the order they were registered.
+  // The whole mode, best score first; equal scores in the order they were
+  // registered. For tests and tools: the server reads pages.
   virtual std::vector<SRankingEntry> fList(const std::string& mode) const = 0;
+  // At most `count` entries of the mode in the sort's order from position
+  // `offset` (0: the first), read through the sort's index: the rows
+  // skipped are index entries only, counted from the nearer end.
+  virtual std::vector<SRankingEntry> fRows(const std::string& mode, ERankingSort sort, long long offset,
+                                           std::size_t count) const = 0;
+  // At most `count` entries right after the one at `after` in the sort's
+  // order (or right before it, nearest last, when `forward` is false).
+  virtual std::vector<SRankingEntry> fRowsAfter(const std::string& mode, ERankingSort sort, const SRowKey& after,
+                                                bool forward, std::size_t count) const = 0;
+  // The mode's entries, kept as a count beside the table: no rows are read.
+  virtual long long fCount(const std::string& mode) const = 0;
+  // The player's best `count` entries with their places.
+  virtual std::vector<SPlacedEntry> fByName(const std::string& mode, const std::string& name,
+                                            std::size_t count) const = 0;
+  // A watch of its own (a connection of its own) for changes by any process.
+  virtual std::unique_ptr<IStoreWatch> fWatch() const = 0;
   virtual bool fHasArchive(const std::string& archiveHash) const = 0;
   // Stores the entry under a new replay key and returns only once it is
   // durably committed; nothing when the database already holds its archive
@@ -75,7 +119,8 @@ class IRankingStore {
   virtual std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) = 0;
   // The stored archive of the mode's entry with that key.
   virtual std::optional<std::string> fArchive(const std::string& mode, const std::string& replayKey) const = 0;
-  // Throws when the database cannot be reached.
+  // Throws when the database cannot be reached. On a connection of its own,
+  // so that no slow call in hand delays it.
   virtual void fPing() const = 0;
 
   // The entry that holds the game or the opening, if any.
@@ -96,6 +141,9 @@ class IRankingStore {
 // How long the store may take: a call that cannot be answered in time
 // throws instead of holding its caller (and every caller queued behind it).
 struct SStoreTimeouts {
+  // Connections for the calls, which run side by side (SQLite lets reads
+  // share the file); the health check has one more of its own.
+  int connections = 4;
   // Reaching the database server, including its start-up exchange.
   std::chrono::milliseconds connect{2000};
   // One call: waiting for the connection, any reconnect and its statements.

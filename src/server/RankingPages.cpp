@@ -68,7 +68,45 @@ std::string fIndexPageHtml(const std::vector<SModeTop>& modes) {
   return html + "</main>\n" + kPageEnd;
 }
 
+namespace {
+
+// A neighbour in the cache by its number; one further down by the key of
+// the row beside it, so that it is read through the index.
+std::string fNeighbourAddress(const SRankingPage& page, int step) {
+  const int target = page.page + step;
+  std::string address = fRankingPageAddress(page.mode, page.sort, target);
+  if (target <= page.cachedPages || target == page.pages || page.entries.empty()) return address;
+  const SRankingEntry& beside = step > 0 ? page.entries.back().entry : page.entries.front().entry;
+  return address + (step > 0 ? "&after=" : "&before=") + fRowKeyText(page.sort, beside);
+}
+
+std::string fNamedPageHtml(const SRankingPage& page) {
+  const std::string& mode = page.mode;
+  std::string html = fPageStart("PlimoBall ranking: " + mode + ", " + page.name) + "<main>\n<h1>" +
+                     fEscapeHtml(mode) + " ranking</h1>\n";
+  if (page.entries.empty()) {
+    html += "<p class=\"empty\">No entries of " + fEscapeHtml(page.name) + ".</p>\n";
+  } else {
+    html += "<p class=\"summary\">The best entries of " + fEscapeHtml(page.name) + ", of " +
+            std::to_string(page.total) + ".</p>\n";
+    html += fEntryTable(mode, page.entries);
+    html += "<ul class=\"around\">\n";
+    for (const SRankedEntry& ranked : page.entries) {
+      const int around = static_cast<int>((ranked.rank - 1) / kEntriesPerPage + 1);
+      html += "<li>" + fLink(fRankingPageAddress(mode, ERankingSort::Score, around),
+                             "Around rank " + std::to_string(ranked.rank)) + "</li>\n";
+    }
+    html += "</ul>\n";
+  }
+  html += "<p>" + fLink(fRankingPageAddress(mode, ERankingSort::Score, 1), "The whole " + mode + " ranking") +
+          "</p>\n</main>\n";
+  return html + kPageEnd;
+}
+
+}  // namespace
+
 std::string fRankingPageHtml(const SRankingPage& page) {
+  if (!page.name.empty()) return fNamedPageHtml(page);
   const std::string& mode = page.mode;
   const ERankingSort other = page.sort == ERankingSort::Score ? ERankingSort::Chain : ERankingSort::Score;
   std::string html = fPageStart("PlimoBall ranking: " + mode + ", page " + std::to_string(page.page)) + "<main>\n<h1>" +
@@ -82,9 +120,11 @@ std::string fRankingPageHtml(const SRankingPage& page) {
     html += "<p>There is no page " + std::to_string(page.page) + ". " +
             fLink(fRankingPageAddress(mode, page.sort, page.pages), "Back to the last page") + "</p>";
   } else {
-    if (page.page > 1) html += fLink(fRankingPageAddress(mode, page.sort, page.page - 1), "Previous", "prev") + " ";
+    if (page.page > 2) html += fLink(fRankingPageAddress(mode, page.sort, 1), "First", "first") + " ";
+    if (page.page > 1) html += fLink(fNeighbourAddress(page, -1), "Previous", "prev") + " ";
     html += "<span>page " + std::to_string(page.page) + " of " + std::to_string(page.pages) + "</span>";
-    if (page.page < page.pages) html += " " + fLink(fRankingPageAddress(mode, page.sort, page.page + 1), "Next", "next");
+    if (page.page < page.pages) html += " " + fLink(fNeighbourAddress(page, 1), "Next", "next");
+    if (page.page + 1 < page.pages) html += " " + fLink(fRankingPageAddress(mode, page.sort, page.pages), "Last", "last");
   }
   html += "</nav>\n</main>\n";
   return html + kPageEnd;

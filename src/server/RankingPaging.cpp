@@ -2,19 +2,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <numeric>
 
 #include "server/RankingRequest.h"
-
-SRankingSnapshot fMakeRankingSnapshot(std::vector<SRankingEntry> entries, std::string listBody) {
-  SRankingSnapshot snapshot{std::move(entries), {}, std::move(listBody)};
-  snapshot.byChain.resize(snapshot.entries.size());
-  std::iota(snapshot.byChain.begin(), snapshot.byChain.end(), std::size_t{0});
-  std::stable_sort(snapshot.byChain.begin(), snapshot.byChain.end(), [&](std::size_t a, std::size_t b) {
-    return snapshot.entries[a].maxRensa > snapshot.entries[b].maxRensa;
-  });
-  return snapshot;
-}
 
 const char* fSortName(ERankingSort sort) { return sort == ERankingSort::Chain ? "chain" : "score"; }
 
@@ -30,10 +19,70 @@ std::optional<int> fParsePageNumber(std::string_view text) {
   return std::stoi(std::string(text.substr(first)));
 }
 
+// Dot-separated whole numbers, each of at most 18 digits.
+std::optional<std::vector<long long>> fParseNumbers(const std::string& text) {
+  std::vector<long long> numbers;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t dot = text.find('.', start);
+    const std::string part = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+    const bool digits = std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (part.empty() || part.size() > 18 || !digits) {
+      return std::nullopt;
+    }
+    numbers.push_back(std::stoll(part));
+    if (dot == std::string::npos) return numbers;
+    start = dot + 1;
+  }
+}
+
+std::optional<SRowKey> fParseRowKey(const std::string& text, ERankingSort sort) {
+  const auto numbers = fParseNumbers(text);
+  if (!numbers) return std::nullopt;
+  for (std::size_t i = 0; i + 1 < numbers->size(); ++i) {
+    if ((*numbers)[i] > INT_MAX) return std::nullopt;  // chain and score are ints
+  }
+  if (sort == ERankingSort::Chain && numbers->size() == 3) {
+    return SRowKey{static_cast<int>((*numbers)[0]), static_cast<int>((*numbers)[1]), (*numbers)[2]};
+  }
+  if (sort == ERankingSort::Score && numbers->size() == 2) {
+    return SRowKey{0, static_cast<int>((*numbers)[0]), (*numbers)[1]};
+  }
+  return std::nullopt;
+}
+
+const std::vector<SRankingEntry>& fCachedRows(const SRankingSnapshot& snapshot, ERankingSort sort) {
+  return sort == ERankingSort::Chain ? snapshot.chainTop : snapshot.entries;
+}
+
+SRankingPage fEmptyPage(const SRankingSnapshot& snapshot, const std::string& mode, const SRankingQuery& query) {
+  SRankingPage page;
+  page.mode = mode;
+  page.sort = query.sort;
+  page.page = query.page;
+  page.total = snapshot.total;
+  page.pages = static_cast<int>(
+      std::min<long long>(INT_MAX, std::max<long long>(1, (snapshot.total + kEntriesPerPage - 1) / kEntriesPerPage)));
+  const std::size_t cached = fCachedRows(snapshot, query.sort).size();
+  page.cachedPages = static_cast<long long>(cached) >= snapshot.total
+                         ? page.pages
+                         : static_cast<int>(cached / static_cast<std::size_t>(kEntriesPerPage));
+  return page;
+}
+
+void fNumber(SRankingPage& page, std::vector<SRankingEntry> rows) {
+  const long long first = static_cast<long long>(page.page - 1) * kEntriesPerPage + 1;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    page.entries.push_back(SRankedEntry{first + static_cast<long long>(i), std::move(rows[i])});
+  }
+}
+
+
 }  // namespace
 
 std::optional<SRankingQuery> fParseRankingQuery(std::string_view query) {
   SRankingQuery parsed;
+  std::optional<std::string> after, before;
   while (!query.empty()) {
     const std::size_t amp = query.find('&');
     const std::string_view field = query.substr(0, amp);
@@ -53,32 +102,71 @@ std::optional<SRankingQuery> fParseRankingQuery(std::string_view query) {
       } else {
         return std::nullopt;
       }
+    } else if (name == "after" || name == "before") {
+      if (!value) return std::nullopt;
+      (name == "after" ? after : before) = *value;
+    } else if (name == "name") {
+      if (!value || !fIsValidRankingName(*value)) return std::nullopt;
+      parsed.name = *value;
     }
   }
+  // The key is read in the sort's form, whatever order the fields came in.
+  if (after && !(parsed.after = fParseRowKey(*after, parsed.sort))) return std::nullopt;
+  if (before && !(parsed.before = fParseRowKey(*before, parsed.sort))) return std::nullopt;
+  if (parsed.after && parsed.before) return std::nullopt;
   return parsed;
 }
 
-SRankingPage fRankingPage(const SRankingSnapshot& snapshot, const std::string& mode, SRankingQuery query) {
-  SRankingPage page;
-  page.mode = mode;
-  page.sort = query.sort;
-  page.page = query.page;
-  page.total = static_cast<int>(snapshot.entries.size());
-  page.pages = std::max(1, (page.total + kEntriesPerPage - 1) / kEntriesPerPage);
+std::string fRowKeyText(ERankingSort sort, const SRankingEntry& entry) {
+  const std::string scoreAndId = std::to_string(entry.score) + "." + std::to_string(entry.id);
+  return sort == ERankingSort::Chain ? std::to_string(entry.maxRensa) + "." + scoreAndId : scoreAndId;
+}
+
+bool fIsCachedPage(const SRankingSnapshot& snapshot, ERankingSort sort, int page) {
+  const std::size_t cached = fCachedRows(snapshot, sort).size();
+  const long long end = static_cast<long long>(page) * kEntriesPerPage;
+  return page >= 1 && (end <= static_cast<long long>(cached) || static_cast<long long>(cached) >= snapshot.total);
+}
+
+std::optional<SRankingPage> fCachedRankingPage(const SRankingSnapshot& snapshot, const std::string& mode,
+                                               const SRankingQuery& query) {
+  if (!query.name.empty() || query.after || query.before) return std::nullopt;
+  SRankingPage page = fEmptyPage(snapshot, mode, query);
   if (query.page > page.pages) return page;
+  if (!fIsCachedPage(snapshot, query.sort, query.page)) return std::nullopt;
+  const std::vector<SRankingEntry>& rows = fCachedRows(snapshot, query.sort);
   const std::size_t first = static_cast<std::size_t>(query.page - 1) * kEntriesPerPage;
-  const std::size_t end = std::min(snapshot.entries.size(), first + kEntriesPerPage);
-  for (std::size_t position = first; position < end; ++position) {
-    const std::size_t index = query.sort == ERankingSort::Chain ? snapshot.byChain[position] : position;
-    page.entries.push_back(SRankedEntry{static_cast<int>(position) + 1, snapshot.entries[index]});
+  const std::size_t end = std::min(rows.size(), first + kEntriesPerPage);
+  if (first < end) {
+    fNumber(page, std::vector<SRankingEntry>(rows.begin() + static_cast<long>(first), rows.begin() + static_cast<long>(end)));
   }
+  return page;
+}
+
+SRankingPage fStoredRankingPage(const IRankingStore& store, const SRankingSnapshot& snapshot, const std::string& mode,
+                                const SRankingQuery& query) {
+  SRankingPage page = fEmptyPage(snapshot, mode, query);
+  if (!query.name.empty()) {
+    page.name = query.name;
+    for (SPlacedEntry& placed : store.fByName(mode, query.name, kNamedEntries)) {
+      page.entries.push_back(SRankedEntry{placed.rank, std::move(placed.entry)});
+    }
+    return page;
+  }
+  if (query.page > page.pages) return page;
+  if (query.after || query.before) {
+    const bool forward = query.after.has_value();
+    fNumber(page, store.fRowsAfter(mode, query.sort, forward ? *query.after : *query.before, forward, kEntriesPerPage));
+    return page;
+  }
+  fNumber(page, store.fRows(mode, query.sort, static_cast<long long>(query.page - 1) * kEntriesPerPage, kEntriesPerPage));
   return page;
 }
 
 std::vector<SRankedEntry> fTopEntries(const SRankingSnapshot& snapshot, std::size_t count) {
   std::vector<SRankedEntry> top;
   for (std::size_t i = 0; i < std::min(count, snapshot.entries.size()); ++i) {
-    top.push_back(SRankedEntry{static_cast<int>(i) + 1, snapshot.entries[i]});
+    top.push_back(SRankedEntry{static_cast<long long>(i) + 1, snapshot.entries[i]});
   }
   return top;
 }

@@ -1,5 +1,8 @@
 // The ranking as the web pages show it: one mode's entries in either order,
 // cut into pages of fifty, with a rank that is the position in that order.
+// The first pages of each order come from the list cache; deeper pages, the
+// pages reached by their neighbours' keys and a player's entries are read
+// from the store, a page at a time.
 #pragma once
 
 #include <optional>
@@ -10,29 +13,41 @@
 #include "server/IRankingStore.h"
 
 inline constexpr int kEntriesPerPage = 50;
+// A player's entries shown on the name page.
+inline constexpr std::size_t kNamedEntries = 10;
 
-// One mode's entries as the store lists them, kept by the list cache.
+// One mode's top entries in each order, kept by the list cache: never the
+// whole mode.
 struct SRankingSnapshot {
-  std::vector<SRankingEntry> entries;  // best score first, ties in registration order
-  std::vector<std::size_t> byChain;    // indices: longest chain first, ties in the store's order
-  std::string listBody;                // the game's list answer
+  std::vector<SRankingEntry> entries;   // the top of the score order (the game's list)
+  std::vector<SRankingEntry> chainTop;  // the top of the chain order
+  long long total = 0;                  // the mode's entries
+  std::string listBody;                 // the game's list answer
 };
-SRankingSnapshot fMakeRankingSnapshot(std::vector<SRankingEntry> entries, std::string listBody);
 
-enum class ERankingSort { Score, Chain };
 const char* fSortName(ERankingSort sort);
 
 struct SRankingQuery {
   ERankingSort sort = ERankingSort::Score;
   int page = 1;
+  // The page right after (or before) the row with this key: the links to a
+  // page's neighbours carry it, so a deep page is found through the index.
+  std::optional<SRowKey> after;
+  std::optional<SRowKey> before;
+  std::string name;  // a player's entries instead of a page
 };
-// "page=N&sort=score|chain" in any order, both optional, other fields
-// ignored. Nothing for a page that is not a whole number from 1 or a sort
-// that is neither; a page too large to count is simply past the end.
+// "page=N&sort=score|chain&after=KEY&before=KEY&name=NAME" in any order, all
+// optional, other fields ignored. A key is "SCORE.ID" in the score order
+// and "CHAIN.SCORE.ID" in the chain order. Nothing for a page that is not a
+// whole number from 1, a sort that is neither, a key that does not fit the
+// sort or a name the game could not send; a page too large to count is
+// simply past the end.
 std::optional<SRankingQuery> fParseRankingQuery(std::string_view query);
+// A row's key as the links write it.
+std::string fRowKeyText(ERankingSort sort, const SRankingEntry& entry);
 
 struct SRankedEntry {
-  int rank = 0;
+  long long rank = 0;
   SRankingEntry entry;
 };
 
@@ -41,10 +56,19 @@ struct SRankingPage {
   ERankingSort sort = ERankingSort::Score;
   int page = 1;
   int pages = 1;  // at least 1: an empty ranking has an empty first page
-  int total = 0;
+  long long total = 0;
   std::vector<SRankedEntry> entries;  // empty for a page past the end
+  std::string name;                   // set for a player's entries
+  int cachedPages = 0;                // pages 1 to this come from the cache
 };
-SRankingPage fRankingPage(const SRankingSnapshot& snapshot, const std::string& mode, SRankingQuery query);
+// The page from the cache; nothing when it must be read from the store.
+std::optional<SRankingPage> fCachedRankingPage(const SRankingSnapshot& snapshot, const std::string& mode,
+                                               const SRankingQuery& query);
+// The page read from the store: a page's worth of rows through an index.
+SRankingPage fStoredRankingPage(const IRankingStore& store, const SRankingSnapshot& snapshot, const std::string& mode,
+                                const SRankingQuery& query);
+// Whether the page's neighbour (page + step) is in the cache.
+bool fIsCachedPage(const SRankingSnapshot& snapshot, ERankingSort sort, int page);
 
 // The first entries in score order, for the front page.
 std::vector<SRankedEntry> fTopEntries(const SRankingSnapshot& snapshot, std::size_t count);

@@ -10,7 +10,7 @@ bool fIsPostgresLocation(const std::string& location) {
 
 std::unique_ptr<IRankingStore> fOpenRankingStore(const std::string& location, SStoreTimeouts timeouts) {
   if (fIsPostgresLocation(location)) return std::make_unique<CPostgresRankingStore>(location, timeouts);
-  return std::make_unique<CSqliteRankingStore>(location, timeouts.statement);
+  return std::make_unique<CSqliteRankingStore>(location, timeouts.statement, timeouts.connections);
 }
 
 std::string fMakeReplayKey(long long id, const std::string& archiveHash) {

@@ -1,5 +1,5 @@
-// A store that counts the list queries reaching the real store underneath:
-// for tests of the list cache.
+// A store that counts the list builds reaching the real store underneath
+// (each build counts the mode's entries once): for tests of the list cache.
 #pragma once
 
 #include <atomic>
@@ -14,10 +14,23 @@
 class CCountingStore : public IRankingStore {
  public:
   explicit CCountingStore(std::unique_ptr<IRankingStore> inner) : mInner(std::move(inner)) {}
-  std::vector<SRankingEntry> fList(const std::string& mode) const override {
-    ++mLists;
-    return mInner->fList(mode);
+  std::vector<SRankingEntry> fList(const std::string& mode) const override { return mInner->fList(mode); }
+  std::vector<SRankingEntry> fRows(const std::string& mode, ERankingSort sort, long long offset,
+                                   std::size_t count) const override {
+    return mInner->fRows(mode, sort, offset, count);
   }
+  std::vector<SRankingEntry> fRowsAfter(const std::string& mode, ERankingSort sort, const SRowKey& after, bool forward,
+                                        std::size_t count) const override {
+    return mInner->fRowsAfter(mode, sort, after, forward, count);
+  }
+  long long fCount(const std::string& mode) const override {
+    ++mLists;
+    return mInner->fCount(mode);
+  }
+  std::vector<SPlacedEntry> fByName(const std::string& mode, const std::string& name, std::size_t count) const override {
+    return mInner->fByName(mode, name, count);
+  }
+  std::unique_ptr<IStoreWatch> fWatch() const override { return mInner->fWatch(); }
   bool fHasArchive(const std::string& hash) const override { return mInner->fHasArchive(hash); }
   std::optional<SAddedEntry> fAdd(const SNewRankingEntry& entry) override { return mInner->fAdd(entry); }
   std::optional<std::string> fArchive(const std::string& mode, const std::string& key) const override {

@@ -164,7 +164,8 @@ TEST_P(RankingServerTest, TheListIsBestFirstWithTiesInRegistrationOrder) {
   IRankingStore& database = server.fDatabase();
   EXPECT_EQ(database.fAdd(fEntry("plimo", "first500", 500, 1, "2024/01/01 00:00:00"))->rank, 1);
   EXPECT_EQ(database.fAdd(fEntry("plimo", "best", 900, 4, "2024/01/02 00:00:00"))->rank, 1);
-  EXPECT_EQ(database.fAdd(fEntry("plimo", "second500", 500, 2, "2024/01/03 00:00:00"))->rank, 2);
+  // Places in the list: the earlier equal score first.
+  EXPECT_EQ(database.fAdd(fEntry("plimo", "second500", 500, 2, "2024/01/03 00:00:00"))->rank, 3);
   EXPECT_EQ(database.fAdd(fEntry("plimo", "mid", 700, 3, "2024/01/04 00:00:00"))->rank, 2);
   database.fAdd(fEntry("wanpaku", "other", 99999, 9, "2024/01/05 00:00:00"));
   EXPECT_FALSE(database.fAdd(fEntry("plimo", "mid", 700, 3, "2024/01/04 00:00:00")).has_value());

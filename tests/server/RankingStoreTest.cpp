@@ -66,11 +66,13 @@ TEST_P(RankingStoreTest, EntriesAndTheirArchivesSurviveReopeningByteForByte) {
   EXPECT_FALSE(reopened->fArchive("plimo", "0000000000000000").has_value());
 }
 
-TEST_P(RankingStoreTest, RanksCountHigherScoresOfTheSameModeOnly) {
+// A rank is the entry's place in its mode's list, ties included: an equal
+// score registered earlier stands before it.
+TEST_P(RankingStoreTest, RanksArePlacesInTheSameModesListTiesIncluded) {
   const auto store = fOpenRankingStore(mLocation);
   EXPECT_EQ(store->fAdd(fEntry("plimo", "a", 500, "1"))->rank, 1);
   EXPECT_EQ(store->fAdd(fEntry("plimo", "b", 900, "2"))->rank, 1);
-  EXPECT_EQ(store->fAdd(fEntry("plimo", "c", 500, "3"))->rank, 2);
+  EXPECT_EQ(store->fAdd(fEntry("plimo", "c", 500, "3"))->rank, 3);
   EXPECT_EQ(store->fAdd(fEntry("wanpaku", "d", 100, "4"))->rank, 1);
   const auto list = store->fList("plimo");
   ASSERT_EQ(list.size(), 3u);

@@ -1,0 +1,20 @@
+// The SQL both stores share for reading a mode in one of its orders: the
+// ORDER BY that an index serves, and the condition for the rows after (or
+// before) one row. Placeholders are written with the store's own prefix
+// ("?" for SQLite, "$" for PostgreSQL) from a first number.
+#pragma once
+
+#include <string>
+
+#include "server/IRankingStore.h"
+
+// "score DESC, id" and its mirror for reading from the far end.
+std::string fRankingOrder(ERankingSort sort, bool reversed);
+// Rows after the row whose key is bound at `first` and on (chain, score,
+// id for the chain order; score, id for the score order); before it when
+// `forward` is false.
+std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& prefix, int first);
+// The key's values to bind, in the order fRankingAfter names them.
+std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key);
+// The columns every read returns, in SRankingEntry's order.
+inline constexpr const char* kRankingColumns = "id, mode, name, score, max_rensa, replay_key, date";

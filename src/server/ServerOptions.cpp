@@ -48,7 +48,8 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& allArguments)
           argument == "--max-connections" || argument == "--max-per-address" || argument == "--check-ms" ||
           argument == "--check-memory-mb" || argument == "--web-root" || argument == "--list-limit" ||
           argument == "--upload-rate" || argument == "--stop-ms" || argument == "--db-connect-ms" ||
-          argument == "--db-timeout-ms" || argument == "--proxy-from") {
+          argument == "--db-timeout-ms" || argument == "--proxy-from" ||
+          argument == "--db-connections") {
         throw CGameError(argument + " needs a value");
       }
       throw CGameError("unknown argument \"" + argument + "\"");
@@ -83,6 +84,8 @@ SServerOptions fParseServerOptions(const std::vector<std::string>& allArguments)
       options.limits.stopGrace = std::chrono::milliseconds(fPositive(argument, value));
     } else if (argument == "--db-connect-ms") {
       options.storeTimeouts.connect = std::chrono::milliseconds(fPositive(argument, value));
+    } else if (argument == "--db-connections") {
+      options.storeTimeouts.connections = fPositive(argument, value);
     } else if (argument == "--proxy-from") {
       // Naming the balancers is asking for their headers.
       options.limits.proxyFrom = fParseAddressRanges(value);

@@ -45,6 +45,8 @@ inline constexpr const char* kServerUsage =
     "  --stop-ms N              on SIGTERM, time for the requests in flight to finish (default 10000)\n"
     "  --db-connect-ms N        time to connect to PostgreSQL (default 2000)\n"
     "  --db-timeout-ms N        time for one database call, SQLite's busy wait included (default 2000)\n"
+    "  --db-connections N       database connections for the calls, which run side by side; the\n"
+    "                           health check has one more of its own (default 4)\n"
     "  --help                   show this text\n"
     "Logs one line per request on stderr: address, kind, mode, result, milliseconds.\n"
     "GET /healthz answers \"ok\" from the last database check (every 0.5 s), 503 while it\n"

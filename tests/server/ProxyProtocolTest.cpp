@@ -126,6 +126,8 @@ TEST(ProxyHeaderTest, TheOptionsTurnItOnAndNameTheBalancers) {
     EXPECT_THROW(fParseServerOptions({"--db", "r.db", "--proxy-from", bad}), CGameError) << bad;
   }
   EXPECT_THROW(fParseServerOptions({"--db", "r.db", "--proxy-from"}), CGameError);
+  EXPECT_EQ(fParseServerOptions({"--db", "r.db", "--db-connections", "7"}).storeTimeouts.connections, 7);
+  EXPECT_THROW(fParseServerOptions({"--db", "r.db", "--db-connections", "0"}), CGameError);
 }
 
 TEST(ProxyHeaderTest, AddressRangesMatchByTheirPrefix) {

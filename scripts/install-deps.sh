@@ -15,8 +15,9 @@ PACKAGES=(
   # ranking server: event-driven HTTP (Boost.Beast), PostgreSQL store and the
   # throw-away database its tests start, the load generator of its figures
   libboost-dev libpq-dev postgresql apache2-utils sqlite3
-  # the load balancer its scale-out test puts in front of two servers
-  haproxy
+  # the load balancer its scale-out test puts in front of two servers, and
+  # Prometheus's promtool, which checks its /metrics
+  haproxy prometheus
   # asset generation (pictures, music)
   libcairo2-dev libpango1.0-dev lame libmp3lame-dev
   # tests and benchmarks; clang's libFuzzer (libclang_rt.fuzzer) for the fuzz targets

@@ -44,7 +44,9 @@ constexpr const char* kCreateGameIndex = "CREATE UNIQUE INDEX IF NOT EXISTS entr
 // One entry a family of games that open alike: a copy changed near its end.
 constexpr const char* kCreateOpeningIndex =
     "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_opening ON entries (opening_id)";
-constexpr const char* kAddCopyOf = "ALTER TABLE set_aside_entries ADD COLUMN IF NOT EXISTS copy_of BIGINT";
+constexpr const char* kAddCopyOf =
+    "ALTER TABLE set_aside_entries ADD COLUMN IF NOT EXISTS copy_of BIGINT, ADD COLUMN IF NOT EXISTS opening_id TEXT,"
+    " ADD COLUMN IF NOT EXISTS reason TEXT";
 // Later copies of a game found among entries stored before games had ids:
 // out of the ranking, but kept.
 constexpr const char* kCreateSetAside =
@@ -72,17 +74,27 @@ constexpr const char* kCreateCounts =
 constexpr const char* kFillCounts =
     "INSERT INTO mode_counts (mode, entries) SELECT mode, COUNT(*) FROM entries GROUP BY mode "
     "ON CONFLICT (mode) DO NOTHING";
-constexpr const char* kCountFunction =
-    "CREATE OR REPLACE FUNCTION plimo_entries_changed() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
-    "IF TG_OP = 'INSERT' THEN "
-    "INSERT INTO mode_counts (mode, entries) VALUES (NEW.mode, 1) "
-    "ON CONFLICT (mode) DO UPDATE SET entries = mode_counts.entries + 1; "
-    "PERFORM pg_notify('plimo_entries', NEW.mode); "
-    "ELSE UPDATE mode_counts SET entries = entries - 1 WHERE mode = OLD.mode; "
-    "PERFORM pg_notify('plimo_entries', OLD.mode); END IF; RETURN NULL; END $$";
-constexpr const char* kCountTrigger =
-    "CREATE OR REPLACE TRIGGER entries_changed AFTER INSERT OR DELETE ON entries "
-    "FOR EACH ROW EXECUTE FUNCTION plimo_entries_changed()";
+// Once a statement, over the rows it inserted or deleted: a bulk load of a
+// million rows counts them in one update, not a million updates of a row.
+constexpr const char* kCountedInFunction =
+    "CREATE OR REPLACE FUNCTION plimo_entries_added() RETURNS trigger LANGUAGE plpgsql AS $$ "
+    "DECLARE changed RECORD; BEGIN "
+    "FOR changed IN SELECT mode, COUNT(*) AS n FROM added GROUP BY mode LOOP "
+    "INSERT INTO mode_counts (mode, entries) VALUES (changed.mode, changed.n) "
+    "ON CONFLICT (mode) DO UPDATE SET entries = mode_counts.entries + EXCLUDED.entries; "
+    "PERFORM pg_notify('plimo_entries', changed.mode); END LOOP; RETURN NULL; END $$";
+constexpr const char* kCountedOutFunction =
+    "CREATE OR REPLACE FUNCTION plimo_entries_removed() RETURNS trigger LANGUAGE plpgsql AS $$ "
+    "DECLARE changed RECORD; BEGIN "
+    "FOR changed IN SELECT mode, COUNT(*) AS n FROM removed GROUP BY mode LOOP "
+    "UPDATE mode_counts SET entries = entries - changed.n WHERE mode = changed.mode; "
+    "PERFORM pg_notify('plimo_entries', changed.mode); END LOOP; RETURN NULL; END $$";
+constexpr const char* kCountedInTrigger =
+    "CREATE OR REPLACE TRIGGER entries_added AFTER INSERT ON entries REFERENCING NEW TABLE AS added "
+    "FOR EACH STATEMENT EXECUTE FUNCTION plimo_entries_added()";
+constexpr const char* kCountedOutTrigger =
+    "CREATE OR REPLACE TRIGGER entries_removed AFTER DELETE ON entries REFERENCING OLD TABLE AS removed "
+    "FOR EACH STATEMENT EXECUTE FUNCTION plimo_entries_removed()";
 constexpr const char* kCreateChainIndex =
     "CREATE INDEX IF NOT EXISTS entries_by_chain ON entries (mode, max_rensa DESC, score DESC, id)";
 constexpr const char* kCreateNameIndex =
@@ -113,8 +125,10 @@ CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri, S
     // Under the schema lock: the triggers come with the first count.
     fRun(connection, kCreateCounts, {});
     fRun(connection, kFillCounts, {});
-    fRun(connection, kCountFunction, {});
-    fRun(connection, kCountTrigger, {});
+    fRun(connection, kCountedInFunction, {});
+    fRun(connection, kCountedOutFunction, {});
+    fRun(connection, kCountedInTrigger, {});
+    fRun(connection, kCountedOutTrigger, {});
     fRun(connection, "COMMIT", {});
   } catch (const CGameError& error) {
     fCloseAll();
@@ -310,4 +324,71 @@ void CPostgresRankingStore::fMarkUnplayable(long long id, const std::string& rea
   const std::string idText = std::to_string(id);
   const std::string why = reason.empty() ? std::string("unplayable") : reason;
   fRun(fConnection(), "UPDATE entries SET unplayable = $1 WHERE id = $2::bigint", {&why, &idText});
+}
+
+std::vector<SRankingEntry> CPostgresRankingStore::fFind(const std::string& name, const std::string& replayKey) const {
+  const CCall call(*this);
+  const CResult result = fRun(fConnection(),
+                              "(SELECT id, mode, name, score, max_rensa, replay_key, date FROM entries "
+                              "WHERE name = $1 OR replay_key = $2) UNION ALL (SELECT id, mode, name, score, max_rensa, "
+                              "replay_key, date || ' (set aside)' FROM set_aside_entries WHERE name = $1 OR "
+                              "replay_key = $2) ORDER BY 2, 4 DESC, 1 LIMIT 100",
+                              {&name, &replayKey});
+  std::vector<SRankingEntry> entries;
+  for (int row = 0; row < result.fRows(); ++row) {
+    SRankingEntry entry;
+    entry.id = result.fLong(row, 0);
+    entry.mode = result.fText(row, 1);
+    entry.name = result.fText(row, 2);
+    entry.score = result.fInt(row, 3);
+    entry.maxRensa = result.fInt(row, 4);
+    entry.replayKey = result.fText(row, 5);
+    entry.date = result.fText(row, 6);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+bool CPostgresRankingStore::fSetAside(const std::string& replayKey, const std::string& reason) {
+  const CCall call(*this);
+  PGconn* connection = fConnection();
+  fRun(connection, "BEGIN", {});
+  const CResult copied = fRun(connection,
+                              "INSERT INTO set_aside_entries (id, mode, name, score, max_rensa, replay_key, date, "
+                              "archive_hash, archive, game_id, opening_id, reason) SELECT id, mode, name, score, "
+                              "max_rensa, replay_key, date, archive_hash, archive, COALESCE(game_id, ''), opening_id, $2 "
+                              "FROM entries WHERE replay_key = $1",
+                              {&replayKey, &reason});
+  if (std::string(PQcmdTuples(copied.fGet())) == "0") {
+    fRun(connection, "ROLLBACK", {});
+    return false;
+  }
+  fRun(connection, "DELETE FROM entries WHERE replay_key = $1", {&replayKey});
+  fRun(connection, "COMMIT", {});
+  return true;
+}
+
+bool CPostgresRankingStore::fRestore(const std::string& replayKey) {
+  const CCall call(*this);
+  PGconn* connection = fConnection();
+  fRun(connection, "BEGIN", {});
+  const std::vector<const char*> data{replayKey.c_str()};
+  const CResult copied = fRunRaw(connection,
+                                 "INSERT INTO entries (id, mode, name, score, max_rensa, replay_key, date, archive_hash, "
+                                 "archive, game_id, opening_id) SELECT id, mode, name, score, max_rensa, replay_key, "
+                                 "date, archive_hash, archive, NULLIF(game_id, ''), opening_id FROM set_aside_entries "
+                                 "WHERE replay_key = $1",
+                                 1, data.data(), nullptr, nullptr, false, false);
+  if (PQresultStatus(copied.fGet()) != PGRES_COMMAND_OK) {
+    // The connection is dropped with its transaction when the call ends.
+    if (fIsUniqueViolation(copied.fGet())) throw CGameError("its game is listed again meanwhile: not restored");
+    fFail(connection, "restore an entry");
+  }
+  if (std::string(PQcmdTuples(copied.fGet())) == "0") {
+    fRun(connection, "ROLLBACK", {});
+    return false;
+  }
+  fRun(connection, "DELETE FROM set_aside_entries WHERE replay_key = $1", {&replayKey});
+  fRun(connection, "COMMIT", {});
+  return true;
 }

@@ -42,6 +42,9 @@ class CPostgresRankingStore : public IRankingStore {
   std::vector<SUnnamedEntry> fUnnamedEntries(long long afterId, std::size_t count) const override;
   SNaming fNameEntry(long long id, const std::string& gameId, const std::string& openingId) override;
   void fMarkUnplayable(long long id, const std::string& reason) override;
+  std::vector<SRankingEntry> fFind(const std::string& name, const std::string& replayKey) const override;
+  bool fSetAside(const std::string& replayKey, const std::string& reason) override;
+  bool fRestore(const std::string& replayKey) override;
 
  private:
   // Holds the connection for one call, within the call's deadline.

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "server/CMetrics.h"
 #include "server/CRankingService.h"
 #include "server/CRankingSite.h"
 #include "server/CUploadRate.h"
@@ -131,6 +132,8 @@ class CRankingHttpServer::CImpl {
   SHttpLimits mLimits;
   CUploadRate mUploadRate;  // used on the event thread only
   FRequestLog mLog;
+  // Set before serving, or never: requests are counted and /metrics served.
+  CMetrics* mMetrics = nullptr;
   asio::io_context mIo{1};
   tcp::acceptor mAcceptor;
   asio::steady_timer mRetryTimer;
@@ -383,6 +386,13 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
       case EKind::Static: fAnswerFromCache(); return;
       // From the last store check.
       case EKind::Health: fRespond(service.fHealth(), {}); return;
+      case EKind::Metrics:
+        if (mServer.mMetrics == nullptr) {
+          fRespond(SServiceAnswer{404, "no such script\n"}, {});
+          return;
+        }
+        fRespond(SServiceAnswer{200, mServer.mMetrics->fText(), "text/plain; version=0.0.4; charset=utf-8"}, {});
+        return;
       case EKind::BadRequest: fRespond(SServiceAnswer{400, "bad request\n"}, {}); return;
       case EKind::NotFound: fRespond(SServiceAnswer{404, "no such script\n"}, {}); return;
       case EKind::WrongMethod:
@@ -558,8 +568,13 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
 
   // "ADDRESS KIND MODE STATUS RESULT MS"; an upload's result is its answer.
   void fLog(int status, const std::string& problem, const char* unsent = nullptr) {
-    if (!mServer.mLog) return;
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - mStarted).count();
+    if (mServer.mMetrics != nullptr) {
+      const std::string kind = CMetrics::fLabel("kind", fRouteKindName(mRoute.kind));
+      mServer.mMetrics->fCount("plimo_http_requests_total", kind + "," + CMetrics::fLabel("status", std::to_string(status)));
+      mServer.mMetrics->fObserve("plimo_http_request_duration_seconds", kind, ms / 1000);
+    }
+    if (!mServer.mLog) return;
     std::string result = std::to_string(status);
     if (mRoute.kind == SRankingRoute::EKind::Upload && mResponseBody && mState == EState::Writing) {
       result += " " + mResponseBody->substr(0, 80);
@@ -741,3 +756,11 @@ void CRankingHttpServer::fListen() { mImpl->fListen(); }
 void CRankingHttpServer::fStop() { mImpl->fStop(); }
 
 void CRankingHttpServer::fStopGracefully() { mImpl->fStopGracefully(); }
+
+void CRankingHttpServer::fSetMetrics(CMetrics& metrics) {
+  mImpl->mMetrics = &metrics;
+  // Read while /metrics is answered, on the event thread like every change.
+  metrics.fRead("plimo_http_connections_open", "gauge", "Connections open now.", [impl = mImpl.get()] {
+    return std::vector<std::pair<std::string, double>>{{"", static_cast<double>(impl->mSessions.size())}};
+  });
+}

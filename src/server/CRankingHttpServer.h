@@ -16,6 +16,7 @@
 
 #include "server/AddressRange.h"
 
+class CMetrics;
 class CRankingService;
 
 struct SHttpLimits {
@@ -64,6 +65,9 @@ class CRankingHttpServer {
   // Stops accepting and closes idle connections, lets requests in flight
   // finish (within the limits' stopGrace), then fListen returns.
   void fStopGracefully();
+  // Before fListen: counts every request into the metrics and serves them
+  // at /metrics (404 without).
+  void fSetMetrics(CMetrics& metrics);
 
  private:
   class CImpl;

@@ -241,6 +241,19 @@ SServiceAnswer CRankingService::fDownload(const std::string& mode, const std::st
   return SServiceAnswer{200, std::move(*archive), "application/zip"};
 }
 
+std::vector<std::pair<std::string, double>> CRankingService::fCacheAges() const {
+  std::vector<std::pair<std::string, double>> ages;
+  const Clock::time_point now = Clock::now();
+  std::lock_guard lock(mListMutex);
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    const SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
+    if (!cached.ranking) continue;
+    ages.emplace_back("mode=\"" + std::string(fModeName(mode)) + "\"",
+                      std::chrono::duration<double>(now - cached.built).count());
+  }
+  return ages;
+}
+
 SServiceAnswer CRankingService::fHealth() const {
   std::lock_guard lock(mHealthMutex);
   if (mHealth.checking && Clock::now() - mHealth.started > kSlowCheck) {

@@ -77,6 +77,8 @@ class CRankingService {
   void fAbortChecks();
 
   IRankingStore& fStore() { return mStore; }
+  // Each built mode's cached ranking's age in seconds, for /metrics.
+  std::vector<std::pair<std::string, double>> fCacheAges() const;
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -58,6 +58,8 @@ constexpr const char* kAddedColumns[][3] = {
     {"entries", "opening_id", "ALTER TABLE entries ADD COLUMN opening_id TEXT"},
     {"entries", "unplayable", "ALTER TABLE entries ADD COLUMN unplayable TEXT"},
     {"set_aside_entries", "copy_of", "ALTER TABLE set_aside_entries ADD COLUMN copy_of INTEGER"},
+    {"set_aside_entries", "opening_id", "ALTER TABLE set_aside_entries ADD COLUMN opening_id TEXT"},
+    {"set_aside_entries", "reason", "ALTER TABLE set_aside_entries ADD COLUMN reason TEXT"},
 };
 
 // The count of each mode's entries, kept by the database itself on every
@@ -75,6 +77,10 @@ constexpr const char* kCountOut =
 constexpr const char* kCreateChainIndex =
     "CREATE INDEX IF NOT EXISTS entries_by_chain ON entries (mode, max_rensa DESC, score DESC, id)";
 constexpr const char* kCreateNameIndex = "CREATE INDEX IF NOT EXISTS entries_by_name ON entries (mode, name, score DESC, id)";
+
+// A database of one connection's own (in memory, or a temporary file):
+// other connections would each open a database of their own.
+bool fIsPrivate(const std::string& path) { return path.empty() || path == ":memory:"; }
 
 sqlite3* fOpen(const std::string& path, std::chrono::milliseconds busyTimeout) {
   sqlite3* database = nullptr;
@@ -127,7 +133,7 @@ class CSqliteRankingStore::CUse {
 
 CSqliteRankingStore::CSqliteRankingStore(const std::string& path, std::chrono::milliseconds busyTimeout,
                                          int connections)
-    : mPath(path), mBusyTimeout(busyTimeout), mPool(std::max(1, connections)) {
+    : mPath(path), mBusyTimeout(busyTimeout), mPool(fIsPrivate(path) ? 1 : std::max(1, connections)) {
   try {
     for (auto& slot : mPool.fSlots()) {
       slot.connection = fOpen(path, busyTimeout);
@@ -430,4 +436,55 @@ class CSqliteWatch : public IStoreWatch {
 
 std::unique_ptr<IStoreWatch> CSqliteRankingStore::fWatch() const {
   return std::make_unique<CSqliteWatch>(mPath, mBusyTimeout);
+}
+
+std::vector<SRankingEntry> CSqliteRankingStore::fFind(const std::string& name, const std::string& replayKey) const {
+  const CUse use(*this);
+  CStatement query(use.fDatabase(), (std::string("SELECT ") + kRankingColumns +
+                                     " FROM entries WHERE name = ?1 OR replay_key = ?2 UNION ALL SELECT id, mode, name, "
+                                     "score, max_rensa, replay_key, date || ' (set aside)' FROM set_aside_entries "
+                                     "WHERE name = ?1 OR replay_key = ?2 ORDER BY 2, 4 DESC, 1 LIMIT 100")
+                                        .c_str());
+  query.fBind(1, name).fBind(2, replayKey);
+  std::vector<SRankingEntry> entries;
+  while (query.fStep()) entries.push_back(fEntryOf(query));
+  return entries;
+}
+
+bool CSqliteRankingStore::fSetAside(const std::string& replayKey, const std::string& reason) {
+  const CUse use(*this);
+  sqlite3* const database = use.fDatabase();
+  CTransaction transaction(database);
+  CStatement copy(database,
+                  "INSERT INTO set_aside_entries (id, mode, name, score, max_rensa, replay_key, date, archive_hash, "
+                  "archive, game_id, opening_id, reason) SELECT id, mode, name, score, max_rensa, replay_key, date, "
+                  "archive_hash, archive, COALESCE(game_id, ''), opening_id, ?2 FROM entries WHERE replay_key = ?1");
+  copy.fBind(1, replayKey).fBind(2, reason);
+  if (copy.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  if (sqlite3_changes(database) == 0) return false;
+  CStatement remove(database, "DELETE FROM entries WHERE replay_key = ?1");
+  remove.fBind(1, replayKey);
+  if (remove.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  transaction.fCommit();
+  return true;
+}
+
+bool CSqliteRankingStore::fRestore(const std::string& replayKey) {
+  const CUse use(*this);
+  sqlite3* const database = use.fDatabase();
+  CTransaction transaction(database);
+  CStatement copy(database,
+                  "INSERT INTO entries (id, mode, name, score, max_rensa, replay_key, date, archive_hash, archive, "
+                  "game_id, opening_id) SELECT id, mode, name, score, max_rensa, replay_key, date, archive_hash, "
+                  "archive, NULLIF(game_id, ''), opening_id FROM set_aside_entries WHERE replay_key = ?1");
+  copy.fBind(1, replayKey);
+  const int copied = copy.fRun();
+  if (copied == SQLITE_CONSTRAINT) throw CGameError("its game is listed again meanwhile: not restored");
+  if (copied != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  if (sqlite3_changes(database) == 0) return false;
+  CStatement remove(database, "DELETE FROM set_aside_entries WHERE replay_key = ?1");
+  remove.fBind(1, replayKey);
+  if (remove.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  transaction.fCommit();
+  return true;
 }

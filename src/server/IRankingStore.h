@@ -136,6 +136,18 @@ class IRankingStore {
   // An entry whose archive cannot be played: marked, so it is not checked
   // again at every start; it stays listed as it was.
   virtual void fMarkUnplayable(long long id, const std::string& reason) = 0;
+
+  // ---- for an operator ----
+  // Listed entries of any mode with that name or that replay key, and those
+  // set aside (their date then ends in " (set aside)"); at most 100.
+  virtual std::vector<SRankingEntry> fFind(const std::string& name, const std::string& replayKey) const = 0;
+  // Takes the listed entry with that key out of every list and page, into
+  // set_aside_entries with the reason (kept, never deleted). False when no
+  // listed entry has that key.
+  virtual bool fSetAside(const std::string& replayKey, const std::string& reason) = 0;
+  // Lists a set-aside entry again, as it was. False when none has that key;
+  // throws CGameError when its game is listed meanwhile.
+  virtual bool fRestore(const std::string& replayKey) = 0;
 };
 
 // How long the store may take: a call that cannot be answered in time

@@ -103,6 +103,10 @@ SRankingRoute fRouteRequest(const std::string& method, const std::string& target
     route.kind = method == "GET" || method == "HEAD" ? EKind::Health : EKind::WrongMethod;
     return route;
   }
+  if (path == "/metrics") {
+    route.kind = method == "GET" || method == "HEAD" ? EKind::Metrics : EKind::WrongMethod;
+    return route;
+  }
   if (auto web = fParseWebTarget(target)) {
     route.mode = web->mode;
     if (method != "GET" && method != "HEAD") {
@@ -147,6 +151,7 @@ const char* fRouteKindName(SRankingRoute::EKind kind) {
     case SRankingRoute::EKind::Upload: return "upload";
     case SRankingRoute::EKind::Download: return "download";
     case SRankingRoute::EKind::Health: return "health";
+    case SRankingRoute::EKind::Metrics: return "metrics";
     case SRankingRoute::EKind::BadRequest: return "bad";
     case SRankingRoute::EKind::NotFound: return "unknown";
     case SRankingRoute::EKind::WrongMethod: return "method";

@@ -44,13 +44,13 @@ std::optional<SRequestLine> fParseRequestLine(const std::string& line);
 // Where a request goes: one of the scripts' three requests, the health
 // check, the web site (a page, the JSON, a static file), or a refusal.
 struct SRankingRoute {
-  enum class EKind { List, Upload, Download, Health, BadRequest, NotFound, WrongMethod, Page, Api, Static };
+  enum class EKind { List, Upload, Download, Health, Metrics, BadRequest, NotFound, WrongMethod, Page, Api, Static };
   EKind kind = EKind::NotFound;
   std::string mode;
   std::vector<std::string> arguments;
   std::optional<SWebRequest> web;  // the site's requests, also when the method is wrong
 };
 SRankingRoute fRouteRequest(const std::string& method, const std::string& target);
-// "list", "upload", "download", "health", "bad", "unknown", "method",
+// "list", "upload", "download", "health", "metrics", "bad", "unknown", "method",
 // "page", "api", "static".
 const char* fRouteKindName(SRankingRoute::EKind kind);

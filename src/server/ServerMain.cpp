@@ -10,6 +10,9 @@
 #include <mutex>
 #include <thread>
 
+#include "server/AdminCommand.h"
+#include "server/CMeasuredStore.h"
+#include "server/CMetrics.h"
 #include "server/CRankingHttpServer.h"
 #include "server/CRankingService.h"
 #include "server/CVerifierPool.h"
@@ -115,6 +118,9 @@ class CStopAction {
 
 int fRankingServerMain(const std::vector<std::string>& arguments) {
   if (arguments.size() == 1 && arguments[0] == kWorkerArgument) return fVerifierWorkerMain(0, 1);
+  if (!arguments.empty() && arguments[0] == "admin") {
+    return fRankingAdminMain(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+  }
 
   SServerOptions options;
   try {
@@ -167,11 +173,26 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
       return 0;
     }
 
-    CRankingService service(*store, verifiers, {}, std::chrono::milliseconds(1000), options.listLimit);
+    // Every store call and check is timed for /metrics.
+    CMetrics metrics;
+    CMeasuredStore measuredStore(*store, metrics);
+    CMeasuredVerifier measuredVerifiers(verifiers, metrics);
+    CRankingService service(measuredStore, measuredVerifiers, {}, std::chrono::milliseconds(1000), options.listLimit);
+    metrics.fRead("plimo_list_cache_age_seconds", "gauge", "Age of each mode's cached lists and first pages.",
+                  [&service] { return service.fCacheAges(); });
+    metrics.fRead("plimo_checks_in_flight", "gauge", "Replay checks running or waiting for a worker.",
+                  [&measuredVerifiers] {
+                    return std::vector<std::pair<std::string, double>>{{"", measuredVerifiers.fInFlight()}};
+                  });
+    metrics.fRead("plimo_verifier_workers_replaced_total", "counter",
+                  "Verifier workers killed or found dead and started anew.", [&verifiers] {
+                    return std::vector<std::pair<std::string, double>>{{"", verifiers.fReplacedCount()}};
+                  });
     SHttpLimits limits = options.limits;
     // Every verifier busy, and still room for downloads and health checks.
     limits.blockingThreads = poolOptions.workers + 2;
     CRankingHttpServer server(service, limits, fWriteLogLine, webRoot.string());
+    server.fSetMetrics(metrics);
     const int port = server.fBind(options.host, options.port);
     const bool bracket = options.host.find(':') != std::string::npos;
     std::printf("plimoball-ranking-server listening on %s%s%s:%d\n", bracket ? "[" : "", options.host.c_str(),

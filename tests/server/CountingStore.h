@@ -47,6 +47,13 @@ class CCountingStore : public IRankingStore {
     return mInner->fNameEntry(id, gameId, openingId);
   }
   void fMarkUnplayable(long long id, const std::string& reason) override { mInner->fMarkUnplayable(id, reason); }
+  std::vector<SRankingEntry> fFind(const std::string& name, const std::string& replayKey) const override {
+    return mInner->fFind(name, replayKey);
+  }
+  bool fSetAside(const std::string& replayKey, const std::string& reason) override {
+    return mInner->fSetAside(replayKey, reason);
+  }
+  bool fRestore(const std::string& replayKey) override { return mInner->fRestore(replayKey); }
   // Lists are built on the service's store threads.
   mutable std::atomic<int> mLists = 0;
 

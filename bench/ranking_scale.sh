@@ -29,19 +29,22 @@ trap cleanup EXIT
 load() { cut -d' ' -f1 /proc/loadavg; }
 ms() { date +%s%N | awk '{ printf "%.1f", $1 / 1e6 }'; }
 
-# SIZE entries of plimo: scores with ties, chains 0..12, a few thousand names.
+# SIZE entries of plimo: scores with ties, chains 0..12, a few thousand names;
+# named as games already, so that the start-up has nothing to check.
 bulk_load() {
   local store=$1 size=$2
   if [[ $store == postgres* ]]; then
-    psql -q "$store" -c "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive)
+    psql -q "$store" -c "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive,
+      game_id, opening_id)
       SELECT 'plimo', 'p' || (i % 4999), (i * 7919) % 50000, (i * 31) % 13, lpad(to_hex(i), 16, '0'),
-      '2026/01/01 00:00:00', lpad(to_hex(i), 64, '0'), '\\x00'::bytea FROM generate_series(1, $size) AS i" \
+      '2026/01/01 00:00:00', lpad(to_hex(i), 64, '0'), '\\x00'::bytea, 'bulk' || i, 'bulk' || i
+      FROM generate_series(1, $size) AS i" \
       -c "VACUUM ANALYZE entries"
   else
     sqlite3 "$store" "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $size)
-      INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive)
+      INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id, opening_id)
       SELECT 'plimo', 'p' || (i % 4999), (i * 7919) % 50000, (i * 31) % 13, printf('%016x', i),
-      '2026/01/01 00:00:00', printf('%064x', i), x'00' FROM n; COMMIT; ANALYZE;"
+      '2026/01/01 00:00:00', printf('%064x', i), x'00', 'bulk' || i, 'bulk' || i FROM n; COMMIT; ANALYZE;"
   fi
 }
 
@@ -122,6 +125,7 @@ for size in $SIZES; do
   if [[ $store == postgres* ]]; then
     psql -q "$store" -c "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive)
       VALUES ('plimo', 'newest', 99999, 1, 'ffffffffffffffff', '2026/01/02 00:00:00', repeat('f', 64), '\\x00'::bytea)"
+    psql -q "$store" -c "UPDATE entries SET game_id = 'newest', opening_id = 'newest' WHERE name = 'newest'"
   else
     sqlite3 "$store" "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive)
       VALUES ('plimo', 'newest', 99999, 1, 'ffffffffffffffff', '2026/01/02 00:00:00', printf('%064x', 0), x'00')"

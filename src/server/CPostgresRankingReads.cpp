@@ -56,13 +56,7 @@ std::vector<SRankingEntry> CPostgresRankingStore::fRows(const std::string& mode,
   if (offset < 0 || offset >= total || count == 0) return {};
   // From the nearer end: a deep page is counted back from the last row. The
   // ids come from the index alone; only the page's rows are read.
-  long long take = static_cast<long long>(count);
-  const bool fromEnd = offset + take / 2 > total / 2;
-  long long skip = offset;
-  if (fromEnd) {
-    take = std::min(take, total - offset);
-    skip = total - offset - take;
-  }
+  const auto [fromEnd, skip, take] = fPageWindow(offset, static_cast<long long>(count), total);
   const std::string sql = "SELECT " + kColumns +
                           " FROM entries WHERE id IN (SELECT id FROM entries WHERE mode = $1 ORDER BY " +
                           fRankingOrder(sort, fromEnd) + " LIMIT $2::bigint OFFSET $3::bigint) ORDER BY " +
@@ -117,6 +111,16 @@ std::vector<SPlacedEntry> CPostgresRankingStore::fByName(const std::string& mode
     entry.rank = 1 + fRun(connection, before.c_str(), {&mode, &score, &id}).fLong(0, 0);
   }
   return placed;
+}
+
+std::vector<SRankingEntry> CPostgresRankingStore::fFind(const std::string& name, const std::string& replayKey) const {
+  const CCall call(*this);
+  return fEntries(fRun(fConnection(),
+                       "(SELECT id, mode, name, score, max_rensa, replay_key, date FROM entries "
+                       "WHERE name = $1 OR replay_key = $2) UNION ALL (SELECT id, mode, name, score, max_rensa, "
+                       "replay_key, date || ' (set aside)' FROM set_aside_entries WHERE name = $1 OR "
+                       "replay_key = $2) ORDER BY 2, 4 DESC, 1 LIMIT 100",
+                       {&name, &replayKey}));
 }
 
 namespace {

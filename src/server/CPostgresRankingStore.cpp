@@ -326,29 +326,6 @@ void CPostgresRankingStore::fMarkUnplayable(long long id, const std::string& rea
   fRun(fConnection(), "UPDATE entries SET unplayable = $1 WHERE id = $2::bigint", {&why, &idText});
 }
 
-std::vector<SRankingEntry> CPostgresRankingStore::fFind(const std::string& name, const std::string& replayKey) const {
-  const CCall call(*this);
-  const CResult result = fRun(fConnection(),
-                              "(SELECT id, mode, name, score, max_rensa, replay_key, date FROM entries "
-                              "WHERE name = $1 OR replay_key = $2) UNION ALL (SELECT id, mode, name, score, max_rensa, "
-                              "replay_key, date || ' (set aside)' FROM set_aside_entries WHERE name = $1 OR "
-                              "replay_key = $2) ORDER BY 2, 4 DESC, 1 LIMIT 100",
-                              {&name, &replayKey});
-  std::vector<SRankingEntry> entries;
-  for (int row = 0; row < result.fRows(); ++row) {
-    SRankingEntry entry;
-    entry.id = result.fLong(row, 0);
-    entry.mode = result.fText(row, 1);
-    entry.name = result.fText(row, 2);
-    entry.score = result.fInt(row, 3);
-    entry.maxRensa = result.fInt(row, 4);
-    entry.replayKey = result.fText(row, 5);
-    entry.date = result.fText(row, 6);
-    entries.push_back(std::move(entry));
-  }
-  return entries;
-}
-
 bool CPostgresRankingStore::fSetAside(const std::string& replayKey, const std::string& reason) {
   const CCall call(*this);
   PGconn* connection = fConnection();

@@ -203,13 +203,7 @@ std::vector<SRankingEntry> CSqliteRankingStore::fRows(const std::string& mode, E
   if (offset < 0 || offset >= total || count == 0) return {};
   // From the nearer end: a deep page is counted back from the last row. The
   // ids are found in the index alone; only the page's rows are read.
-  long long take = static_cast<long long>(count);
-  const bool fromEnd = offset + take / 2 > total / 2;
-  long long skip = offset;
-  if (fromEnd) {
-    take = std::min(take, total - offset);
-    skip = total - offset - take;
-  }
+  const auto [fromEnd, skip, take] = fPageWindow(offset, static_cast<long long>(count), total);
   const std::string sql = std::string("SELECT ") + kRankingColumns +
                           " FROM entries WHERE id IN (SELECT id FROM entries WHERE mode = ?1 ORDER BY " +
                           fRankingOrder(sort, fromEnd) + " LIMIT ?2 OFFSET ?3) ORDER BY " + fRankingOrder(sort, false);

@@ -1,5 +1,7 @@
 #include "server/RankingSql.h"
 
+#include <algorithm>
+
 std::string fRankingOrder(ERankingSort sort, bool reversed) {
   if (sort == ERankingSort::Chain) {
     return reversed ? "max_rensa ASC, score ASC, id DESC" : "max_rensa DESC, score DESC, id ASC";
@@ -22,4 +24,14 @@ std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& pr
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key) {
   if (sort == ERankingSort::Chain) return {key.chain, key.score, key.id};
   return {key.score, key.id};
+}
+
+SPageWindow fPageWindow(long long offset, long long count, long long total) {
+  SPageWindow window{false, offset, count};
+  if (offset + count / 2 > total / 2) {
+    window.fromEnd = true;
+    window.take = std::min(count, total - offset);
+    window.skip = total - offset - window.take;
+  }
+  return window;
 }

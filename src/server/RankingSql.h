@@ -16,5 +16,14 @@ std::string fRankingOrder(ERankingSort sort, bool reversed);
 std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& prefix, int first);
 // The key's values to bind, in the order fRankingAfter names them.
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key);
+// Where a page of `count` rows from position `offset` of `total` is read
+// from: the nearer end of the order, skipping `skip` index entries and
+// taking `take` rows (in the reversed order when fromEnd).
+struct SPageWindow {
+  bool fromEnd = false;
+  long long skip = 0;
+  long long take = 0;
+};
+SPageWindow fPageWindow(long long offset, long long count, long long total);
 // The columns every read returns, in SRankingEntry's order.
 inline constexpr const char* kRankingColumns = "id, mode, name, score, max_rensa, replay_key, date";

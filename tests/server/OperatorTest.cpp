@@ -3,6 +3,7 @@
 // entry out of the ranking and puts it back, seen by a running server at
 // once.
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -148,6 +149,39 @@ TEST_F(OperatorToolsTest, TheAdminCommandNeverMakesADatabase) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.output.find("no ranking database"), std::string::npos) << run.output;
   EXPECT_FALSE(fFileExists(fAbsolutePath("typo.sqlite")));
+}
+
+}  // namespace
+
+namespace {
+
+// A read held up in the database (the table locked by someone else) takes a
+// connection for as long as it waits; the health check, on a connection of
+// its own, answers "ok" all along.
+TEST_F(OperatorToolsTest, ASlowReadNeverFailsTheHealthCheck) {
+  const std::string location = fTestStoreLocation("postgres");
+  {
+    const auto store = fOpenRankingStore(location);
+    for (int i = 0; i < 60; ++i) ASSERT_TRUE(store->fAdd(fEntry("n" + std::to_string(i), 100 + i)));
+  }
+  CRunningRankingServer server(location);
+  ASSERT_EQ(fGet(server.fPort(), "/healthz").first, 200);
+  PGconn* locker = PQconnectdb(location.c_str());
+  ASSERT_EQ(PQstatus(locker), CONNECTION_OK);
+  PQclear(PQexec(locker, "BEGIN"));
+  PQclear(PQexec(locker, "LOCK TABLE entries IN ACCESS EXCLUSIVE MODE"));
+  // A player's page waits on the lock, up to the store's deadline.
+  std::thread slow([&] { fGet(server.fPort(), "/ranking/plimo?name=n7"); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  int healthy = 0;
+  for (int i = 0; i < 15; ++i) {
+    healthy += fGet(server.fPort(), "/healthz").first == 200 ? 1 : 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  PQclear(PQexec(locker, "COMMIT"));
+  PQfinish(locker);
+  slow.join();
+  EXPECT_EQ(healthy, 15);
 }
 
 }  // namespace

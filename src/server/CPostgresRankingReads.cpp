@@ -139,10 +139,8 @@ class CPostgresWatch : public IStoreWatch {
     const auto until = Clock::now() + timeout;
     if (mConnection == nullptr || PQstatus(mConnection) != CONNECTION_OK) {
       // A new listener may have missed changes meanwhile: as if changed.
-      if (!fListen()) {
-        std::this_thread::sleep_until(until);
-        return true;
-      }
+      // Without one, wait out the time before the next try.
+      if (!fListen()) std::this_thread::sleep_until(until);
       return true;
     }
     bool changed = false;

@@ -270,11 +270,11 @@ bool CSqliteRankingStore::fHasArchive(const std::string& archiveHash) const {
 
 std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& entry) {
   const CUse use(*this);
-  sqlite3* const mDatabase = use.fDatabase();
-  CTransaction transaction(mDatabase);
+  sqlite3* const database = use.fDatabase();
+  CTransaction transaction(database);
   // The hash is unique too, so it holds the key's place until the entry's
   // number is known; a second copy of an archive breaks that constraint.
-  CStatement insert(mDatabase,
+  CStatement insert(database,
                     "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id, "
                     "opening_id) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?5, ?7, ?8, ?9)");
   insert.fBind(1, entry.mode).fBind(2, entry.name).fBind(3, static_cast<long long>(entry.score));
@@ -282,18 +282,18 @@ std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& ent
   insert.fBindBlob(7, entry.archive).fBindOrNull(8, entry.gameId).fBindOrNull(9, entry.openingId);
   const int inserted = insert.fRun();
   if (inserted == SQLITE_CONSTRAINT) return std::nullopt;
-  if (inserted != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
-  const long long id = sqlite3_last_insert_rowid(mDatabase);
+  if (inserted != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  const long long id = sqlite3_last_insert_rowid(database);
 
   SAddedEntry added;
   added.replayKey = fMakeReplayKey(id, entry.archiveHash);
-  CStatement setKey(mDatabase, "UPDATE entries SET replay_key = ?1 WHERE id = ?2");
+  CStatement setKey(database, "UPDATE entries SET replay_key = ?1 WHERE id = ?2");
   setKey.fBind(1, added.replayKey).fBind(2, id);
-  if (setKey.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+  if (setKey.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
 
   {
     // Its place in the list: equal scores registered before it come first.
-    CStatement higher(mDatabase, ("SELECT COUNT(*) FROM entries WHERE mode = ?1 AND " +
+    CStatement higher(database, ("SELECT COUNT(*) FROM entries WHERE mode = ?1 AND " +
                                   fRankingAfter(ERankingSort::Score, false, "?", 2))
                                      .c_str());
     higher.fBind(1, entry.mode).fBind(2, static_cast<long long>(entry.score)).fBind(3, id);
@@ -344,30 +344,30 @@ std::vector<SUnnamedEntry> CSqliteRankingStore::fUnnamedEntries(long long afterI
 SNaming CSqliteRankingStore::fNameEntry(long long id, const std::string& gameId, const std::string& openingId) {
   PLIMO_ASSERT(!gameId.empty() && !openingId.empty(), "an entry is named by its game and its opening");
   const CUse use(*this);
-  sqlite3* const mDatabase = use.fDatabase();
-  CTransaction transaction(mDatabase);
-  CStatement name(mDatabase, "UPDATE entries SET game_id = ?1, opening_id = ?2 WHERE id = ?3");
+  sqlite3* const database = use.fDatabase();
+  CTransaction transaction(database);
+  CStatement name(database, "UPDATE entries SET game_id = ?1, opening_id = ?2 WHERE id = ?3");
   name.fBind(1, gameId).fBind(2, openingId).fBind(3, id);
   const int named = name.fRun();
   if (named == SQLITE_DONE) {
     transaction.fCommit();
     return SNaming{true, 0};
   }
-  if (named != SQLITE_CONSTRAINT) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+  if (named != SQLITE_CONSTRAINT) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
   // Only the failed statement was undone: the transaction goes on.
-  CStatement holder(mDatabase,
+  CStatement holder(database,
                     "SELECT id FROM entries WHERE id != ?3 AND (game_id = ?1 OR opening_id = ?2) ORDER BY id LIMIT 1");
   holder.fBind(1, gameId).fBind(2, openingId).fBind(3, id);
   const long long copyOf = holder.fStep() ? holder.fInt(0) : 0;
-  CStatement copy(mDatabase,
+  CStatement copy(database,
                   "INSERT INTO set_aside_entries (id, mode, name, score, max_rensa, replay_key, date, "
                   "archive_hash, archive, game_id, copy_of) SELECT id, mode, name, score, max_rensa, replay_key, date, "
                   "archive_hash, archive, ?1, ?2 FROM entries WHERE id = ?3");
   copy.fBind(1, gameId).fBind(2, copyOf).fBind(3, id);
-  CStatement remove(mDatabase, "DELETE FROM entries WHERE id = ?1");
+  CStatement remove(database, "DELETE FROM entries WHERE id = ?1");
   remove.fBind(1, id);
   if (copy.fRun() != SQLITE_DONE || remove.fRun() != SQLITE_DONE) {
-    throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+    throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
   }
   transaction.fCommit();
   return SNaming{false, copyOf};
@@ -375,10 +375,10 @@ SNaming CSqliteRankingStore::fNameEntry(long long id, const std::string& gameId,
 
 void CSqliteRankingStore::fMarkUnplayable(long long id, const std::string& reason) {
   const CUse use(*this);
-  sqlite3* const mDatabase = use.fDatabase();
-  CStatement mark(mDatabase, "UPDATE entries SET unplayable = ?1 WHERE id = ?2");
+  sqlite3* const database = use.fDatabase();
+  CStatement mark(database, "UPDATE entries SET unplayable = ?1 WHERE id = ?2");
   mark.fBind(1, reason.empty() ? std::string("unplayable") : reason).fBind(2, id);
-  if (mark.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(mDatabase));
+  if (mark.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
 }
 
 namespace {

@@ -16,9 +16,8 @@ std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& pr
   const std::string scoreAndId = "(score" + std::string(worse) + at(0) + " OR (score = " + at(0) + " AND id" + later +
                                  at(1) + "))";
   if (sort == ERankingSort::Score) return scoreAndId;
-  const std::string chainFirst = "(max_rensa" + std::string(worse) + at(0) + " OR (max_rensa = " + at(0) + " AND (score" +
-                                 worse + at(1) + " OR (score = " + at(1) + " AND id" + later + at(2) + "))))";
-  return chainFirst;
+  return "(max_rensa" + std::string(worse) + at(0) + " OR (max_rensa = " + at(0) + " AND (score" + worse + at(1) +
+         " OR (score = " + at(1) + " AND id" + later + at(2) + "))))";
 }
 
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key) {

@@ -4,10 +4,8 @@
 // once.
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
-#include <sys/wait.h>
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "gamelib/FileSystem.h"
@@ -18,29 +16,11 @@
 #include "server/Sha256.h"
 #include "server/ThrowawayPostgres.h"
 #include "support/HeadlessTest.h"
+#include "support/RunCommand.h"
 
 namespace {
 
 constexpr const char* kPromtool = "/usr/bin/promtool";
-
-struct SRun {
-  int status = -1;
-  std::string output;
-};
-
-// Runs a command line (arguments without quotes or blanks of their own)
-// and takes what it writes, standard error included.
-SRun fRun(const std::string& command) {
-  SRun run;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char chunk[4096];
-  std::size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) run.output.append(chunk, count);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
 
 // GET on a fresh connection: the status and the body.
 std::pair<int, std::string> fGet(int port, const std::string& path) {
@@ -67,7 +47,7 @@ TEST_F(OperatorToolsTest, MetricsAreWellFormedAndCountWhatHappened) {
   const auto [status, metrics] = fGet(server.fPort(), "/metrics");
   ASSERT_EQ(status, 200) << metrics;
   fWriteWholeFile(fAbsolutePath("metrics.txt"), metrics);
-  const SRun checked = fRun(std::string(kPromtool) + " check metrics < " + fAbsolutePath("metrics.txt"));
+  const SCommandRun checked = fRunCommand(std::string(kPromtool) + " check metrics < " + fAbsolutePath("metrics.txt"));
   EXPECT_EQ(checked.status, 0) << checked.output << metrics;
   EXPECT_EQ(checked.output, "") << metrics;  // no lint either
   for (const char* line : {"plimo_http_requests_total{kind=\"upload\",status=\"200\"} 1\n",
@@ -106,10 +86,10 @@ TEST_P(OperatorTest, AnEntrySetAsideLeavesEveryListAtOnceAndComesBackWhenRestore
   ASSERT_NE(list().find("rude?500?"), std::string::npos);
   const std::string admin = kServerExecutable + " admin --db " + location + " ";
 
-  const SRun found = fRun(admin + "find rude");
+  const SCommandRun found = fRunCommand(admin + "find rude");
   EXPECT_EQ(found.status, 0) << found.output;
   EXPECT_NE(found.output.find(key), std::string::npos) << found.output;
-  const SRun aside = fRun(admin + "set-aside " + key + " offensive");
+  const SCommandRun aside = fRunCommand(admin + "set-aside " + key + " offensive");
   EXPECT_EQ(aside.status, 0) << aside.output;
   EXPECT_NE(aside.output.find("reason: offensive"), std::string::npos) << aside.output;
   // The running server hears of it from the store.
@@ -119,10 +99,10 @@ TEST_P(OperatorTest, AnEntrySetAsideLeavesEveryListAtOnceAndComesBackWhenRestore
   }
   EXPECT_EQ(list().find("rude?"), std::string::npos);
   EXPECT_LE(std::chrono::steady_clock::now() - setAside, std::chrono::seconds(1));
-  EXPECT_NE(fRun(admin + "find " + key).output.find("(set aside)"), std::string::npos);
-  EXPECT_EQ(fRun(admin + "set-aside " + key + " again").status, 1);  // no listed entry has it now
+  EXPECT_NE(fRunCommand(admin + "find " + key).output.find("(set aside)"), std::string::npos);
+  EXPECT_EQ(fRunCommand(admin + "set-aside " + key + " again").status, 1);  // no listed entry has it now
 
-  const SRun restored = fRun(admin + "restore " + key);
+  const SCommandRun restored = fRunCommand(admin + "restore " + key);
   EXPECT_EQ(restored.status, 0) << restored.output;
   const auto restoredAt = std::chrono::steady_clock::now();
   while (list().find("rude?500?") == std::string::npos &&
@@ -134,18 +114,18 @@ TEST_P(OperatorTest, AnEntrySetAsideLeavesEveryListAtOnceAndComesBackWhenRestore
   EXPECT_EQ(store->fCount("plimo"), 2);
 
   // Mistakes are told apart: nothing found 1, a bad command line 2.
-  EXPECT_EQ(fRun(admin + "restore " + key).status, 1);
-  EXPECT_EQ(fRun(admin + "find nobody").status, 1);
-  EXPECT_EQ(fRun(admin + "set-aside " + key).status, 2);
-  EXPECT_EQ(fRun(admin + "drop " + key).status, 2);
-  EXPECT_EQ(fRun(kServerExecutable + " admin find rude").status, 2);
+  EXPECT_EQ(fRunCommand(admin + "restore " + key).status, 1);
+  EXPECT_EQ(fRunCommand(admin + "find nobody").status, 1);
+  EXPECT_EQ(fRunCommand(admin + "set-aside " + key).status, 2);
+  EXPECT_EQ(fRunCommand(admin + "drop " + key).status, 2);
+  EXPECT_EQ(fRunCommand(kServerExecutable + " admin find rude").status, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, OperatorTest, ::testing::Values("sqlite", "postgres"),
                          [](const auto& info) { return info.param; });
 
 TEST_F(OperatorToolsTest, TheAdminCommandNeverMakesADatabase) {
-  const SRun run = fRun(kServerExecutable + " admin --db " + fAbsolutePath("typo.sqlite") + " find x");
+  const SCommandRun run = fRunCommand(kServerExecutable + " admin --db " + fAbsolutePath("typo.sqlite") + " find x");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.output.find("no ranking database"), std::string::npos) << run.output;
   EXPECT_FALSE(fFileExists(fAbsolutePath("typo.sqlite")));

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "gamelib/FileSystem.h"
+#include "support/RunCommand.h"
 
 namespace {
 
@@ -47,14 +48,9 @@ CThrowawayPostgres& CThrowawayPostgres::fInstance() {
 }
 
 std::string CThrowawayPostgres::fRun(const std::string& command) const {
-  std::string output;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
-  char chunk[512];
-  std::size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, count);
-  if (::pclose(pipe) != 0) throw std::runtime_error(command + " failed: " + output);
-  return output;
+  const SCommandRun run = fRunCommand(command);
+  if (run.status != 0) throw std::runtime_error(command + " failed: " + run.output);
+  return run.output;
 }
 
 CThrowawayPostgres::CThrowawayPostgres() {

@@ -38,7 +38,7 @@ bulk_load() {
       game_id, opening_id)
       SELECT 'plimo', 'p' || (i % 4999), (i * 7919) % 50000, (i * 31) % 13, lpad(to_hex(i), 16, '0'),
       '2026/01/01 00:00:00', lpad(to_hex(i), 64, '0'), '\\x00'::bytea, 'bulk' || i, 'bulk' || i
-      FROM generate_series(1, $size) AS i" \
+      FROM generate_series(1::bigint, $size) AS i" \
       -c "VACUUM ANALYZE entries"
   else
     sqlite3 "$store" "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $size)

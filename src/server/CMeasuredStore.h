@@ -23,8 +23,8 @@ class CMeasuredStore : public IRankingStore {
     return fTimed("rows", [&] { return mInner.fRows(mode, sort, offset, count); });
   }
   std::vector<SRankingEntry> fRowsAfter(const std::string& mode, ERankingSort sort, const SRowKey& after, bool forward,
-                                        std::size_t count) const override {
-    return fTimed("rows_after", [&] { return mInner.fRowsAfter(mode, sort, after, forward, count); });
+                                        std::size_t count, long long skip) const override {
+    return fTimed("rows_after", [&] { return mInner.fRowsAfter(mode, sort, after, forward, count, skip); });
   }
   long long fCount(const std::string& mode) const override {
     return fTimed("count", [&] { return mInner.fCount(mode); });

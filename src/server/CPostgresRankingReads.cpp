@@ -68,15 +68,19 @@ std::vector<SRankingEntry> CPostgresRankingStore::fRows(const std::string& mode,
 
 std::vector<SRankingEntry> CPostgresRankingStore::fRowsAfter(const std::string& mode, ERankingSort sort,
                                                              const SRowKey& after, bool forward,
-                                                             std::size_t count) const {
+                                                             std::size_t count, long long skip) const {
   const CCall call(*this);
   const std::vector<long long> key = fRankingKeyValues(sort, after);
   std::vector<std::string> texts = {mode};
   for (const long long value : key) texts.push_back(std::to_string(value));
   texts.push_back(std::to_string(count));
-  std::string condition = fRankingAfter(sort, forward, "$", 2);
-  const std::string sql = "SELECT " + kColumns + " FROM entries WHERE mode = $1 AND " + condition + " ORDER BY " +
-                          fRankingOrder(sort, !forward) + " LIMIT $" + std::to_string(texts.size()) + "::bigint";
+  texts.push_back(std::to_string(std::max(0LL, skip)));
+  // The rows passed over are found in the index alone, as in fRows.
+  const std::string order = fRankingOrder(sort, !forward);
+  const std::string sql = "SELECT " + kColumns + " FROM entries WHERE id IN (SELECT id FROM entries WHERE mode = $1 AND " +
+                          fRankingAfter(sort, forward, "$", 2) + " ORDER BY " + order + " LIMIT $" +
+                          std::to_string(texts.size() - 1) + "::bigint OFFSET $" + std::to_string(texts.size()) +
+                          "::bigint) ORDER BY " + order;
   std::vector<const char*> data;
   for (const std::string& text : texts) data.push_back(text.c_str());
   // Untyped numbers are compared with the columns' types.

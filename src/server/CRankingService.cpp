@@ -113,33 +113,75 @@ std::shared_ptr<const SRankingSnapshot> CRankingService::fBuildNow(int mode) {
     cached.buildNumber = number;
     // Changes after the build started mark it stale again.
     if (cached.changedAt <= asked) cached.stale = false;
+    fStartMarks(mode);
   }
   return cached.ranking;
+}
+
+void CRankingService::fWantMarks(const std::string& mode) {
+  const int index = fModeIndex(mode);
+  std::lock_guard lock(mListMutex);
+  SCachedList& cached = mLists[static_cast<std::size_t>(index)];
+  if (cached.marksWanted) return;
+  cached.marksWanted = true;
+  fStartMarks(index);
+}
+
+void CRankingService::fStartMarks(int mode) {
+  SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
+  if (!cached.marksWanted || cached.marking || !cached.ranking || cached.ranking->total < 2 * kMarkSpacing) return;
+  cached.marking = true;
+  fQueue([this, mode] {
+    std::shared_ptr<const SRankingSnapshot> base;
+    {
+      std::lock_guard lock(mListMutex);
+      base = mLists[static_cast<std::size_t>(mode)].ranking;
+    }
+    auto marked = std::make_shared<SRankingSnapshot>(*base);
+    try {
+      marked->scoreMarks = fReadMarks(mStore, fModeName(mode), ERankingSort::Score);
+      marked->chainMarks = fReadMarks(mStore, fModeName(mode), ERankingSort::Chain);
+    } catch (const CGameError&) {
+      marked.reset();  // pages are counted from the nearer end until the next build
+    }
+    std::lock_guard lock(mListMutex);
+    SCachedList& list = mLists[static_cast<std::size_t>(mode)];
+    list.marking = false;
+    if (list.ranking == base) {
+      if (marked) list.ranking = std::move(marked);
+    } else {
+      fStartMarks(mode);  // a later build came meanwhile
+    }
+  });
+}
+
+void CRankingService::fQueue(std::function<void()> work) {
+  {
+    std::lock_guard lock(mWorkMutex);
+    mWork.push_back(std::move(work));
+  }
+  mWorkChanged.notify_one();
 }
 
 void CRankingService::fStartBuild(int mode) {
   SCachedList& cached = mLists[static_cast<std::size_t>(mode)];
   if (cached.building) return;
   cached.building = true;
-  {
-    std::lock_guard lock(mWorkMutex);
-    mWork.push_back([this, mode] {
-      try {
-        fBuildNow(mode);
-      } catch (const CGameError&) {
-        // The cached ranking stays; the next due build tries again.
-      }
-      std::vector<std::function<void()>> waiting;
-      {
-        std::lock_guard lock(mListMutex);
-        SCachedList& list = mLists[static_cast<std::size_t>(mode)];
-        list.building = false;
-        waiting.swap(list.waiting);
-      }
-      for (auto& built : waiting) built();
-    });
-  }
-  mWorkChanged.notify_one();
+  fQueue([this, mode] {
+    try {
+      fBuildNow(mode);
+    } catch (const CGameError&) {
+      // The cached ranking stays; the next due build tries again.
+    }
+    std::vector<std::function<void()>> waiting;
+    {
+      std::lock_guard lock(mListMutex);
+      SCachedList& list = mLists[static_cast<std::size_t>(mode)];
+      list.building = false;
+      waiting.swap(list.waiting);
+    }
+    for (auto& built : waiting) built();
+  });
 }
 
 std::shared_ptr<const SRankingSnapshot> CRankingService::fCachedRanking(const std::string& mode,

@@ -62,6 +62,10 @@ class CRankingService {
   // when the store fails then). The web pages read it so that they cost
   // the store no more than the game's lists do.
   std::shared_ptr<const SRankingSnapshot> fRanking(const std::string& mode);
+  // A page far down the mode was asked for by its number: from now on each
+  // build of the mode is followed by reading its marks (in the background),
+  // so that such pages are read from the nearest mark.
+  void fWantMarks(const std::string& mode);
   // The list answer's body, shared: a list request copies nothing.
   std::shared_ptr<const std::string> fListBody(const std::string& mode);
   SServiceAnswer fList(const std::string& mode);
@@ -89,6 +93,8 @@ class CRankingService {
     // The build's start number: a build never replaces a later one's ranking.
     unsigned long long buildNumber = 0;
     bool building = false;  // a background build is queued or running
+    bool marksWanted = false;
+    bool marking = false;  // reading marks is queued or running
     bool stale = false;     // the store changed since the kept build started
     Clock::time_point changedAt;
     Clock::time_point asked;  // the last request: modes asked for lately are kept fresh
@@ -107,6 +113,10 @@ class CRankingService {
   std::shared_ptr<const SRankingSnapshot> fBuildNow(int mode);
   // Queues a background build unless one is queued or running; lock held.
   void fStartBuild(int mode);
+  // Queues reading the kept ranking's marks, when wanted, the mode is large
+  // enough and none is queued or running; lock held.
+  void fStartMarks(int mode);
+  void fQueue(std::function<void()> work);
   void fCheckStore();
   void fStoreThread();
   void fMonitorThread();

@@ -68,6 +68,11 @@ bool CRankingSite::fNeedsStore(const SWebRequest& request, const SRankingSnapsho
 SWebAnswer CRankingSite::fRanking(const SWebRequest& request) {
   const auto ranking = mService.fRanking(request.mode);
   auto cached = fCachedRankingPage(*ranking, request.mode, request.query);
+  const SRankingQuery& query = request.query;
+  if (!cached && query.name.empty() && !query.after && !query.before &&
+      static_cast<long long>(query.page - 1) * kEntriesPerPage >= kMarkSpacing) {
+    mService.fWantMarks(request.mode);
+  }
   // A page past the cache: a page's worth of rows from the store.
   const SRankingPage page =
       cached ? std::move(*cached) : fStoredRankingPage(mService.fStore(), *ranking, request.mode, request.query);

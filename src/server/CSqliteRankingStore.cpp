@@ -216,13 +216,15 @@ std::vector<SRankingEntry> CSqliteRankingStore::fRows(const std::string& mode, E
 
 std::vector<SRankingEntry> CSqliteRankingStore::fRowsAfter(const std::string& mode, ERankingSort sort,
                                                            const SRowKey& after, bool forward,
-                                                           std::size_t count) const {
+                                                           std::size_t count, long long skip) const {
   const CUse use(*this);
-  const std::string sql = std::string("SELECT ") + kRankingColumns + " FROM entries WHERE mode = ?1 AND " +
+  // The rows passed over are found in the index alone, as in fRows.
+  const std::string sql = std::string("SELECT ") + kRankingColumns +
+                          " FROM entries WHERE id IN (SELECT id FROM entries WHERE mode = ?1 AND " +
                           fRankingAfter(sort, forward, "?", 2) + " ORDER BY " + fRankingOrder(sort, !forward) +
-                          " LIMIT ?9";
+                          " LIMIT ?9 OFFSET ?10) ORDER BY " + fRankingOrder(sort, !forward);
   CStatement query(use.fDatabase(), sql.c_str());
-  query.fBind(1, mode).fBind(9, static_cast<long long>(count));
+  query.fBind(1, mode).fBind(9, static_cast<long long>(count)).fBind(10, std::max(0LL, skip));
   int index = 2;
   for (const long long value : fRankingKeyValues(sort, after)) query.fBind(index++, value);
   std::vector<SRankingEntry> entries;

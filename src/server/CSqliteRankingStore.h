@@ -31,7 +31,7 @@ class CSqliteRankingStore : public IRankingStore {
   std::vector<SRankingEntry> fRows(const std::string& mode, ERankingSort sort, long long offset,
                                    std::size_t count) const override;
   std::vector<SRankingEntry> fRowsAfter(const std::string& mode, ERankingSort sort, const SRowKey& after, bool forward,
-                                        std::size_t count) const override;
+                                        std::size_t count, long long skip) const override;
   long long fCount(const std::string& mode) const override;
   std::vector<SPlacedEntry> fByName(const std::string& mode, const std::string& name, std::size_t count) const override;
   std::unique_ptr<IStoreWatch> fWatch() const override;

@@ -101,9 +101,10 @@ class IRankingStore {
   virtual std::vector<SRankingEntry> fRows(const std::string& mode, ERankingSort sort, long long offset,
                                            std::size_t count) const = 0;
   // At most `count` entries right after the one at `after` in the sort's
-  // order (or right before it, nearest last, when `forward` is false).
+  // order (or right before it, nearest last, when `forward` is false),
+  // passing over the `skip` nearest first: index entries only.
   virtual std::vector<SRankingEntry> fRowsAfter(const std::string& mode, ERankingSort sort, const SRowKey& after,
-                                                bool forward, std::size_t count) const = 0;
+                                                bool forward, std::size_t count, long long skip) const = 0;
   // The mode's entries, kept as a count beside the table: no rows are read.
   virtual long long fCount(const std::string& mode) const = 0;
   // The player's best `count` entries with their places.

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "server/RankingRequest.h"
+#include "server/RankingSql.h"
 
 const char* fSortName(ERankingSort sort) { return sort == ERankingSort::Chain ? "chain" : "score"; }
 
@@ -50,6 +51,8 @@ std::optional<SRowKey> fParseRowKey(const std::string& text, ERankingSort sort) 
   }
   return std::nullopt;
 }
+
+SRowKey fKeyOf(const SRankingEntry& entry) { return SRowKey{entry.maxRensa, entry.score, entry.id}; }
 
 const std::vector<SRankingEntry>& fCachedRows(const SRankingSnapshot& snapshot, ERankingSort sort) {
   return sort == ERankingSort::Chain ? snapshot.chainTop : snapshot.entries;
@@ -156,11 +159,32 @@ SRankingPage fStoredRankingPage(const IRankingStore& store, const SRankingSnapsh
   if (query.page > page.pages) return page;
   if (query.after || query.before) {
     const bool forward = query.after.has_value();
-    fNumber(page, store.fRowsAfter(mode, query.sort, forward ? *query.after : *query.before, forward, kEntriesPerPage));
+    fNumber(page, store.fRowsAfter(mode, query.sort, forward ? *query.after : *query.before, forward, kEntriesPerPage, 0));
     return page;
   }
-  fNumber(page, store.fRows(mode, query.sort, static_cast<long long>(query.page - 1) * kEntriesPerPage, kEntriesPerPage));
+  const long long offset = static_cast<long long>(query.page - 1) * kEntriesPerPage;
+  // From the nearest mark above the page when that passes over fewer rows
+  // than counting from the nearer end of the order.
+  const std::vector<SRowKey>& marks = query.sort == ERankingSort::Chain ? snapshot.chainMarks : snapshot.scoreMarks;
+  const long long mark = offset / kMarkSpacing;  // marks at or above the page's first row
+  const long long endSkip = fPageWindow(offset, kEntriesPerPage, snapshot.total).skip;
+  if (mark >= 1 && mark <= static_cast<long long>(marks.size()) && offset % kMarkSpacing < endSkip) {
+    fNumber(page, store.fRowsAfter(mode, query.sort, marks[static_cast<std::size_t>(mark - 1)], true, kEntriesPerPage,
+                                   offset % kMarkSpacing));
+    return page;
+  }
+  fNumber(page, store.fRows(mode, query.sort, offset, kEntriesPerPage));
   return page;
+}
+
+std::vector<SRowKey> fReadMarks(const IRankingStore& store, const std::string& mode, ERankingSort sort) {
+  std::vector<SRowKey> marks;
+  std::vector<SRankingEntry> row = store.fRows(mode, sort, kMarkSpacing - 1, 1);
+  while (!row.empty()) {
+    marks.push_back(fKeyOf(row.front()));
+    row = store.fRowsAfter(mode, sort, marks.back(), true, 1, kMarkSpacing - 1);
+  }
+  return marks;
 }
 
 std::vector<SRankedEntry> fTopEntries(const SRankingSnapshot& snapshot, std::size_t count) {

@@ -15,6 +15,9 @@
 inline constexpr int kEntriesPerPage = 50;
 // A player's entries shown on the name page.
 inline constexpr std::size_t kNamedEntries = 10;
+// A mark is kept at every this many rows of each order, once pages far down
+// are asked for: a page by its number is then read from the mark above it.
+inline constexpr long long kMarkSpacing = 10'000;
 
 // One mode's top entries in each order, kept by the list cache: never the
 // whole mode.
@@ -23,6 +26,10 @@ struct SRankingSnapshot {
   std::vector<SRankingEntry> chainTop;  // the top of the chain order
   long long total = 0;                  // the mode's entries
   std::string listBody;                 // the game's list answer
+  // The keys of the rows at places kMarkSpacing, 2 kMarkSpacing, ... of each
+  // order; empty until read (see fReadMarks).
+  std::vector<SRowKey> scoreMarks;
+  std::vector<SRowKey> chainMarks;
 };
 
 const char* fSortName(ERankingSort sort);
@@ -67,6 +74,10 @@ std::optional<SRankingPage> fCachedRankingPage(const SRankingSnapshot& snapshot,
 // The page read from the store: a page's worth of rows through an index.
 SRankingPage fStoredRankingPage(const IRankingStore& store, const SRankingSnapshot& snapshot, const std::string& mode,
                                 const SRankingQuery& query);
+// The marks of one order, read through its index: each is found from the one
+// before it by passing over kMarkSpacing index entries, so the whole order
+// is walked once and only the marked rows are read.
+std::vector<SRowKey> fReadMarks(const IRankingStore& store, const std::string& mode, ERankingSort sort);
 // Whether the page's neighbour (page + step) is in the cache.
 bool fIsCachedPage(const SRankingSnapshot& snapshot, ERankingSort sort, int page);
 

@@ -11,13 +11,15 @@ std::string fRankingOrder(ERankingSort sort, bool reversed) {
 
 std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& prefix, int first) {
   auto at = [&](int offset) { return prefix + std::to_string(first + offset); };
-  const char* worse = forward ? " < " : " > ";
-  const char* later = forward ? " > " : " < ";
-  const std::string scoreAndId = "(score" + std::string(worse) + at(0) + " OR (score = " + at(0) + " AND id" + later +
-                                 at(1) + "))";
-  if (sort == ERankingSort::Score) return scoreAndId;
-  return "(max_rensa" + std::string(worse) + at(0) + " OR (max_rensa = " + at(0) + " AND (score" + worse + at(1) +
-         " OR (score = " + at(1) + " AND id" + later + at(2) + "))))";
+  const bool chain = sort == ERankingSort::Chain;
+  const std::string worse = forward ? " < " : " > ";
+  // The leading values as a row value: the databases seek it in the index,
+  // so no row before the key is walked; the rest tells the equal ones apart.
+  const std::string leading = chain ? "(max_rensa, score)" + std::string(forward ? " <= " : " >= ") + "(" + at(0) + ", " + at(1) + ")"
+                                    : "score" + std::string(forward ? " <= " : " >= ") + at(0);
+  const std::string tail = (chain ? "max_rensa" + worse + at(0) + " OR " : std::string()) + "score" + worse +
+                           at(chain ? 1 : 0) + " OR id" + (forward ? " > " : " < ") + at(chain ? 2 : 1);
+  return leading + " AND (" + tail + ")";
 }
 
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key) {

@@ -12,7 +12,7 @@
 std::string fRankingOrder(ERankingSort sort, bool reversed);
 // Rows after the row whose key is bound at `first` and on (chain, score,
 // id for the chain order; score, id for the score order); before it when
-// `forward` is false.
+// `forward` is false. Read through the order's index from the key on.
 std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& prefix, int first);
 // The key's values to bind, in the order fRankingAfter names them.
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key);

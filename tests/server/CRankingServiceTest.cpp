@@ -1,6 +1,7 @@
 #include "server/CRankingService.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <condition_variable>
 #include <future>
@@ -88,6 +89,59 @@ TEST_F(CRankingServiceTest, AnotherProcesssUploadShowsAtOnceAndNothingIsReadWhil
   }
   EXPECT_LE(std::chrono::steady_clock::now() - stored, std::chrono::seconds(1));
   EXPECT_EQ(mStore->mLists, 2);
+}
+
+// Pages far down are read from marks. They are read only once such a page
+// was asked for, and again after every change, in the background.
+TEST_F(CRankingServiceTest, MarksAreReadOnceAskedForAndAgainAfterEachChange) {
+  sqlite3* database = nullptr;
+  ASSERT_EQ(sqlite3_open(fAbsolutePath("ranking.db").c_str(), &database), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(database,
+                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 25000) "
+                         "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive) "
+                         "SELECT 'plimo', 'p', (i * 7919) % 5000, i % 13, printf('%016x', i), '2026/01/01 00:00:00', "
+                         "printf('%064x', i), x'00' FROM n",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(database);
+  CRankingService service(*mStore, mVerifier, {}, std::chrono::seconds(1), 1000, std::chrono::milliseconds(100));
+  auto markedAfter = [&](long long total) {
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+      const auto ranking = service.fRanking("plimo");
+      if (ranking->total == total && ranking->scoreMarks.size() == 2 && ranking->chainMarks.size() == 2) return ranking;
+      if (std::chrono::steady_clock::now() - start > std::chrono::seconds(5)) return ranking;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  };
+  auto keyAt = [&](ERankingSort sort, long long place) { return mStore->fRows("plimo", sort, place - 1, 1).at(0).id; };
+
+  EXPECT_TRUE(service.fRanking("plimo")->scoreMarks.empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(service.fRanking("plimo")->scoreMarks.empty());  // nobody asked
+  service.fWantMarks("plimo");
+  auto ranking = markedAfter(25'000);
+  ASSERT_EQ(ranking->scoreMarks.size(), 2u);
+  ASSERT_EQ(ranking->chainMarks.size(), 2u);
+  EXPECT_EQ(ranking->scoreMarks[1].id, keyAt(ERankingSort::Score, 20'000));
+  EXPECT_EQ(ranking->chainMarks[0].id, keyAt(ERankingSort::Chain, 10'000));
+
+  // A new best entry from another process moves every mark down one place.
+  const long long oldFirst = ranking->scoreMarks[0].id;
+  SNewRankingEntry entry;
+  entry.mode = "plimo";
+  entry.name = "other";
+  entry.score = 9999;
+  entry.maxRensa = 20;
+  entry.date = "2024/05/06 07:08:09";
+  entry.archiveHash = std::string(64, 'a');
+  entry.archive = "archive";
+  ASSERT_TRUE(fOpenRankingStore(fAbsolutePath("ranking.db"))->fAdd(entry));
+  ranking = markedAfter(25'001);
+  ASSERT_EQ(ranking->scoreMarks.size(), 2u);
+  EXPECT_EQ(ranking->scoreMarks[0].id, keyAt(ERankingSort::Score, 10'000));
+  EXPECT_NE(ranking->scoreMarks[0].id, oldFirst);
+  EXPECT_EQ(ranking->chainMarks[1].id, keyAt(ERankingSort::Chain, 20'000));
 }
 
 // A store that hangs or fails on request, in front of the real one.

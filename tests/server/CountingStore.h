@@ -20,8 +20,8 @@ class CCountingStore : public IRankingStore {
     return mInner->fRows(mode, sort, offset, count);
   }
   std::vector<SRankingEntry> fRowsAfter(const std::string& mode, ERankingSort sort, const SRowKey& after, bool forward,
-                                        std::size_t count) const override {
-    return mInner->fRowsAfter(mode, sort, after, forward, count);
+                                        std::size_t count, long long skip) const override {
+    return mInner->fRowsAfter(mode, sort, after, forward, count, skip);
   }
   long long fCount(const std::string& mode) const override {
     ++mLists;

@@ -11,6 +11,7 @@
 
 #include "gamelib/FileSystem.h"
 #include "server/IRankingStore.h"
+#include "server/RankingPaging.h"
 #include "server/RankingSql.h"
 #include "server/Sha256.h"
 #include "server/ThrowawayPostgres.h"
@@ -115,8 +116,44 @@ TEST_P(RankingScaleTest, PagesByNumberAndByKeyAgreeWithTheWholeListInBothOrders)
     const SRankingEntry& first = ordered[120'000];
     const SRowKey lastKey{last.maxRensa, last.score, last.id};
     const SRowKey firstKey{first.maxRensa, first.score, first.id};
-    EXPECT_EQ(fIds(mStore->fRowsAfter("plimo", sort, lastKey, true, 50)), slice(120'050, 50));
-    EXPECT_EQ(fIds(mStore->fRowsAfter("plimo", sort, firstKey, false, 50)), slice(119'950, 50));
+    EXPECT_EQ(fIds(mStore->fRowsAfter("plimo", sort, lastKey, true, 50, 0)), slice(120'050, 50));
+    EXPECT_EQ(fIds(mStore->fRowsAfter("plimo", sort, firstKey, false, 50, 0)), slice(119'950, 50));
+    // Passing over rows after a key, to the end and beyond it.
+    EXPECT_EQ(fIds(mStore->fRowsAfter("plimo", sort, lastKey, true, 50, 30'000)), slice(150'050, 50));
+    EXPECT_EQ(fIds(mStore->fRowsAfter("plimo", sort, lastKey, true, 50, 79'930)), slice(199'980, 20));
+    EXPECT_TRUE(mStore->fRowsAfter("plimo", sort, lastKey, true, 50, 80'000).empty());
+
+    // The marks are the keys at every kMarkSpacing-th place, and a page by
+    // number read from them is the page counted from an end.
+    const std::vector<SRowKey> marks = fReadMarks(*mStore, "plimo", sort);
+    ASSERT_EQ(static_cast<long long>(marks.size()), kEntries / kMarkSpacing);
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+      const SRankingEntry& marked = ordered[(i + 1) * static_cast<std::size_t>(kMarkSpacing) - 1];
+      EXPECT_EQ(marks[i].id, marked.id) << i;
+      EXPECT_EQ(marks[i].score, marked.score) << i;
+    }
+    SRankingSnapshot snapshot;
+    snapshot.total = kEntries;
+    (sort == ERankingSort::Chain ? snapshot.chainMarks : snapshot.scoreMarks) = marks;
+    SRankingSnapshot unmarked;
+    unmarked.total = kEntries;
+    for (const int number : {201, 1001, 1999, 2001, 3999}) {
+      SRankingQuery query;
+      query.sort = sort;
+      query.page = number;
+      const SRankingPage page = fStoredRankingPage(*mStore, snapshot, "plimo", query);
+      const SRankingPage counted = fStoredRankingPage(*mStore, unmarked, "plimo", query);
+      const long long first = (number - 1) * 50LL;
+      std::vector<long long> ranks, ids;
+      for (const SRankedEntry& entry : page.entries) {
+        ranks.push_back(entry.rank);
+        ids.push_back(entry.entry.id);
+      }
+      EXPECT_EQ(ids, slice(first, 50)) << number;
+      ASSERT_EQ(page.entries.size(), counted.entries.size());
+      EXPECT_EQ(ranks.front(), first + 1);
+      EXPECT_EQ(counted.entries.front().rank, first + 1);
+    }
   }
   // A player's best entries with their places.
   const auto placed = mStore->fByName("plimo", "p7", 3);
@@ -146,14 +183,14 @@ TEST_P(RankingScaleTest, AnUploadsRankIsItsPlaceTiesIncluded) {
 }
 
 // The plan of a list build's read and of a deep page by key: the order's
-// index, a LIMIT, no sort of the table and no scan of it.
+// index, a LIMIT, no sort of the table and no scan of it; the deep page
+// seeks each of its ranges (no walk from the top of the mode to the key).
 TEST_P(RankingScaleTest, ThePlansReadAPageThroughTheIndex) {
   const bool postgres = GetParam() == "postgres";
   const std::string columns = kRankingColumns;
   for (const ERankingSort sort : {ERankingSort::Score, ERankingSort::Chain}) {
     const std::string top = "SELECT " + columns + " FROM entries WHERE mode = 'plimo' ORDER BY " +
                             fRankingOrder(sort, false) + " LIMIT 1000";
-    const std::string key = sort == ERankingSort::Chain ? "6, 25000, 1234" : "25000, 1234";
     std::string after = fRankingAfter(sort, true, postgres ? "$" : "?", 1);
     // The key's values in place of the placeholders, for EXPLAIN.
     const std::vector<std::string> values =
@@ -164,10 +201,12 @@ TEST_P(RankingScaleTest, ThePlansReadAPageThroughTheIndex) {
         after.replace(at, placeholder.size(), values[i - 1]);
       }
     }
-    const std::string deep = "SELECT " + columns + " FROM entries WHERE mode = 'plimo' AND " + after + " ORDER BY " +
-                             fRankingOrder(sort, false) + " LIMIT 50";
+    // A deep page's ids, passing over 9,999 rows after the key.
+    const std::string deep = "SELECT id FROM entries WHERE mode = 'plimo' AND " + after + " ORDER BY " +
+                             fRankingOrder(sort, false) + " LIMIT 50 OFFSET 9999";
     const std::string index = sort == ERankingSort::Chain ? "entries_by_chain" : "entries_by_score";
-    for (const std::string& sql : {top, deep}) {
+    for (const bool isDeep : {false, true}) {
+      const std::string& sql = isDeep ? deep : top;
       const std::string plan = fPlan(sql);
       SCOPED_TRACE(sql + "\n" + plan);
       EXPECT_NE(plan.find(index), std::string::npos);
@@ -175,9 +214,16 @@ TEST_P(RankingScaleTest, ThePlansReadAPageThroughTheIndex) {
         EXPECT_NE(plan.find("Limit"), std::string::npos);
         EXPECT_EQ(plan.find("Sort"), std::string::npos);
         EXPECT_EQ(plan.find("Seq Scan"), std::string::npos);
+        if (isDeep) {
+          const char* seek = sort == ERankingSort::Chain ? "(ROW(max_rensa, score) <= ROW(6, 25000))" : "(score <= 25000)";
+          EXPECT_NE(plan.find(seek), std::string::npos);
+        }
       } else {
         EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos);
         EXPECT_EQ(plan.find("SCAN entries\n"), std::string::npos);
+        if (isDeep) {
+          EXPECT_NE(plan.find(sort == ERankingSort::Chain ? "(max_rensa,score)<(?,?)" : "score<?"), std::string::npos);
+        }
       }
     }
   }

@@ -106,13 +106,11 @@ std::vector<SPlacedEntry> CPostgresRankingStore::fByName(const std::string& mode
   for (SRankingEntry& entry : fEntries(fRun(connection, sql.c_str(), {&mode, &name, &limit}))) {
     placed.push_back(SPlacedEntry{0, std::move(entry)});
   }
-  // Each place is a count in the score index: the entries before it.
-  const std::string before = "SELECT COUNT(*) FROM entries WHERE mode = $1 AND " +
-                             fRankingAfter(ERankingSort::Score, false, "$", 2);
+  const std::string place = fPlaceSql("$");
   for (SPlacedEntry& entry : placed) {
     const std::string score = std::to_string(entry.entry.score);
     const std::string id = std::to_string(entry.entry.id);
-    entry.rank = 1 + fRun(connection, before.c_str(), {&mode, &score, &id}).fLong(0, 0);
+    entry.rank = fRun(connection, place.c_str(), {&mode, &score, &id}).fLong(0, 0);
   }
   return placed;
 }

@@ -82,19 +82,34 @@ constexpr const char* kCountedInFunction =
     "FOR changed IN SELECT mode, COUNT(*) AS n FROM added GROUP BY mode LOOP "
     "INSERT INTO mode_counts (mode, entries) VALUES (changed.mode, changed.n) "
     "ON CONFLICT (mode) DO UPDATE SET entries = mode_counts.entries + EXCLUDED.entries; "
-    "PERFORM pg_notify('plimo_entries', changed.mode); END LOOP; RETURN NULL; END $$";
+    "PERFORM pg_notify('plimo_entries', changed.mode); END LOOP; "
+    "INSERT INTO score_counts (mode, score, entries) SELECT mode, score, COUNT(*) FROM added GROUP BY mode, score "
+    "ON CONFLICT (mode, score) DO UPDATE SET entries = score_counts.entries + EXCLUDED.entries; "
+    "RETURN NULL; END $$";
 constexpr const char* kCountedOutFunction =
     "CREATE OR REPLACE FUNCTION plimo_entries_removed() RETURNS trigger LANGUAGE plpgsql AS $$ "
     "DECLARE changed RECORD; BEGIN "
     "FOR changed IN SELECT mode, COUNT(*) AS n FROM removed GROUP BY mode LOOP "
     "UPDATE mode_counts SET entries = entries - changed.n WHERE mode = changed.mode; "
-    "PERFORM pg_notify('plimo_entries', changed.mode); END LOOP; RETURN NULL; END $$";
+    "PERFORM pg_notify('plimo_entries', changed.mode); END LOOP; "
+    "UPDATE score_counts SET entries = score_counts.entries - gone.n "
+    "FROM (SELECT mode, score, COUNT(*) AS n FROM removed GROUP BY mode, score) AS gone "
+    "WHERE score_counts.mode = gone.mode AND score_counts.score = gone.score; "
+    "RETURN NULL; END $$";
 constexpr const char* kCountedInTrigger =
     "CREATE OR REPLACE TRIGGER entries_added AFTER INSERT ON entries REFERENCING NEW TABLE AS added "
     "FOR EACH STATEMENT EXECUTE FUNCTION plimo_entries_added()";
 constexpr const char* kCountedOutTrigger =
     "CREATE OR REPLACE TRIGGER entries_removed AFTER DELETE ON entries REFERENCING OLD TABLE AS removed "
     "FOR EACH STATEMENT EXECUTE FUNCTION plimo_entries_removed()";
+// The entries of each score, kept by the same triggers: an entry's place is
+// the sum of the counts above its score (one row a score, not one an entry)
+// and the few ties registered before it.
+constexpr const char* kCreateScoreCounts =
+    "CREATE TABLE score_counts (mode TEXT NOT NULL, score INTEGER NOT NULL, entries BIGINT NOT NULL, "
+    "PRIMARY KEY (mode, score))";
+constexpr const char* kFillScoreCounts =
+    "INSERT INTO score_counts (mode, score, entries) SELECT mode, score, COUNT(*) FROM entries GROUP BY mode, score";
 constexpr const char* kCreateChainIndex =
     "CREATE INDEX IF NOT EXISTS entries_by_chain ON entries (mode, max_rensa DESC, score DESC, id)";
 constexpr const char* kCreateNameIndex =
@@ -125,6 +140,11 @@ CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri, S
     // Under the schema lock: the triggers come with the first count.
     fRun(connection, kCreateCounts, {});
     fRun(connection, kFillCounts, {});
+    // Filled once, when new: the triggers keep it after.
+    if (fRun(connection, "SELECT to_regclass('score_counts') IS NULL", {}).fText(0, 0) == "t") {
+      fRun(connection, kCreateScoreCounts, {});
+      fRun(connection, kFillScoreCounts, {});
+    }
     fRun(connection, kCountedInFunction, {});
     fRun(connection, kCountedOutFunction, {});
     fRun(connection, kCountedInTrigger, {});
@@ -232,10 +252,8 @@ std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& e
     const std::string idText = std::to_string(id);
     fRun(connection, "UPDATE entries SET replay_key = $1 WHERE id = $2::bigint", {&added.replayKey, &idText});
     // Its place in the list: equal scores registered before it come first.
-    const std::string before = "SELECT COUNT(*) FROM entries WHERE mode = $1 AND " +
-                               fRankingAfter(ERankingSort::Score, false, "$", 2);
-    const CResult higher = fRun(connection, before.c_str(), {&entry.mode, &score, &idText});
-    added.rank = 1 + higher.fInt(0, 0);
+    const CResult place = fRun(connection, fPlaceSql("$").c_str(), {&entry.mode, &score, &idText});
+    added.rank = place.fInt(0, 0);
     fRun(connection, "COMMIT", {});
     return added;
   } catch (...) {

@@ -73,6 +73,19 @@ constexpr const char* kCountIn =
 constexpr const char* kCountOut =
     "CREATE TRIGGER IF NOT EXISTS entries_counted_out AFTER DELETE ON entries BEGIN "
     "UPDATE mode_counts SET entries = entries - 1 WHERE mode = OLD.mode; END";
+// The entries of each score, kept the same way: an entry's place is the sum
+// of the counts above its score (one row a score, not one an entry) and
+// the few ties registered before it.
+constexpr const char* kCreateScoreCounts =
+    "CREATE TABLE IF NOT EXISTS score_counts (mode TEXT NOT NULL, score INTEGER NOT NULL, entries INTEGER NOT NULL, "
+    "PRIMARY KEY (mode, score)) WITHOUT ROWID";
+constexpr const char* kScoreIn =
+    "CREATE TRIGGER IF NOT EXISTS entries_scored_in AFTER INSERT ON entries BEGIN "
+    "INSERT INTO score_counts (mode, score, entries) VALUES (NEW.mode, NEW.score, 1) "
+    "ON CONFLICT (mode, score) DO UPDATE SET entries = entries + 1; END";
+constexpr const char* kScoreOut =
+    "CREATE TRIGGER IF NOT EXISTS entries_scored_out AFTER DELETE ON entries BEGIN "
+    "UPDATE score_counts SET entries = entries - 1 WHERE mode = OLD.mode AND score = OLD.score; END";
 // The chain order's index, and a player's entries.
 constexpr const char* kCreateChainIndex =
     "CREATE INDEX IF NOT EXISTS entries_by_chain ON entries (mode, max_rensa DESC, score DESC, id)";
@@ -175,6 +188,14 @@ void CSqliteRankingStore::fSetUpSchema(sqlite3* database) const {
   }
   fExecute(database, kCountIn);
   fExecute(database, kCountOut);
+  const bool scored = CStatement(database, "SELECT 1 FROM sqlite_master WHERE name = 'score_counts'").fStep();
+  fExecute(database, kCreateScoreCounts);
+  if (!scored) {
+    fExecute(database,
+             "INSERT INTO score_counts (mode, score, entries) SELECT mode, score, COUNT(*) FROM entries GROUP BY mode, score");
+  }
+  fExecute(database, kScoreIn);
+  fExecute(database, kScoreOut);
   transaction.fCommit();
 }
 
@@ -250,14 +271,11 @@ std::vector<SPlacedEntry> CSqliteRankingStore::fByName(const std::string& mode, 
   query.fBind(1, mode).fBind(2, name).fBind(3, static_cast<long long>(count));
   std::vector<SPlacedEntry> placed;
   while (query.fStep()) placed.push_back(SPlacedEntry{0, fEntryOf(query)});
-  // Each place is a count in the score index: the entries before it.
-  const std::string before = "SELECT COUNT(*) FROM entries WHERE mode = ?1 AND " +
-                             fRankingAfter(ERankingSort::Score, false, "?", 2);
   for (SPlacedEntry& entry : placed) {
-    CStatement counted(database, before.c_str());
+    CStatement counted(database, fPlaceSql("?").c_str());
     counted.fBind(1, mode).fBind(2, static_cast<long long>(entry.entry.score)).fBind(3, entry.entry.id);
     counted.fStep();
-    entry.rank = 1 + counted.fInt(0);
+    entry.rank = counted.fInt(0);
   }
   return placed;
 }
@@ -295,12 +313,10 @@ std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& ent
 
   {
     // Its place in the list: equal scores registered before it come first.
-    CStatement higher(database, ("SELECT COUNT(*) FROM entries WHERE mode = ?1 AND " +
-                                  fRankingAfter(ERankingSort::Score, false, "?", 2))
-                                     .c_str());
+    CStatement higher(database, fPlaceSql("?").c_str());
     higher.fBind(1, entry.mode).fBind(2, static_cast<long long>(entry.score)).fBind(3, id);
     higher.fStep();
-    added.rank = 1 + static_cast<int>(higher.fInt(0));
+    added.rank = static_cast<int>(higher.fInt(0));
   }
   transaction.fCommit();
   return added;

@@ -22,6 +22,13 @@ std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& pr
   return leading + " AND (" + tail + ")";
 }
 
+std::string fPlaceSql(const std::string& prefix) {
+  const std::string mode = prefix + "1", score = prefix + "2", id = prefix + "3";
+  return "SELECT 1 + CAST(COALESCE((SELECT SUM(entries) FROM score_counts WHERE mode = " + mode + " AND score > " +
+         score + "), 0) AS BIGINT) + (SELECT COUNT(*) FROM entries WHERE mode = " + mode + " AND score = " + score +
+         " AND id < " + id + ")";
+}
+
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key) {
   if (sort == ERankingSort::Chain) return {key.chain, key.score, key.id};
   return {key.score, key.id};

@@ -14,6 +14,10 @@ std::string fRankingOrder(ERankingSort sort, bool reversed);
 // id for the chain order; score, id for the score order); before it when
 // `forward` is false. Read through the order's index from the key on.
 std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& prefix, int first);
+// The place in the score order of the entry whose mode, score and id are
+// bound at 1, 2 and 3: one more than the entries of better scores (summed
+// from the kept counts of each score) and the equal ones registered before.
+std::string fPlaceSql(const std::string& prefix);
 // The key's values to bind, in the order fRankingAfter names them.
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key);
 // Where a page of `count` rows from position `offset` of `total` is read

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
 
 #include <atomic>
 #include <thread>
@@ -79,6 +81,45 @@ TEST_P(RankingStoreTest, RanksArePlacesInTheSameModesListTiesIncluded) {
   EXPECT_EQ(list[0].name, "b");
   EXPECT_EQ(list[1].name, "a");  // ties keep the order they came in
   EXPECT_EQ(list[2].name, "c");
+}
+
+// Places come from counts kept beside the entries: they follow an entry set
+// aside and restored, and a store made before the counts gets them at its
+// next opening.
+TEST_P(RankingStoreTest, PlacesFollowEntriesSetAsideRestoredAndStoresMadeBeforeTheCounts) {
+  auto store = fOpenRankingStore(mLocation);
+  for (int i = 0; i < 12; ++i) store->fAdd(fEntry("plimo", "p" + std::to_string(i), 100 * (i % 4), "a" + std::to_string(i)));
+  const std::string best = store->fAdd(fEntry("plimo", "best", 1000, "best"))->replayKey;
+  auto placeOf = [&](const std::string& name) {
+    const auto placed = store->fByName("plimo", name, 1);
+    return placed.empty() ? 0LL : placed.front().rank;
+  };
+  auto expectPlacesAsListed = [&] {
+    const auto list = store->fList("plimo");
+    for (std::size_t i = 0; i < list.size(); ++i) EXPECT_EQ(placeOf(list[i].name), static_cast<long long>(i) + 1) << list[i].name;
+  };
+  expectPlacesAsListed();
+  EXPECT_EQ(placeOf("p3"), 2);  // 300, the first of three
+  ASSERT_TRUE(store->fSetAside(best, "a test"));
+  EXPECT_EQ(placeOf("p3"), 1);
+  expectPlacesAsListed();
+  ASSERT_TRUE(store->fRestore(best));
+  EXPECT_EQ(placeOf("p3"), 2);
+  // A store as it was before the counts were kept.
+  store.reset();
+  if (GetParam() == "postgres") {
+    PGconn* connection = PQconnectdb(mLocation.c_str());
+    PQclear(PQexec(connection, "DROP TABLE score_counts"));
+    PQfinish(connection);
+  } else {
+    sqlite3* database = nullptr;
+    sqlite3_open(mLocation.c_str(), &database);
+    sqlite3_exec(database, "DROP TABLE score_counts", nullptr, nullptr, nullptr);
+    sqlite3_close(database);
+  }
+  store = fOpenRankingStore(mLocation);
+  expectPlacesAsListed();
+  EXPECT_EQ(store->fAdd(fEntry("plimo", "tie", 300, "tie"))->rank, 5);  // after 1000 and three of 300
 }
 
 // Two stores on one database stand for two server processes: the database's

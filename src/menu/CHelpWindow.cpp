@@ -18,8 +18,8 @@
 
 namespace {
 
-constexpr ETextId kPages[] = {ETextId::HelpGoal, ETextId::HelpKeysFormat, ETextId::HelpChains, ETextId::HelpModes,
-                              ETextId::HelpReplays};
+constexpr ETextId kPages[] = {ETextId::HelpGoal,  ETextId::HelpKeysFormat, ETextId::HelpChains,
+                              ETextId::HelpModes, ETextId::HelpReplays,    ETextId::HelpDaily};
 constexpr int kPageCount = static_cast<int>(std::size(kPages));
 // The blank row the ball pictures fill, and how they are drawn there.
 constexpr const char* kSymbolRowLine = " ";

@@ -73,6 +73,8 @@ void CTitleMenu::fUpdate() {
     rankingWindow->fInput();
   } else if (nameEntryWindow) {
     nameEntryWindow->fInput(*gKeyManager);
+  } else if (dailyWindow) {
+    dailyWindow->fInput();
   } else {
     fNavigatePanes();
   }
@@ -101,6 +103,7 @@ void CTitleMenu::fAnimate() {
   fStepConnectTask();
   if (messageWindow) messageWindow->fUpdate();
   if (rankingWindow) rankingWindow->fAnimate();
+  if (dailyWindow) dailyWindow->fAnimate();
   if (nameEntryWindow) nameEntryWindow->fUpdate();
 }
 
@@ -121,6 +124,20 @@ void CTitleMenu::fStepConnectTask() {
       connectTask.type = EType::None;
       fUploadRanking(connectTask.mode);
       break;
+    case EType::GetDailyPending:
+      connectTask.type = EType::GetDaily;
+      break;
+    case EType::GetDaily:
+      connectTask.type = EType::None;
+      fRequestDaily();
+      break;
+    case EType::UploadDailyPending:
+      connectTask.type = EType::UploadDaily;
+      break;
+    case EType::UploadDaily:
+      connectTask.type = EType::None;
+      fUploadDaily(connectTask.mode);
+      break;
     case EType::None:
       break;
   }
@@ -137,6 +154,7 @@ void CTitleMenu::fDraw() {
     return;
   }
   for (const SPane& pane : panes) fDrawPane(pane);
+  if (dailyWindow) dailyWindow->fDraw();
   if (messageWindow) messageWindow->fDraw();
   if (infoWindow) infoWindow->fDraw();
   if (rankingWindow) rankingWindow->fDraw();
@@ -181,6 +199,103 @@ void CTitleMenu::fUploadRanking(int mode) {
   // Either way the panes are built again, so their buttons show the records;
   // the cursor stays where the player sent from.
   fShowMessage(result.message, [this] { fRebuildPanes(); });
+}
+
+// ---- daily challenge ----
+
+void CTitleMenu::fOpenDaily() {
+  connectTask = SConnectTask{SConnectTask::EType::GetDailyPending, 0};
+  fShowMessage(fText(ETextId::Connecting));
+}
+
+void CTitleMenu::fRequestDaily() {
+  const SDailyResult day = ::fRequestDaily();
+  if (dailyWindow) mDailyFocus = dailyWindow->fFocusedMode();
+  fRetire(dailyWindow);
+  if (!day.info) {
+    // One line, and the menu stays as it was.
+    mOfferDailySend.reset();
+    fShowMessage(day.message);
+    return;
+  }
+  fRetire(messageWindow);
+  mDaily = day.info;
+  fOpenDailyWindow(fLoadDailyView(fRankingServer(), *day.info));
+  if (const auto offer = mOfferDailySend) {
+    mOfferDailySend.reset();
+    const auto& kept = dailyWindow->fView().modes[static_cast<std::size_t>(*offer)].kept;
+    if (kept && !kept->sent) fOpenDailyNameEntry(*offer);
+  }
+}
+
+void CTitleMenu::fOpenDailyWindow(SDailyView view) {
+  dailyWindow = std::make_unique<CDailyWindow>(std::move(view), mDailyFocus);
+  dailyWindow->onClose = [this] {
+    mDailyFocus = dailyWindow->fFocusedMode();
+    fRetire(dailyWindow);
+  };
+  dailyWindow->onMessage = [this](const std::string& text) { fShowMessage(text); };
+  dailyWindow->onPlay = [this](int mode) {
+    const SDailyInfo& day = dailyWindow->fView().info;
+    const SReplayInfo info = SReplayInfo::fDaily(mode, day.seeds[static_cast<std::size_t>(mode)], day.date);
+    fStartStage(mode, info);
+  };
+  dailyWindow->onSend = [this](int mode) { fOpenDailyNameEntry(mode); };
+  // The new day's seeds are asked for at once.
+  dailyWindow->onDayOver = [this] { fOpenDaily(); };
+}
+
+void CTitleMenu::fOpenDailyNameEntry(int mode) {
+  nameEntryWindow = std::make_unique<CNameEntryWindowEx>(8, gFontMenu, mode);
+  nameEntryWindow->onConfirm = [this](int tag) {
+    connectTask = SConnectTask{SConnectTask::EType::UploadDailyPending, tag};
+    fRetire(messageWindow);
+    messageWindow = std::make_unique<CWaitMessageWindow>(fMakeMessageInfo({fText(ETextId::Connecting)}));
+  };
+  nameEntryWindow->onCancel = [this] { fRetire(nameEntryWindow); };
+}
+
+void CTitleMenu::fUploadDaily(int mode) {
+  const std::string name = nameEntryWindow ? nameEntryWindow->fGetName() : std::string();
+  fRetire(nameEntryWindow);
+  if (fIsValidRankingName(name) && name != gSettings.rankingName) {
+    gSettings.rankingName = name;
+    try {
+      fSaveSettings();
+    } catch (const CGameError& error) {
+      std::fprintf(stderr, "PlimoBall: could not save the settings: %s\n", error.what());
+    }
+  }
+  if (!mDaily) return;
+  const SDailyInfo day = *mDaily;
+  const auto kept = fKeptDailyGame(mode, day.date);
+  if (!kept || kept->sent) {
+    fShowMessage(fText(ETextId::DailyNothingToSend));
+    return;
+  }
+  const SUploadResult result =
+      ::fUploadDaily(fRankingServer(), mode, name, kept->score, kept->maxRensa, day.date, kept->path);
+  if (result.success) {
+    try {
+      fMarkDailySent(mode, day.date);
+    } catch (const CGameError& error) {
+      std::fprintf(stderr, "PlimoBall: could not mark the daily game sent: %s\n", error.what());
+    }
+  }
+  // The screen is read again, with the day's new list.
+  fShowMessage(result.message, [this] { fOpenDaily(); });
+}
+
+void CTitleMenu::fReopenDaily(const SDailyReturn& place) {
+  mDailyFocus = place.mode;
+  if (!panes.empty()) {
+    const auto& buttons = panes.back().buttons;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+      if (buttons[i].type == EButtonType::Daily) fSetCursor(panes.back(), static_cast<int>(i));
+    }
+  }
+  if (place.offerSend) mOfferDailySend = place.mode;
+  fOpenDaily();
 }
 
 // ---- actions ----

@@ -14,6 +14,7 @@
 #include "app/CScene.h"
 #include "gfx/SDrawData.h"
 #include "menu/CCommonMessageWindow.h"
+#include "menu/CDailyWindow.h"
 #include "menu/CHelpWindow.h"
 #include "menu/CNameEntryWindowEx.h"
 #include "menu/COptionMenu.h"
@@ -29,6 +30,7 @@ class CTitleMenu : public CScene {
     ShowReplay,
     RegistRanking,
     ShowRanking,
+    Daily,
     Option,
     PlimoMode,
     YoikoMode,
@@ -43,6 +45,10 @@ class CTitleMenu : public CScene {
       GetRankingList,
       UploadRankingPending,
       UploadRanking,
+      GetDailyPending,
+      GetDaily,
+      UploadDailyPending,
+      UploadDaily,
       None
     };
     EType type = EType::None;
@@ -93,6 +99,7 @@ class CTitleMenu : public CScene {
   COptionMenu* fOptionMenu() const { return optionMenu.get(); }
   CHelpWindow* fHelpWindow() const { return helpWindow.get(); }
   CShowRankingWindow* fRankingWindow() const { return rankingWindow.get(); }
+  CDailyWindow* fDailyWindow() const { return dailyWindow.get(); }
   // A wait-for-key message; closing it drops it, then runs `then` if given.
   void fShowMessage(const std::string& text, std::function<void()> then = {});
   // The panes built afresh (the records may have changed), each with the
@@ -102,6 +109,11 @@ class CTitleMenu : public CScene {
   // The ranking list as it stood when one of its replays began, over the
   // panes that lead to it.
   void fReopenRanking(const CShowRankingWindow::SPlace& place);
+  // Back from a daily game: the daily screen again, over the title pane,
+  // asking for a name to send the game with when it was just kept.
+  void fReopenDaily(const SDailyReturn& place);
+  // Asks the server for the day and opens the daily screen (a frame later).
+  void fOpenDaily();
 
  private:
   void fPushPane(EPaneType type);
@@ -109,6 +121,10 @@ class CTitleMenu : public CScene {
   void fStepConnectTask();
   void fRequestRankingList(int mode);
   void fUploadRanking(int mode);
+  void fRequestDaily();
+  void fUploadDaily(int mode);
+  void fOpenDailyWindow(SDailyView view);
+  void fOpenDailyNameEntry(int mode);
   // A new stage; an unreadable replay is reported instead of ending the game.
   void fStartStage(int mode, const SReplayInfo& info);
   void fShowModeDescription(int mode);
@@ -126,6 +142,11 @@ class CTitleMenu : public CScene {
   }
 
   std::unique_ptr<CShowRankingWindow> rankingWindow;
+  std::unique_ptr<CDailyWindow> dailyWindow;
+  // The day the daily screen shows; the mode to offer sending once it opens.
+  std::optional<SDailyInfo> mDaily;
+  std::optional<int> mOfferDailySend;
+  int mDailyFocus = 0;
   std::unique_ptr<CNameEntryWindowEx> nameEntryWindow;
   std::unique_ptr<CWaitMessageWindow> messageWindow;
   std::unique_ptr<CDisplayMessageWindow> infoWindow;

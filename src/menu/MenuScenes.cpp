@@ -27,6 +27,8 @@ std::unique_ptr<CScene> fNewTitleMenuScene() {
     const CShowRankingWindow::SPlace watched = std::move(*place);
     place.reset();
     menu->fReopenRanking(watched);
+  } else if (const auto daily = fTakeDailyReturn()) {
+    menu->fReopenDaily(*daily);
   }
   return menu;
 }

@@ -110,6 +110,10 @@ CTitleMenu::SPane CTitleMenu::fCreatePane(EPaneType type) {
     ranking.onDecide = [this] { fPushPane(EPaneType::ShowRankingMode); };
     add(std::move(ranking), kTopPaneX);
 
+    SButton daily = fMakeButton(EButtonType::Daily, "title_daily", "title_daily_f");
+    daily.onDecide = [this] { fOpenDaily(); };
+    add(std::move(daily), kTopPaneX);
+
     SButton option = fMakeButton(EButtonType::Option, "title_option", "title_option_f");
     option.onDecide = [this] { fOpenOptionMenu(); };
     add(std::move(option), kTopPaneX);

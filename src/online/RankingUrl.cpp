@@ -53,3 +53,20 @@ std::string fUploadRankingUrl(const std::string& server, int mode, const std::st
 std::string fDownloadReplayUrl(const std::string& server, int mode, const std::string& replayKey) {
   return fScriptUrl(server, mode) + "DownloadReplay?" + fEncodeUrlValue(replayKey);
 }
+
+std::string fGetDailyUrl(const std::string& server, int mode) { return fScriptUrl(server, mode) + "GetDaily?"; }
+
+std::string fDailyListUrl(const std::string& server, int mode, const std::string& date) {
+  return fScriptUrl(server, mode) + "GetDailyList?" + fEncodeUrlValue(date);
+}
+
+std::string fUploadDailyUrl(const std::string& server, int mode, const std::string& name, int score, int maxRensa,
+                            const std::string& date) {
+  return fScriptUrl(server, mode) + "UploadDaily?" + fEncodeUrlValue(name) + "?" + std::to_string(score) + "?" +
+         std::to_string(maxRensa) + "?" + fEncodeUrlValue(date);
+}
+
+std::string fDownloadDailyUrl(const std::string& server, int mode, const std::string& date,
+                              const std::string& replayKey) {
+  return fScriptUrl(server, mode) + "DownloadDaily?" + fEncodeUrlValue(date) + "?" + fEncodeUrlValue(replayKey);
+}

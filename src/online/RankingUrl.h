@@ -30,3 +30,15 @@ std::string fUploadRankingUrl(const std::string& server, int mode, const std::st
                               int maxRensa);
 // "...?DownloadReplay?<replay key>"
 std::string fDownloadReplayUrl(const std::string& server, int mode, const std::string& replayKey);
+
+// The daily challenge's requests, to the mode's same script.
+// "...?GetDaily?"
+std::string fGetDailyUrl(const std::string& server, int mode);
+// "...?GetDailyList?<date>"
+std::string fDailyListUrl(const std::string& server, int mode, const std::string& date);
+// "...?UploadDaily?<name>?<score>?<maxRensa>?<date>"
+std::string fUploadDailyUrl(const std::string& server, int mode, const std::string& name, int score, int maxRensa,
+                            const std::string& date);
+// "...?DownloadDaily?<date>?<replay key>"
+std::string fDownloadDailyUrl(const std::string& server, int mode, const std::string& date,
+                              const std::string& replayKey);

@@ -134,6 +134,8 @@ class CPlimoStage : public CScene {
   bool endKept = false;
   // The mode's best as it stood before this game was kept.
   int bestBeforeKeep = 0;
+  // A daily game that became the day's kept game (DailyGame.h).
+  bool dailyKept = false;
   // Frames the end stays on screen after it was confirmed (0: not holding).
   int endHoldLeft = 0;
   bool paused = false;

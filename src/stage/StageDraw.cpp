@@ -258,11 +258,13 @@ void CPlimoStage::fDrawGhostOutline() {
 }
 
 // A replay's end belongs to the theatre, which says so itself; a practice
-// game's keys lead back to the menu, not into a new game.
+// game's keys lead back to the menu, a daily game's to the daily screen,
+// not into a new game.
 void CPlimoStage::fDrawEndHint() {
   if (replayInfo.mode == SReplayInfo::EMode::Replay) return;
-  const ETextId format =
-      replayInfo.mode == SReplayInfo::EMode::Practice ? ETextId::PracticeEndHintFormat : ETextId::EndHintFormat;
+  const ETextId format = replayInfo.mode == SReplayInfo::EMode::Practice ? ETextId::PracticeEndHintFormat
+                         : replayInfo.fIsDaily()                         ? ETextId::DailyEndHintFormat
+                                                                         : ETextId::EndHintFormat;
   const std::string hint = fFormatText(format, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
                                        fKeyboardKeyName(EGameKey::KeyX).c_str());
   fDrawBackedText(12, 450, hint, GetColor(255, 255, 255), gFontText, 20);

@@ -21,6 +21,7 @@
 #include "replay/KeyLog.h"
 #include "replay/ReplayFormat.h"
 #include "stage/CPlimoStage.h"
+#include "stage/DailyGame.h"
 #include "rules/StageModes.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"
@@ -60,6 +61,8 @@ CHighScoreInfo& fHighScoreEntry(int mode) {
 
 void fLeaveForTitle(CPlimoStage& stage) {
   stage.fReleaseModels();
+  // A daily game leads back to the daily screen.
+  if (stage.replayInfo.fIsDaily()) fReturnToDailyAfterGame(SDailyReturn{stage.rules.mode, stage.dailyKept});
   if (stage.replayInfo.endsProgram) gQuitRequested = true;
   gCurrentScene = fMakeTitleMenuScene();
 }
@@ -76,6 +79,13 @@ SReplayInfo SReplayInfo::fReplay(int mode) {
 
 SReplayInfo SReplayInfo::fDebugReplay(int mode) {
   return SReplayInfo{EMode::Replay, fReplayFilePath(mode, "debug_replay"), true};
+}
+
+SReplayInfo SReplayInfo::fDaily(int mode, std::int32_t seed, const std::string& date) {
+  SReplayInfo info = fNormal(mode);
+  info.dailySeed = seed;
+  info.dailyDate = date;
+  return info;
 }
 
 std::string fReplayFilePath(int mode, const std::string& file) { return fReplayFolderOf(mode) + file; }
@@ -109,6 +119,7 @@ CRandom fNewGameRandom(const SReplayInfo& info, const SCheckedReplay* replay) {
     PLIMO_ASSERT(replay != nullptr, "a replay stage is built on a checked archive");
     return CRandom(replay->seed);
   }
+  if (info.fIsDaily()) return CRandom(info.dailySeed);
   return CRandom(static_cast<std::int32_t>(fGetUtcMilliseconds() % kNewGameSeedRange));
 }
 
@@ -164,6 +175,30 @@ void fAppendConfirmation(const std::string& keyLog) {
 
 }  // namespace
 
+namespace {
+
+// A daily game is packed under the names every archive uses, then kept as
+// the day's game when it is the day's best; its files never stay behind.
+void fKeepDaily(CPlimoStage& stage, bool addConfirmation, const std::string& temporary) {
+  const int mode = stage.rules.mode;
+  if (!fFileExists(temporary)) return;
+  if (addConfirmation) fAppendConfirmation(temporary);
+  const std::string seed = fReplayFilePath(mode, "replay.dat");
+  const std::string keyLog = fReplayFilePath(mode, "replay_key.dat");
+  fWriteSeed(seed, stage.rules.fRandom().fGetSeed());
+  fDeleteFile(keyLog);
+  fRenameFile(temporary, keyLog);
+  try {
+    stage.dailyKept = fKeepDailyGame(mode, stage.replayInfo.dailyDate, stage.rules.score, seed, keyLog);
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "PlimoBall: the daily game could not be kept: %s\n", error.what());
+  }
+  fDeleteFile(seed);
+  fDeleteFile(keyLog);
+}
+
+}  // namespace
+
 void fKeepFinishedGame(CPlimoStage& stage, bool confirmed) {
   if (stage.endKept || stage.replayInfo.mode != SReplayInfo::EMode::Normal || !stage.fIsFinished()) return;
   // Once, even if writing fails: a second try would add to a log already ended.
@@ -173,6 +208,10 @@ void fKeepFinishedGame(CPlimoStage& stage, bool confirmed) {
   const std::string temporary = fReplayFilePath(mode, "replay_key.tmp");
   const bool recorded = fRecorder() != nullptr && fRecorder()->fIsRecording();
   fEndRecording();
+  if (stage.replayInfo.fIsDaily()) {
+    fKeepDaily(stage, recorded && !confirmed, temporary);
+    return;
+  }
   CHighScoreInfo& best = fHighScoreEntry(mode);
   if (stage.rules.score >= best.score) {
     if (recorded && !confirmed) fAppendConfirmation(temporary);
@@ -205,7 +244,7 @@ void fFinishReplay(CPlimoStage& stage) {
 void fHoldEnd(CPlimoStage& stage) {
   PLIMO_ASSERT(stage.endHoldLeft > 0, "the end is held only once confirmed");
   if (--stage.endHoldLeft > 0) return;
-  if (stage.replayInfo.mode == SReplayInfo::EMode::Practice) {
+  if (stage.replayInfo.mode == SReplayInfo::EMode::Practice || stage.replayInfo.fIsDaily()) {
     fLeaveForTitle(stage);
     return;
   }
@@ -214,14 +253,15 @@ void fHoldEnd(CPlimoStage& stage) {
 }
 
 bool CPlimoStage::fBeatsHighScore() const {
-  if (replayInfo.mode != SReplayInfo::EMode::Normal) return false;
+  // A daily game is no record of the mode.
+  if (replayInfo.mode != SReplayInfo::EMode::Normal || replayInfo.fIsDaily()) return false;
   // Once kept, the stored best is this game's own.
   return rules.score > (endKept ? bestBeforeKeep : fModeHighScore(rules.mode));
 }
 
 int CPlimoStage::fShownHighScore() const {
   const int best = fModeHighScore(rules.mode);
-  if (replayInfo.mode != SReplayInfo::EMode::Normal || !fIsFinished()) return best;
+  if (replayInfo.mode != SReplayInfo::EMode::Normal || replayInfo.fIsDaily() || !fIsFinished()) return best;
   return std::max(best, rules.score);
 }
 

@@ -2,6 +2,7 @@
 // the hand-overs to the key recorder, key player and high-score records.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -27,11 +28,18 @@ struct SReplayInfo {
   std::string date;
   // Started from the command line: leaving the replay ends the program.
   bool endsProgram = false;
+  // A daily challenge game (Normal mode, recorded): the day's seed for the
+  // mode and the day ("YYYY-MM-DD"). Kept apart from the mode's records.
+  std::int32_t dailySeed = 0;
+  std::string dailyDate;
+
+  bool fIsDaily() const { return mode == EMode::Normal && !dailyDate.empty(); }
 
   // The values the title menu passes for a mode's game and replay.
   static SReplayInfo fNormal(int mode);
   static SReplayInfo fReplay(int mode);
   static SReplayInfo fDebugReplay(int mode);
+  static SReplayInfo fDaily(int mode, std::int32_t seed, const std::string& date);
 };
 
 class CPlimoStage;
@@ -45,7 +53,8 @@ std::string fReplayFilePath(int mode, const std::string& file);
 std::shared_ptr<const SCheckedReplay> fCheckStageReplay(int mode, const SReplayInfo& info);
 
 // The generator a stage's game deals with: seeded from the clock in a
-// normal game, with the recorded seed in a replay.
+// normal game, with the day's seed in a daily game, with the recorded seed
+// in a replay.
 CRandom fNewGameRandom(const SReplayInfo& info, const SCheckedReplay* replay);
 // At the end of construction: starts recording, or unpacks the replay where
 // the design keeps it and installs the key player.

@@ -121,6 +121,28 @@ enum class ETextId : int {
   HelpLeaveLine,
   HelpAltEnterLine,
   HelpSymbolsLine,
+  // daily challenge
+  DailyNoServer,
+  DailyBadAnswer,
+  DailyListFailed,
+  DailyTitleFormat,     // %s: the day
+  DailyTimeLeftFormat,  // %d hours, %d minutes, %d seconds
+  DailyDayOver,
+  DailyYourBestFormat,  // %s score, %d rank
+  DailyNoBest,
+  DailyTopFormat,  // %d rank, %s name
+  DailyNoEntries,
+  DailyKeptFormat,  // %s score, %s the key that sends
+  DailyHintFormat,  // %s play key, %s send key, %s back key
+  DailyUploadSuccessFormat,  // %d: the rank of the day
+  DailyUploadRefusedFormat,  // %s: the reason
+  DailyReasonWrongSeed,
+  DailyReasonDayOver,
+  DailyReasonBadDate,
+  DailyReasonNotBetter,
+  DailyEndHintFormat,  // %s, %s: the two keys that leave
+  DailyNothingToSend,
+  HelpDaily,
   NameEntryEmpty,  // the name entry refuses an empty name
   Count
 };

@@ -147,6 +147,36 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::HelpLeaveLine, "Esc: leave the game for the menu"},
       {ETextId::HelpAltEnterLine, "Alt+Enter: window / full screen"},
       {ETextId::HelpSymbolsLine, "Ball symbols (Options) mark each colour with a shape:"},
+      {ETextId::DailyNoServer, "Daily challenge: the server did not answer."},
+      {ETextId::DailyBadAnswer, "Daily challenge: unreadable server answer."},
+      {ETextId::DailyListFailed, "Today's list could not be read."},
+      {ETextId::DailyTitleFormat, "Daily challenge  %s"},
+      {ETextId::DailyTimeLeftFormat, "%d:%02d:%02d left"},
+      {ETextId::DailyDayOver, "The day is over."},
+      {ETextId::DailyYourBestFormat, "Your best today: %s (No. %d)"},
+      {ETextId::DailyNoBest, "You have sent no game today."},
+      {ETextId::DailyTopFormat, "%d. %s"},
+      {ETextId::DailyNoEntries, "Nobody has sent a game today yet."},
+      {ETextId::DailyKeptFormat, "Unsent game: %s pts (%s: send)"},
+      {ETextId::DailyHintFormat, "%s: play today's seed   %s: send   %s: back"},
+      {ETextId::DailyUploadSuccessFormat, "Your game was sent to today's ranking.\nYou are number %d today."},
+      {ETextId::DailyUploadRefusedFormat, "Today's ranking did not take the game:\n%s"},
+      {ETextId::DailyReasonWrongSeed, "it was not played on this day's seed."},
+      {ETextId::DailyReasonDayOver, "that day is over."},
+      {ETextId::DailyReasonBadDate, "the day was not understood."},
+      {ETextId::DailyReasonNotBetter, "it is not better than your best today."},
+      {ETextId::DailyEndHintFormat, "%s / %s / Esc: back to the daily challenge"},
+      {ETextId::DailyNothingToSend, "No game of today to send in this mode."},
+      {ETextId::HelpDaily,
+       "[Daily challenge]\n"
+       "Every UTC day each mode has one seed for everybody:\n"
+       "the same balls in the same order for every player.\n"
+       "\"Daily challenge\" shows the day, the time left, your\n"
+       "best of the day and the top three of each mode.\n"
+       "Play as often as you like; your best game of the day is\n"
+       "kept and may be sent to the day's own ranking. A better\n"
+       "game later replaces it. Daily games never change your\n"
+       "high scores and never go to the normal ranking."},
       {ETextId::NameEntryEmpty, "An empty name cannot be sent."},
   };
   return table;

@@ -147,6 +147,36 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},
       {ETextId::HelpAltEnterLine, "Alt+Enter : ウィンドウ / フルスクリーン切り替え"},
       {ETextId::HelpSymbolsLine, "オプションの「ボールの記号」で色ごとに形が付きます："},
+      {ETextId::DailyNoServer, "デイリーチャレンジ：ランキングサーバが応答しません"},
+      {ETextId::DailyBadAnswer, "デイリーチャレンジ：サーバの応答を読めませんでした"},
+      {ETextId::DailyListFailed, "今日の順位表を読めませんでした"},
+      {ETextId::DailyTitleFormat, "デイリーチャレンジ　%s"},
+      {ETextId::DailyTimeLeftFormat, "残り %d:%02d:%02d"},
+      {ETextId::DailyDayOver, "この日は終了しました"},
+      {ETextId::DailyYourBestFormat, "今日のベスト : %s点（%d位）"},
+      {ETextId::DailyNoBest, "今日はまだ送信していません"},
+      {ETextId::DailyTopFormat, "%d位 %s"},
+      {ETextId::DailyNoEntries, "今日はまだ誰も送信していません"},
+      {ETextId::DailyKeptFormat, "未送信 : %s点（%s : 送信）"},
+      {ETextId::DailyHintFormat, "%s : 今日の種でプレイ　%s : 送信　%s : 戻る"},
+      {ETextId::DailyUploadSuccessFormat, "今日のランキングに送信しました\n今日のあなたの順位は%d位です"},
+      {ETextId::DailyUploadRefusedFormat, "今日のランキングに登録されませんでした：\n%s"},
+      {ETextId::DailyReasonWrongSeed, "その日の種で遊んだゲームではありません"},
+      {ETextId::DailyReasonDayOver, "その日はもう終わりました"},
+      {ETextId::DailyReasonBadDate, "日付が正しくありません"},
+      {ETextId::DailyReasonNotBetter, "今日のベストを超えていません"},
+      {ETextId::DailyEndHintFormat, "%s / %s / Esc : デイリーチャレンジへ"},
+      {ETextId::DailyNothingToSend, "このモードで送信できる今日のゲームはありません"},
+      {ETextId::HelpDaily,
+       "【デイリーチャレンジ】\n"
+       "UTCの一日ごとに、各モードの種が全員共通になります。\n"
+       "誰でも同じボールが同じ順番で出てきます。\n"
+       "「デイリーチャレンジ」では日付と残り時間、\n"
+       "各モードの今日のベストと上位３人が見られます。\n"
+       "何度でも遊べます。その日のベストのゲームは保存され、\n"
+       "その日だけのランキングに送信できます。\n"
+       "デイリーのゲームはハイスコアにも通常のランキングにも\n"
+       "入りません。"},
       {ETextId::NameEntryEmpty, "名前が空では送信できません"},
   };
   return table;

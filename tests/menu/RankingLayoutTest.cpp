@@ -28,7 +28,7 @@ class RankingLayoutTest : public GuiFixture, public ::testing::WithParamInterfac
     fReplaceTitleMenuScene({});
     fMakeDataFolders();
     for (const std::string suffix : {"", "_en"}) {
-      for (const char* name : {"title_play", "title_showreplay", "title_registranking", "title_showranking",
+      for (const char* name : {"title_play", "title_showreplay", "title_registranking", "title_showranking", "title_daily",
                                "title_option", "title_howtoplay", "title_quit", "title_plimomode", "title_yoikomode",
                                "title_wanpakumode"}) {
         for (const char* focus : {"", "_f"}) {

@@ -29,7 +29,7 @@ class TitleMenuTest : public GuiFixture {
     GuiFixture::SetUp();
     fReplaceTitleMenuScene({});  // the real menu, when a scene leaves for it
     fMakeDataFolders();
-    for (const char* name : {"menu_bg", "title_play", "title_showreplay", "title_registranking", "title_showranking",
+    for (const char* name : {"menu_bg", "title_play", "title_showreplay", "title_registranking", "title_showranking", "title_daily",
                              "title_option", "title_howtoplay", "title_quit", "title_plimomode", "title_yoikomode",
                              "title_wanpakumode"}) {
       fWriteWholeFile(std::string("dat/image/ui_parts/") + name + ".png", fPngHeader(200, 40));
@@ -124,7 +124,7 @@ TEST_F(TitleMenuTest, WithoutHighScoresReplayAndRegistrationAreGreyedAndDoNothin
   const auto& top = menu.fPanes().back();
   EXPECT_EQ(fButtonTypes(top), (std::vector<EButtonType>{EButtonType::Play, EButtonType::ShowReplay,
                                                         EButtonType::RegistRanking, EButtonType::ShowRanking,
-                                                        EButtonType::Option, EButtonType::HowToPlay,
+                                                        EButtonType::Daily, EButtonType::Option, EButtonType::HowToPlay,
                                                         EButtonType::Quit}));
   EXPECT_EQ(fImageOf(top.buttons[1]), fImage("ui_parts/title_showreplay_ng.png"));
   EXPECT_EQ(top.buttons[1].focusedImage.fCurrentGraph(), fImage("ui_parts/title_showreplay_f_ng.png"));
@@ -302,7 +302,7 @@ TEST_F(TitleMenuTest, TheRankingRequestRunsOneFrameAfterTheConnectingNotice) {
 
 TEST_F(TitleMenuTest, TheOptionMenuTakesOverUntilClosed) {
   fOpenMenu();
-  for (int i = 0; i < 4; ++i) fTap(KEY_INPUT_K);
+  for (int i = 0; i < 5; ++i) fTap(KEY_INPUT_K);
   fTap(KEY_INPUT_Z);
   ASSERT_NE(fMenu().fOptionMenu(), nullptr);
   fTap(KEY_INPUT_X);  // saves and closes

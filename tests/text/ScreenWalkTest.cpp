@@ -18,6 +18,7 @@
 #include "app/Globals.h"
 #include "gfx/CSoundManager.h"
 #include "gui/GuiFixture.h"
+#include "menu/CDailyWindow.h"
 #include "menu/CShowRankingWindow.h"
 #include "menu/CTitle.h"
 #include "menu/CTitleMenu.h"
@@ -92,7 +93,7 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     fMakeDataFolders();
     for (const std::string suffix : {"", "_en"}) {
       for (const char* name : {"menu_bg", "title_play", "title_showreplay", "title_registranking",
-                               "title_showranking", "title_option", "title_howtoplay", "title_quit", "title_plimomode",
+                               "title_showranking", "title_daily", "title_option", "title_howtoplay", "title_quit", "title_plimomode",
                                "title_yoikomode", "title_wanpakumode", "cursor_right", "cursor_left"}) {
         fWriteWholeFile(std::string("dat/image/ui_parts/") + name + suffix + ".png", fPngHeader(200, 40));
         fWriteWholeFile(std::string("dat/image/ui_parts/") + name + "_f" + suffix + ".png", fPngHeader(200, 40));
@@ -212,7 +213,7 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     fTap(KEY_INPUT_X, 2);
     ASSERT_EQ(fMenu().fPanes().size(), 1u);
     fTap(KEY_INPUT_DOWN, 2);   // how to play: every page
-    fTap(KEY_INPUT_DOWN);
+    fTap(KEY_INPUT_DOWN, 2);
     fTap(KEY_INPUT_Z);
     ASSERT_NE(fMenu().fHelpWindow(), nullptr);
     fTap(KEY_INPUT_RIGHT, CHelpWindow::fPageCount());
@@ -246,6 +247,61 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     }
     fMenu().fShowMessage(fFormatText(ETextId::RankingUploadSuccessFormat, 3));
     fFrame();
+    fTap(KEY_INPUT_Z);
+    // The daily challenge's notices: no server, every answer to a send.
+    std::vector<std::string> notices = {fText(ETextId::DailyNoServer), fText(ETextId::DailyBadAnswer),
+                                        fText(ETextId::DailyNothingToSend),
+                                        fFormatText(ETextId::DailyUploadSuccessFormat, 1234)};
+    for (const char* reason : {"wrong seed", "day is over", "bad date", "not better than your best today",
+                               "replay already registered"}) {
+      notices.push_back(fDailyRefusalText(reason));
+    }
+    for (const std::string& notice : notices) {
+      fMenu().fShowMessage(notice);
+      fFrame();
+      fTap(KEY_INPUT_Z);
+    }
+  }
+
+  // The daily screen: a mode with the player in its top three and a game
+  // to send, a day nobody played, a list that could not be read; each mode
+  // chosen in turn, then the day's end.
+  void fWalkDaily() {
+    gSettings.rankingName = "WWWWWWWW";
+    SDailyView view;
+    view.info.date = "2026-12-08";
+    view.info.secondsLeft = 3 * 3600 + 25 * 60 + 9;
+    view.modes[0].list.ok = true;
+    for (int i = 0; i < 5; ++i) {
+      SRankingData entry;
+      entry.rank = i + 1;
+      entry.name = i == 1 ? "WWWWWWWW" : "MMMMMMM" + std::to_string(i);
+      entry.score = 9999999 - i * 1000000;
+      view.modes[0].list.entries.push_back(entry);
+    }
+    view.modes[0].kept = SKeptDaily{"", "2026-12-08", false, 1234567, 9};
+    view.modes[1].list.ok = true;
+    view.modes[2].list.message = fText(ETextId::DailyListFailed);
+    view.modes[2].kept = SKeptDaily{"", "2026-12-08", true, 500, 1};
+    CDailyWindow window(view);
+    for (int mode = 0; mode < kModeCount; ++mode) {
+      backend().fClearDrawn();
+      window.fDraw();
+      fCheckPicture();
+      fHold(KEY_INPUT_DOWN);
+      gKeyManager->fUpdateKeyState();
+      window.fInput();
+      fRelease(KEY_INPUT_DOWN);
+      gKeyManager->fUpdateKeyState();
+      window.fInput();
+    }
+    EXPECT_EQ(window.fFocusedMode(), kModeCount - 1);
+    for (int i = 0; i < view.info.secondsLeft * CDailyWindow::kFramesASecond; ++i) window.fAnimate();
+    ASSERT_EQ(window.fSecondsLeft(), 0);
+    backend().fClearDrawn();
+    window.fDraw();
+    fCheckPicture();
+    gSettings.rankingName.clear();
   }
 
   void fWalkRanking() {
@@ -327,6 +383,9 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
       stage.replayInfo.mode = SReplayInfo::EMode::Practice;
       picture();
       stage.replayInfo.mode = SReplayInfo::EMode::Normal;
+      stage.replayInfo.dailyDate = "2026-12-08";
+      picture();
+      stage.replayInfo.dailyDate.clear();
     }
     gHighScores[0]->score = 1234567;
     gCurrentScene.fClear();
@@ -459,6 +518,7 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
 TEST_P(ScreenWalkTest, EveryDrawnStringComesFromTheTable) {
   fWalkTitleMenu();
   fWalkRanking();
+  fWalkDaily();
   fWalkStage();
 
   const auto patterns = fTablePatterns(GetParam());
@@ -492,6 +552,7 @@ TEST_P(ScreenWalkTest, EveryStringFitsItsFrameAtEveryWindowSize) {
     fitFaults.clear();
     fWalkTitleMenu();
     fWalkRanking();
+    fWalkDaily();
     fWalkStageScreens();
     fWalkTheatre();
     fWalkWanpakuTheatre();

@@ -63,7 +63,7 @@ done
 sleep 1
 press z
 shot 1-menu-japanese
-press Down Down Down Down z
+press Down Down Down Down Down z
 press Right  # the language row: English at once
 shot 2-options-english
 press x
@@ -76,7 +76,7 @@ shot 4-keyboard-drop-v
 press Escape Escape  # X is the drop key no more: V or Escape go back
 wait_line 'key.drop=47' dat/settings.txt || fail "the drop key was not saved: $(cat dat/settings.txt)"
 
-press Up Up Up Up z z  # play plimo
+press Up Up Up Up Up z z  # play plimo
 sleep 8  # the opening: ready and go (slow under a software renderer on a busy machine)
 shot 5-game-started
 xdotool key v
@@ -91,9 +91,9 @@ shot 8-leave-question
 press Left z  # yes: back to the menu
 sleep 0.5
 
-press Down Down Down Down Down z  # how to play
+press Down Down Down Down Down Down z  # how to play
 shot 9-help-1
-for page in 2 3 4 5; do
+for page in 2 3 4 5 6; do
   press Right
   shot "9-help-$page"
 done
@@ -130,4 +130,4 @@ mean=$(convert "$WORK_DIR/7-paused.png" -crop 360x200+0+0 +repage -format '%[fx:
 spread=$(convert "$WORK_DIR/7-paused.png" -crop 360x200+0+0 +repage -format '%[fx:standard_deviation]' info:)
 awk -v m="$mean" -v s="$spread" 'BEGIN { exit !(m < 0.2 && s < 0.02) }' ||
   { echo "FAIL: the field shows through the pause panel (mean $mean, spread $spread)" >&2; exit 1; }
-echo "ok: English menu, V drops, pause hides the field, five help pages; screenshots in $WORK_DIR"
+echo "ok: English menu, V drops, pause hides the field, six help pages; screenshots in $WORK_DIR"

@@ -14,7 +14,7 @@ constexpr double kPi = std::numbers::pi;
 constexpr int kButtonWidth = 260;
 constexpr int kButtonHeight = 44;
 
-enum class EIcon { Play, Replay, Upload, Crown, Gear, Mode, Book, Power };
+enum class EIcon { Play, Replay, Upload, Crown, Gear, Mode, Book, Power, Calendar };
 
 struct SButtonInfo {
   const char* name;   // "title_play" ...
@@ -90,6 +90,15 @@ void fDrawIcon(cairo_t* cr, EIcon icon, double cx, double cy, double r) {
     case EIcon::Book:  // an open book: two pages
       cairo_rectangle(cr, cx - 0.5 * r, cy - 0.38 * r, 0.44 * r, 0.76 * r);
       cairo_rectangle(cr, cx + 0.06 * r, cy - 0.38 * r, 0.44 * r, 0.76 * r);
+      break;
+    case EIcon::Calendar:  // a sheet with its binding rings and one day marked
+      cairo_rectangle(cr, cx - 0.48 * r, cy - 0.3 * r, 0.96 * r, 0.12 * r);
+      cairo_rectangle(cr, cx - 0.3 * r, cy - 0.52 * r, 0.12 * r, 0.2 * r);
+      cairo_rectangle(cr, cx + 0.18 * r, cy - 0.52 * r, 0.12 * r, 0.2 * r);
+      cairo_rectangle(cr, cx - 0.48 * r, cy - 0.12 * r, 0.12 * r, 0.6 * r);
+      cairo_rectangle(cr, cx + 0.36 * r, cy - 0.12 * r, 0.12 * r, 0.6 * r);
+      cairo_rectangle(cr, cx - 0.48 * r, cy + 0.36 * r, 0.96 * r, 0.12 * r);
+      cairo_rectangle(cr, cx - 0.12 * r, cy - 0.02 * r, 0.26 * r, 0.26 * r);
       break;
     case EIcon::Power: {  // the power sign: a ring open at the top, a bar through the gap
       const double top = -kPi / 2.0, gap = kPi / 5.0;
@@ -202,6 +211,7 @@ void fMakeButtons(CAssetWriter& out) {
       {"title_showreplay", "リプレイを見る", "Watch replays", EIcon::Replay, kBallColours[2].colour, 0},
       {"title_registranking", "ランキング登録", "Send high score", EIcon::Upload, kBallColours[1].colour, 0},
       {"title_showranking", "ランキングを見る", "Online ranking", EIcon::Crown, kBallColours[3].colour, 0},
+      {"title_daily", "デイリーチャレンジ", "Daily challenge", EIcon::Calendar, kBallColours[5].colour, 0},
       {"title_option", "オプション", "Options", EIcon::Gear, kBallColours[4].colour, 0},
       {"title_howtoplay", "遊び方", "How to play", EIcon::Book, kBallColours[2].colour, 0},
       {"title_quit", "終了", "Quit", EIcon::Power, kBallColours[0].colour, 0},

@@ -63,6 +63,7 @@ void fCreateFonts() {
 
 const SConfig& fCurrentConfig() { return gConfig; }
 void fSetConfigWindowMode(bool windowed) { gConfig.bWindowMode = windowed; }
+void fSetConfigServerAddress(const std::string& address) { gConfig.serverAddress = address; }
 
 void fInitGame() {
   gQuitRequested = false;

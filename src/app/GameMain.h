@@ -53,3 +53,5 @@ void fReleaseGlobals();
 const SConfig& fCurrentConfig();
 // The window mode switched while running.
 void fSetConfigWindowMode(bool windowed);
+// The ranking server to ask from now on (tests point the game at their own).
+void fSetConfigServerAddress(const std::string& address);

@@ -40,6 +40,7 @@ CTitleMenu::~CTitleMenu() = default;
 void CTitleMenu::fPushPane(EPaneType type) { panes.push_back(fCreatePane(type)); }
 
 void CTitleMenu::fShowMessage(const std::string& text, std::function<void()> then) {
+  mLastMessage = text;
   fRetire(messageWindow);
   messageWindow = std::make_unique<CWaitMessageWindow>(fMakeMessageInfo({text}));
   messageWindow->onClose = [this, then = std::move(then)] {

@@ -102,6 +102,8 @@ class CTitleMenu : public CScene {
   CDailyWindow* fDailyWindow() const { return dailyWindow.get(); }
   // A wait-for-key message; closing it drops it, then runs `then` if given.
   void fShowMessage(const std::string& text, std::function<void()> then = {});
+  // The text of the last message shown this way.
+  const std::string& fLastMessage() const { return mLastMessage; }
   // The panes built afresh (the records may have changed), each with the
   // cursor on the button it was on, or as near as the new pane allows; a
   // mode pane left without buttons is closed.
@@ -156,6 +158,7 @@ class CTitleMenu : public CScene {
   std::unique_ptr<CHelpWindow> helpWindow;
   std::vector<SPane> panes;
   std::vector<std::shared_ptr<void>> mRetired;
+  std::string mLastMessage;
 };
 
 // Leaving a replay started from the ranking list comes back to the list:

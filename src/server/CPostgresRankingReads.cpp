@@ -106,12 +106,21 @@ std::vector<SPlacedEntry> CPostgresRankingStore::fByName(const std::string& mode
   for (SRankingEntry& entry : fEntries(fRun(connection, sql.c_str(), {&mode, &name, &limit}))) {
     placed.push_back(SPlacedEntry{0, std::move(entry)});
   }
-  const std::string place = fPlaceSql("$");
-  for (SPlacedEntry& entry : placed) {
-    const std::string score = std::to_string(entry.entry.score);
-    const std::string id = std::to_string(entry.entry.id);
-    entry.rank = fRun(connection, place.c_str(), {&mode, &score, &id}).fLong(0, 0);
-  }
+  std::vector<SRankingEntry> entries;
+  for (const SPlacedEntry& entry : placed) entries.push_back(entry.entry);
+  const std::string between = fScoresBetweenSql("$");
+  const std::string ties = fEarlierTiesSql("$");
+  const std::vector<long long> places = fPlacesDownTheList(
+      entries,
+      [&](int above, int upTo) {
+        const std::string low = std::to_string(above), high = std::to_string(upTo);
+        return fRun(connection, between.c_str(), {&mode, &low, &high}).fLong(0, 0);
+      },
+      [&](int score, long long id) {
+        const std::string scoreText = std::to_string(score), idText = std::to_string(id);
+        return fRun(connection, ties.c_str(), {&mode, &scoreText, &idText}).fLong(0, 0);
+      });
+  for (std::size_t i = 0; i < placed.size(); ++i) placed[i].rank = places[i];
   return placed;
 }
 

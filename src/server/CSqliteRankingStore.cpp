@@ -271,12 +271,21 @@ std::vector<SPlacedEntry> CSqliteRankingStore::fByName(const std::string& mode, 
   query.fBind(1, mode).fBind(2, name).fBind(3, static_cast<long long>(count));
   std::vector<SPlacedEntry> placed;
   while (query.fStep()) placed.push_back(SPlacedEntry{0, fEntryOf(query)});
-  for (SPlacedEntry& entry : placed) {
-    CStatement counted(database, fPlaceSql("?").c_str());
-    counted.fBind(1, mode).fBind(2, static_cast<long long>(entry.entry.score)).fBind(3, entry.entry.id);
-    counted.fStep();
-    entry.rank = counted.fInt(0);
-  }
+  std::vector<SRankingEntry> entries;
+  for (const SPlacedEntry& entry : placed) entries.push_back(entry.entry);
+  const std::vector<long long> places = fPlacesDownTheList(
+      entries,
+      [&](int above, int upTo) {
+        CStatement summed(database, fScoresBetweenSql("?").c_str());
+        summed.fBind(1, mode).fBind(2, static_cast<long long>(above)).fBind(3, static_cast<long long>(upTo));
+        return summed.fStep() ? summed.fInt(0) : 0;
+      },
+      [&](int score, long long id) {
+        CStatement counted(database, fEarlierTiesSql("?").c_str());
+        counted.fBind(1, mode).fBind(2, static_cast<long long>(score)).fBind(3, id);
+        return counted.fStep() ? counted.fInt(0) : 0;
+      });
+  for (std::size_t i = 0; i < placed.size(); ++i) placed[i].rank = places[i];
   return placed;
 }
 

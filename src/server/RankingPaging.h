@@ -17,7 +17,7 @@ inline constexpr int kEntriesPerPage = 50;
 inline constexpr std::size_t kNamedEntries = 10;
 // A mark is kept at every this many rows of each order, once pages far down
 // are asked for: a page by its number is then read from the mark above it.
-inline constexpr long long kMarkSpacing = 10'000;
+inline constexpr long long kMarkSpacing = 2'000;
 
 // One mode's top entries in each order, kept by the list cache: never the
 // whole mode.

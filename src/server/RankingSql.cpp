@@ -1,6 +1,9 @@
 #include "server/RankingSql.h"
 
 #include <algorithm>
+#include <climits>
+
+#include "util/Assert.h"
 
 std::string fRankingOrder(ERankingSort sort, bool reversed) {
   if (sort == ERankingSort::Chain) {
@@ -27,6 +30,29 @@ std::string fPlaceSql(const std::string& prefix) {
   return "SELECT 1 + CAST(COALESCE((SELECT SUM(entries) FROM score_counts WHERE mode = " + mode + " AND score > " +
          score + "), 0) AS BIGINT) + (SELECT COUNT(*) FROM entries WHERE mode = " + mode + " AND score = " + score +
          " AND id < " + id + ")";
+}
+
+std::string fScoresBetweenSql(const std::string& prefix) {
+  return "SELECT CAST(COALESCE(SUM(entries), 0) AS BIGINT) FROM score_counts WHERE mode = " + prefix + "1 AND score > " +
+         prefix + "2 AND score <= " + prefix + "3";
+}
+
+std::string fEarlierTiesSql(const std::string& prefix) {
+  return "SELECT COUNT(*) FROM entries WHERE mode = " + prefix + "1 AND score = " + prefix + "2 AND id < " + prefix + "3";
+}
+
+std::vector<long long> fPlacesDownTheList(const std::vector<SRankingEntry>& entries,
+                                          const std::function<long long(int above, int upTo)>& scoresBetween,
+                                          const std::function<long long(int score, long long id)>& earlierTies) {
+  std::vector<long long> places;
+  long long better = 0;  // entries with a better score than the current one
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int upTo = i == 0 ? INT_MAX : entries[i - 1].score;
+    PLIMO_ASSERT(entries[i].score <= upTo, "entries come best first");
+    if (i == 0 || entries[i].score < upTo) better += scoresBetween(entries[i].score, upTo);
+    places.push_back(1 + better + earlierTies(entries[i].score, entries[i].id));
+  }
+  return places;
 }
 
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key) {

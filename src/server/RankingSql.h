@@ -4,7 +4,9 @@
 // ("?" for SQLite, "$" for PostgreSQL) from a first number.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "server/IRankingStore.h"
 
@@ -18,6 +20,18 @@ std::string fRankingAfter(ERankingSort sort, bool forward, const std::string& pr
 // bound at 1, 2 and 3: one more than the entries of better scores (summed
 // from the kept counts of each score) and the equal ones registered before.
 std::string fPlaceSql(const std::string& prefix);
+// The entries of scores above the one bound at 2 and up to the one bound at
+// 3, from the kept counts of each score; the mode is bound at 1.
+std::string fScoresBetweenSql(const std::string& prefix);
+// The entries of the mode (bound at 1) with the score bound at 2 that were
+// registered before the id bound at 3.
+std::string fEarlierTiesSql(const std::string& prefix);
+// The places of entries given best first: the better scores are summed once
+// down the list (each entry adds only the scores between it and the one
+// before), so ten entries cost about what the lowest one alone does.
+std::vector<long long> fPlacesDownTheList(const std::vector<SRankingEntry>& entries,
+                                          const std::function<long long(int above, int upTo)>& scoresBetween,
+                                          const std::function<long long(int score, long long id)>& earlierTies);
 // The key's values to bind, in the order fRankingAfter names them.
 std::vector<long long> fRankingKeyValues(ERankingSort sort, const SRowKey& key);
 // Where a page of `count` rows from position `offset` of `total` is read

@@ -94,13 +94,16 @@ TEST_F(CRankingServiceTest, AnotherProcesssUploadShowsAtOnceAndNothingIsReadWhil
 // Pages far down are read from marks. They are read only once such a page
 // was asked for, and again after every change, in the background.
 TEST_F(CRankingServiceTest, MarksAreReadOnceAskedForAndAgainAfterEachChange) {
+  const long long kEntries = kMarkSpacing * 5 / 2;  // two marks in each order
   sqlite3* database = nullptr;
   ASSERT_EQ(sqlite3_open(fAbsolutePath("ranking.db").c_str(), &database), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(database,
-                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 25000) "
+                         ("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                          std::to_string(kEntries) + ") "
                          "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive) "
                          "SELECT 'plimo', 'p', (i * 7919) % 5000, i % 13, printf('%016x', i), '2026/01/01 00:00:00', "
-                         "printf('%064x', i), x'00' FROM n",
+                         "printf('%064x', i), x'00' FROM n")
+                             .c_str(),
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(database);
@@ -120,11 +123,11 @@ TEST_F(CRankingServiceTest, MarksAreReadOnceAskedForAndAgainAfterEachChange) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_TRUE(service.fRanking("plimo")->scoreMarks.empty());  // nobody asked
   service.fWantMarks("plimo");
-  auto ranking = markedAfter(25'000);
+  auto ranking = markedAfter(kEntries);
   ASSERT_EQ(ranking->scoreMarks.size(), 2u);
   ASSERT_EQ(ranking->chainMarks.size(), 2u);
-  EXPECT_EQ(ranking->scoreMarks[1].id, keyAt(ERankingSort::Score, 20'000));
-  EXPECT_EQ(ranking->chainMarks[0].id, keyAt(ERankingSort::Chain, 10'000));
+  EXPECT_EQ(ranking->scoreMarks[1].id, keyAt(ERankingSort::Score, 2 * kMarkSpacing));
+  EXPECT_EQ(ranking->chainMarks[0].id, keyAt(ERankingSort::Chain, kMarkSpacing));
 
   // A new best entry from another process moves every mark down one place.
   const long long oldFirst = ranking->scoreMarks[0].id;
@@ -137,11 +140,11 @@ TEST_F(CRankingServiceTest, MarksAreReadOnceAskedForAndAgainAfterEachChange) {
   entry.archiveHash = std::string(64, 'a');
   entry.archive = "archive";
   ASSERT_TRUE(fOpenRankingStore(fAbsolutePath("ranking.db"))->fAdd(entry));
-  ranking = markedAfter(25'001);
+  ranking = markedAfter(kEntries + 1);
   ASSERT_EQ(ranking->scoreMarks.size(), 2u);
-  EXPECT_EQ(ranking->scoreMarks[0].id, keyAt(ERankingSort::Score, 10'000));
+  EXPECT_EQ(ranking->scoreMarks[0].id, keyAt(ERankingSort::Score, kMarkSpacing));
   EXPECT_NE(ranking->scoreMarks[0].id, oldFirst);
-  EXPECT_EQ(ranking->chainMarks[1].id, keyAt(ERankingSort::Chain, 20'000));
+  EXPECT_EQ(ranking->chainMarks[1].id, keyAt(ERankingSort::Chain, 2 * kMarkSpacing));
 }
 
 // A store that hangs or fails on request, in front of the real one.

@@ -5,6 +5,7 @@
 #include "app/GameMain.h"
 #include "app/Globals.h"
 #include "stage/CPlimoStage.h"
+#include "util/Assert.h"
 #include "util/CRandom.h"
 
 namespace {
@@ -84,7 +85,12 @@ void fPlayPause(CHeadlessBackend& backend, int frames) {
 SBotGame fPlayBotGame(CHeadlessBackend& backend, int mode, std::int64_t utcMillis, SBotStyle style) {
   backend.fSetUtcBase(utcMillis - backend.fNow());
   gCurrentScene = std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode));
-  auto* stage = static_cast<CPlimoStage*>(gCurrentScene.fGet());
+  return fPlayBotStage(backend, style);
+}
+
+SBotGame fPlayBotStage(CHeadlessBackend& backend, SBotStyle style) {
+  auto* stage = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
+  PLIMO_ASSERT(stage != nullptr, "the bot plays the current stage");
   SBotGame game;
   game.seed = stage->rules.fRandom().fGetSeed();
   gCurrentScene->fAnimate();

@@ -35,3 +35,6 @@ struct SBotStyle {
 // scores), starting with the given clock so the seed is utcMillis % 1000.
 // The game's replay is stored by the game itself when the score is a new best.
 SBotGame fPlayBotGame(CHeadlessBackend& backend, int mode, std::int64_t utcMillis, SBotStyle style);
+// The same with the stage that is the current scene (a daily game, say),
+// up to its confirmed end.
+SBotGame fPlayBotStage(CHeadlessBackend& backend, SBotStyle style);

@@ -7,10 +7,13 @@
 // as a script gets); every pair of one kind is compared: the placements
 // they share from the start.
 //
-//     plimo_opening_divergence [GAMES_PER_KIND]
+//     plimo_opening_divergence [GAMES_PER_KIND] [--seed N | --random-seeds K]
 //
 // prints, per mode and kind, the distribution of shared placements and the
-// share of pairs that an opening of N placements would call copies.
+// share of pairs that an opening of N placements would call copies. With
+// --seed every mode plays seed N, with --random-seeds each mode plays K
+// seeds drawn at random (31 bits, as a daily challenge's are), instead of
+// the recorded games' seeds: a day's players all share one seed.
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -188,14 +191,31 @@ void fReport(const char* mode, const char* kind, const std::vector<CPlayRecord>&
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int perKind = argc > 1 ? std::max(2, std::atoi(argv[1])) : 100;
-  // The recorded games' modes and seeds.
-  const std::array<std::pair<int, int>, 3> games = {{{0, 123}, {1, 456}, {2, 789}}};
+  int perKind = 100;
+  // The recorded games' modes and seeds, unless asked for others.
+  std::vector<std::pair<int, int>> games = {{0, 123}, {1, 456}, {2, 789}};
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument == "--seed" && i + 1 < argc) {
+      const int seed = std::atoi(argv[++i]);
+      games = {{0, seed}, {1, seed}, {2, seed}};
+    } else if (argument == "--random-seeds" && i + 1 < argc) {
+      const int count = std::max(1, std::atoi(argv[++i]));
+      std::random_device random;
+      games.clear();
+      for (int mode = 0; mode < 3; ++mode) {
+        for (int n = 0; n < count; ++n) games.emplace_back(mode, static_cast<int>(random() & 0x7fffffffu));
+      }
+    } else {
+      perKind = std::max(2, std::atoi(argv[i]));
+    }
+  }
   std::printf("opening: %d placements; %d games a kind, every pair compared\n", CPlayRecord::kOpeningPlacements,
               perKind);
   std::printf("%-8s %-9s %5s %6s %7s %5s %5s %5s %5s %8s %8s\n", "mode", "players", "games", "pairs", "placed",
               "p50", "p90", "p99", "max", ">=N/2", ">=N");
   for (const auto& [mode, seed] : games) {
+    std::printf("%s, seed %d:\n", fModeName(mode), seed);
     std::vector<CPlayRecord> random, scripted, oneHabit;
     for (int i = 0; i < perKind; ++i) {
       const auto player = static_cast<unsigned>(i);

@@ -58,6 +58,15 @@ class CMeasuredStore : public IRankingStore {
     return mInner.fNameEntry(id, gameId, openingId);
   }
   void fMarkUnplayable(long long id, const std::string& reason) override { mInner.fMarkUnplayable(id, reason); }
+  std::optional<std::int32_t> fDailySeed(const std::string& day, const std::string& mode) const override {
+    return fTimed("daily_seed", [&] { return mInner.fDailySeed(day, mode); });
+  }
+  std::int32_t fKeepDailySeed(const std::string& day, const std::string& mode, std::int32_t drawn) override {
+    return fTimed("keep_daily_seed", [&] { return mInner.fKeepDailySeed(day, mode, drawn); });
+  }
+  SBestAdded fAddBest(const SNewRankingEntry& entry, const std::string& replacedReason) override {
+    return fTimed("add_best", [&] { return mInner.fAddBest(entry, replacedReason); });
+  }
   std::vector<SRankingEntry> fFind(const std::string& name, const std::string& replayKey) const override {
     return mInner.fFind(name, replayKey);
   }

@@ -115,6 +115,52 @@ constexpr const char* kCreateChainIndex =
 constexpr const char* kCreateNameIndex =
     "CREATE INDEX IF NOT EXISTS entries_by_name ON entries (mode, name, score DESC, id)";
 
+// Each mode's seed of each day of the daily challenge: the first stored is
+// the one every process serves.
+constexpr const char* kCreateDailySeeds =
+    "CREATE TABLE IF NOT EXISTS daily_seeds (day TEXT NOT NULL, mode TEXT NOT NULL, seed INTEGER NOT NULL, "
+    "PRIMARY KEY (day, mode))";
+
+// Inserts the entry and gives it its key, inside the caller's transaction;
+// nothing (the transaction rolled back) when the database holds its archive
+// or its game already.
+std::optional<SAddedEntry> fInsertEntry(PGconn* connection, const SNewRankingEntry& entry, std::string& idText) {
+  const std::string score = std::to_string(entry.score);
+  const std::string maxRensa = std::to_string(entry.maxRensa);
+  // The hash holds the key's place until the entry's number is known; the
+  // unique constraint on it refuses a second copy of an archive, also
+  // when another server process stored it a moment ago.
+  const char* insertSql =
+      "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id, "
+      "opening_id) VALUES ($1, $2, $3::integer, $4::integer, $5, $6, $5, $7, $8, $9) RETURNING id";
+  // No game id is NULL.
+  std::vector<const char*> data{entry.mode.c_str(),        entry.name.c_str(), score.c_str(),
+                                maxRensa.c_str(),          entry.archiveHash.c_str(), entry.date.c_str(),
+                                entry.archive.data(),      entry.gameId.empty() ? nullptr : entry.gameId.c_str(),
+                                entry.openingId.empty() ? nullptr : entry.openingId.c_str()};
+  std::vector<int> lengths{0, 0, 0, 0, 0, 0, static_cast<int>(entry.archive.size()), 0, 0};
+  std::vector<int> formats{0, 0, 0, 0, 0, 0, 1, 0, 0};
+  CResult inserted = fRunRaw(connection, insertSql, 9, data.data(), lengths.data(), formats.data(), false, false);
+  if (PQresultStatus(inserted.fGet()) != PGRES_TUPLES_OK) {
+    const bool duplicate = fIsUniqueViolation(inserted.fGet());
+    if (!duplicate) fFail(connection, "store an entry");
+    fRun(connection, "ROLLBACK", {});
+    return std::nullopt;
+  }
+  const long long id = std::stoll(inserted.fText(0, 0));
+  SAddedEntry added;
+  added.replayKey = fMakeReplayKey(id, entry.archiveHash);
+  idText = std::to_string(id);
+  fRun(connection, "UPDATE entries SET replay_key = $1 WHERE id = $2::bigint", {&added.replayKey, &idText});
+  return added;
+}
+
+// Its place in the list: equal scores registered before it come first.
+int fPlaceOf(PGconn* connection, const SNewRankingEntry& entry, const std::string& idText) {
+  const std::string score = std::to_string(entry.score);
+  return fRun(connection, fPlaceSql("$").c_str(), {&entry.mode, &score, &idText}).fInt(0, 0);
+}
+
 }  // namespace
 
 thread_local CConnectionPool<pg_conn>::SSlot* postgres_store::tSlot = nullptr;
@@ -149,6 +195,7 @@ CPostgresRankingStore::CPostgresRankingStore(const std::string& connectionUri, S
     fRun(connection, kCountedOutFunction, {});
     fRun(connection, kCountedInTrigger, {});
     fRun(connection, kCountedOutTrigger, {});
+    fRun(connection, kCreateDailySeeds, {});
     fRun(connection, "COMMIT", {});
   } catch (const CGameError& error) {
     fCloseAll();
@@ -220,47 +267,68 @@ bool CPostgresRankingStore::fHasArchive(const std::string& archiveHash) const {
 }
 
 std::optional<SAddedEntry> CPostgresRankingStore::fAdd(const SNewRankingEntry& entry) {
+  // A failure inside the transaction leaves the connection in it: the call
+  // then drops the connection, and the server rolls the transaction back.
   const CCall call(*this);
   PGconn* connection = fConnection();
   fRun(connection, "BEGIN", {});
-  try {
-    const std::string score = std::to_string(entry.score);
-    const std::string maxRensa = std::to_string(entry.maxRensa);
-    // The hash holds the key's place until the entry's number is known; the
-    // unique constraint on it refuses a second copy of an archive, also
-    // when another server process stored it a moment ago.
-    const char* insertSql =
-        "INSERT INTO entries (mode, name, score, max_rensa, replay_key, date, archive_hash, archive, game_id, "
-        "opening_id) VALUES ($1, $2, $3::integer, $4::integer, $5, $6, $5, $7, $8, $9) RETURNING id";
-    // No game id is NULL.
-    std::vector<const char*> data{entry.mode.c_str(),        entry.name.c_str(), score.c_str(),
-                                  maxRensa.c_str(),          entry.archiveHash.c_str(), entry.date.c_str(),
-                                  entry.archive.data(),      entry.gameId.empty() ? nullptr : entry.gameId.c_str(),
-                                  entry.openingId.empty() ? nullptr : entry.openingId.c_str()};
-    std::vector<int> lengths{0, 0, 0, 0, 0, 0, static_cast<int>(entry.archive.size()), 0, 0};
-    std::vector<int> formats{0, 0, 0, 0, 0, 0, 1, 0, 0};
-    CResult inserted = fRunRaw(connection, insertSql, 9, data.data(), lengths.data(), formats.data(), false, false);
-    if (PQresultStatus(inserted.fGet()) != PGRES_TUPLES_OK) {
-      const bool duplicate = fIsUniqueViolation(inserted.fGet());
-      if (!duplicate) fFail(connection, "store an entry");
-      fRun(connection, "ROLLBACK", {});
-      return std::nullopt;
-    }
-    const long long id = std::stoll(inserted.fText(0, 0));
-    SAddedEntry added;
-    added.replayKey = fMakeReplayKey(id, entry.archiveHash);
-    const std::string idText = std::to_string(id);
-    fRun(connection, "UPDATE entries SET replay_key = $1 WHERE id = $2::bigint", {&added.replayKey, &idText});
-    // Its place in the list: equal scores registered before it come first.
-    const CResult place = fRun(connection, fPlaceSql("$").c_str(), {&entry.mode, &score, &idText});
-    added.rank = place.fInt(0, 0);
-    fRun(connection, "COMMIT", {});
-    return added;
-  } catch (...) {
-    // The call drops a connection left inside the transaction: the server
-    // rolls it back, and a new connection starts without it.
-    throw;
+  std::string idText;
+  auto added = fInsertEntry(connection, entry, idText);
+  if (!added) return std::nullopt;
+  added->rank = fPlaceOf(connection, entry, idText);
+  fRun(connection, "COMMIT", {});
+  return added;
+}
+
+std::optional<std::int32_t> CPostgresRankingStore::fDailySeed(const std::string& day, const std::string& mode) const {
+  const CCall call(*this);
+  const CResult result = fRun(fConnection(), "SELECT seed FROM daily_seeds WHERE day = $1 AND mode = $2", {&day, &mode});
+  if (result.fRows() == 0) return std::nullopt;
+  return result.fInt(0, 0);
+}
+
+std::int32_t CPostgresRankingStore::fKeepDailySeed(const std::string& day, const std::string& mode, std::int32_t drawn) {
+  const CCall call(*this);
+  PGconn* connection = fConnection();
+  const std::string seed = std::to_string(drawn);
+  // Two statements: the second's snapshot sees a seed another process
+  // committed while the insert waited for it.
+  fRun(connection, "INSERT INTO daily_seeds (day, mode, seed) VALUES ($1, $2, $3::integer) ON CONFLICT DO NOTHING",
+       {&day, &mode, &seed});
+  const CResult kept = fRun(connection, "SELECT seed FROM daily_seeds WHERE day = $1 AND mode = $2", {&day, &mode});
+  if (kept.fRows() == 0) throw CGameError("ranking database: the day's seed was not kept");
+  return kept.fInt(0, 0);
+}
+
+SBestAdded CPostgresRankingStore::fAddBest(const SNewRankingEntry& entry, const std::string& replacedReason) {
+  const CCall call(*this);
+  PGconn* connection = fConnection();
+  fRun(connection, "BEGIN", {});
+  // One upload of a name on a board at a time, across every process: the
+  // look at its best and the insert see each other's.
+  const std::string lockKey = entry.mode + "\n" + entry.name;
+  fRun(connection, "SELECT pg_advisory_xact_lock(7261002, hashtext($1))", {&lockKey});
+  const CResult best =
+      fRun(connection, "SELECT MAX(score) FROM entries WHERE mode = $1 AND name = $2", {&entry.mode, &entry.name});
+  if (!PQgetisnull(best.fGet(), 0, 0) && best.fInt(0, 0) >= entry.score) {
+    fRun(connection, "ROLLBACK", {});
+    return SBestAdded{SBestAdded::EOutcome::NotBetter, {}};
   }
+  // The name's worse game leaves first: a better game of the same player
+  // may open as that one did.
+  fRun(connection,
+       "INSERT INTO set_aside_entries (id, mode, name, score, max_rensa, replay_key, date, archive_hash, archive, "
+       "game_id, opening_id, reason) SELECT id, mode, name, score, max_rensa, replay_key, date, archive_hash, archive, "
+       "COALESCE(game_id, ''), opening_id, $3 FROM entries WHERE mode = $1 AND name = $2",
+       {&entry.mode, &entry.name, &replacedReason});
+  fRun(connection, "DELETE FROM entries WHERE mode = $1 AND name = $2", {&entry.mode, &entry.name});
+  std::string idText;
+  // Another's game: the transaction rolls back, the worse game with it.
+  auto added = fInsertEntry(connection, entry, idText);
+  if (!added) return SBestAdded{SBestAdded::EOutcome::Copy, {}};
+  added->rank = fPlaceOf(connection, entry, idText);
+  fRun(connection, "COMMIT", {});
+  return SBestAdded{SBestAdded::EOutcome::Added, *added};
 }
 
 std::optional<std::string> CPostgresRankingStore::fArchive(const std::string& mode, const std::string& replayKey) const {

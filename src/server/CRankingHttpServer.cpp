@@ -404,7 +404,8 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
         fRespond(SServiceAnswer{405, "method not allowed\n"}, {});
         return;
       case EKind::Upload:
-      case EKind::Download: break;
+      case EKind::Download:
+      case EKind::Daily: break;
     }
     // An address that uploads too often is refused before its check.
     if (mRoute.kind == EKind::Upload && !mServer.mUploadRate.fTake(mAddress)) {
@@ -438,6 +439,12 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
   // the build ends (the store threads say when).
   void fAnswerFromCache() {
     using EKind = SRankingRoute::EKind;
+    if (mRoute.web && mRoute.web->daily && mRoute.web->refusal == 0 && mRoute.web->kind != SWebRequest::EKind::Watch) {
+      // The daily pages read the day's seeds and boards, which may wait on
+      // the store: off the event thread.
+      fAnswerOffEventThread();
+      return;
+    }
     std::vector<std::string> modes;
     if (mRoute.kind == EKind::List) {
       modes.push_back(mRoute.mode);
@@ -473,18 +480,22 @@ class CRankingHttpServer::CImpl::CSession : public std::enable_shared_from_this<
     }
     if (ranking && CRankingSite::fNeedsStore(*mRoute.web, *ranking)) {
       // A page past the cache waits on the store: off the event thread.
-      asio::post(mServer.mBlocking, [self = shared_from_this()] {
-        auto answered = std::make_shared<std::pair<SWebAnswer, std::string>>(self->fSiteAnswer());
-        asio::post(self->mServer.mIo, [self, answered] {
-          SWebAnswer& answer = answered->first;
-          self->fRespondShared(answer.status, answer.contentType, std::move(answer.body), answered->second,
-                               answer.headers);
-        });
-      });
+      fAnswerOffEventThread();
       return;
     }
     auto [answer, problem] = fSiteAnswer();
     fRespondShared(answer.status, answer.contentType, std::move(answer.body), problem, answer.headers);
+  }
+
+  void fAnswerOffEventThread() {
+    asio::post(mServer.mBlocking, [self = shared_from_this()] {
+      auto answered = std::make_shared<std::pair<SWebAnswer, std::string>>(self->fSiteAnswer());
+      asio::post(self->mServer.mIo, [self, answered] {
+        SWebAnswer& answer = answered->first;
+        self->fRespondShared(answer.status, answer.contentType, std::move(answer.body), answered->second,
+                             answer.headers);
+      });
+    });
   }
 
   // The site's answer, and the problem to log when the store failed.

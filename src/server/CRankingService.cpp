@@ -1,6 +1,7 @@
 #include "server/CRankingService.h"
 
 #include "online/SRankingData.h"
+#include "server/DailyBoard.h"
 #include "server/RankingRequest.h"
 #include "server/Sha256.h"
 #include "server/ZipDirectory.h"
@@ -24,6 +25,9 @@ constexpr auto kKeptFreshFor = std::chrono::minutes(1);
 constexpr std::chrono::milliseconds kWatchSlice{100};
 // The rows of each order the cache holds: the first pages of the web site.
 constexpr std::size_t kCachedRows = 1000;
+// Daily boards kept at once: today's three and a few days looked at.
+constexpr std::size_t kCachedDays = 24;
+constexpr std::time_t kDaySeconds = 24 * 60 * 60;
 
 int fModeIndex(const std::string& mode) {
   for (int index = 0; index < kModeCount; ++index) {
@@ -77,6 +81,19 @@ SServiceAnswer CRankingService::fHandle(const std::string& mode, const std::vect
   if (request == "DownloadReplay") {
     if (arguments.size() != 2) return fBadRequest();
     return fDownload(mode, arguments[1]);
+  }
+  if (request == "GetDaily") {
+    if (arguments.size() > 2 || (arguments.size() == 2 && !arguments[1].empty())) return fBadRequest();
+    return fGetDaily();
+  }
+  if (request == "GetDailyList") {
+    if (arguments.size() != 2) return fBadRequest();
+    return fDailyList(mode, arguments[1]);
+  }
+  if (request == "UploadDaily") return fUploadDaily(mode, arguments, body);
+  if (request == "DownloadDaily") {
+    if (arguments.size() != 3) return fBadRequest();
+    return fDownloadDaily(mode, arguments[1], arguments[2]);
   }
   return fBadRequest();
 }
@@ -216,13 +233,12 @@ std::shared_ptr<const std::string> CRankingService::fListBody(const std::string&
 
 SServiceAnswer CRankingService::fList(const std::string& mode) { return SServiceAnswer{200, *fListBody(mode)}; }
 
-SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vector<std::string>& arguments,
-                                        const std::string& body) {
-  if (arguments.size() != 4) return fRefuse("bad request");
-  const std::string& name = arguments[1];
+std::variant<SServiceAnswer, CRankingService::SCheckedUpload> CRankingService::fCheckUpload(
+    const std::string& mode, const std::string& name, const std::string& scoreText, const std::string& maxRensaText,
+    const std::string& body, const FPreCheck& preCheck) {
   if (!fIsValidRankingName(name)) return fRefuse("bad name");
-  const auto score = fParseCount(arguments[2]);
-  const auto maxRensa = fParseCount(arguments[3]);
+  const auto score = fParseCount(scoreText);
+  const auto maxRensa = fParseCount(maxRensaText);
   if (!score || !maxRensa) return fRefuse("bad score");
   if (body.empty()) return fRefuse("no replay");
   if (body.size() > kMaxArchiveBytes) return fRefuse("replay too large");
@@ -233,6 +249,9 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   const int modeIndex = fModeIndex(mode);
   // The directory only: the members are inflated in a worker.
   if (!fLooksLikeReplayOfMode(body, modeIndex)) return fRefuse("not a replay of this mode");
+  if (preCheck) {
+    if (auto refusal = preCheck(name, *score)) return fRefuse(*refusal);
+  }
 
   const SVerifyOutcome outcome = mVerifier.fVerify(body);
   if (outcome.kind == SVerifyOutcome::EKind::Stopped) return fRefuse("server stopping");
@@ -243,7 +262,8 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   if (!result.confirmed) return fRefuse("game not finished");
   if (result.score != *score || result.maxRensa != *maxRensa) return fRefuse("score does not match replay");
 
-  SNewRankingEntry entry;
+  SCheckedUpload checked;
+  SNewRankingEntry& entry = checked.entry;
   entry.mode = mode;
   entry.name = name;
   entry.score = *score;
@@ -256,16 +276,29 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
   entry.gameId = result.gameId;
   // A copy changed near its end shares the original's opening.
   entry.openingId = result.openingId;
-  // Only a committed entry is answered as a success.
-  const auto added = mStore.fAdd(entry);
-  if (!added) {
-    SServiceAnswer refused = fRefuse("replay already registered");
-    if (const auto original = mStore.fFindGame(result.gameId, result.openingId)) {
-      refused.note = "copies entry " + std::to_string(original->id) + " (" + original->mode + " " +
-                     original->replayKey + " by " + original->name + ")";
-    }
-    return refused;
+  checked.result = result;
+  return checked;
+}
+
+SServiceAnswer CRankingService::fCopyRefusal(const SCheckedUpload& upload) const {
+  SServiceAnswer refused = fRefuse("replay already registered");
+  if (const auto original = mStore.fFindGame(upload.result.gameId, upload.result.openingId)) {
+    refused.note = "copies entry " + std::to_string(original->id) + " (" + original->mode + " " + original->replayKey +
+                   " by " + original->name + ")";
   }
+  return refused;
+}
+
+SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vector<std::string>& arguments,
+                                        const std::string& body) {
+  if (arguments.size() != 4) return fRefuse("bad request");
+  auto checked = fCheckUpload(mode, arguments[1], arguments[2], arguments[3], body, {});
+  if (auto* refusal = std::get_if<SServiceAnswer>(&checked)) return std::move(*refusal);
+  const SCheckedUpload& upload = std::get<SCheckedUpload>(checked);
+  const int modeIndex = fModeIndex(mode);
+  // Only a committed entry is answered as a success.
+  const auto added = mStore.fAdd(upload.entry);
+  if (!added) return fCopyRefusal(upload);
   // The uploader's next list holds the new entry. Should the store fail
   // just now, the list is due at once and the entry stands all the same.
   try {
@@ -275,6 +308,140 @@ SServiceAnswer CRankingService::fUpload(const std::string& mode, const std::vect
     mLists[static_cast<std::size_t>(modeIndex)].stale = true;
   }
   return SServiceAnswer{200, "UploadSuccess?" + std::to_string(added->rank)};
+}
+
+std::string CRankingService::fTodayName() const { return fDayOf(mClock()); }
+
+SDailyToday CRankingService::fToday() {
+  const std::time_t now = mClock();
+  const std::string day = fDayOf(now);
+  const long long left = static_cast<long long>(*fDayStart(day) + kDaySeconds - now);
+  {
+    std::lock_guard lock(mDailyMutex);
+    if (mToday && mToday->day == day) {
+      SDailyToday today = *mToday;
+      today.secondsLeft = left;
+      return today;
+    }
+  }
+  // The first request of the day here: whichever process stores a seed
+  // first, every process serves that one.
+  SDailyToday today;
+  today.day = day;
+  today.secondsLeft = left;
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    today.seeds[static_cast<std::size_t>(mode)] = mStore.fKeepDailySeed(day, fModeName(mode), fDrawDailySeed());
+  }
+  std::lock_guard lock(mDailyMutex);
+  mToday = today;
+  for (int mode = 0; mode < kModeCount; ++mode) {
+    mSeeds[fDailyBoard(fModeName(mode), day)] = today.seeds[static_cast<std::size_t>(mode)];
+  }
+  return today;
+}
+
+std::optional<std::int32_t> CRankingService::fSeedOf(const std::string& mode, const std::string& day) {
+  const std::string board = fDailyBoard(mode, day);
+  {
+    std::lock_guard lock(mDailyMutex);
+    if (const auto known = mSeeds.find(board); known != mSeeds.end()) return known->second;
+  }
+  const auto seed = mStore.fDailySeed(day, mode);
+  // A seed once stored never changes; a missing one may come (today's).
+  if (seed) {
+    std::lock_guard lock(mDailyMutex);
+    mSeeds[board] = *seed;
+  }
+  return seed;
+}
+
+std::shared_ptr<const SRankingSnapshot> CRankingService::fDailyRanking(const std::string& mode, const std::string& day) {
+  const std::string board = fDailyBoard(mode, day);
+  unsigned long long changes;
+  {
+    std::lock_guard lock(mDailyMutex);
+    changes = mStoreChanges;
+    const auto kept = mDays.find(board);
+    if (kept != mDays.end()) {
+      kept->second.asked = Clock::now();
+      if (kept->second.changes == changes) return kept->second.ranking;
+    }
+  }
+  auto ranking = std::make_shared<const SRankingSnapshot>(fBuildRanking(board));
+  std::lock_guard lock(mDailyMutex);
+  SCachedDay& cached = mDays[board];
+  // A build that started after a later change saw more: it stays.
+  if (!cached.ranking || changes >= cached.changes) {
+    cached.ranking = ranking;
+    cached.changes = changes;
+  }
+  cached.asked = Clock::now();
+  if (mDays.size() > kCachedDays) {
+    auto oldest = mDays.begin();
+    for (auto day = mDays.begin(); day != mDays.end(); ++day) {
+      if (day->second.asked < oldest->second.asked) oldest = day;
+    }
+    mDays.erase(oldest);
+  }
+  return ranking;
+}
+
+SServiceAnswer CRankingService::fGetDaily() {
+  const SDailyToday today = fToday();
+  std::string body = today.day;
+  for (const std::int32_t seed : today.seeds) body += "?" + std::to_string(seed);
+  return SServiceAnswer{200, body + "?" + std::to_string(today.secondsLeft) + "\n"};
+}
+
+SServiceAnswer CRankingService::fDailyList(const std::string& mode, const std::string& day) {
+  // A bad day, or one still to come, has no list.
+  if (!fDayStart(day) || day > fTodayName()) return SServiceAnswer{200, ""};
+  return SServiceAnswer{200, fDailyRanking(mode, day)->listBody};
+}
+
+SServiceAnswer CRankingService::fUploadDaily(const std::string& mode, const std::vector<std::string>& arguments,
+                                             const std::string& body) {
+  if (arguments.size() != 5) return fRefuse("bad request");
+  const std::string& day = arguments[4];
+  const auto start = fDayStart(day);
+  if (!start) return fRefuse("bad date");
+  const std::time_t now = mClock();
+  if (now > *start + kDaySeconds + kDailyGraceSeconds) return fRefuse("day is over");
+  // A day still to come has no seed yet.
+  const auto seed = *start <= now ? fSeedOf(mode, day) : std::nullopt;
+  if (!seed) return fRefuse("wrong seed");
+  const std::string board = fDailyBoard(mode, day);
+  const std::string notBetter = "not better than your best today";
+  auto checked = fCheckUpload(mode, arguments[1], arguments[2], arguments[3], body,
+                              [&](const std::string& name, int score) -> std::optional<std::string> {
+                                const auto best = mStore.fByName(board, name, 1);
+                                if (!best.empty() && best.front().entry.score >= score) return notBetter;
+                                return std::nullopt;
+                              });
+  if (auto* refusal = std::get_if<SServiceAnswer>(&checked)) return std::move(*refusal);
+  SCheckedUpload& upload = std::get<SCheckedUpload>(checked);
+  if (upload.result.seed != *seed) {
+    SServiceAnswer refused = fRefuse("wrong seed");
+    refused.note = "seed " + std::to_string(upload.result.seed) + ", the day's " + std::to_string(*seed);
+    return refused;
+  }
+  upload.entry.mode = board;
+  // The name's best is looked at again as the entry is stored: another
+  // upload of the name may have come meanwhile, on any process.
+  const SBestAdded added = mStore.fAddBest(upload.entry, "replaced by a better game of the day");
+  if (added.outcome == SBestAdded::EOutcome::NotBetter) return fRefuse(notBetter);
+  if (added.outcome == SBestAdded::EOutcome::Copy) return fCopyRefusal(upload);
+  {
+    std::lock_guard lock(mDailyMutex);
+    ++mStoreChanges;
+  }
+  return SServiceAnswer{200, "UploadSuccess?" + std::to_string(added.added.rank)};
+}
+
+SServiceAnswer CRankingService::fDownloadDaily(const std::string& mode, const std::string& day,
+                                               const std::string& replayKey) const {
+  if (!fDayStart(day)) return SServiceAnswer{404, "no such replay\n"};
+  return fDownload(fDailyBoard(mode, day), replayKey);
 }
 
 SServiceAnswer CRankingService::fDownload(const std::string& mode, const std::string& replayKey) const {
@@ -380,6 +547,11 @@ void CRankingService::fWatchThread() {
       }
     }
     if (!changed) continue;
+    {
+      // The daily boards are built again at their next request.
+      std::lock_guard lock(mDailyMutex);
+      ++mStoreChanges;
+    }
     // Some process changed the store: lists asked for lately are built
     // again now, the others at their next request.
     const Clock::time_point now = Clock::now();

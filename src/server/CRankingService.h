@@ -9,10 +9,13 @@
 #include <ctime>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "server/IRankingStore.h"
@@ -26,6 +29,13 @@ struct SServiceAnswer {
   std::string contentType = "text/plain; charset=utf-8";
   // For the request log only: what the answer alone does not say.
   std::string note{};
+};
+
+// The daily challenge's day as served now: its seeds and its time left.
+struct SDailyToday {
+  std::string day;  // "YYYY-MM-DD", UTC
+  std::array<std::int32_t, kModeCount> seeds{};
+  long long secondsLeft = 0;  // until the day's end (UTC midnight)
 };
 
 class CRankingService {
@@ -71,6 +81,24 @@ class CRankingService {
   SServiceAnswer fList(const std::string& mode);
   SServiceAnswer fUpload(const std::string& mode, const std::vector<std::string>& arguments, const std::string& body);
   SServiceAnswer fDownload(const std::string& mode, const std::string& replayKey) const;
+  // ---- the daily challenge ----
+  // Today's seeds, drawn and stored (insert-if-absent) at the first request
+  // of a day, then kept here for the day. Throws CGameError when the store
+  // fails.
+  SDailyToday fToday();
+  // The day of the service's clock.
+  std::string fTodayName() const;
+  // A mode's board of a day (today or earlier), as the list cache keeps a
+  // mode's: its top rows and count, never the whole day. Kept for a few
+  // days at once, built again on the caller's thread after any change to
+  // the store. Throws CGameError when the store fails.
+  std::shared_ptr<const SRankingSnapshot> fDailyRanking(const std::string& mode, const std::string& day);
+  SServiceAnswer fGetDaily();
+  SServiceAnswer fDailyList(const std::string& mode, const std::string& day);
+  SServiceAnswer fUploadDaily(const std::string& mode, const std::vector<std::string>& arguments,
+                              const std::string& body);
+  SServiceAnswer fDownloadDaily(const std::string& mode, const std::string& day, const std::string& replayKey) const;
+
   // Never waits: "ok" when the last store check answered, 503 with the
   // reason when it failed, or when the check running now is slow.
   SServiceAnswer fHealth() const;
@@ -107,6 +135,27 @@ class CRankingService {
     Clock::time_point started;
   };
 
+  // An upload that passed every check: what to store, and what its replay
+  // showed.
+  struct SCheckedUpload {
+    SNewRankingEntry entry;
+    SReplayCheckResult result;
+  };
+  // A refusal that costs no replay check, asked for once the upload's name
+  // and score are read: the daily board's best of the name.
+  using FPreCheck = std::function<std::optional<std::string>(const std::string& name, int score)>;
+  // The checks every upload passes, the ranking's and the day's: its
+  // arguments (NAME, SCORE, MAXRENSA), the archive, and its game replayed by
+  // a verifier. The refusal, or the entry for the mode (its board is the
+  // caller's to set).
+  std::variant<SServiceAnswer, SCheckedUpload> fCheckUpload(const std::string& mode, const std::string& name,
+                                                             const std::string& score, const std::string& maxRensa,
+                                                             const std::string& body, const FPreCheck& preCheck);
+  // "replay already registered", naming the entry it copies for the log.
+  SServiceAnswer fCopyRefusal(const SCheckedUpload& upload) const;
+  // The mode's seed of a day, from the store once known.
+  std::optional<std::int32_t> fSeedOf(const std::string& mode, const std::string& day);
+
   SRankingSnapshot fBuildRanking(const std::string& mode) const;
   // Builds the mode's ranking now on this thread and keeps it; throws
   // CGameError when the store fails.
@@ -134,6 +183,19 @@ class CRankingService {
   mutable std::mutex mListMutex;
   mutable std::mutex mHealthMutex;
   SHealthState mHealth;
+
+  // The daily boards asked for lately, each with the store's change count
+  // when its build started: a later change makes it old.
+  struct SCachedDay {
+    std::shared_ptr<const SRankingSnapshot> ranking;
+    unsigned long long changes = 0;
+    Clock::time_point asked;
+  };
+  mutable std::mutex mDailyMutex;
+  std::map<std::string, SCachedDay> mDays;
+  unsigned long long mStoreChanges = 0;
+  std::optional<SDailyToday> mToday;         // seeds of the day they were drawn for
+  std::map<std::string, std::int32_t> mSeeds;  // every board's seed known so far
 
   // The store threads take list builds from the queue; the monitor checks
   // the store and keeps lists fresh.

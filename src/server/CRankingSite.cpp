@@ -2,12 +2,14 @@
 
 #include "rules/StageModes.h"
 #include "server/CRankingService.h"
+#include "server/DailyBoard.h"
 #include "server/RankingApi.h"
 #include "server/RankingPages.h"
 
 namespace {
 
 constexpr std::size_t kTopEntries = 5;
+constexpr std::size_t kDailyTopEntries = 10;
 const std::string kNoSniff = "X-Content-Type-Options: nosniff\r\n";
 const std::string kStaticCaching = "Cache-Control: public, max-age=3600\r\n";
 
@@ -34,6 +36,7 @@ CRankingSite::CRankingSite(CRankingService& service, std::filesystem::path webRo
 
 SWebAnswer CRankingSite::fAnswer(const SWebRequest& request, std::string_view ifNoneMatch) {
   if (request.refusal != 0) return fRefusal(request, request.refusal);
+  if (request.daily) return fDaily(request);
   switch (request.kind) {
     case SWebRequest::EKind::Index: return fIndex();
     case SWebRequest::EKind::Ranking:
@@ -61,6 +64,7 @@ SWebAnswer CRankingSite::fIndex() {
 
 bool CRankingSite::fNeedsStore(const SWebRequest& request, const SRankingSnapshot& ranking) {
   if (request.refusal != 0) return false;
+  if (request.daily) return request.kind != SWebRequest::EKind::Watch;
   if (request.kind != SWebRequest::EKind::Ranking && request.kind != SWebRequest::EKind::Api) return false;
   return !fCachedRankingPage(ranking, request.mode, request.query).has_value();
 }
@@ -79,6 +83,45 @@ SWebAnswer CRankingSite::fRanking(const SWebRequest& request) {
   if (request.kind == SWebRequest::EKind::Api) {
     return SWebAnswer{200, kJsonContentType, fShared(fRankingPageJson(page)), kNoSniff};
   }
+  return fHtml(200, fRankingPageHtml(page));
+}
+
+SWebAnswer CRankingSite::fDaily(const SWebRequest& request) {
+  using EKind = SWebRequest::EKind;
+  if (request.kind == EKind::Watch) {
+    return fHtml(200, fWatchPageHtml(fDailyBoard(request.mode, request.day), request.key));
+  }
+  if (request.kind == EKind::Api && request.mode.empty()) {
+    const SDailyToday today = mService.fToday();
+    std::vector<std::pair<std::string, std::int32_t>> seeds;
+    for (int mode = 0; mode < kModeCount; ++mode) seeds.emplace_back(fModeName(mode), today.seeds[static_cast<std::size_t>(mode)]);
+    // A new day comes at midnight: never kept by a browser or a proxy.
+    return SWebAnswer{200, kJsonContentType, fShared(fDailyJson(today.day, seeds)), kNoSniff + "Cache-Control: no-store\r\n"};
+  }
+  // A day still to come has no board.
+  const std::string todayName = mService.fTodayName();
+  if (!request.day.empty() && request.day > todayName) return fRefusal(request, 404);
+  if (request.kind == EKind::Index) {
+    SDailyOverview overview;
+    overview.today = todayName;
+    overview.day = request.day.empty() ? todayName : request.day;
+    if (overview.day == todayName) {
+      // Today's seeds are drawn at the day's first request, a page's too.
+      overview.secondsLeft = mService.fToday().secondsLeft;
+    }
+    for (int mode = 0; mode < kModeCount; ++mode) {
+      const std::string name = fModeName(mode);
+      overview.modes.push_back(SModeTop{fDailyBoard(name, overview.day),
+                                        fTopEntries(*mService.fDailyRanking(name, overview.day), kDailyTopEntries)});
+    }
+    return fHtml(200, fDailyPageHtml(overview));
+  }
+  // A day's board, paged as a mode's ranking; never a mark (a day is small).
+  const auto ranking = mService.fDailyRanking(request.mode, request.day);
+  const std::string board = fDailyBoard(request.mode, request.day);
+  auto cached = fCachedRankingPage(*ranking, board, request.query);
+  const SRankingPage page = cached ? std::move(*cached) : fStoredRankingPage(mService.fStore(), *ranking, board, request.query);
+  if (request.kind == EKind::Api) return SWebAnswer{200, kJsonContentType, fShared(fRankingPageJson(page)), kNoSniff};
   return fHtml(200, fRankingPageHtml(page));
 }
 

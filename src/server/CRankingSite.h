@@ -39,6 +39,9 @@ class CRankingSite {
  private:
   SWebAnswer fIndex();
   SWebAnswer fRanking(const SWebRequest& request);
+  // "/daily", "/daily/MODE/DAY", "/api/daily", "/api/daily/MODE/DAY" and a
+  // daily entry's watch page.
+  SWebAnswer fDaily(const SWebRequest& request);
   SWebAnswer fStatic(const SWebRequest& request, std::string_view ifNoneMatch);
 
   CRankingService& mService;

@@ -91,6 +91,12 @@ constexpr const char* kCreateChainIndex =
     "CREATE INDEX IF NOT EXISTS entries_by_chain ON entries (mode, max_rensa DESC, score DESC, id)";
 constexpr const char* kCreateNameIndex = "CREATE INDEX IF NOT EXISTS entries_by_name ON entries (mode, name, score DESC, id)";
 
+// Each mode's seed of each day of the daily challenge: the first stored is
+// the one every process serves.
+constexpr const char* kCreateDailySeeds =
+    "CREATE TABLE IF NOT EXISTS daily_seeds (day TEXT NOT NULL, mode TEXT NOT NULL, seed INTEGER NOT NULL, "
+    "PRIMARY KEY (day, mode)) WITHOUT ROWID";
+
 // A database of one connection's own (in memory, or a temporary file):
 // other connections would each open a database of their own.
 bool fIsPrivate(const std::string& path) { return path.empty() || path == ":memory:"; }
@@ -196,6 +202,7 @@ void CSqliteRankingStore::fSetUpSchema(sqlite3* database) const {
   }
   fExecute(database, kScoreIn);
   fExecute(database, kScoreOut);
+  fExecute(database, kCreateDailySeeds);
   transaction.fCommit();
 }
 
@@ -297,10 +304,11 @@ bool CSqliteRankingStore::fHasArchive(const std::string& archiveHash) const {
   return query.fStep();
 }
 
-std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& entry) {
-  const CUse use(*this);
-  sqlite3* const database = use.fDatabase();
-  CTransaction transaction(database);
+namespace {
+
+// Inserts the entry and gives it its key, inside the caller's transaction;
+// nothing when the database holds its archive or its game already.
+std::optional<SAddedEntry> fInsertEntry(sqlite3* database, const SNewRankingEntry& entry, long long& id) {
   // The hash is unique too, so it holds the key's place until the entry's
   // number is known; a second copy of an archive breaks that constraint.
   CStatement insert(database,
@@ -312,23 +320,89 @@ std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& ent
   const int inserted = insert.fRun();
   if (inserted == SQLITE_CONSTRAINT) return std::nullopt;
   if (inserted != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
-  const long long id = sqlite3_last_insert_rowid(database);
+  id = sqlite3_last_insert_rowid(database);
 
   SAddedEntry added;
   added.replayKey = fMakeReplayKey(id, entry.archiveHash);
   CStatement setKey(database, "UPDATE entries SET replay_key = ?1 WHERE id = ?2");
   setKey.fBind(1, added.replayKey).fBind(2, id);
   if (setKey.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  return added;
+}
 
-  {
-    // Its place in the list: equal scores registered before it come first.
-    CStatement higher(database, fPlaceSql("?").c_str());
-    higher.fBind(1, entry.mode).fBind(2, static_cast<long long>(entry.score)).fBind(3, id);
-    higher.fStep();
-    added.rank = static_cast<int>(higher.fInt(0));
-  }
+// Its place in the list: equal scores registered before it come first.
+int fPlaceOf(sqlite3* database, const SNewRankingEntry& entry, long long id) {
+  CStatement higher(database, fPlaceSql("?").c_str());
+  higher.fBind(1, entry.mode).fBind(2, static_cast<long long>(entry.score)).fBind(3, id);
+  higher.fStep();
+  return static_cast<int>(higher.fInt(0));
+}
+
+}  // namespace
+
+std::optional<SAddedEntry> CSqliteRankingStore::fAdd(const SNewRankingEntry& entry) {
+  const CUse use(*this);
+  sqlite3* const database = use.fDatabase();
+  CTransaction transaction(database);
+  long long id = 0;
+  auto added = fInsertEntry(database, entry, id);
+  if (!added) return std::nullopt;
+  added->rank = fPlaceOf(database, entry, id);
   transaction.fCommit();
   return added;
+}
+
+std::optional<std::int32_t> CSqliteRankingStore::fDailySeed(const std::string& day, const std::string& mode) const {
+  const CUse use(*this);
+  CStatement query(use.fDatabase(), "SELECT seed FROM daily_seeds WHERE day = ?1 AND mode = ?2");
+  query.fBind(1, day).fBind(2, mode);
+  if (!query.fStep()) return std::nullopt;
+  return static_cast<std::int32_t>(query.fInt(0));
+}
+
+std::int32_t CSqliteRankingStore::fKeepDailySeed(const std::string& day, const std::string& mode, std::int32_t drawn) {
+  const CUse use(*this);
+  sqlite3* const database = use.fDatabase();
+  CTransaction transaction(database);
+  CStatement insert(database, "INSERT INTO daily_seeds (day, mode, seed) VALUES (?1, ?2, ?3) ON CONFLICT DO NOTHING");
+  insert.fBind(1, day).fBind(2, mode).fBind(3, static_cast<long long>(drawn));
+  if (insert.fRun() != SQLITE_DONE) throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  CStatement query(database, "SELECT seed FROM daily_seeds WHERE day = ?1 AND mode = ?2");
+  query.fBind(1, day).fBind(2, mode);
+  if (!query.fStep()) throw CGameError("ranking database: the day's seed was not kept");
+  const auto seed = static_cast<std::int32_t>(query.fInt(0));
+  transaction.fCommit();
+  return seed;
+}
+
+SBestAdded CSqliteRankingStore::fAddBest(const SNewRankingEntry& entry, const std::string& replacedReason) {
+  const CUse use(*this);
+  sqlite3* const database = use.fDatabase();
+  // BEGIN IMMEDIATE: the look at the name's best and the insert are one
+  // writer's, whichever process uploads the same name meanwhile.
+  CTransaction transaction(database);
+  CStatement best(database, "SELECT MAX(score) FROM entries WHERE mode = ?1 AND name = ?2");
+  best.fBind(1, entry.mode).fBind(2, entry.name);
+  if (best.fStep() && !best.fIsNull(0) && best.fInt(0) >= entry.score) return SBestAdded{SBestAdded::EOutcome::NotBetter, {}};
+  // The name's worse game leaves first: a better game of the same player
+  // may open as that one did.
+  CStatement copy(database,
+                  "INSERT INTO set_aside_entries (id, mode, name, score, max_rensa, replay_key, date, archive_hash, "
+                  "archive, game_id, opening_id, reason) SELECT id, mode, name, score, max_rensa, replay_key, date, "
+                  "archive_hash, archive, COALESCE(game_id, ''), opening_id, ?3 FROM entries WHERE mode = ?1 AND name = ?2");
+  copy.fBind(1, entry.mode).fBind(2, entry.name).fBind(3, replacedReason);
+  CStatement remove(database, "DELETE FROM entries WHERE mode = ?1 AND name = ?2");
+  remove.fBind(1, entry.mode).fBind(2, entry.name);
+  if (copy.fRun() != SQLITE_DONE || remove.fRun() != SQLITE_DONE) {
+    throw CGameError(std::string("ranking database: ") + sqlite3_errmsg(database));
+  }
+  long long id = 0;
+  // Another's game: the transaction rolls back, the worse game with it.
+  auto added = fInsertEntry(database, entry, id);
+  if (!added) return SBestAdded{SBestAdded::EOutcome::Copy, {}};
+  added->rank = fPlaceOf(database, entry, id);
+  transaction.fCommit();
+  return SBestAdded{SBestAdded::EOutcome::Added, *added};
 }
 
 void CSqliteRankingStore::fPing() const {

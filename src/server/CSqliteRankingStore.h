@@ -43,6 +43,9 @@ class CSqliteRankingStore : public IRankingStore {
   std::vector<SUnnamedEntry> fUnnamedEntries(long long afterId, std::size_t count) const override;
   SNaming fNameEntry(long long id, const std::string& gameId, const std::string& openingId) override;
   void fMarkUnplayable(long long id, const std::string& reason) override;
+  std::optional<std::int32_t> fDailySeed(const std::string& day, const std::string& mode) const override;
+  std::int32_t fKeepDailySeed(const std::string& day, const std::string& mode, std::int32_t drawn) override;
+  SBestAdded fAddBest(const SNewRankingEntry& entry, const std::string& replacedReason) override;
   std::vector<SRankingEntry> fFind(const std::string& name, const std::string& replayKey) const override;
   bool fSetAside(const std::string& replayKey, const std::string& reason) override;
   bool fRestore(const std::string& replayKey) override;

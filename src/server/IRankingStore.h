@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,6 +78,13 @@ struct SPlacedEntry {
   SRankingEntry entry;
 };
 
+// What adding a player's game of a day came to.
+struct SBestAdded {
+  enum class EOutcome { Added, Copy, NotBetter };
+  EOutcome outcome = EOutcome::Added;
+  SAddedEntry added;  // when added
+};
+
 // Tells a process that the store changed, from whatever process changed it.
 class IStoreWatch {
  public:
@@ -137,6 +145,20 @@ class IRankingStore {
   // An entry whose archive cannot be played: marked, so it is not checked
   // again at every start; it stays listed as it was.
   virtual void fMarkUnplayable(long long id, const std::string& reason) = 0;
+
+  // ---- the daily challenge ----
+  // The mode's seed of the day ("YYYY-MM-DD"), if one was stored.
+  virtual std::optional<std::int32_t> fDailySeed(const std::string& day, const std::string& mode) const = 0;
+  // Stores `drawn` as the mode's seed of the day unless a seed is stored
+  // already (by any process) and returns the stored one: every process
+  // serves the seed stored first.
+  virtual std::int32_t fKeepDailySeed(const std::string& day, const std::string& mode, std::int32_t drawn) = 0;
+  // Adds the entry as fAdd does, unless its board (entry.mode) holds an
+  // entry of the same name with an equal or better score; the name's worse
+  // entries on the board are set aside with `replacedReason` (kept, never
+  // deleted). Decided in one transaction, so two uploads of one name at
+  // once leave one best entry.
+  virtual SBestAdded fAddBest(const SNewRankingEntry& entry, const std::string& replacedReason) = 0;
 
   // ---- for an operator ----
   // Listed entries of any mode with that name or that replay key, and those

@@ -1,9 +1,13 @@
 #include "server/RankingApi.h"
 
+#include "server/DailyBoard.h"
 #include "server/WebEscape.h"
 
 std::string fRankingPageJson(const SRankingPage& page) {
-  std::string json = "{\"mode\":" + fJsonString(page.mode) + ",\"sort\":" + fJsonString(fSortName(page.sort)) +
+  // A daily board's page names its mode and day apart.
+  const auto daily = fSplitDailyBoard(page.mode);
+  std::string json = "{\"mode\":" + fJsonString(daily ? daily->mode : page.mode) +
+                     (daily ? ",\"day\":" + fJsonString(daily->day) : std::string()) + ",\"sort\":" + fJsonString(fSortName(page.sort)) +
                      ",\"page\":" + std::to_string(page.page) + ",\"pages\":" + std::to_string(page.pages) +
                      ",\"total\":" + std::to_string(page.total) + ",\"entries\":[";
   bool first = true;
@@ -16,6 +20,15 @@ std::string fRankingPageJson(const SRankingPage& page) {
             ",\"date\":" + fJsonString(entry.date) + ",\"key\":" + fJsonString(entry.replayKey) + "}";
   }
   return json + "]}";
+}
+
+std::string fDailyJson(const std::string& day, const std::vector<std::pair<std::string, std::int32_t>>& seeds) {
+  std::string json = "{\"date\":" + fJsonString(day) + ",\"ends\":" + fJsonString(fDayEndText(day)) + ",\"modes\":{";
+  for (std::size_t i = 0; i < seeds.size(); ++i) {
+    if (i > 0) json += ',';
+    json += fJsonString(seeds[i].first) + ":{\"seed\":" + std::to_string(seeds[i].second) + "}";
+  }
+  return json + "}}";
 }
 
 std::string fJsonError(const std::string& message) { return "{\"error\":" + fJsonString(message) + "}"; }

@@ -1,5 +1,6 @@
 #include "server/RankingPages.h"
 
+#include "server/DailyBoard.h"
 #include "server/WebEscape.h"
 
 const std::string kHtmlSecurityHeaders =
@@ -26,8 +27,12 @@ std::string fLink(const std::string& address, const std::string& text, const std
   return link + ">" + fEscapeHtml(text) + "</a>";
 }
 
-std::string fWatchAddress(const std::string& mode, const std::string& key) {
-  return "/watch/" + fPercentEncodeSegment(mode) + "/" + fPercentEncodeSegment(key);
+// A daily board's entry is watched under its mode and day.
+std::string fWatchAddress(const std::string& board, const std::string& key) {
+  if (const auto daily = fSplitDailyBoard(board)) {
+    return "/watch/" + fPercentEncodeSegment(daily->mode) + "/" + daily->day + "/" + fPercentEncodeSegment(key);
+  }
+  return "/watch/" + fPercentEncodeSegment(board) + "/" + fPercentEncodeSegment(key);
 }
 
 std::string fCell(const std::string& text, const char* kind = nullptr) {
@@ -50,7 +55,16 @@ std::string fEntryTable(const std::string& mode, const std::vector<SRankedEntry>
 }  // namespace
 
 std::string fRankingPageAddress(const std::string& mode, ERankingSort sort, int page) {
-  return "/ranking/" + fPercentEncodeSegment(mode) + "?page=" + std::to_string(page) + "&sort=" + fSortName(sort);
+  const std::string query = "?page=" + std::to_string(page) + "&sort=" + fSortName(sort);
+  if (const auto daily = fSplitDailyBoard(mode)) {
+    return "/daily/" + fPercentEncodeSegment(daily->mode) + "/" + daily->day + query;
+  }
+  return "/ranking/" + fPercentEncodeSegment(mode) + query;
+}
+
+std::string fBoardTitle(const std::string& board) {
+  if (const auto daily = fSplitDailyBoard(board)) return daily->mode + " daily challenge of " + daily->day;
+  return board + " ranking";
 }
 
 std::string fIndexPageHtml(const std::vector<SModeTop>& modes) {
@@ -65,6 +79,40 @@ std::string fIndexPageHtml(const std::vector<SModeTop>& modes) {
     html += "<p>" + fLink(fRankingPageAddress(top.mode, ERankingSort::Score, 1), "Whole " + top.mode + " ranking") +
             "</p>\n</section>\n";
   }
+  html += "<p class=\"daily\">" + fLink("/daily", "Today's daily challenge") +
+          ": one seed a mode for everyone, one ranking a day.</p>\n";
+  return html + "</main>\n" + kPageEnd;
+}
+
+std::string fDailyPageHtml(const SDailyOverview& overview) {
+  const std::string& day = overview.day;
+  std::string html = fPageStart("PlimoBall daily challenge: " + day) + "<main>\n<h1>Daily challenge of " +
+                     fEscapeHtml(day) + "</h1>\n";
+  if (overview.secondsLeft > 0) {
+    const long long minutes = (overview.secondsLeft + 59) / 60;
+    html += "<p class=\"summary\">Everyone plays the same balls today. Time left: " + std::to_string(minutes / 60) +
+            " h " + std::to_string(minutes % 60) + " min (the day ends at " + fEscapeHtml(fDayEndText(day)) +
+            "; games ended by then are taken until 15 minutes after).</p>\n";
+  } else {
+    html += "<p class=\"summary\">This day is over: its rankings stay as they ended.</p>\n";
+  }
+  for (const SModeTop& top : overview.modes) {
+    const auto daily = fSplitDailyBoard(top.mode);
+    const std::string mode = daily ? daily->mode : top.mode;
+    html += "<section>\n<h2>" + fEscapeHtml(mode) + "</h2>\n";
+    if (top.entries.empty()) {
+      html += "<p class=\"empty\">No entries yet.</p>\n";
+    } else {
+      html += fEntryTable(top.mode, top.entries);
+    }
+    html += "<p>" + fLink(fRankingPageAddress(top.mode, ERankingSort::Score, 1), "The whole day of " + mode) +
+            "</p>\n</section>\n";
+  }
+  // A plain form: the browser's own date field, no script.
+  html += "<form class=\"day\" action=\"/daily\" method=\"get\">\n<label>Another day: <input type=\"date\" "
+          "name=\"date\" value=\"" + fEscapeHtml(day) + "\" min=\"2000-01-01\" max=\"" + fEscapeHtml(overview.today) +
+          "\" required></label>\n<button type=\"submit\">Show</button>\n</form>\n";
+  if (day != overview.today) html += "<p>" + fLink("/daily", "Today's challenge") + "</p>\n";
   return html + "</main>\n" + kPageEnd;
 }
 
@@ -83,7 +131,7 @@ std::string fNeighbourAddress(const SRankingPage& page, int step) {
 std::string fNamedPageHtml(const SRankingPage& page) {
   const std::string& mode = page.mode;
   std::string html = fPageStart("PlimoBall ranking: " + mode + ", " + page.name) + "<main>\n<h1>" +
-                     fEscapeHtml(mode) + " ranking</h1>\n";
+                     fEscapeHtml(fBoardTitle(mode)) + "</h1>\n";
   if (page.entries.empty()) {
     html += "<p class=\"empty\">No entries of " + fEscapeHtml(page.name) + ".</p>\n";
   } else {
@@ -98,7 +146,7 @@ std::string fNamedPageHtml(const SRankingPage& page) {
     }
     html += "</ul>\n";
   }
-  html += "<p>" + fLink(fRankingPageAddress(mode, ERankingSort::Score, 1), "The whole " + mode + " ranking") +
+  html += "<p>" + fLink(fRankingPageAddress(mode, ERankingSort::Score, 1), "The whole " + fBoardTitle(mode)) +
           "</p>\n</main>\n";
   return html + kPageEnd;
 }
@@ -110,7 +158,7 @@ std::string fRankingPageHtml(const SRankingPage& page) {
   const std::string& mode = page.mode;
   const ERankingSort other = page.sort == ERankingSort::Score ? ERankingSort::Chain : ERankingSort::Score;
   std::string html = fPageStart("PlimoBall ranking: " + mode + ", page " + std::to_string(page.page)) + "<main>\n<h1>" +
-                     fEscapeHtml(mode) + " ranking</h1>\n";
+                     fEscapeHtml(fBoardTitle(mode)) + "</h1>\n";
   html += "<p class=\"summary\">" + std::to_string(page.total) + " entries, by " + fSortName(page.sort) + ". " +
           fLink(fRankingPageAddress(mode, other, 1), std::string("Sort by ") + fSortName(other)) + "</p>\n";
   html += fEntryTable(mode, page.entries);
@@ -126,14 +174,19 @@ std::string fRankingPageHtml(const SRankingPage& page) {
     if (page.page < page.pages) html += " " + fLink(fNeighbourAddress(page, 1), "Next", "next");
     if (page.page + 1 < page.pages) html += " " + fLink(fRankingPageAddress(mode, page.sort, page.pages), "Last", "last");
   }
-  html += "</nav>\n</main>\n";
+  html += "</nav>\n";
+  if (const auto daily = fSplitDailyBoard(mode)) {
+    html += "<p>" + fLink("/daily?date=" + daily->day, "Every mode of " + daily->day) + " " +
+            fLink("/daily", "Today's challenge") + "</p>\n";
+  }
+  html += "</main>\n";
   return html + kPageEnd;
 }
 
 std::string fWatchPageHtml(const std::string& mode, const std::string& key) {
   return fPageStart("PlimoBall replay: " + mode + " " + key, "<link rel=\"stylesheet\" href=\"/static/viewer.css\">\n") +
-         "<p class=\"replay\">Replay " + fEscapeHtml(key) + " of the " + fEscapeHtml(mode) + " ranking. " +
-         fLink(fRankingPageAddress(mode, ERankingSort::Score, 1), "Back to the " + mode + " ranking") + "</p>\n" +
+         "<p class=\"replay\">Replay " + fEscapeHtml(key) + " of the " + fEscapeHtml(fBoardTitle(mode)) + ". " +
+         fLink(fRankingPageAddress(mode, ERankingSort::Score, 1), "Back to the " + fBoardTitle(mode)) + "</p>\n" +
          "<main id=\"viewer\"></main>\n<script type=\"module\" src=\"/static/viewer.js\"></script>\n" + kPageEnd;
 }
 

@@ -137,10 +137,13 @@ SRankingRoute fRouteRequest(const std::string& method, const std::string& target
   const std::size_t count = route.arguments.size();
   if (request == "GetRankingList" && (count == 1 || (count == 2 && route.arguments[1].empty()))) {
     route.kind = EKind::List;
-  } else if (request == "UploadRanking") {
+  } else if (request == "UploadRanking" || request == "UploadDaily") {
     route.kind = EKind::Upload;
   } else if (request == "DownloadReplay" && count == 2) {
     route.kind = EKind::Download;
+  } else if ((request == "GetDaily" && (count == 1 || (count == 2 && route.arguments[1].empty()))) ||
+             (request == "GetDailyList" && count == 2) || (request == "DownloadDaily" && count == 3)) {
+    route.kind = EKind::Daily;
   }
   return route;
 }
@@ -158,6 +161,7 @@ const char* fRouteKindName(SRankingRoute::EKind kind) {
     case SRankingRoute::EKind::Page: return "page";
     case SRankingRoute::EKind::Api: return "api";
     case SRankingRoute::EKind::Static: return "static";
+    case SRankingRoute::EKind::Daily: return "daily";
   }
   return "unknown";
 }

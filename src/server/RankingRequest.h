@@ -41,10 +41,25 @@ struct SRequestLine {
 };
 std::optional<SRequestLine> fParseRequestLine(const std::string& line);
 
-// Where a request goes: one of the scripts' three requests, the health
+// Where a request goes: one of the scripts' requests (the ranking's three,
+// the daily challenge's: its day, list and download, and its upload as an
+// Upload), the health
 // check, the web site (a page, the JSON, a static file), or a refusal.
 struct SRankingRoute {
-  enum class EKind { List, Upload, Download, Health, Metrics, BadRequest, NotFound, WrongMethod, Page, Api, Static };
+  enum class EKind {
+    List,
+    Upload,
+    Download,
+    Health,
+    Metrics,
+    BadRequest,
+    NotFound,
+    WrongMethod,
+    Page,
+    Api,
+    Static,
+    Daily
+  };
   EKind kind = EKind::NotFound;
   std::string mode;
   std::vector<std::string> arguments;
@@ -52,5 +67,5 @@ struct SRankingRoute {
 };
 SRankingRoute fRouteRequest(const std::string& method, const std::string& target);
 // "list", "upload", "download", "health", "metrics", "bad", "unknown", "method",
-// "page", "api", "static".
+// "page", "api", "static", "daily".
 const char* fRouteKindName(SRankingRoute::EKind kind);

@@ -52,7 +52,8 @@ inline constexpr const char* kServerUsage =
     "GET /healthz answers \"ok\" from the last database check (every 0.5 s), 503 while it\n"
     "fails or hangs. The ranking's web pages:\n"
     "/ (every mode's best), /ranking/MODE?page=N&sort=score|chain, /api/ranking/MODE\n"
-    "(the same as JSON), /watch/MODE/KEY (a replay) and /static/PATH. SIGTERM or SIGINT stop\n"
+    "(the same as JSON), /watch/MODE/KEY (a replay) and /static/PATH; the daily challenge's\n"
+    "/daily, /daily/MODE/DAY, /api/daily and /api/daily/MODE/DAY. SIGTERM or SIGINT stop\n"
     "taking connections, answer uploads still waiting for a check \"UploadFailed?server stopping\"\n"
     "and finish the requests in flight (at most --stop-ms).\n";
 

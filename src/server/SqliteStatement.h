@@ -55,6 +55,7 @@ class CStatement {
     return status;
   }
   long long fInt(int column) const { return sqlite3_column_int64(mStatement, column); }
+  bool fIsNull(int column) const { return sqlite3_column_type(mStatement, column) == SQLITE_NULL; }
   std::string fText(int column) const {
     const auto* text = sqlite3_column_blob(mStatement, column);
     const int size = sqlite3_column_bytes(mStatement, column);

@@ -68,7 +68,7 @@ std::string fEncodeVerifierAnswer(const SVerifyOutcome& outcome) {
   const SReplayCheckResult& result = outcome.result;
   return "checked " + result.mode + " " + (result.confirmed ? "1" : "0") + " " + std::to_string(result.score) + " " +
          std::to_string(result.maxRensa) + " " + std::to_string(result.frames) + " " + result.gameId + " " + result.openingId + " " +
-         std::to_string(result.placements) + "\n";
+         std::to_string(result.placements) + " " + std::to_string(result.seed) + "\n";
 }
 
 std::optional<SVerifyOutcome> fDecodeVerifierAnswer(const std::string& line) {
@@ -84,7 +84,7 @@ std::optional<SVerifyOutcome> fDecodeVerifierAnswer(const std::string& line) {
   SReplayCheckResult& result = outcome.result;
   if (!(fields >> word) || word != "checked") return std::nullopt;
   if (!(fields >> result.mode >> confirmed >> result.score >> result.maxRensa >> result.frames >> result.gameId >>
-        result.openingId >> result.placements)) {
+        result.openingId >> result.placements >> result.seed)) {
     return std::nullopt;
   }
   if (!fIsModeName(result.mode) || (confirmed != 0 && confirmed != 1) || !fIsGameId(result.gameId) ||

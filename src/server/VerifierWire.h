@@ -14,8 +14,9 @@ std::string fEncodeVerifierRequest(const std::string& archive);
 // The length a request's first 4 bytes announce.
 std::size_t fDecodeVerifierLength(const unsigned char bytes[4]);
 
-// "checked MODE CONFIRMED SCORE MAXRENSA FRAMES GAMEID OPENINGID PLACEMENTS\n" or "unplayable\n";
-// FRAMES is the frame the game ended in when CONFIRMED is 1.
+// "checked MODE CONFIRMED SCORE MAXRENSA FRAMES GAMEID OPENINGID PLACEMENTS SEED\n" or "unplayable\n";
+// FRAMES is the frame the game ended in when CONFIRMED is 1; SEED the
+// archive's, which a daily game must share with its day.
 std::string fEncodeVerifierAnswer(const SVerifyOutcome& outcome);
 // The answer's line without its "\n"; nothing when it is not one.
 std::optional<SVerifyOutcome> fDecodeVerifierAnswer(const std::string& line);

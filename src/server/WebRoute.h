@@ -16,10 +16,14 @@ struct SWebRequest {
   std::string key;   // Watch: the replay key, percent-decoded
   std::string path;  // Static: the file's path under the web root, percent-decoded, not yet checked
   SRankingQuery query;
+  // The daily challenge's: "/daily" (Index), "/daily/MODE/DAY" (Ranking),
+  // "/api/daily" and "/api/daily/MODE/DAY" (Api), "/watch/MODE/DAY/KEY".
+  bool daily = false;
+  std::string day;  // "YYYY-MM-DD" when given; empty for today on "/daily"
 };
 
 // Nothing when the target's path is none of the site's ("/", "/ranking/",
-// "/api/", "/watch/", "/static/").
+// "/daily", "/api/", "/watch/", "/static/").
 std::optional<SWebRequest> fParseWebTarget(const std::string& target);
 
 // The mode's name when it is one of the three.

@@ -124,6 +124,7 @@ TEST(VerifierWireTest, AnswersRoundTripAndAnythingElseIsRefused) {
   checked.result.gameId = std::string(60, 'a') + "09f1";
   checked.result.openingId = std::string(63, 'b') + "7";
   checked.result.placements = 412;
+  checked.result.seed = 2147483600;
   std::string line = fEncodeVerifierAnswer(checked);
   ASSERT_EQ(line.back(), '\n');
   line.pop_back();
@@ -138,21 +139,24 @@ TEST(VerifierWireTest, AnswersRoundTripAndAnythingElseIsRefused) {
   EXPECT_EQ(decoded->result.gameId, checked.result.gameId);
   EXPECT_EQ(decoded->result.openingId, checked.result.openingId);
   EXPECT_EQ(decoded->result.placements, 412);
+  EXPECT_EQ(decoded->result.seed, 2147483600);
   EXPECT_EQ(fDecodeVerifierAnswer("unplayable")->kind, SVerifyOutcome::EKind::Unplayable);
   for (const char* bad : {"", "checked", "checked plimo 1 2 3", "checked other 1 2 3 4", "checked plimo 2 1 1 1",
                           "checked plimo 1 x 1 1", "checked plimo 1 1 1 1 extra", "unplayable ", "UNPLAYABLE"}) {
     EXPECT_FALSE(fDecodeVerifierAnswer(bad).has_value()) << bad;
   }
   // Without the game's and the opening's ids, each 64 lower-case hex
-  // digits, and the placements, an answer cannot register anything.
+  // digits, the placements and the seed, an answer cannot register anything.
   const std::string id(64, 'c');
   const std::string good = "checked plimo 1 2 3 4 " + id + " " + id;
-  EXPECT_TRUE(fDecodeVerifierAnswer(good + " 7").has_value());
+  EXPECT_TRUE(fDecodeVerifierAnswer(good + " 7 5").has_value());
   for (const std::string& bad : {std::string("checked plimo 1 2 3 4"), "checked plimo 1 2 3 4 " + id, good,
-                                 good + " -1", good + " x", "checked plimo 1 2 3 4 " + id + " " + id.substr(1) + " 7",
-                                 "checked plimo 1 2 3 4 " + id + "c " + id + " 7",
-                                 "checked plimo 1 2 3 4 C" + id.substr(1) + " " + id + " 7",
-                                 "checked plimo 1 2 3 4 " + id + " g" + id.substr(1) + " 7", good + " 7 x"}) {
+                                 good + " -1 5", good + " x 5", good + " 7",
+                                 "checked plimo 1 2 3 4 " + id + " " + id.substr(1) + " 7 5",
+                                 "checked plimo 1 2 3 4 " + id + "c " + id + " 7 5",
+                                 "checked plimo 1 2 3 4 C" + id.substr(1) + " " + id + " 7 5",
+                                 "checked plimo 1 2 3 4 " + id + " g" + id.substr(1) + " 7 5", good + " 7 x",
+                                 good + " 7 5 x"}) {
     EXPECT_FALSE(fDecodeVerifierAnswer(bad).has_value()) << bad;
   }
   const std::string request = fEncodeVerifierRequest(std::string(300, 'a'));

@@ -47,6 +47,16 @@ class CCountingStore : public IRankingStore {
     return mInner->fNameEntry(id, gameId, openingId);
   }
   void fMarkUnplayable(long long id, const std::string& reason) override { mInner->fMarkUnplayable(id, reason); }
+  std::optional<std::int32_t> fDailySeed(const std::string& day, const std::string& mode) const override {
+    return mInner->fDailySeed(day, mode);
+  }
+  std::int32_t fKeepDailySeed(const std::string& day, const std::string& mode, std::int32_t drawn) override {
+    ++mSeedKeeps;
+    return mInner->fKeepDailySeed(day, mode, drawn);
+  }
+  SBestAdded fAddBest(const SNewRankingEntry& entry, const std::string& replacedReason) override {
+    return mInner->fAddBest(entry, replacedReason);
+  }
   std::vector<SRankingEntry> fFind(const std::string& name, const std::string& replayKey) const override {
     return mInner->fFind(name, replayKey);
   }
@@ -56,6 +66,8 @@ class CCountingStore : public IRankingStore {
   bool fRestore(const std::string& replayKey) override { return mInner->fRestore(replayKey); }
   // Lists are built on the service's store threads.
   mutable std::atomic<int> mLists = 0;
+  // Seeds asked to be kept: a process asks once a day.
+  std::atomic<int> mSeedKeeps = 0;
 
  private:
   std::unique_ptr<IRankingStore> mInner;

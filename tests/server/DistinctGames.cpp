@@ -15,9 +15,11 @@ CDistinctGames::CDistinctGames(const std::string& archive) : mArchive(archive) {
   mSeed = fCheckReplayArchive(archive, "a recorded game").seed;
 }
 
-CDistinctGames::SGame CDistinctGames::fGame(int n) const {
+CDistinctGames::SGame CDistinctGames::fGame(int n) const { return fGameOnSeed(mSeed + n); }
+
+CDistinctGames::SGame CDistinctGames::fGameOnSeed(int seed) const {
   key_log_edit::SEditable game(mArchive);
-  game.fSetSeed(mSeed + n);
+  game.fSetSeed(seed);
   game.fAppendPresses(EGameKey::KeyX, kClosingFrames);
   SGame made;
   made.archive = game.fPack();

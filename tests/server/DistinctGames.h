@@ -23,6 +23,8 @@ class CDistinctGames {
   // Game n, played on the recorded seed + n; game 0 is the recorded play.
   // Checked here, so its score is known.
   SGame fGame(int n) const;
+  // The recorded game's key log played on any seed (a daily challenge's).
+  SGame fGameOnSeed(int seed) const;
 
  private:
   std::string mArchive;

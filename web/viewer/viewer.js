@@ -158,12 +158,12 @@ async function main() {
   root.replaceChildren(el('p', { class: 'loading', text: 'Loading the replay…' }));
   const target = watchTarget(location.pathname);
   if (!target) {
-    showError(root, 'This address names no replay: it should be /watch/MODE/KEY.');
+    showError(root, 'This address names no replay: it should be /watch/MODE/KEY or /watch/MODE/DAY/KEY.');
     return;
   }
   document.title = `PlimoBall replay · ${target.mode} · ${target.key}`;
   try {
-    const [bytes, assets] = await Promise.all([downloadReplay(target.mode, target.key), loadAssets(), rulesModule()]);
+    const [bytes, assets] = await Promise.all([downloadReplay(target.mode, target.key, target.day), loadAssets(), rulesModule()]);
     const downloaded = performance.now();
     let members;
     try {

@@ -24,7 +24,7 @@ echo "== ThreadSanitizer build: the rules and concurrent replay checks"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLIMO_TSAN=ON -DPLIMO_RULES_ONLY=ON \
   -DPLIMO_WITH_SDL=OFF -DPLIMO_BENCH=OFF -DPLIMO_DATA=OFF >/dev/null
 ninja -C build-tsan -j "$JOBS" plimo_rules_tests
-TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp halt_on_error=1" ctest --test-dir build-tsan -L unit -j "$JOBS" --timeout 300
+TSAN_OPTIONS="halt_on_error=1" ctest --test-dir build-tsan -L unit -j "$JOBS" --timeout 300
 
 echo "== Fuzz build (clang, libFuzzer + ASan + UBSan): every reader of outside data"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \

@@ -16,10 +16,13 @@
 #include "persist/ReplayArchiveFile.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
+#include "replay/ReplayZip.h"
 #include "rules/StageModes.h"
 #include "util/Assert.h"
 
 int main(int argc, char** argv) {
+  // Before any thread: replay archives are packed and read off the main one.
+  fSettleTimeZone();
   const SCommandLine line = fParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (line.action) {
     case SCommandLine::EAction::Help:

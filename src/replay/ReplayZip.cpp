@@ -3,6 +3,8 @@
 #include <zip.h>
 
 #include <array>
+#include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <set>
 
@@ -18,6 +20,7 @@ constexpr zip_uint16_t kDosDate = (20 << 9) | (1 << 5) | 1;
 constexpr zip_uint16_t kDosTime = 0;
 
 constexpr std::size_t kReadChunk = 64 * 1024;
+
 
 std::string fZipErrorText(zip_error_t* error) {
   std::string text = zip_error_strerror(error);
@@ -98,9 +101,21 @@ void fInflateMember(zip_t* archive, zip_uint64_t index, const std::string& name,
 
 bool fIsAllowedMemberName(const std::string& name) { return !fMemberNameProblem(name).has_value(); }
 
+void fSettleTimeZone() {
+  static const bool settled = [] {
+    // The zone the C library would read anyway, named: with TZ unset it is
+    // read again (and its state written) at every local-time conversion.
+    if (std::getenv("TZ") == nullptr) setenv("TZ", ":/etc/localtime", 0);
+    tzset();
+    return true;
+  }();
+  (void)settled;
+}
+
 std::string fPackZip(const std::vector<SArchiveMember>& members) {
   zip_error_t error;
   zip_error_init(&error);
+  fSettleTimeZone();
   zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
   if (target == nullptr) throw CGameError("cannot make a replay archive: " + fZipErrorText(&error));
   zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, &error);
@@ -161,6 +176,7 @@ std::vector<SArchiveMember> fReadZipMembers(const std::string& zipBytes, const s
 
   zip_error_t error;
   zip_error_init(&error);
+  fSettleTimeZone();
   zip_source_t* source = zip_source_buffer_create(zipBytes.data(), zipBytes.size(), 0, &error);
   if (source == nullptr) fRefuse(label, "it cannot be read (" + fZipErrorText(&error) + ")");
   zip_t* opened = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);

@@ -21,6 +21,14 @@ inline constexpr std::uint64_t kMaxUnpackedBytes = 64ull * 1024 * 1024;
 // A replay archive holds two members; this leaves room and no more.
 inline constexpr std::uint64_t kMaxMembers = 64;
 
+// libzip turns each member's time into local time; with TZ unset the C
+// library reads the zone again at each conversion, writing its state, so
+// checks on several threads at once would race in it. Names the zone the
+// library would use anyway (TZ=:/etc/localtime, unless TZ is set) and reads
+// it, once. Programs call it before they start threads; reading and packing
+// call it too.
+void fSettleTimeZone();
+
 // The members, in archive order. Throws CGameError naming `label` for an
 // archive that is unreadable, too large, or names any file outside the
 // replay folders.

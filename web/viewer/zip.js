@@ -20,8 +20,10 @@ function findEndRecord(view) {
   throw new Error('not a ZIP archive (no end record)');
 }
 
-// [{name, bytes: Uint8Array}] in the central directory's order.
-export async function unzip(buffer) {
+// [{name, bytes: Uint8Array}] in the central directory's order. `inflate`
+// turns raw deflate data into bytes: the browser's stream by default; a
+// program under Node passes its zlib (Node 18 has no 'deflate-raw' stream).
+export async function unzip(buffer, inflate = inflateRaw) {
   const bytes = new Uint8Array(buffer);
   const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
   if (bytes.length < 22) throw new Error('not a ZIP archive (too short)');
@@ -59,7 +61,7 @@ export async function unzip(buffer) {
       data = packed;
     } else if (method === 8) {
       try {
-        data = await inflateRaw(packed);
+        data = await inflate(packed);
       } catch {
         throw new Error(`${name} cannot be inflated`);
       }

@@ -88,7 +88,7 @@ int CNameEntryWindowEx::fFieldWidth() const { return (fontSize / 2) * maxLength 
 
 std::string CNameEntryWindowEx::fTyped() const {
   if (keyInputHandle < 0) return shownName;
-  std::vector<char> buffer(static_cast<std::size_t>(maxLength) + 1, '\0');
+  std::vector<char> buffer(static_cast<std::size_t>(std::max(maxLength, 0)) + 1, '\0');
   GetKeyInputString(buffer.data(), keyInputHandle);
   buffer.back() = '\0';
   return buffer.data();
@@ -101,7 +101,7 @@ void CNameEntryWindowEx::fCloseInput() {
 }
 
 void CNameEntryWindowEx::fFinishInput() {
-  std::vector<char> buffer(static_cast<std::size_t>(maxLength) + 1, '\0');
+  std::vector<char> buffer(static_cast<std::size_t>(std::max(maxLength, 0)) + 1, '\0');
   GetKeyInputString(buffer.data(), keyInputHandle);
   buffer.back() = '\0';
   const std::string cleaned = fCleanRankingName(std::string(buffer.data(), buffer.size()));

@@ -91,8 +91,8 @@ std::string fDailyPageHtml(const SDailyOverview& overview) {
   if (overview.secondsLeft > 0) {
     const long long minutes = (overview.secondsLeft + 59) / 60;
     html += "<p class=\"summary\">Everyone plays the same balls today. Time left: " + std::to_string(minutes / 60) +
-            " h " + std::to_string(minutes % 60) + " min (the day ends at " + fEscapeHtml(fDayEndText(day)) +
-            "; games ended by then are taken until 15 minutes after).</p>\n";
+            " h " + std::to_string(minutes % 60) + " min (the day ends at midnight UTC, " +
+            fEscapeHtml(fDayEndText(day)) + "; games ended by then are taken until 00:15).</p>\n";
   } else {
     html += "<p class=\"summary\">This day is over: its rankings stay as they ended.</p>\n";
   }

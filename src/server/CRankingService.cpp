@@ -242,6 +242,7 @@ std::variant<SServiceAnswer, CRankingService::SCheckedUpload> CRankingService::f
   if (!score || !maxRensa) return fRefuse("bad score");
   if (body.empty()) return fRefuse("no replay");
   if (body.size() > kMaxArchiveBytes) return fRefuse("replay too large");
+  if (mNaming) return fRefuse("server busy, try again later");
 
   // Cheap refusals first: a check plays a whole game.
   const std::string hash = fSha256Hex(body);

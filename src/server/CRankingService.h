@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <ctime>
@@ -103,6 +104,11 @@ class CRankingService {
   // reason when it failed, or when the check running now is slow.
   SServiceAnswer fHealth() const;
 
+  // While entries stored before games were named are named (at a start,
+  // while lists and pages are served), uploads are refused with a reason
+  // the game shows: a copy of an entry not named yet would pass.
+  void fSetNaming(bool naming) { mNaming = naming; }
+
   // A stop began: checks that wait for a verifier are refused.
   void fBeginStop();
   // The stop's time is up: checks still running are given up.
@@ -173,6 +179,7 @@ class CRankingService {
   void fWatchThread();
 
   IRankingStore& mStore;
+  std::atomic<bool> mNaming{false};
   IReplayVerifier& mVerifier;
   std::function<std::time_t()> mClock;
   std::chrono::milliseconds mListMaxAge;

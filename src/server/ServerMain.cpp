@@ -159,20 +159,6 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     poolOptions.timeLimit = std::chrono::milliseconds(options.checkMs);
     poolOptions.memoryLimitBytes = static_cast<std::size_t>(options.checkMemoryMb) * 1024 * 1024;
     CVerifierPool verifiers(poolOptions);
-    {
-      // Entries stored before games were named get their names before
-      // anything is served; a stop meanwhile drops the checks and ends.
-      const CStopAction dropChecks(stopWaiter, [&verifiers] {
-        verifiers.fRefuseQueued();
-        verifiers.fAbortRunning();
-      });
-      fNameStoredGames(*store, verifiers, poolOptions.workers, fWriteLogLine, stopWaiter.fFlag());
-    }
-    if (stopWaiter.fSignalled()) {
-      std::fprintf(stderr, "- stopped while naming stored entries; the rest are named at the next start\n");
-      return 0;
-    }
-
     // Every store call and check is timed for /metrics.
     CMetrics metrics;
     CMeasuredStore measuredStore(*store, metrics);
@@ -201,8 +187,40 @@ int fRankingServerMain(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "- %d verifier workers, store %s, web root %s\n", poolOptions.workers,
                  fIsPostgresLocation(location) ? "PostgreSQL" : location.c_str(), webRoot.c_str());
 
-    const CStopAction stopServing(stopWaiter, [&server] { server.fStopGracefully(); });
-    server.fListen();
+    // Entries stored before games were named get their names while lists,
+    // pages and downloads are served; uploads wait for the end (refused with
+    // a reason meanwhile). A stop drops the naming's checks.
+    std::atomic<bool> naming{!store->fUnnamedEntries(0, 1).empty()};
+    service.fSetNaming(naming);
+    const CStopAction stopServing(stopWaiter, [&server, &verifiers, &naming] {
+      if (naming) {
+        verifiers.fRefuseQueued();
+        verifiers.fAbortRunning();
+      }
+      server.fStopGracefully();
+    });
+    std::thread namer([&] {
+      if (!naming) return;
+      try {
+        fNameStoredGames(*store, verifiers, poolOptions.workers, fWriteLogLine, stopWaiter.fFlag());
+      } catch (const CGameError& error) {
+        std::fprintf(stderr, "- naming stored entries stopped: %s; the rest are named at the next start\n", error.what());
+      }
+      if (stopWaiter.fSignalled()) {
+        std::fprintf(stderr, "- stopped while naming stored entries; the rest are named at the next start\n");
+      }
+      naming = false;
+      service.fSetNaming(false);
+    });
+    try {
+      server.fListen();
+    } catch (...) {
+      verifiers.fRefuseQueued();
+      verifiers.fAbortRunning();
+      namer.join();
+      throw;
+    }
+    namer.join();
   } catch (const CGameError& error) {
     std::fprintf(stderr, "plimoball-ranking-server: %s\n", error.what());
     return 1;

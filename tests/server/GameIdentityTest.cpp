@@ -10,6 +10,8 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "gamelib/FileSystem.h"
 #include "online/CCurlWrapper.h"
@@ -447,8 +449,9 @@ TEST_P(GameIdStoreTest, EarlierDatabasesAreNamedByWhatWasPlayedOnStartUp) {
 INSTANTIATE_TEST_SUITE_P(Stores, GameIdStoreTest, ::testing::Values("sqlite", "postgres"),
                          [](const auto& info) { return info.param; });
 
-// A stop while the start-up names stored entries ends the server within its
-// stop time; the next start goes on where it stopped.
+// Stored entries are named while the server serves: lists answer, uploads
+// are refused until the naming ends. A stop meanwhile ends the server within
+// its stop time; the next start goes on where it stopped.
 class GameIdStopTest : public HeadlessTest {};
 
 TEST_F(GameIdStopTest, SigtermDuringTheStartUpNamingEndsTheServerInTime) {
@@ -463,7 +466,16 @@ TEST_F(GameIdStopTest, SigtermDuringTheStartUpNamingEndsTheServerInTime) {
     CServerProgram server(fAbsolutePath("ranking.sqlite"), fAbsolutePath("server.out"),
                           {"--workers", "1", "--check-ms", "60000", "--check-memory-mb", "4096", "--stop-ms", "1000"},
                           "- naming stored entries");
-    ASSERT_NE(server.fOutput().find("- naming stored entries"), std::string::npos) << server.fOutput();
+    const std::string output = server.fOutput();
+    ASSERT_NE(output.find("- naming stored entries"), std::string::npos) << output;
+    const std::size_t listening = output.find("listening on 127.0.0.1:");
+    ASSERT_NE(listening, std::string::npos) << output;
+    const int port = std::stoi(output.substr(listening + 23));
+    const STimedAnswer list = fTimedExchange(port, fScriptRequest("wanpaku", "GetRankingList?"));
+    EXPECT_EQ(list.fStatus(), "HTTP/1.1 200") << list.text;
+    EXPECT_EQ(fTimedExchange(port, fScriptRequest("plimo", "UploadRanking?taro?20600?3", fFixture("plimo_seed123.zip")))
+                  .fBody(),
+              "UploadFailed?server busy, try again later");
     server.fSignal(SIGTERM);
     const auto signalled = std::chrono::steady_clock::now();
     EXPECT_EQ(server.fWaitExit(5'000), 0) << server.fOutput();
@@ -471,13 +483,19 @@ TEST_F(GameIdStopTest, SigtermDuringTheStartUpNamingEndsTheServerInTime) {
     // The stop time and the process's own exit: far below 40 checks.
     EXPECT_LT(took.count(), 3'000) << server.fOutput();
     EXPECT_NE(server.fOutput().find("stopped while naming stored entries"), std::string::npos) << server.fOutput();
-    EXPECT_EQ(server.fOutput().find("listening on"), std::string::npos) << server.fOutput();
   }
-  // The next start names the rest and serves: one entry for the one game.
+  // The next start serves at once and names the rest: then one entry for
+  // the one game.
   CServerProgram again(fAbsolutePath("ranking.sqlite"), fAbsolutePath("again.out"),
                        {"--workers", "2", "--check-ms", "60000", "--check-memory-mb", "4096"});
   ASSERT_NE(again.fPort(), 0) << again.fOutput();
-  const std::string list = CCurlWrapper::fPostFile(again.fScriptUrl("wanpaku") + "GetRankingList?", "a.txt").body;
+  std::string list;
+  for (int wait = 0; wait < 1200; ++wait) {
+    list = CCurlWrapper::fPostFile(again.fScriptUrl("wanpaku") + "GetRankingList?", "a.txt").body;
+    if (again.fOutput().find("- named ") != std::string::npos && std::count(list.begin(), list.end(), '\n') == 1) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_NE(again.fOutput().find("- named "), std::string::npos) << again.fOutput();
   EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 1) << list;
   EXPECT_EQ(list.rfind("w0?", 0), 0u) << list;
 }

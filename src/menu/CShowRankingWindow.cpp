@@ -11,6 +11,7 @@
 #include "gui/CSetupWindowInfo.h"
 #include "input/CKeyManagerBase.h"
 #include "gui/Window.h"
+#include "online/DailyClient.h"
 #include "online/RankingClient.h"
 #include "persist/Settings.h"
 #include "stage/CReplayTheatre.h"
@@ -110,6 +111,8 @@ CShowRankingWindow::CShowRankingWindow(std::vector<SRankingData> list, int modeI
 }
 
 CShowRankingWindow::CShowRankingWindow(const SPlace& place) : CShowRankingWindow(place.entries, place.mode) {
+  day = place.day;
+  days = place.days;
   sortBy = place.sortBy;
   fSort();
   const auto watched = std::find_if(entries.begin(), entries.end(),
@@ -202,10 +205,16 @@ void CShowRankingWindow::fDrawTexts() const {
     text(right - GetDrawStringWidthToHandle(line.c_str(), static_cast<int>(line.size()), font, 0), top, line, colour,
          font);
   };
-  text(x + kRankX, y + kTitleY, fFormatText(ETextId::RankingTitleFormat, fModeTitle(mode)), white, gFontMenu);
+  const std::string title = day.empty() ? fFormatText(ETextId::RankingTitleFormat, fModeTitle(mode))
+                                        : fFormatText(ETextId::DailyRankingTitleFormat, fModeTitle(mode), day.c_str());
+  text(x + kRankX, y + kTitleY, title, white, gFontMenu);
   rightAligned(x + kRightEdge, y + kTitleY + 4, fFormatText(ETextId::RankingPageFormat, page + 1, lastPage + 1), pale,
                gFontText);
   text(x + kRankX, y + kSortY, fSortText(sortBy), pale, gFontText);
+  rightAligned(x + kRightEdge, y + kSortY,
+               fFormatText(ETextId::RankingDaysKeyFormat, fKeyboardKeyName(EGameKey::KeySpace).c_str()), pale,
+               gFontText);
+  if (entries.empty()) text(x + kNameX, y + fRowY(0), fText(ETextId::DailyNoEntries), pale, gFontText);
   text(x + kRankX, y + kHeadY, fText(ETextId::RankingColumnRank), pale, gFontText);
   text(x + kNameX, y + kHeadY, fText(ETextId::RankingColumnName), pale, gFontText);
   rightAligned(x + kScoreRight, y + kHeadY, fText(ETextId::RankingColumnScore), pale, gFontText);
@@ -277,7 +286,9 @@ void CShowRankingWindow::fInput() {
   if (fIsConfirmPush(keys)) {
     if (entries.empty()) return;
     const SRankingData& entry = fFocusedEntry();
-    if (const auto stored = fStoredDownloadedReplay(mode, entry.replayName)) {
+    const auto stored = day.empty() ? fStoredDownloadedReplay(mode, entry.replayName)
+                                    : fStoredDownloadedDaily(mode, day, entry.replayName);
+    if (stored) {
       fPlayDownloaded(*stored);
       return;
     }
@@ -287,6 +298,9 @@ void CShowRankingWindow::fInput() {
     if (onClose) onClose();
   } else if (keys.fIsPush(EGameKey::KeyC, true)) {
     fCycleSort();
+  } else if (keys.fIsPush(EGameKey::KeySpace, true)) {
+    connectTask = EConnectTask::NextListPending;
+    subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fText(ETextId::Connecting)}));
   }
 }
 
@@ -296,6 +310,11 @@ void CShowRankingWindow::fAnimate() {
   } else if (connectTask == EConnectTask::DownloadReplay) {
     connectTask = EConnectTask::None;
     fDownloadReplay();
+  } else if (connectTask == EConnectTask::NextListPending) {
+    connectTask = EConnectTask::NextList;
+  } else if (connectTask == EConnectTask::NextList) {
+    connectTask = EConnectTask::None;
+    fNextList();
   }
   if (subWindow) subWindow->fUpdate();
   window->fUpdate();
@@ -304,7 +323,9 @@ void CShowRankingWindow::fAnimate() {
 }
 
 void CShowRankingWindow::fDownloadReplay() {
-  const SDownloadResult result = ::fDownloadReplay(mode, fFocusedEntry().replayName);
+  const std::string& key = fFocusedEntry().replayName;
+  const SDownloadResult result =
+      day.empty() ? ::fDownloadReplay(mode, key) : ::fDownloadDaily(fRankingServer(), mode, day, key);
   if (result.success) {
     fPlayDownloaded(result.replay);
     return;
@@ -322,7 +343,7 @@ void CShowRankingWindow::fPlayDownloaded(const SReplayInfo& stored) {
   info.date = entry.date;
   // The owner is told first: the theatre takes the scene's place, and with
   // it this window's owner.
-  if (onWatch) onWatch(SPlace{mode, entries, sortBy, entry.replayName});
+  if (onWatch) onWatch(SPlace{mode, entries, sortBy, entry.replayName, day, days});
   try {
     gCurrentScene = std::make_unique<CReplayTheatre>(mode, info);
   } catch (const CGameError& error) {
@@ -340,4 +361,46 @@ void CShowRankingWindow::fCycleSort() {
   page = 0;
   fBuildPage();
   fShowSortMessage();
+}
+
+void CShowRankingWindow::fNextList() {
+  fShowSortMessage();
+  // Today is the server's, never this machine's: asked once.
+  if (days.empty()) {
+    const SDailyResult today = ::fRequestDaily();
+    if (!today.info) {
+      if (onMessage) onMessage(today.message);
+      return;
+    }
+    days.push_back(today.info->date);
+    while (static_cast<int>(days.size()) < kDailyDays) days.push_back(fDayBefore(days.back()));
+  }
+  const auto shown = std::find(days.begin(), days.end(), day);
+  const std::size_t next = day.empty() ? 0 : static_cast<std::size_t>(shown - days.begin()) + 1;
+  std::vector<SRankingData> list;
+  std::string nextDay;
+  if (next < days.size()) {
+    nextDay = days[next];
+    SDailyListResult result = fRequestDailyList(fRankingServer(), mode, nextDay);
+    if (!result.ok) {
+      if (onMessage) onMessage(result.message);
+      return;
+    }
+    list = std::move(result.entries);
+  } else {
+    SRankingListResult result = ::fRequestRankingList(mode);
+    if (!result.fIsListed() && result.outcome != SRankingListResult::EOutcome::NoData) {
+      if (onMessage) onMessage(result.message);
+      return;
+    }
+    list = std::move(result.entries);
+  }
+  day = nextDay;
+  entries = std::move(list);
+  sortBy = ESortBy::Score;
+  fSort();
+  fAssignRanks(entries);
+  page = 0;
+  lastPage = entries.empty() ? 0 : (static_cast<int>(entries.size()) - 1) / kRowsPerPage;
+  fBuildPage();
 }

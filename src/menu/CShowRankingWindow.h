@@ -1,6 +1,7 @@
 // The online ranking list of one mode: ten entries a page, three sort
 // orders, and the replay of any entry, downloaded first when it is not on
-// disk yet. An opaque window over the whole screen: the mode as its title,
+// disk yet. A second key turns to the daily challenge's lists of today and
+// the seven days before, one day at a time, and back to the ranking. An opaque window over the whole screen: the mode as its title,
 // the sort and the page, column headings, the player's own entries marked,
 // and a line naming the keys.
 #pragma once
@@ -21,8 +22,10 @@
 class CShowRankingWindow {
  public:
   enum class ESortBy : int { Score = 0, MaxChain, Date };
-  enum class EConnectTask : int { DownloadReplayPending = 0, DownloadReplay, None };
+  enum class EConnectTask : int { DownloadReplayPending = 0, DownloadReplay, NextListPending, NextList, None };
   static constexpr int kRowsPerPage = 10;
+  // Today and the days before it that the daily lists reach back to.
+  static constexpr int kDailyDays = 8;
 
   // Where the list stood when one of its replays began: enough to show it
   // again, at the entry watched, once the replay is left.
@@ -31,6 +34,8 @@ class CShowRankingWindow {
     std::vector<SRankingData> entries;
     ESortBy sortBy = ESortBy::Score;
     std::string replayName;  // the entry watched
+    std::string day;                // the daily list's day; empty for the ranking
+    std::vector<std::string> days;  // the days the daily lists go through
   };
 
   CShowRankingWindow(std::vector<SRankingData> entries, int mode);
@@ -49,6 +54,10 @@ class CShowRankingWindow {
   virtual void fAnimate();
   virtual void fDownloadReplay();
   virtual void fCycleSort();
+  // The next list: the ranking, today's daily list, each day before it in
+  // turn, then the ranking again. A list that cannot be read leaves the one
+  // shown and is reported.
+  virtual void fNextList();
 
   // ---- for the owner and tests ----
   const std::vector<SRankingData>& fEntries() const { return entries; }
@@ -56,6 +65,8 @@ class CShowRankingWindow {
   int fLastPage() const { return lastPage; }
   ESortBy fSortBy() const { return sortBy; }
   EConnectTask fConnectTask() const { return connectTask; }
+  // The daily list's day, empty for the ranking.
+  const std::string& fDay() const { return day; }
   CMainWindow& fWindow() const { return *window; }
   CDisplayMessageWindow* fSubWindow() const { return subWindow.get(); }
   // The entry shown in the focused row.
@@ -91,6 +102,8 @@ class CShowRankingWindow {
   EConnectTask connectTask = EConnectTask::None;
   int mode = 0;
   std::string ownName;
+  std::string day;
+  std::vector<std::string> days;
 };
 
 // Ranks by score order: equal scores share a rank, the next one skips

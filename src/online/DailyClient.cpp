@@ -53,6 +53,26 @@ bool fIsDailyDate(const std::string& text) {
   return *day <= days;
 }
 
+std::string fDayBefore(const std::string& date) {
+  if (!fIsDailyDate(date)) return date;
+  int year = std::stoi(date.substr(0, 4));
+  int month = std::stoi(date.substr(5, 2));
+  int day = std::stoi(date.substr(8, 2)) - 1;
+  if (day == 0) {
+    // The days of month m at m % 12.
+    static constexpr int kDays[] = {31, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30};
+    if (--month == 0) {
+      month = 12;
+      --year;
+    }
+    day = kDays[month % 12];
+    if (month == 2 && fIsLeapYear(year)) day = 29;
+  }
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+  return text;
+}
+
 std::optional<SDailyInfo> fParseDailyAnswer(const std::string& body) {
   std::string line = body;
   if (!line.empty() && line.back() == '\n') line.pop_back();
@@ -174,6 +194,16 @@ std::optional<std::string> fDownloadedDailyPath(int mode, const std::string& dat
   fModeInfo(mode);  // range check
   if (!fIsDailyDate(date) || !fIsSafeReplayKey(key)) return std::nullopt;
   return fDownloadFolder(mode) + "/daily_" + date + "_" + key;
+}
+
+std::optional<SReplayInfo> fStoredDownloadedDaily(int mode, const std::string& date, const std::string& key) {
+  const auto path = fDownloadedDailyPath(mode, date, key);
+  if (!path || !fFileExists(*path)) return std::nullopt;
+  SReplayInfo info;
+  info.mode = SReplayInfo::EMode::Replay;
+  info.path = *path;
+  info.isDebug = false;
+  return info;
 }
 
 SDownloadResult fDownloadDaily(const std::string& server, int mode, const std::string& date, const std::string& key) {

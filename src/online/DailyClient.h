@@ -25,6 +25,9 @@ struct SDailyInfo {
 
 // "YYYY-MM-DD" with a month 01-12 and a day that month has.
 bool fIsDailyDate(const std::string& text);
+// The day before a day ("2026-03-01" gives "2026-02-28"); the text itself
+// when it is no day.
+std::string fDayBefore(const std::string& date);
 // "DATE?SEED_PLIMO?SEED_YOIKO?SEED_WANPAKU?SECONDS_LEFT", one line, its
 // "\n" optional; seeds 0..2^31-1 and seconds 0..86400 in plain digits.
 // Nothing for anything else.
@@ -62,6 +65,8 @@ SUploadResult fUploadDaily(const std::string& server, int mode, const std::strin
 // "dat/downloaded_replay_<mode>/daily_<date>_<key>", or nothing for a date
 // or key that is unsafe.
 std::optional<std::string> fDownloadedDailyPath(int mode, const std::string& date, const std::string& key);
+// The playback of a daily entry's replay downloaded before, if on disk.
+std::optional<SReplayInfo> fStoredDownloadedDaily(int mode, const std::string& date, const std::string& key);
 // Fetches a daily entry's replay; only a valid archive of the mode is
 // written, as for the ranking's downloads.
 SDownloadResult fDownloadDaily(const std::string& server, int mode, const std::string& date, const std::string& key);

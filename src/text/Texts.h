@@ -142,6 +142,8 @@ enum class ETextId : int {
   DailyReasonNotBetter,
   DailyEndHintFormat,  // %s, %s: the two keys that leave
   DailyNothingToSend,
+  DailyRankingTitleFormat,  // %s the mode's name, %s the day
+  RankingDaysKeyFormat,     // %s: the key that turns to the next list
   HelpDaily,
   NameEntryEmpty,  // the name entry refuses an empty name
   Count

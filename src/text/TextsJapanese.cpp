@@ -147,8 +147,8 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},
       {ETextId::HelpAltEnterLine, "Alt+Enter : ウィンドウ / フルスクリーン切り替え"},
       {ETextId::HelpSymbolsLine, "オプションの「ボールの記号」で色ごとに形が付きます："},
-      {ETextId::DailyNoServer, "デイリーチャレンジ：ランキングサーバが応答しません"},
-      {ETextId::DailyBadAnswer, "デイリーチャレンジ：サーバの応答を読めませんでした"},
+      {ETextId::DailyNoServer, "デイリーチャレンジ：サーバが応答しません"},
+      {ETextId::DailyBadAnswer, "デイリーチャレンジ：サーバの応答が不正です"},
       {ETextId::DailyListFailed, "今日の順位表を読めませんでした"},
       {ETextId::DailyTitleFormat, "デイリーチャレンジ　%s"},
       {ETextId::DailyTimeLeftFormat, "残り %d:%02d:%02d"},
@@ -167,6 +167,8 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::DailyReasonNotBetter, "今日のベストを超えていません"},
       {ETextId::DailyEndHintFormat, "%s / %s / Esc : デイリーチャレンジへ"},
       {ETextId::DailyNothingToSend, "このモードで送信できる今日のゲームはありません"},
+      {ETextId::DailyRankingTitleFormat, "デイリー : %s　%s"},
+      {ETextId::RankingDaysKeyFormat, "%s : 日別の順位"},
       {ETextId::HelpDaily,
        "【デイリーチャレンジ】\n"
        "UTCの一日ごとに、各モードの種が全員共通になります。\n"

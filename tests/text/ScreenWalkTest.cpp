@@ -324,6 +324,16 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
       gKeyManager->fUpdateKeyState();
       window.fInput();
     }
+    // A day's daily list, and a day nobody played.
+    for (const auto& list : {entries, std::vector<SRankingData>{}}) {
+      CShowRankingWindow::SPlace place;
+      place.entries = list;
+      place.day = "2026-12-08";
+      CShowRankingWindow daily(place);
+      backend().fClearDrawn();
+      daily.fDraw();
+      fCheckPicture();
+    }
   }
 
   void fWalkStage() {

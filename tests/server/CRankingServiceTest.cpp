@@ -38,6 +38,20 @@ class CRankingServiceTest : public HeadlessTest {
     return service.fUpload("plimo", {"UploadRanking", "taro", "20600", "3"}, archive).body;
   }
 
+  // An entry "other" stored by another server process: a store of its own
+  // on the file.
+  bool fStoreAsAnotherProcess(int score, int maxRensa) {
+    SNewRankingEntry entry;
+    entry.mode = "plimo";
+    entry.name = "other";
+    entry.score = score;
+    entry.maxRensa = maxRensa;
+    entry.date = "2024/05/06 07:08:09";
+    entry.archiveHash = std::string(64, 'a');
+    entry.archive = "archive";
+    return fOpenRankingStore(fAbsolutePath("ranking.db"))->fAdd(entry).has_value();
+  }
+
   std::unique_ptr<CCountingStore> mStore;
   CScriptedVerifier mVerifier;
   std::string mArchive;
@@ -71,17 +85,7 @@ TEST_F(CRankingServiceTest, AnotherProcesssUploadShowsAtOnceAndNothingIsReadWhil
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   EXPECT_EQ(service.fListBody("plimo"), first);
   EXPECT_EQ(mStore->mLists, 1);
-  // Stored by another server process: a store of its own on the file.
-  const auto other = fOpenRankingStore(fAbsolutePath("ranking.db"));
-  SNewRankingEntry entry;
-  entry.mode = "plimo";
-  entry.name = "other";
-  entry.score = 500;
-  entry.maxRensa = 1;
-  entry.date = "2024/05/06 07:08:09";
-  entry.archiveHash = std::string(64, 'a');
-  entry.archive = "archive";
-  ASSERT_TRUE(other->fAdd(entry));
+  ASSERT_TRUE(fStoreAsAnotherProcess(500, 1));
   const auto stored = std::chrono::steady_clock::now();
   while (service.fListBody("plimo")->find("other?500?1?") == std::string::npos &&
          std::chrono::steady_clock::now() - stored < std::chrono::seconds(5)) {
@@ -131,15 +135,7 @@ TEST_F(CRankingServiceTest, MarksAreReadOnceAskedForAndAgainAfterEachChange) {
 
   // A new best entry from another process moves every mark down one place.
   const long long oldFirst = ranking->scoreMarks[0].id;
-  SNewRankingEntry entry;
-  entry.mode = "plimo";
-  entry.name = "other";
-  entry.score = 9999;
-  entry.maxRensa = 20;
-  entry.date = "2024/05/06 07:08:09";
-  entry.archiveHash = std::string(64, 'a');
-  entry.archive = "archive";
-  ASSERT_TRUE(fOpenRankingStore(fAbsolutePath("ranking.db"))->fAdd(entry));
+  ASSERT_TRUE(fStoreAsAnotherProcess(9999, 20));
   ranking = markedAfter(kEntries + 1);
   ASSERT_EQ(ranking->scoreMarks.size(), 2u);
   EXPECT_EQ(ranking->scoreMarks[0].id, keyAt(ERankingSort::Score, kMarkSpacing));

@@ -46,6 +46,8 @@ std::string fUsageText() {
          "  --play MODE        start a game of MODE (plimo, yoiko or wanpaku) at once\n"
          "  --replay ARCHIVE   watch a replay archive (a best game, a download or a\n"
          "                     debug save); the program ends with the replay or Escape\n"
+         "  --race ARCHIVE     race a replay archive's game: a new game on its seed\n"
+         "                     and mode, the replay played beside it as a ghost\n"
          "  --frames N         end after N frames\n"
          "  --screenshot FILE  write the last drawn frame to FILE (PNG) at the end\n"
          "  --data-dir DIR     keep records, settings, replays, logs and config.dat in\n"
@@ -94,6 +96,9 @@ SCommandLine fParseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--replay") {
       if (!hasValue || args[i + 1].empty()) return fError("--replay needs a replay archive");
       line.playReplay = args[++i];
+    } else if (arg == "--race") {
+      if (!hasValue || args[i + 1].empty()) return fError("--race needs a replay archive");
+      line.raceReplay = args[++i];
     } else if (arg == "--watch-replay") {
       if (!hasValue) return fError("--watch-replay needs a mode: plimo, yoiko or wanpaku");
       const std::string& mode = args[++i];
@@ -115,5 +120,8 @@ SCommandLine fParseCommandLine(const std::vector<std::string>& args) {
   }
   if (line.playMode >= 0 && !line.playReplay.empty()) return fError("--play and --replay cannot be combined");
   if (line.playMode >= 0 && line.watchMode >= 0) return fError("--play and --watch-replay cannot be combined");
+  if (!line.raceReplay.empty() && (line.playMode >= 0 || !line.playReplay.empty() || line.watchMode >= 0)) {
+    return fError("--race cannot be combined with --play, --replay or --watch-replay");
+  }
   return line;
 }

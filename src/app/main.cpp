@@ -1,6 +1,7 @@
 // The process entry of the game.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "persist/ReplayArchiveFile.h"
 #include "stage/CPlimoStage.h"
 #include "stage/CReplayTheatre.h"
+#include "stage/RaceGhost.h"
 #include "replay/ReplayZip.h"
 #include "rules/StageModes.h"
 #include "util/Assert.h"
@@ -55,6 +57,24 @@ int main(int argc, char** argv) {
     info.endsProgram = true;
     const int mode = checked.mode;
     options.firstScene = [mode, info] { return std::make_unique<CReplayTheatre>(mode, info); };
+  } else if (!line.raceReplay.empty()) {
+    // Checked whole before the window opens, as --replay's: a damaged or
+    // foreign archive starts nothing.
+    const std::string archive = fAbsolutePath(line.raceReplay);
+    std::shared_ptr<const SCheckedReplay> ghost;
+    try {
+      ghost = fCheckRaceArchive(archive);
+    } catch (const CGameError& error) {
+      std::fprintf(stderr, "plimoball: --race: %s\n", error.what());
+      return 2;
+    }
+    const SReplayInfo info = SReplayInfo::fRace(ghost);
+    options.firstScene = [info] {
+      // As --play builds its game: the first fAnimate in the frame it is built.
+      auto stage = std::make_unique<CPlimoStage>(info.raceGhost->mode, info);
+      stage->fAnimate();
+      return stage;
+    };
   } else if (line.playMode >= 0) {
     const int mode = line.playMode;
     options.firstScene = [mode] {

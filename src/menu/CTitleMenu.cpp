@@ -12,8 +12,10 @@
 #include "online/RankingUrl.h"
 #include "persist/Settings.h"
 #include "stage/CPlimoStage.h"
+#include "stage/RaceGhost.h"
 #include "stage/CReplayTheatre.h"
 #include "rules/StageModes.h"
+#include "text/KeyHints.h"
 #include "text/Texts.h"
 #include "util/Assert.h"
 #include "util/CFpsTimer.h"
@@ -88,7 +90,13 @@ void CTitleMenu::fNavigatePanes() {
   if (gKeyManager->fIsPush(EGameKey::Down, true)) fCursorDown(panes.back());
   const bool right = gKeyManager->fIsPush(EGameKey::Right, true);
   const bool z = fIsConfirmPush(*gKeyManager);
-  if (right || z) fDecide(panes.back());
+  const bool c = gKeyManager->fIsPush(EGameKey::KeyC, true);
+  if (right || z) {
+    fDecide(panes.back());
+  } else if (c && !panes.back().buttons.empty()) {
+    const auto race = panes.back().buttons[static_cast<std::size_t>(panes.back().cursor)].onRace;
+    if (race) race();
+  }
   if (panes.empty()) return;
   const bool left = gKeyManager->fIsPush(EGameKey::Left, true);
   const bool x = gKeyManager->fIsPush(EGameKey::KeyX, true);
@@ -319,6 +327,23 @@ void CTitleMenu::fStartStage(int mode, const SReplayInfo& info) {
   }
 }
 
+void CTitleMenu::fStartRace(int mode) {
+  const std::string path = fReplayFilePath(mode, "replay");
+  if (!fFileExists(path)) {
+    fShowMessage(fText(ETextId::NoReplay));
+    return;
+  }
+  try {
+    auto ghost = fCheckRaceArchive(path);
+    if (ghost->mode != mode) throw CGameError("the stored replay is a game of another mode");
+    gCurrentScene = std::make_unique<CPlimoStage>(mode, SReplayInfo::fRace(std::move(ghost)));
+  } catch (const CGameError& error) {
+    std::fprintf(stderr, "PlimoBall: cannot race %s: %s\n", path.c_str(), error.what());
+    if (gSoundManager) gSoundManager->fStopAll();
+    fShowMessage(fText(ETextId::BadReplay));
+  }
+}
+
 void CTitleMenu::fShowModeDescription(int mode) {
   fRetire(infoWindow);
   infoWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fModeDescription(mode)}));
@@ -327,6 +352,17 @@ void CTitleMenu::fShowModeDescription(int mode) {
 void CTitleMenu::fShowHighScoreSummary(int mode) {
   fRetire(infoWindow);
   infoWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fHighScoreSummary(mode)}));
+}
+
+void CTitleMenu::fShowRaceableSummary(int mode) {
+  fRetire(infoWindow);
+  // Beside the summary's shortest line, the chain: the window has room for
+  // three lines only.
+  std::string summary = fHighScoreSummary(mode);
+  const std::size_t second = summary.find('\n', summary.find('\n') + 1);
+  const std::string hint = fFormatText(ETextId::RaceRecordsHintFormat, fKeyboardKeyName(EGameKey::KeyC).c_str());
+  summary.insert(second == std::string::npos ? summary.size() : second, "    " + hint);
+  infoWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({summary}));
 }
 
 void CTitleMenu::fOpenNameEntry(int mode) {

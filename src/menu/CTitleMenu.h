@@ -64,6 +64,8 @@ class CTitleMenu : public CScene {
     std::function<void()> onDecide;
     std::function<void()> onFocus;
     std::function<void()> onBlur;
+    // C on a mode of one's own replays: race that replay.
+    std::function<void()> onRace;
   };
 
   struct SPane {
@@ -129,8 +131,12 @@ class CTitleMenu : public CScene {
   void fOpenDailyNameEntry(int mode);
   // A new stage; an unreadable replay is reported instead of ending the game.
   void fStartStage(int mode, const SReplayInfo& info);
+  // A game raced against the mode's stored best replay (checked first).
+  void fStartRace(int mode);
   void fShowModeDescription(int mode);
   void fShowHighScoreSummary(int mode);
+  // The same, with the key that races the replay.
+  void fShowRaceableSummary(int mode);
   void fOpenNameEntry(int mode);
   void fOpenOptionMenu();
   void fOpenHelp();

@@ -142,7 +142,8 @@ CTitleMenu::SPane CTitleMenu::fCreatePane(EPaneType type) {
           break;
         case EPaneType::ReplayMode:
           button.onDecide = [this, mode] { fStartStage(mode, SReplayInfo::fReplay(mode)); };
-          button.onFocus = [this, mode] { fShowHighScoreSummary(mode); };
+          button.onRace = [this, mode] { fStartRace(mode); };
+          button.onFocus = [this, mode] { fShowRaceableSummary(mode); };
           button.onBlur = [this] { fRetire(infoWindow); };
           break;
         case EPaneType::RegistRankingMode:

@@ -16,6 +16,7 @@
 #include "stage/CModel.h"
 #include "stage/CPlimoBall.h"
 #include "stage/ModelTable.h"
+#include "stage/RaceGhost.h"
 #include "stage/StageEffects.h"
 #include "stage/StageReplay.h"
 
@@ -129,6 +130,8 @@ class CPlimoStage : public CScene {
   SReplayInfo replayInfo;
   // A replay's archive, checked whole before the stage was built.
   std::shared_ptr<const SCheckedReplay> checkedReplay;
+  // A race's ghost, stepped in fAnimate: only the frames this stage plays.
+  std::unique_ptr<CRaceGhost> race;
   // ---- the end of a normal game ----
   // Its record and replay are kept by the first way out (StageReplay.h).
   bool endKept = false;

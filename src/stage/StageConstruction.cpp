@@ -33,6 +33,7 @@ CPlimoStage::CPlimoStage(int mode_, SReplayInfo info, std::shared_ptr<const SChe
   try {
     if (gSoundManager) gSoundManager->fPlayBgm(kStageMusic);
     replayInfo = std::move(info);
+    if (replayInfo.raceGhost) race = std::make_unique<CRaceGhost>(replayInfo.raceGhost);
     mBallSymbols = gSettings.ballSymbols;
     mModelTable.fLoadAll(mBallSymbols);
     originA = rules.W * (-kCellUnits) / 4;

@@ -194,6 +194,7 @@ void CPlimoStage::fDraw() {
 
   fDrawEffects();
   fDrawFieldMap();
+  if (race) race->fDraw(rules.score, mBallSymbols);
   fDrawQueuePanel();
   fDrawTexts();
   fDrawGarbageMeter();
@@ -202,12 +203,14 @@ void CPlimoStage::fDraw() {
   if (rules.state == EState::GameOver || rules.state == EState::StageClear) {
     fDrawPicture(50, 280, rules.state == EState::GameOver ? "ui_parts/gameover.png" : "ui_parts/stageclear.png", true);
     if (newRecord && fIsBlinkOn(rules.frameCount)) fDrawPicture(400, 380, "ui_parts/save_highscore.png", true);
+    if (race && race->fEndLead()) fDrawRaceEndLine(*race->fEndLead());
     fDrawEndHint();
   }
 
   if (replayInfo.mode == SReplayInfo::EMode::Practice) {
     fDrawText(10, 76, fText(ETextId::PracticeBanner), GetColor(255, 160, 60), gFontLarge);
   }
+  if (race) fDrawText(10, 76, fText(ETextId::RaceBanner), GetColor(180, 110, 255), gFontLarge);
 
   if (gFpsTimer) {
     const unsigned int white = GetColor(255, 255, 255);

@@ -28,6 +28,10 @@ void CPlimoStage::fAnimate() {
   mEffects.fAge();
   rules.fAnimate();
   fSoundEvents();
+  if (race) {
+    race->fFrame();
+    if (fIsFinished()) race->fNotePlayerEnd(rules.score);
+  }
   fFollowCamera();
   SetCameraPositionAndTargetAndUpVec(cameraPos, VGet(0.0f, 0.0f, 0.0f), VGet(0.0f, 0.0f, 1.0f));
   if (!mModelsDeferred) fSyncBallModels();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/Globals.h"
 #include "app/SceneFactory.h"
@@ -88,6 +89,14 @@ SReplayInfo SReplayInfo::fDaily(int mode, std::int32_t seed, const std::string& 
   return info;
 }
 
+SReplayInfo SReplayInfo::fRace(std::shared_ptr<const SCheckedReplay> ghost) {
+  PLIMO_ASSERT(ghost != nullptr, "a race needs its ghost's checked replay");
+  SReplayInfo info = fNormal(ghost->mode);
+  info.dailySeed = ghost->seed;
+  info.raceGhost = std::move(ghost);
+  return info;
+}
+
 std::string fReplayFilePath(int mode, const std::string& file) { return fReplayFolderOf(mode) + file; }
 
 int fModeHighScore(int mode) {
@@ -119,7 +128,7 @@ CRandom fNewGameRandom(const SReplayInfo& info, const SCheckedReplay* replay) {
     PLIMO_ASSERT(replay != nullptr, "a replay stage is built on a checked archive");
     return CRandom(replay->seed);
   }
-  if (info.fIsDaily()) return CRandom(info.dailySeed);
+  if (info.fIsDaily() || info.raceGhost) return CRandom(info.dailySeed);
   return CRandom(static_cast<std::int32_t>(fGetUtcMilliseconds() % kNewGameSeedRange));
 }
 

@@ -30,16 +30,21 @@ struct SReplayInfo {
   bool endsProgram = false;
   // A daily challenge game (Normal mode, recorded): the day's seed for the
   // mode and the day ("YYYY-MM-DD"). Kept apart from the mode's records.
+  // A race deals with the same seed field (its ghost's), with no day.
   std::int32_t dailySeed = 0;
   std::string dailyDate;
 
   bool fIsDaily() const { return mode == EMode::Normal && !dailyDate.empty(); }
+  // A race (Normal mode, recorded and kept as any game): the ghost's checked
+  // replay; the game deals with its seed, given as a daily game's is.
+  std::shared_ptr<const SCheckedReplay> raceGhost;
 
   // The values the title menu passes for a mode's game and replay.
   static SReplayInfo fNormal(int mode);
   static SReplayInfo fReplay(int mode);
   static SReplayInfo fDebugReplay(int mode);
   static SReplayInfo fDaily(int mode, std::int32_t seed, const std::string& date);
+  static SReplayInfo fRace(std::shared_ptr<const SCheckedReplay> ghost);
 };
 
 class CPlimoStage;
@@ -53,8 +58,8 @@ std::string fReplayFilePath(int mode, const std::string& file);
 std::shared_ptr<const SCheckedReplay> fCheckStageReplay(int mode, const SReplayInfo& info);
 
 // The generator a stage's game deals with: seeded from the clock in a
-// normal game, with the day's seed in a daily game, with the recorded seed
-// in a replay.
+// normal game, with the day's seed in a daily game, with the ghost's in a
+// race, with the recorded seed in a replay.
 CRandom fNewGameRandom(const SReplayInfo& info, const SCheckedReplay* replay);
 // At the end of construction: starts recording, or unpacks the replay where
 // the design keeps it and installs the key player.

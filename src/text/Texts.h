@@ -108,6 +108,17 @@ enum class ETextId : int {
   TheatreEndLine,
   TheatreSpeedFormat,  // %s: the speed, as "x1/4"
   TheatreLegend,
+  // racing a ghost
+  RaceBanner,
+  RaceGhostLabel,
+  RaceChainFormat,  // %d: the ghost's chain (its longest when none runs)
+  RaceLeadLabel,
+  RaceGhostToppedOut,
+  RaceGhostCleared,
+  RaceEndAheadFormat,   // %s: by how much the player was ahead
+  RaceEndBehindFormat,  // %s: by how much the ghost was ahead
+  RaceEndLevel,
+  RaceRecordsHintFormat,  // %s: the key that races the replay
   // help
   HelpTitleFormat,  // %d page, %d pages
   HelpFooterFormat,  // %s: the back key

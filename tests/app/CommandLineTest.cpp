@@ -39,6 +39,11 @@ TEST(CommandLineTest, BadInputIsAnErrorWithAReason) {
                                                                 {"--watch-replay", "tetris"},
                                                                 {"--watch-replay", "plimo", "--play", "plimo"},
                                                                 {"--fullscreen"},
+                                                                {"--race"},
+                                                                {"--race", ""},
+                                                                {"--race", "a.zip", "--play", "plimo"},
+                                                                {"--race", "a.zip", "--replay", "b.zip"},
+                                                                {"--watch-replay", "yoiko", "--race", "a.zip"},
                                                                 {"verify-replay"},
                                                                 {"verify-replay", "a", "b"}}) {
     const auto line = fParseCommandLine(args);
@@ -52,6 +57,16 @@ TEST(CommandLineTest, HelpAndReplayCheck) {
   const auto line = fParseCommandLine({"verify-replay", "dat/replay_plimo/replay"});
   EXPECT_EQ(line.action, EAction::VerifyReplay);
   EXPECT_EQ(line.replayArchive, "dat/replay_plimo/replay");
+}
+
+TEST(CommandLineTest, RaceTakesAnArchiveAndIsNamedInTheHelp) {
+  const auto line = fParseCommandLine({"--race", "best.zip", "--frames", "600", "--screenshot", "race.png"});
+  EXPECT_EQ(line.action, EAction::Play);
+  EXPECT_EQ(line.raceReplay, "best.zip");
+  EXPECT_EQ(line.playMode, -1);
+  EXPECT_TRUE(line.playReplay.empty());
+  EXPECT_TRUE(fParseCommandLine({}).raceReplay.empty());
+  EXPECT_NE(fUsageText().find("--race ARCHIVE"), std::string::npos);
 }
 
 }  // namespace

@@ -580,4 +580,45 @@ TEST_F(TitleMenuTest, LeavingAReplayFromTheRankingReturnsToTheListAtTheEntryWatc
   EXPECT_EQ(fMenu().fPanes().size(), 1u);
 }
 
+// C on a mode of one's own replays races that replay: a normal game on its
+// seed with the ghost beside it; a replay that cannot be read is reported
+// and the menu goes on.
+TEST_F(TitleMenuTest, CRacesTheStoredBestReplayOfTheMode) {
+  fSetScores({{0, 0, false}, {1200, 3, false}, {0, 0, false}});
+  fWriteWholeFile("dat/replay_yoiko/replay", replay_archives::fFixture("yoiko_seed456.zip"));
+  // The stage's pictures, for its first draw.
+  for (const char* name : {"bg.png", "ui_parts/menu.png", "ui_parts/hold_waku.png", "ui_parts/hold.png",
+                           "ui_parts/next_waku.png", "ui_parts/next.png", "ui_parts/ready.png", "ui_parts/go.png"}) {
+    fWriteWholeFile(std::string("dat/image/") + name, fPngHeader(8, 8));
+  }
+  for (int colour = 0; colour < kColourCount; ++colour) {
+    fWriteWholeFile(std::string("dat/image/ui_parts/plimoball_") + fColourName(colour) + ".png", fPngHeader(8, 8));
+  }
+  gImageManager = std::make_unique<CImageManager>();
+  fOpenMenu();
+  fTap(KEY_INPUT_K);  // the replay button
+  fTap(KEY_INPUT_Z);  // its pane: yoiko alone
+  ASSERT_EQ(fMenu().fPanes().back().type, EPaneType::ReplayMode);
+  fTap(KEY_INPUT_C);
+  auto* race = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
+  ASSERT_NE(race, nullptr);
+  ASSERT_NE(race->race, nullptr);
+  EXPECT_EQ(race->rules.mode, 1);
+  EXPECT_EQ(race->rules.fRandom().fGetSeed(), 456);
+  EXPECT_EQ(race->replayInfo.mode, SReplayInfo::EMode::Normal);
+  race->fReleaseModels();
+  gCurrentScene.fClear();
+
+  for (const auto& [fault, bytes] : replay_archives::fBadArchives("yoiko")) {
+    SCOPED_TRACE(fault);
+    fWriteWholeFile("dat/replay_yoiko/replay", bytes);
+    fOpenMenu();
+    fTap(KEY_INPUT_K);
+    fTap(KEY_INPUT_Z);
+    fTap(KEY_INPUT_C);
+    ASSERT_NE(dynamic_cast<CTitleMenu*>(gCurrentScene.fGet()), nullptr) << "the game goes on";
+    EXPECT_NE(fMenu().fMessageWindow(), nullptr);
+  }
+}
+
 }  // namespace

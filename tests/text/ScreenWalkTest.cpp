@@ -13,6 +13,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <utility>
 
 #include "app/GameMain.h"
 #include "app/Globals.h"
@@ -27,6 +28,7 @@
 #include "support/TextFit.h"
 #include "persist/Settings.h"
 #include "stage/CPlimoStage.h"
+#include "stage/RaceGhost.h"
 #include "text/KeyHints.h"
 #include "text/Texts.h"
 #include "util/CFpsTimer.h"
@@ -401,6 +403,45 @@ class ScreenWalkTest : public GuiFixture, public ::testing::WithParamInterface<E
     gCurrentScene.fClear();
   }
 
+  // A race of the wanpaku fixture (the tallest ghost box): under way, with
+  // a ghost that topped out, and at the player's end with each end line.
+  void fWalkRace() {
+    // Without the stage's pictures (the walk of every string), none are drawn.
+    auto images = fFileExists("dat/image/bg.png") ? nullptr : std::move(gImageManager);
+    const auto checked = std::make_shared<const SCheckedReplay>(
+        fCheckReplayArchive(replay_archives::fFixture("wanpaku_seed789.zip"), "the ghost"));
+    // The walk's pictures have garbage's plain look only.
+    const bool symbols = std::exchange(gSettings.ballSymbols, false);
+    gCurrentScene = std::make_unique<CPlimoStage>(2, SReplayInfo::fRace(checked));
+    auto& stage = *static_cast<CPlimoStage*>(gCurrentScene.fGet());
+    stage.fAnimate();
+    auto picture = [&] {
+      backend().fClearDrawn();
+      stage.fDraw();
+      fCheckPicture(true);
+    };
+    for (int i = 0; i < 900; ++i) fRunFrameLogic();
+    picture();
+    // The same ghost played to its end by the rules alone.
+    stage.race = std::make_unique<CRaceGhost>(checked);
+    for (int i = 0; i < 200000 && !stage.race->fIsFinished(); ++i) stage.race->fFrame();
+    ASSERT_TRUE(stage.race->fIsFinished());
+    picture();
+    // Ahead, behind and level with the ghost's final score.
+    for (const int score : {1234567, 0, stage.race->fRules().score}) {
+      stage.race = std::make_unique<CRaceGhost>(checked);
+      for (int i = 0; i < 200000 && !stage.race->fIsFinished(); ++i) stage.race->fFrame();
+      stage.rules.score = score;
+      stage.rules.fEnterState(CPlimoStage::EState::GameOver, 0);
+      stage.race->fNotePlayerEnd(score);
+      picture();
+    }
+    stage.fReleaseModels();
+    gCurrentScene.fClear();
+    if (images) gImageManager = std::move(images);
+    gSettings.ballSymbols = symbols;
+  }
+
   // A replay in the theatre: playing, paused with its help, and at its end.
   void fWalkTheatre() {
     const SReplayInfo info = SReplayInfo::fReplay(0);
@@ -530,6 +571,7 @@ TEST_P(ScreenWalkTest, EveryDrawnStringComesFromTheTable) {
   fWalkRanking();
   fWalkDaily();
   fWalkStage();
+  fWalkRace();
 
   const auto patterns = fTablePatterns(GetParam());
   std::set<std::string> drawn;
@@ -564,6 +606,7 @@ TEST_P(ScreenWalkTest, EveryStringFitsItsFrameAtEveryWindowSize) {
     fWalkRanking();
     fWalkDaily();
     fWalkStageScreens();
+    fWalkRace();
     fWalkTheatre();
     fWalkWanpakuTheatre();
     fWalkStageLevelUp(0, "plimo_seed123.zip");

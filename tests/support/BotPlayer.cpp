@@ -85,6 +85,10 @@ void fPlayPause(CHeadlessBackend& backend, int frames) {
 SBotGame fPlayBotGame(CHeadlessBackend& backend, int mode, std::int64_t utcMillis, SBotStyle style) {
   backend.fSetUtcBase(utcMillis - backend.fNow());
   gCurrentScene = std::make_unique<CPlimoStage>(mode, SReplayInfo::fNormal(mode));
+  // Built outside a frame: its first animation, as the frame that builds a
+  // stage gives it.
+  gCurrentScene->fAnimate();
+  gCurrentScene.fReleaseRetired();
   return fPlayBotStage(backend, style);
 }
 
@@ -93,8 +97,6 @@ SBotGame fPlayBotStage(CHeadlessBackend& backend, SBotStyle style) {
   PLIMO_ASSERT(stage != nullptr, "the bot plays the current stage");
   SBotGame game;
   game.seed = stage->rules.fRandom().fGetSeed();
-  gCurrentScene->fAnimate();
-  gCurrentScene.fReleaseRetired();
   for (long long frame = 0; frame < kFrameLimit; ++frame) {
     backend.fReleaseAllKeys();
     if (style.pauseEvery > 0 && frame > 0 && frame % style.pauseEvery == 0) fPlayPause(backend, style.pauseFrames);

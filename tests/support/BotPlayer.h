@@ -36,5 +36,6 @@ struct SBotStyle {
 // The game's replay is stored by the game itself when the score is a new best.
 SBotGame fPlayBotGame(CHeadlessBackend& backend, int mode, std::int64_t utcMillis, SBotStyle style);
 // The same with the stage that is the current scene (a daily game, say),
-// up to its confirmed end.
+// up to its confirmed end; the stage was built by a frame (a menu's), so it
+// has had that frame's animation.
 SBotGame fPlayBotStage(CHeadlessBackend& backend, SBotStyle style);

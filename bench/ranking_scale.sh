@@ -166,6 +166,10 @@ for size in $SIZES; do
   until curl -sf -X POST "$(list_url "$one")" -o /dev/null; do sleep 0.01; done
   figure "$size" "start to the first list" "$(awk -v a="$started" -v b="$(ms)" 'BEGIN { printf "%.0f ms", b - a }') ($(load))"
   figure "$size" "list (200)" "$(latency "$(list_url "$one")" 200) ($(load))"
+  # The server's own CPU while nothing happens (SQLite reads in the process).
+  before=$(awk '{ print $14 + $15 }' "/proc/$one_pid/stat"); sleep 10
+  figure "$size" "server CPU a minute, idle" "$(awk -v a="$before" -v b="$(awk '{ print $14 + $15 }' "/proc/$one_pid/stat")" \
+    -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f s", (b - a) / hz * 6 }')"
   pages=$(( (size + 49) / 50 ))
   for sort in score chain; do
     for page in 1 $((pages / 2)) "$pages"; do
@@ -213,10 +217,6 @@ for size in $SIZES; do
   done
   figure "$size" "a new entry shows in another process after" "$(awk -v a="$stored" -v b="$(ms)" 'BEGIN { printf "%.0f ms", b - a }')"
   figure "$size" "server resident memory (VmHWM)" "$(awk '/VmHWM/ { printf "%.1f MB", $2 / 1024 }' "/proc/$one_pid/status")"
-  # The server's own CPU while nothing happens (SQLite reads in the process).
-  before=$(awk '{ print $14 + $15 }' "/proc/$one_pid/stat"); sleep 10
-  figure "$size" "server CPU a minute, idle" "$(awk -v a="$before" -v b="$(awk '{ print $14 + $15 }' "/proc/$one_pid/stat")" \
-    -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f s", (b - a) / hz * 6 }')"
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
   pids=()
 

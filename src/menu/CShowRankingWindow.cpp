@@ -43,6 +43,7 @@ constexpr int kScoreRight = 318;
 constexpr int kChainRight = 398;
 constexpr int kDateX = 424;
 constexpr int kRightEdge = 592;
+constexpr int kGap = 16;
 // The row highlight's inner width, from the rank to past the date.
 constexpr int kRowWidth = kRightEdge - kRankX - 2;
 
@@ -208,12 +209,14 @@ void CShowRankingWindow::fDrawTexts() const {
   const std::string title = day.empty() ? fFormatText(ETextId::RankingTitleFormat, fModeTitle(mode))
                                         : fFormatText(ETextId::DailyRankingTitleFormat, fModeTitle(mode), day.c_str());
   text(x + kRankX, y + kTitleY, title, white, gFontMenu);
-  rightAligned(x + kRightEdge, y + kTitleY + 4, fFormatText(ETextId::RankingPageFormat, page + 1, lastPage + 1), pale,
+  const std::string pages = fFormatText(ETextId::RankingPageFormat, page + 1, lastPage + 1);
+  rightAligned(x + kRightEdge, y + kTitleY + 4, pages, pale, gFontText);
+  // The key to the daily lists, left of the page.
+  const int pagesWidth = GetDrawStringWidthToHandle(pages.c_str(), static_cast<int>(pages.size()), gFontText, 0);
+  rightAligned(x + kRightEdge - pagesWidth - kGap, y + kTitleY + 4,
+               fFormatText(ETextId::RankingDaysKeyFormat, fKeyboardKeyName(EGameKey::KeySpace).c_str()), white,
                gFontText);
   text(x + kRankX, y + kSortY, fSortText(sortBy), pale, gFontText);
-  rightAligned(x + kRightEdge, y + kSortY,
-               fFormatText(ETextId::RankingDaysKeyFormat, fKeyboardKeyName(EGameKey::KeySpace).c_str()), pale,
-               gFontText);
   if (entries.empty()) text(x + kNameX, y + fRowY(0), fText(ETextId::DailyNoEntries), pale, gFontText);
   text(x + kRankX, y + kHeadY, fText(ETextId::RankingColumnRank), pale, gFontText);
   text(x + kNameX, y + kHeadY, fText(ETextId::RankingColumnName), pale, gFontText);

@@ -177,8 +177,8 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::DailyReasonNotBetter, "it is not better than your best today."},
       {ETextId::DailyEndHintFormat, "%s / %s / Esc: back to the daily challenge"},
       {ETextId::DailyNothingToSend, "No game of today to send in this mode."},
-      {ETextId::DailyRankingTitleFormat, "Daily: %s  %s"},
-      {ETextId::RankingDaysKeyFormat, "%s: daily lists"},
+      {ETextId::DailyRankingTitleFormat, "Daily: %s %s"},
+      {ETextId::RankingDaysKeyFormat, "%s: days"},
       {ETextId::HelpDaily,
        "[Daily challenge]\n"
        "Every UTC day each mode has one seed for everybody:\n"

@@ -177,8 +177,8 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::DailyReasonNotBetter, "今日のベストを超えていません"},
       {ETextId::DailyEndHintFormat, "%s / %s / Esc : デイリーチャレンジへ"},
       {ETextId::DailyNothingToSend, "このモードで送信できる今日のゲームはありません"},
-      {ETextId::DailyRankingTitleFormat, "デイリー : %s　%s"},
-      {ETextId::RankingDaysKeyFormat, "%s : 日別の順位"},
+      {ETextId::DailyRankingTitleFormat, "日別 : %s　%s"},
+      {ETextId::RankingDaysKeyFormat, "%s : 日別"},
       {ETextId::HelpDaily,
        "【デイリーチャレンジ】\n"
        "UTCの一日ごとに、各モードの種が全員共通になります。\n"

@@ -16,6 +16,7 @@
 #include "persist/Settings.h"
 #include "stage/CReplayTheatre.h"
 #include "stage/CPlimoStage.h"
+#include "stage/RaceGhost.h"
 #include "text/KeyHints.h"
 #include "text/Texts.h"
 #include "util/Assert.h"
@@ -240,6 +241,8 @@ void CShowRankingWindow::fDrawTexts() const {
   const std::string hint = fFormatText(ETextId::RankingHintFormat, fKeyboardKeyName(EGameKey::KeyZ).c_str(),
                                        fKeyboardKeyName(EGameKey::KeyC).c_str());
   text(x + kRankX, y + kHintY, hint, white, gFontText);
+  rightAligned(x + kRightEdge, y + kHintY,
+               fFormatText(ETextId::RaceRankingKeyFormat, fKeyboardKeyName(EGameKey::KeyA).c_str()), white, gFontText);
 }
 
 void CShowRankingWindow::fDrawPageArrows() {
@@ -287,16 +290,9 @@ void CShowRankingWindow::fInput() {
     }
   }
   if (fIsConfirmPush(keys)) {
-    if (entries.empty()) return;
-    const SRankingData& entry = fFocusedEntry();
-    const auto stored = day.empty() ? fStoredDownloadedReplay(mode, entry.replayName)
-                                    : fStoredDownloadedDaily(mode, day, entry.replayName);
-    if (stored) {
-      fPlayDownloaded(*stored);
-      return;
-    }
-    connectTask = EConnectTask::DownloadReplayPending;
-    subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fText(ETextId::Downloading)}));
+    fWatchOrRace(false);
+  } else if (keys.fIsPush(EGameKey::KeyA, true)) {
+    fWatchOrRace(true);
   } else if (keys.fIsPush(EGameKey::KeyX, true) || keys.fIsPush(EGameKey::KeyEsc, true)) {
     if (onClose) onClose();
   } else if (keys.fIsPush(EGameKey::KeyC, true)) {
@@ -305,6 +301,20 @@ void CShowRankingWindow::fInput() {
     connectTask = EConnectTask::NextListPending;
     subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fText(ETextId::Connecting)}));
   }
+}
+
+void CShowRankingWindow::fWatchOrRace(bool race) {
+  if (entries.empty()) return;
+  mRace = race;
+  const SRankingData& entry = fFocusedEntry();
+  const auto stored = day.empty() ? fStoredDownloadedReplay(mode, entry.replayName)
+                                  : fStoredDownloadedDaily(mode, day, entry.replayName);
+  if (stored) {
+    fPlayDownloaded(*stored);
+    return;
+  }
+  connectTask = EConnectTask::DownloadReplayPending;
+  subWindow = std::make_unique<CDisplayMessageWindow>(fMakeMessageInfo({fText(ETextId::Downloading)}));
 }
 
 void CShowRankingWindow::fAnimate() {
@@ -348,7 +358,14 @@ void CShowRankingWindow::fPlayDownloaded(const SReplayInfo& stored) {
   // it this window's owner.
   if (onWatch) onWatch(SPlace{mode, entries, sortBy, entry.replayName, day, days});
   try {
-    gCurrentScene = std::make_unique<CReplayTheatre>(mode, info);
+    if (mRace) {
+      // A normal game on the entry's seed; the ranking shows again once it is left.
+      auto ghost = fCheckRaceArchive(info.path);
+      if (ghost->mode != mode) throw CGameError(info.path + " is a game of another mode");
+      gCurrentScene = std::make_unique<CPlimoStage>(mode, SReplayInfo::fRace(std::move(ghost)));
+    } else {
+      gCurrentScene = std::make_unique<CReplayTheatre>(mode, info);
+    }
   } catch (const CGameError& error) {
     if (onWatch) onWatch(std::nullopt);
     std::fprintf(stderr, "PlimoBall: cannot play %s: %s\n", info.path.c_str(), error.what());

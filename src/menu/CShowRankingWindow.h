@@ -88,6 +88,9 @@ class CShowRankingWindow {
   // Starts the entry's stored download; one that cannot be played is deleted
   // (the server still has it) and reported.
   void fPlayDownloaded(const SReplayInfo& info);
+  // Z watches the focused entry's replay; A races it as a ghost (both fetch
+  // it first when it is not stored).
+  void fWatchOrRace(bool race);
 
   std::unique_ptr<CMainWindow> window;
   std::unique_ptr<CDisplayMessageWindow> subWindow;
@@ -100,6 +103,7 @@ class CShowRankingWindow {
   SDrawData leftArrow;
   ESortBy sortBy = ESortBy::Score;
   EConnectTask connectTask = EConnectTask::None;
+  bool mRace = false;  // the replay asked for is raced, not watched
   int mode = 0;
   std::string ownName;
   std::string day;

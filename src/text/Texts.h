@@ -119,6 +119,7 @@ enum class ETextId : int {
   RaceEndBehindFormat,  // %s: by how much the ghost was ahead
   RaceEndLevel,
   RaceRecordsHintFormat,  // %s: the key that races the replay
+  RaceRankingKeyFormat,   // %s: the key that races the focused entry
   // help
   HelpTitleFormat,  // %d page, %d pages
   HelpFooterFormat,  // %s: the back key

@@ -152,6 +152,7 @@ const std::vector<STextEntry>& fEnglishTexts() {
       {ETextId::RaceEndBehindFormat, "The ghost led you by %s"},
       {ETextId::RaceEndLevel, "Level with the ghost"},
       {ETextId::RaceRecordsHintFormat, "%s : race it"},
+      {ETextId::RaceRankingKeyFormat, "%s: race"},
       {ETextId::HelpPadDirections, "D-pad"},
       {ETextId::HelpPauseLabel, "Pause: "},
       {ETextId::HelpLeaveLine, "Esc: leave the game for the menu"},

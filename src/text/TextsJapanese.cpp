@@ -152,6 +152,7 @@ const std::vector<STextEntry>& fJapaneseTexts() {
       {ETextId::RaceEndBehindFormat, "ゴーストが %s 点リード"},
       {ETextId::RaceEndLevel, "ゴーストと同点"},
       {ETextId::RaceRecordsHintFormat, "%s : ゴーストとレース"},
+      {ETextId::RaceRankingKeyFormat, "%s : レース"},
       {ETextId::HelpPadDirections, "十字キー"},
       {ETextId::HelpPauseLabel, "一時停止　　　:"},
       {ETextId::HelpLeaveLine, "Esc : ゲームをやめてタイトルメニューへ"},

@@ -186,6 +186,33 @@ TEST_F(RankingWindowTest, ZPlaysTheFocusedEntrysStoredReplayWithoutARequest) {
   gKeyManager = std::make_unique<CKeyManager>();
 }
 
+// A races the focused entry's replay: a normal game on its seed with the
+// ghost beside it; a bad stored download is refused as Z refuses it.
+TEST_F(RankingWindowTest, ARacesTheFocusedEntrysReplayAsAGhost) {
+  fOpen(fEntries({900, 800}));
+  fTap(KEY_INPUT_K);
+  fWriteWholeFile("dat/downloaded_replay_plimo/key1",
+                  fReadWholeFile(std::string(PLIMO_FIXTURE_DIR) + "/plimo_seed123.zip"));
+  fHold(KEY_INPUT_A);
+  fFrame();
+  auto* stage = dynamic_cast<CPlimoStage*>(gCurrentScene.fGet());
+  ASSERT_NE(stage, nullptr);
+  ASSERT_NE(stage->race, nullptr);
+  EXPECT_EQ(stage->replayInfo.mode, SReplayInfo::EMode::Normal) << "the player's game is recorded";
+  EXPECT_EQ(stage->rules.fRandom().fGetSeed(), 123);
+  stage->fReleaseModels();
+  gCurrentScene = std::make_unique<CIdleScene>();
+  fRelease(KEY_INPUT_A);
+  fFrame();
+
+  messages.clear();
+  fWriteWholeFile("dat/downloaded_replay_plimo/key1", replay_archives::fBadArchives("plimo").front().second);
+  fTap(KEY_INPUT_A);
+  EXPECT_NE(dynamic_cast<CIdleScene*>(gCurrentScene.fGet()), nullptr) << "no stage";
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_FALSE(fFileExists("dat/downloaded_replay_plimo/key1"));
+}
+
 TEST_F(RankingWindowTest, AFailedDownloadIsReportedAndNothingIsStored) {
   fOpen(fEntries({700}));
   fHold(KEY_INPUT_Z);

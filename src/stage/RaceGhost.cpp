@@ -141,9 +141,10 @@ void CRaceGhost::fDraw(int playerScore, bool ballSymbols) const {
     }
   }
 
-  if (fIsFinished()) {
-    const char* line = fText(r.state == CStageRules::EState::GameOver ? ETextId::RaceGhostToppedOut
-                                                                       : ETextId::RaceGhostCleared);
+  // From the moment the ghost tops out, through its end.
+  const bool out = r.state == CStageRules::EState::ToppingOut || r.state == CStageRules::EState::GameOver;
+  if (out || r.state == CStageRules::EState::StageClear) {
+    const char* line = fText(out ? ETextId::RaceGhostToppedOut : ETextId::RaceGhostCleared);
     const int width = GetDrawStringWidthToHandle(line, static_cast<int>(std::string(line).size()), font, 0);
     const int top = boxBottom + 8;
     fBacked(kStripLeft, top - 2, std::max(kStripRight, kTextLeft + width + 5), top + kRow, kStripAlpha);

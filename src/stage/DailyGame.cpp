@@ -62,12 +62,13 @@ bool fKeepDailyGame(int mode, const std::string& date, int score, const std::str
   const std::string path = fDailyGamePath(mode, date, false);
   CArchiver::fArchive({keyLogFile, seedFile}, path, true);
   if (kept && kept->path != path) fDeleteFile(kept->path);
-  // Yesterday's games can no longer be sent.
+  // Earlier days' games can no longer be sent. A later day's stays: a game
+  // begun before midnight may end after a game of the new day was kept.
   const std::string folder = fReplayFolderOf(mode);
   for (const std::string& name : fListDirectory(folder)) {
     if (name.rfind(kDailyPrefix, 0) != 0) continue;
-    if (name == path.substr(folder.size()) || name == std::string(kDailyPrefix) + date + kSentSuffix) continue;
-    fDeleteFile(folder + name);
+    const std::string day = name.substr(std::string(kDailyPrefix).size(), date.size());
+    if (day < date) fDeleteFile(folder + name);
   }
   return true;
 }

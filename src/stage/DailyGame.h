@@ -24,7 +24,7 @@ std::optional<SKeptDaily> fKeptDailyGame(int mode, const std::string& date);
 void fMarkDailySent(int mode, const std::string& date);
 // Packs the finished game's files (seed and key log, under the names every
 // archive uses) as the day's kept game when it scores at least as much as
-// the one kept, and deletes the kept games of other days. True when kept.
+// the one kept, and deletes the kept games of earlier days. True when kept.
 bool fKeepDailyGame(int mode, const std::string& date, int score, const std::string& seedFile,
                     const std::string& keyLogFile);
 

@@ -130,6 +130,10 @@ TEST_F(DailyGameTest, ANewDaysGameDropsTheOldDaysAndADamagedKeptGameIsForgotten)
   fLayOutFixtureGame("plimo_seed123.zip", 0);
   ASSERT_TRUE(fKeepDailyGame(0, kDay, 1, fSeedFile(0), fKeyLogFile(0)));
   EXPECT_EQ(fListDirectory("dat/replay_plimo"), (std::vector<std::string>{"daily_2026-12-08", "replay"}));
+  // A game of the day before, ended after midnight, leaves the new day's.
+  fLayOutFixtureGame("plimo_seed123.zip", 0);
+  ASSERT_TRUE(fKeepDailyGame(0, "2026-12-07", 1, fSeedFile(0), fKeyLogFile(0)));
+  EXPECT_TRUE(fKeptDailyGame(0, kDay).has_value());
 
   fWriteWholeFile("dat/replay_yoiko/daily_2026-12-08", replay_archives::fWithBadCrc(replay_archives::fFixture("yoiko_seed456.zip")));
   EXPECT_FALSE(fKeptDailyGame(1, kDay).has_value());

@@ -307,7 +307,9 @@ INSTANTIATE_TEST_SUITE_P(Stores, DailyStoreTest, ::testing::Values("sqlite", "po
 // The real program twice on one PostgreSQL database, as behind a balancer:
 // both serve the seed the first drew; a real game on it is taken by one
 // and listed and served by the other; the same game on another seed is not.
-TEST(DailyProgramTest, TwoServersOnOneDatabaseServeOneSeedAndOneBoard) {
+class DailyProgramTest : public HeadlessTest {};
+
+TEST_F(DailyProgramTest, TwoServersOnOneDatabaseServeOneSeedAndOneBoard) {
   const std::string store = fTestStoreLocation("postgres");
   CServerProgram one(store, fAbsolutePath("one.out"), {"--workers", "1", "--upload-rate", "0"});
   CServerProgram two(store, fAbsolutePath("two.out"), {"--workers", "1", "--upload-rate", "0"});

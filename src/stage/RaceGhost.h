@@ -35,8 +35,8 @@ class CRaceGhost {
   }
   // The player's score less the ghost's.
   int fLead(int playerScore) const { return playerScore - mRules.score; }
-  // The lead as it stood on the frame the player's game ended: kept once,
-  // as the end screen shows it while the ghost may play on.
+  // The lead as it stood on the frame the player's game ended, kept once:
+  // set, it tells the end screen to show who is ahead.
   void fNotePlayerEnd(int playerScore) {
     if (!mEndLead) mEndLead = fLead(playerScore);
   }
@@ -61,8 +61,9 @@ class CRaceGhost {
 // replay of a known mode. Throws CGameError saying what is wrong.
 std::shared_ptr<const SCheckedReplay> fCheckRaceArchive(const std::string& path);
 
-// The line the end screen shows: who was ahead and by how much, as it stood
-// on the frame the player's game ended.
+// The line the end screen shows: who is ahead and by how much. Drawn with
+// the lead as it stands, so it says what the ghost's box says while the
+// ghost plays on after the player's end.
 std::string fRaceEndLine(int lead);
 // That line on a dark band over the field, above the end picture.
 void fDrawRaceEndLine(int lead);

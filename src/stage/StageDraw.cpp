@@ -203,7 +203,8 @@ void CPlimoStage::fDraw() {
   if (rules.state == EState::GameOver || rules.state == EState::StageClear) {
     fDrawPicture(50, 280, rules.state == EState::GameOver ? "ui_parts/gameover.png" : "ui_parts/stageclear.png", true);
     if (newRecord && fIsBlinkOn(rules.frameCount)) fDrawPicture(400, 380, "ui_parts/save_highscore.png", true);
-    if (race && race->fEndLead()) fDrawRaceEndLine(*race->fEndLead());
+    // As the ghost's box shows it: a ghost still playing may yet pass.
+    if (race && race->fEndLead()) fDrawRaceEndLine(race->fLead(rules.score));
     fDrawEndHint();
   }
 

@@ -127,7 +127,9 @@ const std::vector<STextEntry>& fEnglishTexts() {
        "\"Online ranking\" lists the best players and lets you\n"
        "download and watch their games.\n"
        "In a replay: F1 fast, F2 slow motion, Space pause,\n"
-       "arrows step, T takes over, Esc leaves."},
+       "arrows step, T takes over, Esc leaves.\n"
+       "Race one as a ghost on its very balls: C on\n"
+       "\"Watch replays\", A in the ranking."},
       {ETextId::ChainPopupFormat, "%d CHAIN!"},
       {ETextId::LevelUpFormat, "LEVEL UP!  LV %d"},
       {ETextId::GarbageMeterLabel, "GARBAGE"},

@@ -125,7 +125,8 @@ const std::vector<STextEntry>& fJapaneseTexts() {
        "「ランキングを見る」で順位表を見て、リプレイを\n"
        "ダウンロードして見られます。\n"
        "リプレイ中 : F1 速送り　F2 スロー　Space 一時停止\n"
-       "　　　　　　←/→ 1コマ　T 操作を引き継ぐ　Esc 終了"},
+       "　　　　　　←/→ 1コマ　T 操作を引き継ぐ　Esc 終了\n"
+       "ゴーストと競争 : 「リプレイを見る」でC、ランキングでA"},
       {ETextId::ChainPopupFormat, "%d連鎖!"},
       {ETextId::LevelUpFormat, "レベルアップ!  LV %d"},
       {ETextId::GarbageMeterLabel, "おじゃま"},

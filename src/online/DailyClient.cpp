@@ -199,29 +199,11 @@ std::optional<std::string> fDownloadedDailyPath(int mode, const std::string& dat
 std::optional<SReplayInfo> fStoredDownloadedDaily(int mode, const std::string& date, const std::string& key) {
   const auto path = fDownloadedDailyPath(mode, date, key);
   if (!path || !fFileExists(*path)) return std::nullopt;
-  SReplayInfo info;
-  info.mode = SReplayInfo::EMode::Replay;
-  info.path = *path;
-  info.isDebug = false;
-  return info;
+  return fPlaybackOf(*path);
 }
 
 SDownloadResult fDownloadDaily(const std::string& server, int mode, const std::string& date, const std::string& key) {
   const auto path = fDownloadedDailyPath(mode, date, key);
   if (!path || server.empty()) return fDownloadFailed();
-  const SHttpResponse response = CCurlWrapper::fPostFile(fDownloadDailyUrl(server, mode, date, key), kEmptyBodyFile);
-  if (!response.fIsOk() || !fIsReplayArchiveOfMode(response.body, mode)) return fDownloadFailed();
-  try {
-    fCreateDirectories(fDownloadFolder(mode));
-    fWriteWholeFile(*path, response.body);
-  } catch (const CGameError& error) {
-    std::fprintf(stderr, "PlimoBall: cannot store the downloaded replay %s: %s\n", path->c_str(), error.what());
-    return fDownloadFailed();
-  }
-  SDownloadResult result;
-  result.success = true;
-  result.replay.mode = SReplayInfo::EMode::Replay;
-  result.replay.path = *path;
-  result.replay.isDebug = false;
-  return result;
+  return fDownloadReplayTo(fDownloadDailyUrl(server, mode, date, key), mode, *path);
 }

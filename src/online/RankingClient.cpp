@@ -29,14 +29,6 @@ SDownloadResult fDownloadFailed() {
   return result;
 }
 
-SReplayInfo fPlaybackOf(const std::string& path) {
-  SReplayInfo info;
-  info.mode = SReplayInfo::EMode::Replay;
-  info.path = path;
-  info.isDebug = false;
-  return info;
-}
-
 CHighScoreInfo& fHighScoreOf(int mode) {
   const auto index = static_cast<std::size_t>(mode);
   PLIMO_ASSERT(index < gHighScores.size() && gHighScores[index], "no high-score record for the mode");
@@ -160,20 +152,31 @@ std::optional<SReplayInfo> fStoredDownloadedReplay(int mode, const std::string& 
 SDownloadResult fDownloadReplay(const std::string& server, int mode, const std::string& replayKey) {
   const auto path = fDownloadedReplayPath(mode, replayKey);
   if (!path) return fDownloadFailed();
-  const SHttpResponse response =
-      CCurlWrapper::fPostFile(fDownloadReplayUrl(server, mode, replayKey), kEmptyBodyFile);
+  return fDownloadReplayTo(fDownloadReplayUrl(server, mode, replayKey), mode, *path);
+}
+
+SDownloadResult fDownloadReplayTo(const std::string& url, int mode, const std::string& path) {
+  const SHttpResponse response = CCurlWrapper::fPostFile(url, kEmptyBodyFile);
   if (!response.fIsOk() || !fIsReplayArchiveOfMode(response.body, mode)) return fDownloadFailed();
   try {
     fCreateDirectories(fDownloadFolder(mode));
-    fWriteWholeFile(*path, response.body);
+    fWriteWholeFile(path, response.body);
   } catch (const CGameError& error) {
-    std::fprintf(stderr, "PlimoBall: cannot store the downloaded replay %s: %s\n", path->c_str(), error.what());
+    std::fprintf(stderr, "PlimoBall: cannot store the downloaded replay %s: %s\n", path.c_str(), error.what());
     return fDownloadFailed();
   }
   SDownloadResult result;
   result.success = true;
-  result.replay = fPlaybackOf(*path);
+  result.replay = fPlaybackOf(path);
   return result;
+}
+
+SReplayInfo fPlaybackOf(const std::string& path) {
+  SReplayInfo info;
+  info.mode = SReplayInfo::EMode::Replay;
+  info.path = path;
+  info.isDebug = false;
+  return info;
 }
 
 SDownloadResult fDownloadReplay(int mode, const std::string& replayKey) {

@@ -75,3 +75,8 @@ std::optional<SReplayInfo> fStoredDownloadedReplay(int mode, const std::string& 
 // nothing and reports a failed connection.
 SDownloadResult fDownloadReplay(int mode, const std::string& replayKey);
 SDownloadResult fDownloadReplay(const std::string& server, int mode, const std::string& replayKey);
+// The fetch behind every download (a ranked entry's, a day's entry's): the
+// answer of `url` is written to `path` only when it is an archive of the mode.
+SDownloadResult fDownloadReplayTo(const std::string& url, int mode, const std::string& path);
+// How a stored replay file is played.
+SReplayInfo fPlaybackOf(const std::string& path);
